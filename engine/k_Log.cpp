@@ -1,0 +1,122 @@
+#include "engine/k_Log.h"
+
+#include "engine/k_Text.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace
+{
+int g_colourEnabled = -1;  // -1: not decided yet, follow the terminal
+
+bool ColourEnabled()
+{
+    if (g_colourEnabled < 0)
+        g_colourEnabled = isatty(STDOUT_FILENO) ? 1 : 0;
+    return g_colourEnabled == 1;
+}
+
+const char* Escape(k_Log::Colour colour)
+{
+    switch (colour)
+    {
+    case k_Log::Colour::Error:
+        return "\x1b[91m";
+    case k_Log::Colour::Warning:
+        return "\x1b[93m";
+    case k_Log::Colour::Normal:
+        break;
+    }
+    return "";
+}
+}  // namespace
+
+k_Log::k_Log(Colour colour) : m_colour(colour) {}
+
+k_Log::~k_Log()
+{
+    const bool colour = m_colour != Colour::Normal && ColourEnabled();
+    if (colour)
+        std::cout << Escape(m_colour);
+    std::cout << m_text.str();
+    if (colour)
+        std::cout << "\x1b[0m";
+    std::cout << '\n' << std::flush;
+}
+
+k_Log& k_Log::operator<<(std::string_view text)
+{
+    m_text << text;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(const char* text)
+{
+    m_text << (text ? text : "(null)");
+    return *this;
+}
+
+k_Log& k_Log::operator<<(std::wstring_view text)
+{
+    m_text << k_Text::ToUtf8(text);
+    return *this;
+}
+
+k_Log& k_Log::operator<<(const wchar_t* text)
+{
+    return *this << (text ? std::wstring_view(text) : std::wstring_view(L"(null)"));
+}
+
+k_Log& k_Log::operator<<(char c)
+{
+    m_text << c;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(int value)
+{
+    m_text << value;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(unsigned value)
+{
+    m_text << value;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(long value)
+{
+    m_text << value;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(unsigned long value)
+{
+    m_text << value;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(long long value)
+{
+    m_text << value;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(unsigned long long value)
+{
+    m_text << value;
+    return *this;
+}
+
+k_Log& k_Log::operator<<(double value)
+{
+    m_text << value;
+    return *this;
+}
+
+void k_Log::SetColourEnabled(bool enabled)
+{
+    g_colourEnabled = enabled ? 1 : 0;
+}

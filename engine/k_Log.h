@@ -1,0 +1,52 @@
+#pragma once
+// The console log: one line of progress or failure text on standard output.
+//
+//   k_Log() << "Initializing engine...";
+//   k_Log(k_Log::Colour::Error) << "Cannot open " << fileName;
+//
+// A line is built from narrow (8-bit) and wide pieces and written when the
+// k_Log object dies: colour on, text, colour back to normal, newline, flush.
+// Wide text is written as UTF-8 through the same stream as narrow text (a C
+// stream cannot carry both orientations on Linux). Colours are ANSI escapes
+// when standard output is a terminal and are left out when it is redirected.
+#include <sstream>
+#include <string>
+#include <string_view>
+
+class k_Log
+{
+public:
+    enum class Colour
+    {
+        Normal,   // progress
+        Error,    // failures that loading survives (red)
+        Warning,  // unknown sections and keys of material scripts (yellow)
+    };
+
+    explicit k_Log(Colour colour = Colour::Normal);
+    ~k_Log();
+    k_Log(const k_Log&) = delete;
+    k_Log& operator=(const k_Log&) = delete;
+
+    k_Log& operator<<(std::string_view text);
+    k_Log& operator<<(const char* text);
+    k_Log& operator<<(std::wstring_view text);
+    k_Log& operator<<(const wchar_t* text);
+    k_Log& operator<<(const std::string& text) { return *this << std::string_view(text); }
+    k_Log& operator<<(const std::wstring& text) { return *this << std::wstring_view(text); }
+    k_Log& operator<<(char c);
+    k_Log& operator<<(int value);
+    k_Log& operator<<(unsigned value);
+    k_Log& operator<<(long value);
+    k_Log& operator<<(unsigned long value);
+    k_Log& operator<<(long long value);
+    k_Log& operator<<(unsigned long long value);
+    k_Log& operator<<(double value);
+
+    // Forces colour escapes on or off (tests); by default they follow isatty(stdout).
+    static void SetColourEnabled(bool enabled);
+
+private:
+    Colour m_colour;
+    std::ostringstream m_text;
+};

@@ -1,0 +1,47 @@
+#pragma once
+// The root of the demo system: creates and owns every engine service, keeps
+// the list of worlds the renderer draws, and is the per-frame entry point.
+// Services keep the engine as a non-owning pointer and reach each other
+// only through it.
+#include <vector>
+
+class IGraphics;
+class IWindow;
+class IRenderer;
+class IResourceFactory;
+class IFileSystem;
+class IAnimationManager;
+class ITimeline;
+class IWorld;
+
+class IEngine
+{
+public:
+    virtual ~IEngine() = default;
+
+    // One-time start-up: opens "data.pak", initialises the resource factory and the renderer.
+    virtual void Initialize() = 0;
+    // Advances the clocks by the elapsed seconds and draws one frame (through the renderer).
+    virtual void Update(double elapsedSeconds) = 0;
+
+    virtual IGraphics* GetGraphics() = 0;
+    virtual IRenderer* GetRenderer() = 0;
+    virtual IResourceFactory* GetResourceFactory() = 0;
+    virtual IFileSystem* GetFileSystem() = 0;
+    virtual IAnimationManager* GetAnimationManager() = 0;
+    virtual ITimeline* GetTimeline() = 0;
+
+    // Appends the world (not owned) to the draw list, then calls its Build.
+    virtual void AddWorld(IWorld* world) = 0;
+    // A copy of the world list, so it may change while the caller iterates.
+    virtual std::vector<IWorld*> GetWorlds() = 0;
+    // Calls Update on every world whose IsUpdated is true, in list order.
+    virtual void UpdateWorlds() = 0;
+
+    virtual void SetQuit(bool quit) = 0;
+    virtual bool IsQuitRequested() = 0;
+
+    // The application window (not owned), set by the window once its GL context exists.
+    virtual void SetWindow(IWindow* window) = 0;
+    virtual IWindow* GetWindow() = 0;
+};

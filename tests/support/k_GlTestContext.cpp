@@ -1,0 +1,64 @@
+#include "support/k_GlTestContext.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace
+{
+SDL_Window* g_window = nullptr;
+SDL_GLContext g_context = nullptr;
+}  // namespace
+
+bool k_GlTestContext::Ensure()
+{
+    if (g_context)
+        return true;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    {
+        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    g_window = SDL_CreateWindow("gl test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, k_Width, k_Height,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!g_window)
+    {
+        std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+        return false;
+    }
+    g_context = SDL_GL_CreateContext(g_window);
+    if (!g_context)
+    {
+        std::fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
+        return false;
+    }
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK)
+        return false;
+    while (glGetError() != GL_NO_ERROR)
+    {
+    }
+    glViewport(0, 0, k_Width, k_Height);
+    return true;
+}
+
+void k_GlTestContext::Swap()
+{
+    if (g_window)
+        SDL_GL_SwapWindow(g_window);
+}
+
+std::vector<uint8_t> k_GlTestContext::ReadPixels(int x, int y, int width, int height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// A real OpenGL context for tests: a hidden SDL window with a compatibility
+// profile context (Mesa llvmpipe under Xvfb in CI), made current, GLEW loaded.
+// One context serves the whole test process; tests derive from GlTest.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+class k_GlTestContext
+{
+public:
+    static constexpr int k_Width = 256;
+    static constexpr int k_Height = 256;
+
+    // Creates the process's context on first use; fails the calling test if no display or GL is available.
+    static bool Ensure();
+    // Swaps the hidden window's buffers.
+    static void Swap();
+    // The window's pixels (RGBA, bottom row first) read back with glReadPixels.
+    static std::vector<uint8_t> ReadPixels(int x, int y, int width, int height);
+};
+
+class GlTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(k_GlTestContext::Ensure()) << "no OpenGL context (is DISPLAY set? run under xvfb-run)"; }
+};
