@@ -1,6 +1,6 @@
 #include "engine/k_Log.h"
 
-#include "engine/k_Text.h"
+#include "engine/k_Utf8.h"
 
 #include <unistd.h>
 
@@ -59,7 +59,7 @@ k_Log& k_Log::operator<<(const char* text)
 
 k_Log& k_Log::operator<<(std::wstring_view text)
 {
-    m_text << k_Text::ToUtf8(text);
+    m_text << k_Utf8::ToUtf8(text);
     return *this;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-class k_Text
+class k_Utf8
 {
 public:
     // Wide text to UTF-8; code points that cannot be encoded become U+FFFD.

@@ -1,4 +1,4 @@
-#include "engine/k_Text.h"
+#include "engine/k_Utf8.h"
 
 namespace
 {
@@ -31,7 +31,7 @@ void Append(std::string& out, char32_t cp)
 }
 }  // namespace
 
-std::string k_Text::ToUtf8(std::wstring_view text)
+std::string k_Utf8::ToUtf8(std::wstring_view text)
 {
     std::string out;
     out.reserve(text.size());
@@ -40,7 +40,7 @@ std::string k_Text::ToUtf8(std::wstring_view text)
     return out;
 }
 
-std::wstring k_Text::FromUtf8(std::string_view text)
+std::wstring k_Utf8::FromUtf8(std::string_view text)
 {
     std::wstring out;
     out.reserve(text.size());
