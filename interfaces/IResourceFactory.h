@@ -1,0 +1,50 @@
+#pragma once
+// The only place where the engine's resources and scene objects are made.
+//
+// Ownership: the resource factory owns every object it makes (and every shader
+// callback it accepts) until the engine destroys it; nothing is released
+// earlier. Nodes, worlds, materials, passes and programs hold plain
+// non-owning pointers to what the factory made. Callers never delete them.
+//
+// Textures, materials, shaders and transformation animations are cached by
+// name: asking twice returns the same object. Everything else is made anew
+// on each call. A creating operation that fails returns null and caches
+// nothing; no error escapes it.
+#include "interfaces/r_ShaderType.h"
+
+#include <string>
+#include <vector>
+
+class ITexture;
+class IMaterial;
+class IShader;
+class IShaderProgram;
+class IShaderCallback;
+
+class IResourceFactory
+{
+  public:
+    // Deletes everything the factory owns, group by group.
+    virtual ~IResourceFactory() = default;
+
+    // Logs that the factory is ready; called once by the engine's Initialize.
+    virtual void Initialize() = 0;
+    // The texture cached under name, else a JPEG or PNG texture loaded from fileName; null on failure.
+    // Owned by the factory.
+    virtual ITexture* CreateTexture(const std::wstring& name, const std::wstring& fileName) = 0;
+    // The material cached under name, else one loaded from the material script fileName; null on failure.
+    // Owned by the factory.
+    virtual IMaterial* CreateMaterial(const std::wstring& name, const std::wstring& fileName) = 0;
+    // The shader cached under key, else one compiled from source and named displayName; null on failure.
+    // Owned by the factory.
+    virtual IShader* CreateShaderFromSource(const std::wstring& key, r_ShaderType type, const std::wstring& displayName,
+                                            std::string source) = 0;
+    // The shader cached under name, else one compiled from the file; null on failure. Owned by the factory.
+    virtual IShader* CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName) = 0;
+    // A new program linked from the shaders (never cached); null on failure. Owned by the factory.
+    virtual IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) = 0;
+    // Takes ownership of the callback under its name; false (caller keeps it) when null or the name is taken.
+    virtual bool RegisterShaderCallback(IShaderCallback* callback) = 0;
+    // The registered callback of that name, or null.
+    virtual IShaderCallback* FindShaderCallback(const std::wstring& name) = 0;
+};
