@@ -1,0 +1,23 @@
+#pragma once
+// The engine's clock: real time (the sum of every step) and demo time (each step scaled by
+// the speed), both in seconds. Advanced once per frame by the renderer; each advance runs the
+// animation manager's scheduling pass and then the engine's world update pass.
+
+class ITimeline
+{
+  public:
+    virtual ~ITimeline() = default;
+
+    // The step given to the most recent Advance, unscaled.
+    virtual double GetDeltaTime() = 0;
+    // The sum of every step given to Advance.
+    virtual double GetRealTime() = 0;
+    // The demo time: the sum of speed * step over every Advance.
+    virtual double GetTime() = 0;
+    // Sets the factor applied to later steps (negative plays backwards, 0 stops demo time).
+    virtual void SetSpeed(double speed) = 0;
+    // The current speed factor.
+    virtual double GetSpeed() = 0;
+    // Moves both clocks by the step, then runs the scheduled work and updates the worlds.
+    virtual void Advance(double step) = 0;
+};
