@@ -1,0 +1,49 @@
+#pragma once
+// The root object of the demo system: creates and owns every engine service,
+// keeps the list of worlds the renderer draws (references only; the demo owns
+// the worlds), the quit request and the application window.
+#include "interfaces/IEngine.h"
+
+#include <vector>
+
+class k_Engine : public IEngine
+{
+  public:
+    // Creates the services in their fixed order, each given this engine.
+    k_Engine();
+    // Releases the services in their fixed order; the worlds are not destroyed.
+    ~k_Engine() override;
+    k_Engine(const k_Engine&) = delete;
+    k_Engine& operator=(const k_Engine&) = delete;
+
+    void Initialize() override;
+    void Update(double elapsedSeconds) override;
+
+    IGraphics* GetGraphics() override { return m_graphics; }
+    IRenderer* GetRenderer() override { return m_renderer; }
+    IResourceFactory* GetResourceFactory() override { return m_resourceFactory; }
+    IFileSystem* GetFileSystem() override { return m_fileSystem; }
+    IAnimationManager* GetAnimationManager() override { return m_animationManager; }
+    ITimeline* GetTimeline() override { return m_timeline; }
+
+    void AddWorld(IWorld* world) override;
+    std::vector<IWorld*> GetWorlds() override { return m_worlds; }
+    void UpdateWorlds() override;
+
+    void SetQuit(bool quit) override { m_quitRequested = quit; }
+    bool IsQuitRequested() override { return m_quitRequested; }
+
+    void SetWindow(IWindow* window) override { m_window = window; }
+    IWindow* GetWindow() override { return m_window; }
+
+  private:
+    IGraphics* m_graphics = nullptr;
+    IWindow* m_window = nullptr;
+    IRenderer* m_renderer = nullptr;
+    IResourceFactory* m_resourceFactory = nullptr;
+    IFileSystem* m_fileSystem = nullptr;
+    IAnimationManager* m_animationManager = nullptr;
+    ITimeline* m_timeline = nullptr;
+    std::vector<IWorld*> m_worlds;
+    bool m_quitRequested = false;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The engine's assets as whole files in memory, from the zip archive beside
+// the executable (pack mode) or from a folder beside it (directory mode).
+// Names are matched without regard to letter case in both modes.
+#include "interfaces/IFileSystem.h"
+
+#include <filesystem>
+#include <memory>
+
+class IEngine;
+class k_ZipArchive;
+
+class k_FileSystem : public IFileSystem
+{
+  public:
+    // Starts out of pack mode, with the base folder set to the executable's folder.
+    explicit k_FileSystem(IEngine* engine);
+    ~k_FileSystem() override;
+    k_FileSystem(const k_FileSystem&) = delete;
+    k_FileSystem& operator=(const k_FileSystem&) = delete;
+
+    void UseDirectory(const std::wstring& folder) override;
+    void OpenDataPack(const std::wstring& archiveName) override;
+    IFile* OpenFile(const std::wstring& name) override;
+
+    // The folder of the running executable, against which names are resolved.
+    const std::filesystem::path& GetBaseFolder() const { return m_baseFolder; }
+
+  private:
+    IFile* OpenFromPack(const std::wstring& name);
+    IFile* OpenFromDirectory(const std::wstring& name);
+
+    IEngine* m_engine;
+    bool m_packMode = false;
+    std::unique_ptr<k_ZipArchive> m_archive;
+    std::filesystem::path m_directoryRoot;
+    std::filesystem::path m_baseFolder;
+};
