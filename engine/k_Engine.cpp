@@ -2,6 +2,7 @@
 
 #include "engine/k_FileSystem.h"
 #include "engine/k_Log.h"
+#include "interfaces/ITimeline.h"
 
 // --- construction and destruction ---
 
@@ -41,9 +42,10 @@ void k_Engine::Initialize()
 
 void k_Engine::Update(double elapsedSeconds)
 {
-    // Forwards to the renderer's RenderFrame once the renderer exists (scene);
-    // until then the timeline's Advance once the timeline exists (clocks).
-    (void)elapsedSeconds;
+    // The renderer's RenderFrame (scene) takes over here: it advances the
+    // timeline first and then draws. Until the renderer exists, advance only.
+    if (m_timeline)
+        m_timeline->Advance(elapsedSeconds);
 }
 
 // --- worlds ---

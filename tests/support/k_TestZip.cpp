@@ -1,4 +1,4 @@
-#include "k_TestZip.h"
+#include "support/k_TestZip.h"
 
 #include <fstream>
 #include <iterator>
