@@ -2,31 +2,45 @@
 
 #include "engine/k_FileSystem.h"
 #include "engine/k_Log.h"
+#include "interfaces/IAnimationManager.h"
+#include "interfaces/IGraphics.h"
+#include "interfaces/IRenderer.h"
+#include "interfaces/IResourceFactory.h"
 #include "interfaces/ITimeline.h"
+#include "interfaces/IWorld.h"
 
 // --- construction and destruction ---
 
 k_Engine::k_Engine()
 {
     // Creation order: graphics device, renderer, resource factory, file system,
-    // timeline, animation manager. Each service is given this engine.
-    // The graphics device (k_OpenGl) is created here by its owner (shell).
-    // The renderer (k_Renderer) is created here by its owner (scene).
-    // The resource factory (k_ResourceFactory) is created here by its owner (gpu).
+    // timeline, animation manager; each service is given this engine. A service
+    // whose class is not written yet stays null and is created here by its owner:
+    // k_OpenGl (shell), k_Renderer (scene), k_ResourceFactory (gpu),
+    // k_Timeline and k_AnimationManager (clocks).
     m_fileSystem = new k_FileSystem(this);
-    // The timeline (k_Timeline) is created here by its owner (clocks).
-    // The animation manager (k_AnimationManager) is created here by its owner (clocks).
 }
 
 k_Engine::~k_Engine()
 {
     // Release order: graphics device (its GL context first), renderer, resource
-    // factory, file system, timeline, animation manager; each field is nulled.
-    // Owners of the services not created yet add their release in this order.
+    // factory (with every resource it made), file system (closing the pack),
+    // timeline, animation manager. The worlds belong to the demo.
+    if (m_graphics)
+        m_graphics->DestroyContext();
+    delete m_graphics;
+    m_graphics = nullptr;
+    delete m_renderer;
+    m_renderer = nullptr;
+    delete m_resourceFactory;
+    m_resourceFactory = nullptr;
     delete m_fileSystem;
     m_fileSystem = nullptr;
-    m_worlds.clear();
-    m_worlds.shrink_to_fit();
+    delete m_timeline;
+    m_timeline = nullptr;
+    delete m_animationManager;
+    m_animationManager = nullptr;
+    std::vector<IWorld*>().swap(m_worlds);
 }
 
 // --- start-up and the frame ---
@@ -36,15 +50,25 @@ void k_Engine::Initialize()
     k_Log() << "Initializing engine...";
     // A pack that does not open is only logged; start-up goes on.
     m_fileSystem->OpenDataPack(L"data.pak");
-    // Resource factory Initialize, then renderer Initialize, SetSubFrameCount(0)
-    // and SetAdaptive(false): wired in by their owners.
+    if (m_resourceFactory)
+        m_resourceFactory->Initialize();
+    if (m_renderer)
+    {
+        // One pass per frame: no sub-frames, no adaptation to the frame rate.
+        m_renderer->Initialize();
+        m_renderer->SetSubFrameCount(0);
+        m_renderer->SetAdaptive(false);
+    }
+    // The graphics device is initialised by the window when it makes the GL context.
 }
 
 void k_Engine::Update(double elapsedSeconds)
 {
-    // The renderer's RenderFrame (scene) takes over here: it advances the
-    // timeline first and then draws. Until the renderer exists, advance only.
-    if (m_timeline)
+    // The renderer advances the timeline (scheduled work, world updates) and
+    // then draws. Without a renderer there is nothing to draw: only advance.
+    if (m_renderer)
+        m_renderer->RenderFrame(elapsedSeconds);
+    else if (m_timeline)
         m_timeline->Advance(elapsedSeconds);
 }
 
@@ -52,12 +76,16 @@ void k_Engine::Update(double elapsedSeconds)
 
 void k_Engine::AddWorld(IWorld* world)
 {
+    if (!world)
+        return; // nothing to draw; a null entry would break every later walk
     m_worlds.push_back(world);
-    // The world's Build is called here once IWorld is defined (scene).
+    world->Build();
 }
 
 void k_Engine::UpdateWorlds()
 {
-    // Calls Update on each world whose IsUpdated is true, in list order, once
-    // IWorld is defined (scene).
+    // Worlds are added only while the show is built, never during this walk.
+    for (IWorld* world : m_worlds)
+        if (world->IsUpdated())
+            world->Update();
 }
