@@ -54,7 +54,8 @@ TEST_F(k_FileSystemTest, PackNamesMatchWithoutCaseAndEachOpenIsIndependent)
     const fs::path pack = m_folder / "test.pak";
     ASSERT_TRUE(k_TestZip::Write(pack, {{"Common/DistortedQuad.mat", k_Text, true},
                                         {"Thanks/orm.png", std::string("\x89PNG\0\x01", 6), false},
-                                        {"Empty.txt", "", true}}));
+                                        {"Empty.txt", "", true},
+                                        {"Thanks/\xC3\x85sa.txt", "utf-8 name", true}}));
     auto files = std::make_unique<k_FileSystem>(nullptr);
     const std::string log = OpenPack(*files, pack);
     EXPECT_EQ(log, "Initializing file system with data file: " + pack.string() + "\n");
@@ -75,6 +76,9 @@ TEST_F(k_FileSystemTest, PackNamesMatchWithoutCaseAndEachOpenIsIndependent)
     FilePtr empty(files->OpenFile(L"Empty.txt"));
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->GetSize(), 0);
+    FilePtr accented(files->OpenFile(L"thanks/\u00c5sa.txt")); // wide names are looked up as UTF-8
+    ASSERT_NE(accented, nullptr);
+    EXPECT_EQ(Contents(*accented), "utf-8 name");
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(files->OpenFile(L"Common/Missing.mat"), nullptr);
