@@ -1,0 +1,47 @@
+#include "engine/k_Timeline.h"
+
+#include "interfaces/IAnimationManager.h"
+#include "interfaces/IEngine.h"
+
+k_Timeline::k_Timeline(IEngine* engine) : m_engine(engine) {}
+
+double k_Timeline::GetDeltaTime()
+{
+    return m_lastStep;
+}
+
+double k_Timeline::GetRealTime()
+{
+    return m_realTime;
+}
+
+double k_Timeline::GetTime()
+{
+    return m_demoTime;
+}
+
+void k_Timeline::SetSpeed(double speed)
+{
+    m_speed = speed;
+}
+
+double k_Timeline::GetSpeed()
+{
+    return m_speed;
+}
+
+void k_Timeline::Advance(double step)
+{
+    // The step is taken as it is: never clamped, and a negative step moves both clocks back.
+    m_realTime = m_realTime + step;
+    m_demoTime = m_speed * step + m_demoTime;
+    m_lastStep = step;
+
+    // Every scheduled call is made on the new times before any world updates (and so
+    // before anything is drawn).
+    if (!m_engine)
+        return;
+    if (IAnimationManager* manager = m_engine->GetAnimationManager())
+        manager->Update();
+    m_engine->UpdateWorlds();
+}

@@ -1,0 +1,91 @@
+#include "engine/k_Timeline.h"
+#include "interfaces/IAnimationManager.h"
+#include "support/k_FakeEngine.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace
+{
+// Records, in one shared log, when the scheduler runs and what time it saw.
+class RecordingManager : public IAnimationManager
+{
+  public:
+    RecordingManager(ITimeline& timeline, std::string& log) : m_timeline(timeline), m_log(log) {}
+    void AddAnimation(double, double, IAnimateable*, int) override {}
+    void AddRealTimeAnimation(double, double, IAnimateable*, int) override {}
+    void AddEvent(double, IEvent*, int) override {}
+    void AddRealTimeEvent(double, IEvent*, int) override {}
+    void Update() override { m_log += "schedule@" + std::to_string(m_timeline.GetTime()) + " "; }
+
+  private:
+    ITimeline& m_timeline;
+    std::string& m_log;
+};
+
+struct TimelineTest : testing::Test
+{
+    k_FakeEngine engine;
+    k_Timeline timeline{&engine};
+    std::string log;
+    RecordingManager manager{timeline, log};
+
+    TimelineTest()
+    {
+        engine.timeline = &timeline;
+        engine.animationManager = &manager;
+        engine.onUpdateWorlds = [this] { log += "worlds "; };
+    }
+};
+} // namespace
+
+TEST_F(TimelineTest, StartsAtZeroWithSpeedOne)
+{
+    EXPECT_EQ(timeline.GetRealTime(), 0.0);
+    EXPECT_EQ(timeline.GetTime(), 0.0);
+    EXPECT_EQ(timeline.GetDeltaTime(), 0.0);
+    EXPECT_EQ(timeline.GetSpeed(), 1.0);
+}
+
+TEST_F(TimelineTest, AdvanceMovesBothClocksAndKeepsTheUnscaledStep)
+{
+    timeline.Advance(0.5);
+    timeline.Advance(0.5);
+    EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 1.0);
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 1.0);
+    EXPECT_DOUBLE_EQ(timeline.GetDeltaTime(), 0.5);
+
+    timeline.SetSpeed(2.0);
+    EXPECT_EQ(timeline.GetSpeed(), 2.0);
+    timeline.Advance(0.5);
+    EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 1.5);
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 2.0);
+    EXPECT_DOUBLE_EQ(timeline.GetDeltaTime(), 0.5);
+
+    timeline.SetSpeed(0.0);
+    timeline.Advance(0.25);
+    EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 1.75);
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 2.0);
+
+    timeline.SetSpeed(-1.0);
+    timeline.Advance(0.5);
+    EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 2.25);
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 1.5);
+}
+
+TEST_F(TimelineTest, NegativeStepIsNotClampedAndMovesBothClocksBack)
+{
+    timeline.Advance(1.0);
+    timeline.Advance(-0.25);
+    EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 0.75);
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 0.75);
+    EXPECT_DOUBLE_EQ(timeline.GetDeltaTime(), -0.25);
+}
+
+TEST_F(TimelineTest, SchedulerRunsOnTheNewTimeBeforeTheWorlds)
+{
+    timeline.Advance(0.5);
+    timeline.Advance(0.25);
+    EXPECT_EQ(log, "schedule@0.500000 worlds schedule@0.750000 worlds ");
+    EXPECT_EQ(engine.worldUpdates, 2);
+}
