@@ -1,0 +1,259 @@
+#include "animation/k_AnimationManager.h"
+#include "engine/k_Timeline.h"
+#include "support/k_FakeEngine.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+struct Call
+{
+    char kind; // 'A' Animate, 'T' Trigger
+    int code;
+    double progress;
+};
+
+// A target that is both an event and an animateable, as the demo script and captions are.
+class Recorder : public IEvent, public IAnimateable
+{
+  public:
+    explicit Recorder(std::vector<Call>& log) : m_log(log) {}
+    void Trigger(int code) override { m_log.push_back({'T', code, 0.0}); }
+    void Animate(double progress, int code) override { m_log.push_back({'A', code, progress}); }
+
+  private:
+    std::vector<Call>& m_log;
+};
+
+struct AnimationManagerTest : testing::Test
+{
+    k_FakeEngine engine;
+    k_Timeline timeline{&engine};
+    k_AnimationManager manager{&engine};
+    std::vector<Call> calls;
+    Recorder x{calls}, y{calls};
+
+    AnimationManagerTest()
+    {
+        engine.timeline = &timeline;
+        engine.animationManager = &manager;
+    }
+
+    // Advances one frame and returns what it called.
+    std::vector<Call> Frame(double step)
+    {
+        calls.clear();
+        timeline.Advance(step);
+        return calls;
+    }
+    std::vector<int> Fired(char kind, double step)
+    {
+        std::vector<int> codes;
+        for (const Call& c : Frame(step))
+            if (c.kind == kind)
+                codes.push_back(c.code);
+        return codes;
+    }
+};
+
+using Codes = std::vector<int>;
+} // namespace
+
+// --- events ---
+
+TEST_F(AnimationManagerTest, EventAtZeroFiresInTheFirstTinyFrameOnly)
+{
+    manager.AddEvent(0.0, &x, 7);
+    EXPECT_EQ(Fired('T', 0.00001), Codes{7});
+    EXPECT_EQ(Fired('T', 0.5), Codes{});
+}
+
+TEST_F(AnimationManagerTest, EventBoundsAreInclusiveAtBothEnds)
+{
+    manager.AddEvent(1.0, &x, 1);
+    manager.AddEvent(1.5, &x, 2);
+    EXPECT_EQ(Fired('T', 0.5), Codes{});  // 0 .. 0.5
+    EXPECT_EQ(Fired('T', 0.5), Codes{1}); // 0.5 .. 1.0 reaches 1.0 exactly
+    // The previous frame ended exactly on 1.0, so the lower bound catches it again.
+    EXPECT_EQ(Fired('T', 0.5), (Codes{1, 2}));
+    EXPECT_EQ(Fired('T', 0.5), Codes{2});
+    EXPECT_EQ(Fired('T', 0.5), Codes{});
+}
+
+TEST_F(AnimationManagerTest, FrameThatJumpsOverSeveralEventsFiresThemInTimeAndRegistrationOrder)
+{
+    manager.AddEvent(3.0, &x, 30);
+    manager.AddEvent(1.0, &x, 10);
+    manager.AddEvent(1.0, &y, 11);
+    manager.AddEvent(9.0, &x, 90);
+    EXPECT_EQ(Fired('T', 5.0), (Codes{10, 11, 30}));
+    EXPECT_EQ(Fired('T', 5.0), Codes{90});
+}
+
+TEST_F(AnimationManagerTest, SpeedZeroStopsDemoTimeWorkButNotRealTimeWork)
+{
+    manager.AddEvent(0.5, &x, 1);
+    manager.AddAnimation(0.0, 2.0, &x, 2);
+    manager.AddRealTimeEvent(0.5, &y, 3);
+    manager.AddRealTimeAnimation(0.0, 2.0, &y, 4);
+    timeline.SetSpeed(0.0);
+    const std::vector<Call> frame = Frame(1.0);
+    ASSERT_EQ(frame.size(), 2u);
+    EXPECT_EQ(frame[0].kind, 'A');
+    EXPECT_EQ(frame[0].code, 4);
+    EXPECT_EQ(frame[1].kind, 'T');
+    EXPECT_EQ(frame[1].code, 3);
+}
+
+TEST_F(AnimationManagerTest, PlayingBackwardsFiresEventsOnTheWayDown)
+{
+    manager.AddEvent(2.0, &x, 2);
+    manager.AddEvent(4.0, &x, 4);
+    EXPECT_EQ(Fired('T', 3.0), Codes{2});
+    timeline.SetSpeed(-1.0);
+    EXPECT_EQ(Fired('T', 0.5), Codes{});  // 3.0 -> 2.5
+    EXPECT_EQ(Fired('T', 1.0), Codes{2}); // 2.5 -> 1.5
+    timeline.SetSpeed(1.0);
+    EXPECT_EQ(Fired('T', 3.0), (Codes{2, 4})); // 1.5 -> 4.5
+}
+
+// --- intervals ---
+
+TEST_F(AnimationManagerTest, IntervalIsAnimatedOnlyInsideWithProgressFromZeroToOne)
+{
+    manager.AddAnimation(1.0, 3.0, &x, 5);
+    EXPECT_TRUE(Frame(0.5).empty());
+    std::vector<Call> f = Frame(0.5); // 1.0: start, inclusive
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].code, 5);
+    EXPECT_DOUBLE_EQ(f[0].progress, 0.0);
+    f = Frame(1.5); // 2.5
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_DOUBLE_EQ(f[0].progress, 0.75);
+    // A frame that jumps past the end makes no closing call with progress 1.
+    EXPECT_TRUE(Frame(1.0).empty());
+}
+
+TEST_F(AnimationManagerTest, IntervalEndIsInclusive)
+{
+    manager.AddAnimation(0.0, 1.0, &x, 1);
+    Frame(0.5);
+    const std::vector<Call> f = Frame(0.5);
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_DOUBLE_EQ(f[0].progress, 1.0);
+}
+
+TEST_F(AnimationManagerTest, IntervalsSharingAStartShareTheFirstInterval)
+{
+    manager.AddAnimation(27.0, 36.7, &x, 1);
+    manager.AddAnimation(27.0, 40.0, &y, 2);
+    std::vector<Call> f = Frame(30.0);
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].code, 1);
+    EXPECT_EQ(f[1].code, 2);
+    EXPECT_DOUBLE_EQ(f[0].progress, 3.0 / 9.7);
+    EXPECT_DOUBLE_EQ(f[1].progress, 3.0 / 9.7);
+    EXPECT_TRUE(Frame(8.0).empty()); // 38: Y took [27, 36.7]
+}
+
+TEST_F(AnimationManagerTest, BackwardPlayUsesIntervalsKeyedByTheirEnd)
+{
+    manager.AddAnimation(2.0, 4.0, &x, 1);
+    manager.AddAnimation(0.0, 4.0, &y, 2); // same end: joins [2, 4] when playing backwards
+    manager.AddAnimation(5.0, 6.0, &x, 3);
+    Frame(7.0);
+    timeline.SetSpeed(-1.0);
+    std::vector<Call> f = Frame(1.5); // 5.5
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].code, 3);
+    EXPECT_DOUBLE_EQ(f[0].progress, 0.5);
+    f = Frame(2.5); // 3.0
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].code, 1);
+    EXPECT_EQ(f[1].code, 2);
+    EXPECT_DOUBLE_EQ(f[1].progress, 0.5); // computed on [2, 4], falling with time
+    EXPECT_TRUE(Frame(2.0).empty());      // 1.0: outside [2, 4]
+    // Playing forward again, the start-keyed table still holds y under [0, 4].
+    timeline.SetSpeed(1.0);
+    f = Frame(0.0);
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].code, 2);
+    EXPECT_DOUBLE_EQ(f[0].progress, 0.25);
+}
+
+TEST_F(AnimationManagerTest, RealTimeProgressRunsFromOneDownToZero)
+{
+    manager.AddRealTimeAnimation(1.0, 2.0, &x, 9);
+    timeline.SetSpeed(3.0); // real-time work ignores the speed
+    std::vector<double> progress;
+    for (int i = 0; i < 5; ++i)
+        for (const Call& c : Frame(0.5))
+            progress.push_back(c.progress);
+    EXPECT_EQ(progress, (std::vector<double>{1.0, 0.5, 0.0}));
+}
+
+TEST_F(AnimationManagerTest, AllAnimateCallsComeBeforeAllTriggerCalls)
+{
+    manager.AddRealTimeEvent(0.5, &x, 1);
+    manager.AddEvent(0.5, &x, 2);
+    manager.AddRealTimeAnimation(0.0, 2.0, &y, 3);
+    manager.AddAnimation(0.0, 2.0, &y, 4);
+    const std::vector<Call> f = Frame(1.0);
+    std::string order;
+    for (const Call& c : f)
+        order += c.kind + std::to_string(c.code);
+    EXPECT_EQ(order, "A4A3T2T1");
+}
+
+// --- cases the show never produces ---
+
+TEST_F(AnimationManagerTest, ZeroLengthIntervalGetsAFiniteProgressAtItsInstant)
+{
+    manager.AddAnimation(1.0, 1.0, &x, 1);
+    manager.AddRealTimeAnimation(1.0, 1.0, &y, 2);
+    const std::vector<Call> f = Frame(1.0);
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].progress, 1.0);
+    EXPECT_EQ(f[1].progress, 0.0);
+    EXPECT_TRUE(Frame(0.5).empty());
+}
+
+TEST_F(AnimationManagerTest, InvalidRegistrationsAreLoggedAndIgnored)
+{
+    testing::internal::CaptureStdout();
+    manager.AddAnimation(0.0, 1.0, nullptr, 1);
+    manager.AddEvent(0.5, nullptr, 2);
+    manager.AddEvent(std::nan(""), &x, 3);
+    manager.AddAnimation(std::nan(""), 1.0, &x, 4);
+    manager.AddRealTimeAnimation(0.0, INFINITY, &x, 5);
+    manager.AddRealTimeEvent(-INFINITY, &x, 6);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("AnimationManager: ignored an event without a target"), std::string::npos);
+    EXPECT_NE(log.find("AnimationManager: ignored an animation at a time that is not finite"), std::string::npos);
+    manager.AddEvent(0.5, &x, 7);
+    manager.AddAnimation(0.0, 2.0, &x, 8);
+    EXPECT_EQ(Fired('T', 1.0), Codes{7});
+}
+
+TEST_F(AnimationManagerTest, TargetsMayRegisterMoreWorkWhileTheyAreCalled)
+{
+    struct Chain : IEvent
+    {
+        k_AnimationManager* manager;
+        int fired = 0;
+        void Trigger(int code) override
+        {
+            ++fired;
+            // Many registrations at the same instant grow the list being walked.
+            if (code < 50)
+                manager->AddEvent(1.0, this, code + 1);
+        }
+    } chain;
+    chain.manager = &manager;
+    manager.AddEvent(1.0, &chain, 0);
+    Frame(1.0);
+    EXPECT_EQ(chain.fired, 51);
+}
