@@ -1,6 +1,8 @@
 #include "engine/k_Engine.h"
+#include "interfaces/IAnimationManager.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 
 #include <gtest/gtest.h>
@@ -109,4 +111,20 @@ TEST(k_Engine, UpdateWorldsRunsOnlyUpdatedWorldsInListOrder)
     b.SetUpdated(true);
     engine.UpdateWorlds();
     EXPECT_EQ(journal, "update Hdr;update AfterWorld;update Plasma;");
+}
+
+TEST(k_Engine, TimelineDrivesTheEnginesAnimationManager)
+{
+    struct Counter : IEvent
+    {
+        int fired = 0;
+        void Trigger(int code) override { fired += code; }
+    } counter;
+    k_Engine engine;
+    ASSERT_NE(engine.GetTimeline(), nullptr);
+    ASSERT_NE(engine.GetAnimationManager(), nullptr);
+    EXPECT_EQ(engine.GetTimeline()->GetSpeed(), 1.0);
+    engine.GetAnimationManager()->AddEvent(0.0, &counter, 3);
+    engine.GetTimeline()->Advance(0.00001);
+    EXPECT_EQ(counter.fired, 3);
 }
