@@ -103,23 +103,3 @@ TEST(k_Matrix, SingularOrBrokenMatrixGivesIdentityAndSaysSo)
     EXPECT_FALSE(ok);
 }
 
-TEST(k_Matrix, AnimationBuildingBlocksUseTheirOwnLayout)
-{
-    const k_Matrix t = k_Matrix::Translation(k_VectorUA(1, 2, 3, 4));
-    EXPECT_EQ(t[3], 1.0f);
-    EXPECT_EQ(t[7], 2.0f);
-    EXPECT_EQ(t[11], 3.0f);
-    EXPECT_EQ(t[15], 4.0f);
-    EXPECT_EQ(t[12], 0.0f);
-
-    const k_Matrix z = k_Matrix::RotationZ(std::acos(-1.0) / 2);
-    EXPECT_NEAR(z[0], 0.0f, 1e-7f);
-    EXPECT_EQ(z[1], -1.0f);
-    EXPECT_EQ(z[4], 1.0f);
-    const k_Matrix y = k_Matrix::RotationY(std::acos(-1.0) / 2);
-    EXPECT_EQ(y[2], 1.0f);
-    EXPECT_EQ(y[8], -1.0f);
-    const k_Matrix x = k_Matrix::RotationX(std::acos(-1.0) / 2);
-    EXPECT_EQ(x[6], -1.0f);
-    EXPECT_EQ(x[9], 1.0f);
-}

@@ -3,21 +3,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-TEST(k_VectorUA, ArithmeticIsComponentWiseOverAllFour)
-{
-    const k_VectorUA a(1, 2, 3, 4), b(5, 6, 7, 8);
-    EXPECT_EQ(a + b, k_VectorUA(6, 8, 10, 12));
-    EXPECT_EQ(b - a, k_VectorUA(4, 4, 4, 4));
-    EXPECT_EQ(a * b, k_VectorUA(5, 12, 21, 32));
-    EXPECT_EQ(a * 2.0f, k_VectorUA(2, 4, 6, 8));
-    EXPECT_EQ(0.5f * a, k_VectorUA(0.5f, 1, 1.5f, 2));
-    k_VectorUA c = a;
-    c += b;
-    c -= a;
-    c *= 2.0f;
-    EXPECT_EQ(c, k_VectorUA(10, 12, 14, 16));
-}
-
 TEST(k_VectorUA, DotAndLengthIncludeW)
 {
     const k_VectorUA a(1, 2, 3, 4);
