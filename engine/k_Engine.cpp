@@ -4,6 +4,7 @@
 #include "engine/k_FileSystem.h"
 #include "engine/k_Log.h"
 #include "engine/k_Timeline.h"
+#include "graphics/k_ResourceFactory.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IRenderer.h"
@@ -18,7 +19,8 @@ k_Engine::k_Engine()
     // Creation order: graphics device, renderer, resource factory, file system,
     // timeline, animation manager; each service is given this engine. A service
     // whose class is not written yet stays null and is created here by its owner:
-    // k_OpenGl (shell), k_Renderer (scene), k_ResourceFactory (gpu).
+    // k_OpenGl (shell), k_Renderer (scene).
+    m_resourceFactory = new k_ResourceFactory(this);
     m_fileSystem = new k_FileSystem(this);
     m_timeline = new k_Timeline(this);
     m_animationManager = new k_AnimationManager(this);

@@ -1,0 +1,119 @@
+#include "graphics/k_JpegTexture.h"
+
+#include "engine/k_Log.h"
+#include "interfaces/IFile.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+#include <vector>
+
+namespace
+{
+// libjpeg's error manager with a way back: a fatal error jumps out of the decoder instead of ending the
+// process. Only plain C data lives between the setjmp and the jump.
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnFatalError(j_common_ptr decoder)
+{
+    ErrorManager* errors = reinterpret_cast<ErrorManager*>(decoder->err);
+    errors->base.format_message(decoder, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void OnMessage(j_common_ptr)
+{
+    // Warnings about recoverable damage are not worth a log line of their own.
+}
+
+enum class Result
+{
+    Ok,
+    DecoderError,
+    Unsupported,
+};
+
+// Decodes into pixels (RGB, top row first). pixels lives in the caller, so the jump skips no destructor.
+Result Decode(const unsigned char* data, unsigned long size, std::vector<unsigned char>& pixels, int& width,
+              int& height, ErrorManager& errors)
+{
+    jpeg_decompress_struct decoder;
+    decoder.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = OnFatalError;
+    errors.base.output_message = OnMessage;
+    errors.message[0] = '\0';
+    if (setjmp(errors.jump))
+    {
+        jpeg_destroy_decompress(&decoder);
+        return Result::DecoderError;
+    }
+    jpeg_create_decompress(&decoder);
+    jpeg_mem_src(&decoder, data, size);
+    jpeg_read_header(&decoder, TRUE);
+    // Greyscale converts to RGB; CMYK cannot.
+    if (decoder.jpeg_color_space == JCS_GRAYSCALE)
+        decoder.out_color_space = JCS_RGB;
+    if (decoder.image_width > k_TextureBase::k_MaxImageSide || decoder.image_height > k_TextureBase::k_MaxImageSide)
+    {
+        jpeg_destroy_decompress(&decoder);
+        return Result::Unsupported;
+    }
+    jpeg_start_decompress(&decoder);
+    if (decoder.output_components != 3)
+    {
+        jpeg_destroy_decompress(&decoder);
+        return Result::Unsupported;
+    }
+    width = static_cast<int>(decoder.output_width);
+    height = static_cast<int>(decoder.output_height);
+    pixels.resize(static_cast<size_t>(width) * height * 3);
+    const size_t stride = static_cast<size_t>(width) * 3;
+    while (decoder.output_scanline < decoder.output_height)
+    {
+        JSAMPROW row = pixels.data() + decoder.output_scanline * stride;
+        jpeg_read_scanlines(&decoder, &row, 1);
+    }
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    return Result::Ok;
+}
+} // namespace
+
+k_JpegTexture::k_JpegTexture(IEngine* engine, const std::wstring& fileName) : k_TextureBase(engine, 2)
+{
+    LoadImageFile(fileName);
+}
+
+void k_JpegTexture::Load(IFile* file)
+{
+    std::vector<unsigned char> pixels;
+    int width = 0;
+    int height = 0;
+    ErrorManager errors;
+    const Result result =
+        Decode(file->GetData(), static_cast<unsigned long>(file->GetSize()), pixels, width, height, errors);
+    if (result == Result::DecoderError)
+    {
+        k_Log(k_Log::Colour::Error) << "Cannot decode JPEG: " << errors.message;
+        throw L"Cannot decode JPEG.";
+    }
+    if (result == Result::Unsupported)
+    {
+        k_Log(k_Log::Colour::Error) << "Unsupported JPEG: only RGB and greyscale images up to " << k_MaxImageSide
+                                    << " pixels a side";
+        throw L"Unsupported JPEG.";
+    }
+    m_width = width;
+    m_height = height;
+    UploadMipmapped(pixels.data(), width, height, 3);
+}
+
+bool k_JpegTexture::HasMipmaps()
+{
+    return true;
+}

@@ -1,0 +1,430 @@
+#include "graphics/k_MaterialLoader.h"
+
+#include "engine/k_Log.h"
+#include "engine/k_Utf8.h"
+#include "graphics/k_Material.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShader.h"
+#include "interfaces/IShaderProgram.h"
+
+#include <GL/glew.h>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace
+{
+constexpr const char* k_Label = "MaterialLoader: ";
+
+struct Name
+{
+    const char* text;
+    unsigned int value;
+};
+
+unsigned int Lookup(const Name* table, size_t count, const std::string& token, unsigned int otherwise)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (token == table[i].text)
+            return table[i].value;
+    return otherwise;
+}
+
+// The parameters of a header: the tokens after the kind, without a closing "{" or "{{".
+size_t HeaderParameters(const std::vector<std::string>& tokens)
+{
+    size_t count = tokens.size() - 1;
+    if (count > 0 && (tokens.back() == "{" || tokens.back() == "{{"))
+        --count;
+    return count;
+}
+
+// The largest texture unit GL offers to shaders.
+int MaxTextureUnits()
+{
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+    return units > 0 ? units : 16;
+}
+} // namespace
+
+// --- values ---
+
+float k_MaterialLoader::ParseFloat(const std::string& token)
+{
+    size_t i = 0;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+        ++i;
+    size_t digits = 0;
+    while (i < token.size() && token[i] >= '0' && token[i] <= '9')
+        ++i, ++digits;
+    if (i < token.size() && token[i] == '.')
+    {
+        ++i;
+        while (i < token.size() && token[i] >= '0' && token[i] <= '9')
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0.0f;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E'))
+    {
+        size_t j = i + 1;
+        if (j < token.size() && (token[j] == '+' || token[j] == '-'))
+            ++j;
+        if (j < token.size() && token[j] >= '0' && token[j] <= '9')
+        {
+            while (j < token.size() && token[j] >= '0' && token[j] <= '9')
+                ++j;
+            i = j;
+        }
+    }
+    return std::strtof(token.substr(0, i).c_str(), nullptr);
+}
+
+int k_MaterialLoader::ParseInt(const std::string& token)
+{
+    size_t i = 0;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-'))
+        ++i;
+    const size_t first = i;
+    while (i < token.size() && token[i] >= '0' && token[i] <= '9')
+        ++i;
+    if (i == first)
+        return 0;
+    errno = 0;
+    const long long value = std::strtoll(token.substr(0, i).c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+unsigned int k_MaterialLoader::ParseCompare(const std::string& token)
+{
+    static constexpr Name k_Table[] = {
+        {"never", GL_NEVER},      {"disabled", 0},         {"less", GL_LESS},         {"equal", GL_EQUAL},
+        {"lessequal", GL_LEQUAL}, {"greater", GL_GREATER}, {"notequal", GL_NOTEQUAL}, {"greaterequal", GL_GEQUAL},
+        {"always", GL_ALWAYS},
+    };
+    return Lookup(k_Table, std::size(k_Table), token, 0);
+}
+
+unsigned int k_MaterialLoader::ParseCulling(const std::string& token)
+{
+    static constexpr Name k_Table[] = {{"none", 0}, {"front", GL_FRONT}, {"back", GL_BACK}, {"all", GL_BACK}};
+    return Lookup(k_Table, std::size(k_Table), token, 0);
+}
+
+unsigned int k_MaterialLoader::ParseBlend(const std::string& token)
+{
+    static constexpr Name k_Table[] = {
+        {"zero", GL_ZERO},
+        {"one", GL_ONE},
+        {"srccolor", GL_SRC_COLOR},
+        {"oneminussrccolor", GL_ONE_MINUS_SRC_COLOR},
+        {"srcalpha", GL_SRC_ALPHA},
+        {"oneminussrcalpha", GL_ONE_MINUS_SRC_ALPHA},
+        {"destalpha", GL_DST_ALPHA},
+        {"oneminusdestalpha", GL_ONE_MINUS_DST_ALPHA},
+        {"destcolor", GL_DST_COLOR},
+        {"oneminusdestcolor", GL_ONE_MINUS_DST_COLOR},
+        {"srcalphasaturate", GL_SRC_ALPHA_SATURATE},
+    };
+    return Lookup(k_Table, std::size(k_Table), token, GL_ZERO);
+}
+
+unsigned int k_MaterialLoader::ParseWrap(const std::string& token)
+{
+    static constexpr Name k_Table[] = {
+        {"clamp", GL_CLAMP_TO_EDGE}, {"repeat", GL_REPEAT}, {"mirror", GL_MIRRORED_REPEAT}};
+    return Lookup(k_Table, std::size(k_Table), token, GL_CLAMP_TO_EDGE);
+}
+
+// --- construction: the file, then its includes ---
+
+k_MaterialLoader::k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName)
+    : k_CFileLoader(engine), m_material(material), m_fileName(fileName)
+{
+    std::vector<std::wstring> chain;
+    Run(chain);
+}
+
+k_MaterialLoader::k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName,
+                                   std::vector<std::wstring>& chain)
+    : k_CFileLoader(engine), m_material(material), m_fileName(fileName)
+{
+    Run(chain);
+}
+
+k_MaterialLoader::~k_MaterialLoader() = default;
+
+void k_MaterialLoader::Run(std::vector<std::wstring>& chain)
+{
+    k_Log() << k_Label << "Loading material: " << m_fileName << "...";
+    chain.push_back(m_fileName);
+    Load(m_fileName);
+    k_Log() << k_Label << "Finished loading material.";
+    k_Log() << k_Label << "Loading material includes...";
+    for (const std::wstring& include : m_includes)
+    {
+        // A script that includes itself, directly or through others, would be read forever.
+        if (std::find(chain.begin(), chain.end(), include) != chain.end())
+        {
+            k_Log(k_Log::Colour::Warning) << k_Label << "Include loop skipped: " << include << " in " << m_fileName;
+            continue;
+        }
+        k_MaterialLoader loader(m_engine, m_material, include, chain);
+    }
+    chain.pop_back();
+    k_Log() << k_Label << "Finished loading material.";
+}
+
+std::string k_MaterialLoader::Where() const
+{
+    return " at " + k_Utf8::ToUtf8(m_fileName) + ":" + std::to_string(m_lineNumber);
+}
+
+// --- sections ---
+
+bool k_MaterialLoader::BeginSection(const std::string& name, const std::vector<std::string>& tokens)
+{
+    const size_t parameters = HeaderParameters(tokens);
+    if (name == "material")
+    {
+        m_state = Material;
+        m_vertexShader = m_pixelShader = m_geometryShader = nullptr;
+        m_pass = std::make_unique<k_MaterialPass>();
+        m_callbackNames.clear();
+    }
+    else if (name == "include")
+    {
+        m_state = Include;
+    }
+    else if (name == "vertexshader" || name == "pixelshader" || name == "geometryshader")
+    {
+        const bool geometry = name == "geometryshader";
+        if (parameters < (geometry ? 4u : 1u))
+        {
+            k_Log(k_Log::Colour::Warning) << k_Label << "Missing values for section " << name << Where();
+            m_state = Skipped;
+            return true;
+        }
+        m_state = name == "vertexshader" ? VertexShader : geometry ? GeometryShader : PixelShader;
+        m_shaderName = k_Utf8::FromUtf8(tokens[1]);
+        if (geometry)
+        {
+            m_geometryInput = r_PrimitiveTopology::Parse(tokens[2]);
+            m_geometryOutput = r_PrimitiveTopology::Parse(tokens[3]);
+            m_geometryMaxVertices = ParseInt(tokens[4]);
+        }
+        m_source.assign(static_cast<size_t>(m_lineNumber), '\n');
+    }
+    else
+    {
+        k_Log(k_Log::Colour::Warning) << k_Label << "Unknown section " << name << Where();
+        return false;
+    }
+    return true;
+}
+
+bool k_MaterialLoader::ParseLine(const std::vector<std::string>& tokens, const std::string& line)
+{
+    switch (m_state)
+    {
+    case Material:
+        ParseMaterialKey(tokens);
+        return true;
+    case Include:
+        m_includes.push_back(k_Utf8::FromUtf8(tokens.front()));
+        return true;
+    case VertexShader:
+    case GeometryShader:
+    case PixelShader:
+        m_source += line;
+        m_source += '\n';
+        return true;
+    case Skipped:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool k_MaterialLoader::EndSection(const std::string& name)
+{
+    const int state = m_state;
+    m_state = None;
+    if (state == Skipped)
+        return true;
+    IResourceFactory* factory = m_engine->GetResourceFactory();
+    if (name == "material")
+    {
+        std::vector<IShader*> shaders;
+        for (IShader* shader : {m_pixelShader, m_vertexShader, m_geometryShader})
+            if (shader)
+                shaders.push_back(shader);
+        if (shaders.empty())
+        {
+            k_Log(k_Log::Colour::Error) << k_Label << "No shaders definied." << Where();
+        }
+        else
+        {
+            m_pass->program = factory->CreateShaderProgram(shaders);
+            if (m_pass->program)
+                for (const std::wstring& callback : m_callbackNames)
+                    m_pass->program->AddShaderCallback(callback, 0);
+        }
+        m_material->AddPass(m_pass.release());
+        return true;
+    }
+    if (name == "include")
+        return true;
+    if (name == "vertexshader" || name == "pixelshader" || name == "geometryshader")
+    {
+        const r_ShaderType type = state == VertexShader     ? r_ShaderType::Vertex
+                                  : state == GeometryShader ? r_ShaderType::Geometry
+                                                            : r_ShaderType::Pixel;
+        const std::wstring key = m_fileName + L":" + m_shaderName;
+        IShader* shader = factory->CreateShaderFromSource(key, type, key, m_source);
+        if (shader && type == r_ShaderType::Geometry)
+            shader->SetGeometryParameters(m_geometryInput, m_geometryOutput, m_geometryMaxVertices);
+        m_inlineShaders[m_shaderName] = shader;
+        return true;
+    }
+    return false;
+}
+
+// --- material keys ---
+
+void k_MaterialLoader::ParseMaterialKey(const std::vector<std::string>& tokens)
+{
+    const std::string& key = tokens.front();
+    const size_t values = tokens.size() - 1;
+    k_MaterialPass& pass = *m_pass;
+
+    // Keys taking a fixed number of values: a line with fewer is malformed and skipped as a whole.
+    static const std::map<std::string, size_t, std::less<>> k_ValueCounts = {
+        {"target", 1},       {"alphatestfunc", 1}, {"alphatestvalue", 1}, {"depthfunc", 1},      {"depthwrite", 1},
+        {"culling", 1},      {"alphablend", 1},    {"srcblendmode", 1},   {"destblendmode", 1},  {"ambient", 4},
+        {"diffuse", 4},      {"specular", 4},      {"emissive", 4},       {"shininess", 1},      {"useshader", 1},
+        {"vertexshader", 1}, {"pixelshader", 1},   {"geometryshader", 4}, {"shadercallback", 1},
+    };
+    if (auto needed = k_ValueCounts.find(key); needed != k_ValueCounts.end() && values < needed->second)
+    {
+        k_Log(k_Log::Colour::Warning) << k_Label << "Missing values for contenttype: " << key << Where();
+        return;
+    }
+    auto colour = [&tokens](std::array<float, 4>& target) {
+        for (size_t i = 0; i < 4; ++i)
+            target[i] = ParseFloat(tokens[i + 1]);
+    };
+
+    if (key == "target")
+        pass.target = tokens[1];
+    else if (key == "alphatestfunc")
+        pass.alphaTestFunc = ParseCompare(tokens[1]);
+    else if (key == "alphatestvalue")
+        pass.alphaTestValue = ParseFloat(tokens[1]);
+    else if (key == "depthfunc")
+        pass.depthFunc = ParseCompare(tokens[1]);
+    else if (key == "depthwrite")
+        pass.depthWrite = tokens[1] == "true";
+    else if (key == "culling")
+        pass.cullMode = ParseCulling(tokens[1]);
+    else if (key == "alphablend")
+        pass.alphaBlend = tokens[1] == "true";
+    else if (key == "srcblendmode")
+        pass.srcBlend = ParseBlend(tokens[1]);
+    else if (key == "destblendmode")
+        pass.dstBlend = ParseBlend(tokens[1]);
+    else if (key == "ambient")
+        colour(pass.ambient);
+    else if (key == "diffuse")
+        colour(pass.diffuse);
+    else if (key == "specular")
+        colour(pass.specular);
+    else if (key == "emissive")
+        colour(pass.emissive);
+    else if (key == "shininess")
+        pass.shininess = ParseFloat(tokens[1]);
+    else if (key == "useshader")
+    {
+        const std::wstring name = k_Utf8::FromUtf8(tokens[1]);
+        auto found = m_inlineShaders.find(name);
+        if (found == m_inlineShaders.end())
+        {
+            k_Log(k_Log::Colour::Error) << k_Label << "Shader not definied: " << name << Where();
+            return;
+        }
+        IShader* shader = found->second;
+        if (!shader)
+            return;
+        switch (shader->GetType())
+        {
+        case r_ShaderType::Vertex:
+            m_vertexShader = shader;
+            break;
+        case r_ShaderType::Pixel:
+            m_pixelShader = shader;
+            break;
+        case r_ShaderType::Geometry:
+            m_geometryShader = shader;
+            break;
+        }
+    }
+    else if (key == "vertexshader" || key == "pixelshader")
+    {
+        const std::wstring file = k_Utf8::FromUtf8(tokens[1]);
+        const bool vertex = key == "vertexshader";
+        IShader* shader = m_engine->GetResourceFactory()->CreateShader(
+            file, vertex ? r_ShaderType::Vertex : r_ShaderType::Pixel, file);
+        (vertex ? m_vertexShader : m_pixelShader) = shader;
+    }
+    else if (key == "geometryshader")
+    {
+        const std::wstring file = k_Utf8::FromUtf8(tokens[1]);
+        const r_PrimitiveTopology input = r_PrimitiveTopology::Parse(tokens[2]);
+        const r_PrimitiveTopology output = r_PrimitiveTopology::Parse(tokens[3]);
+        m_geometryShader = m_engine->GetResourceFactory()->CreateShader(file, r_ShaderType::Geometry, file);
+        if (m_geometryShader)
+            m_geometryShader->SetGeometryParameters(input, output, ParseInt(tokens[4]));
+    }
+    else if (key == "shadercallback")
+        m_callbackNames.push_back(k_Utf8::FromUtf8(tokens[1]));
+    else if (key == "loadtexture" && values >= 2)
+        SetTextureSlot(tokens, true);
+    else if (key == "reservetexture" && values >= 1)
+        SetTextureSlot(tokens, false);
+    else
+        k_Log(k_Log::Colour::Warning) << k_Label << "Unknown contenttype: " << key << Where();
+}
+
+void k_MaterialLoader::SetTextureSlot(const std::vector<std::string>& tokens, bool load)
+{
+    const int unit = ParseInt(tokens[1]);
+    std::map<int32_t, k_MaterialPass::TextureSlot>& slots = m_pass->textures;
+    if (unit < 0 || unit >= MaxTextureUnits())
+    {
+        k_Log(k_Log::Colour::Warning) << k_Label << "Invalid texture unit: " << tokens[1] << Where();
+        return;
+    }
+    if (!slots.contains(unit) && static_cast<int>(slots.size()) >= k_MaterialPass::k_MaxTextureSlots)
+    {
+        k_Log(k_Log::Colour::Warning) << k_Label << "Too many texture slots (at most "
+                                      << k_MaterialPass::k_MaxTextureSlots << "): " << tokens[0] << " " << tokens[1]
+                                      << Where();
+        return;
+    }
+    const size_t firstWrap = load ? 3 : 2;
+    k_MaterialPass::TextureSlot slot;
+    slot.wrapS = slot.wrapT = GL_REPEAT;
+    if (tokens.size() > firstWrap)
+        slot.wrapS = slot.wrapT = ParseWrap(tokens[firstWrap]);
+    if (tokens.size() > firstWrap + 1)
+        slot.wrapT = ParseWrap(tokens[firstWrap + 1]);
+    if (load)
+    {
+        const std::wstring file = k_Utf8::FromUtf8(tokens[2]);
+        slot.texture = m_engine->GetResourceFactory()->CreateTexture(file, file);
+    }
+    slots[unit] = slot;
+}

@@ -1,0 +1,142 @@
+#include "graphics/k_MaterialPass.h"
+
+#include "graphics/k_Material.h"
+#include "interfaces/ICamera.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IGraphics.h"
+#include "interfaces/IRenderer.h"
+#include "interfaces/IShaderProgram.h"
+#include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
+#include "interfaces/IWorld.h"
+#include "math/k_Matrix.h"
+
+#include <GL/glew.h>
+#include <cstdio>
+
+namespace
+{
+// "texture%d" and "texture%dDdxy" for the first slots, made once instead of on every draw.
+struct SlotUniformNames
+{
+    std::string sampler[k_MaterialPass::k_MaxTextureSlots];
+    std::string size[k_MaterialPass::k_MaxTextureSlots];
+
+    SlotUniformNames()
+    {
+        for (int k = 0; k < k_MaterialPass::k_MaxTextureSlots; ++k)
+        {
+            sampler[k] = "texture" + std::to_string(k);
+            size[k] = sampler[k] + "Ddxy";
+        }
+    }
+};
+
+const SlotUniformNames& SlotNames()
+{
+    static const SlotUniformNames names;
+    return names;
+}
+} // namespace
+
+void k_MaterialPass::Apply(k_Material* material)
+{
+    IEngine* engine = material->GetEngine();
+
+    // --- fixed-function state ---
+    if (cullMode != 0)
+    {
+        glEnable(GL_CULL_FACE);
+        glCullFace(cullMode);
+    }
+    else
+    {
+        glDisable(GL_CULL_FACE);
+    }
+    glDepthMask(depthWrite ? GL_TRUE : GL_FALSE);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient.data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse.data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular.data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive.data());
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+    glDepthFunc(depthFunc);
+    if (alphaBlend)
+    {
+        glEnable(GL_BLEND);
+        glBlendFunc(srcBlend, dstBlend);
+    }
+    else
+    {
+        glDisable(GL_BLEND);
+    }
+    if (alphaTestFunc != 0)
+    {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(alphaTestFunc, alphaTestValue);
+    }
+    else
+    {
+        glDisable(GL_ALPHA_TEST);
+    }
+
+    // --- textures ---
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+    for (GLint u = 0; u < units; ++u)
+    {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(u));
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    if (program)
+        program->Use();
+    int k = 0;
+    for (auto& [unit, slot] : textures)
+    {
+        if (slot.texture)
+        {
+            slot.texture->Bind(unit);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(slot.wrapS));
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(slot.wrapT));
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                            slot.texture->HasMipmaps() ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            if (program)
+            {
+                const float width = static_cast<float>(slot.texture->GetWidth());
+                const float height = static_cast<float>(slot.texture->GetHeight());
+                const float size[4] = {static_cast<float>(1.0 / static_cast<double>(width)),
+                                       static_cast<float>(1.0 / static_cast<double>(height)), width, height};
+                if (k < k_MaxTextureSlots)
+                {
+                    program->SetUniformInt(SlotNames().sampler[k], unit);
+                    program->SetUniformVector(SlotNames().size[k], size, 4);
+                }
+                else
+                {
+                    program->SetUniformInt("texture" + std::to_string(k), unit);
+                    program->SetUniformVector("texture" + std::to_string(k) + "Ddxy", size, 4);
+                }
+            }
+        }
+        ++k;
+    }
+
+    // --- built-in uniforms of the world being drawn ---
+    IWorld* world = engine->GetRenderer()->GetCurrentWorld();
+    if (!world || !program)
+        return;
+    program->SetUniformInt("numOfLights", static_cast<int>(world->GetLights().size()));
+    program->SetUniformFloat("demoTime", static_cast<float>(engine->GetTimeline()->GetTime()));
+    program->SetUniformFloat("aspectRatio", engine->GetGraphics()->GetAspectRatio());
+    if (ICamera* camera = world->GetCamera())
+    {
+        const k_VectorUA position = camera->GetPosition();
+        const k_VectorUA direction = camera->GetDirection();
+        program->SetUniformVector("eyePosition", &position.x, 3);
+        program->SetUniformVector("eyeDirection", &direction.x, 3);
+        const float* view = camera->GetViewMatrix();
+        program->SetUniformMatrix("viewMatrix", view, 4);
+        const k_Matrix inverse = k_Matrix(view).Inverse();
+        program->SetUniformMatrix("viewMatrixInverse", inverse.Data(), 4);
+    }
+}

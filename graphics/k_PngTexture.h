@@ -1,0 +1,19 @@
+#pragma once
+// A texture decoded from a PNG file of the data pack (libpng) and uploaded
+// as RGB or RGBA with a full mipmap chain. Rows go to GL bottom row first, so
+// the image shows upright. Palette, low-bit-depth and grey-with-alpha images
+// are converted; plain grey images are refused. Corrupt data fails the
+// construction.
+#include "graphics/k_TextureBase.h"
+
+#include <string>
+
+class k_PngTexture : public k_TextureBase
+{
+  public:
+    // Loads the file; throws when it cannot be read or decoded.
+    k_PngTexture(IEngine* engine, const std::wstring& fileName);
+
+    void Load(IFile* file) override;
+    bool HasMipmaps() override;
+};

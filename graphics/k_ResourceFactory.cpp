@@ -1,0 +1,160 @@
+#include "graphics/k_ResourceFactory.h"
+
+#include "engine/k_Log.h"
+#include "graphics/k_JpegTexture.h"
+#include "graphics/k_Material.h"
+#include "graphics/k_PngTexture.h"
+#include "graphics/k_Shader.h"
+#include "graphics/k_ShaderProgram.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IGraphics.h"
+#include "interfaces/IShaderCallback.h"
+
+#include <new>
+
+namespace
+{
+// Runs a constructor; any error it raises becomes a null result (the message, if any, is logged).
+template <typename Make> auto Guarded(Make make) -> decltype(make())
+{
+    try
+    {
+        return make();
+    }
+    catch (const wchar_t* message)
+    {
+        k_Log(k_Log::Colour::Error) << message;
+    }
+    catch (const std::bad_alloc&)
+    {
+        k_Log(k_Log::Colour::Error) << "Out of memory.";
+    }
+    catch (...)
+    {
+    }
+    return nullptr;
+}
+
+// True when text occurs in fileName at a position after the first character.
+bool Mentions(const std::wstring& fileName, const wchar_t* text)
+{
+    const size_t position = fileName.rfind(text);
+    return position != std::wstring::npos && position > 0;
+}
+} // namespace
+
+// --- construction and destruction ---
+
+k_ResourceFactory::k_ResourceFactory(IEngine* engine) : m_engine(engine) {}
+
+k_ResourceFactory::~k_ResourceFactory()
+{
+    for (auto& [name, texture] : m_textures)
+        delete texture;
+    for (auto& [name, material] : m_materials)
+        delete material;
+    for (auto& [name, shader] : m_shaders)
+        delete shader;
+    for (IShaderProgram* program : m_programs)
+        delete program;
+    for (auto& [name, callback] : m_shaderCallbacks)
+        delete callback;
+}
+
+void k_ResourceFactory::Initialize()
+{
+    k_Log() << "Initializing resource factory...";
+}
+
+// --- cached resources ---
+
+ITexture* k_ResourceFactory::CreateTexture(const std::wstring& name, const std::wstring& fileName)
+{
+    k_Log() << "Loading " << fileName << "...";
+    if (auto found = m_textures.find(name); found != m_textures.end())
+        return found->second;
+    ITexture* texture = nullptr;
+    try
+    {
+        if (Mentions(fileName, L".jpg"))
+            texture = new k_JpegTexture(m_engine, fileName);
+        else if (Mentions(fileName, L".png"))
+            texture = new k_PngTexture(m_engine, fileName);
+    }
+    catch (...)
+    {
+        // The texture logged why it could not be made.
+        texture = nullptr;
+    }
+    if (texture)
+        m_textures[name] = texture;
+    return texture;
+}
+
+IMaterial* k_ResourceFactory::CreateMaterial(const std::wstring& name, const std::wstring& fileName)
+{
+    k_Log() << "Creating material '" << name << "' from " << fileName;
+    m_engine->GetGraphics()->CheckErrors();
+    if (auto found = m_materials.find(name); found != m_materials.end())
+        return found->second;
+    IMaterial* material = Guarded([&]() -> IMaterial* { return new k_Material(m_engine, fileName); });
+    if (!material)
+        return nullptr;
+    m_materials[name] = material;
+    m_engine->GetGraphics()->CheckErrors();
+    return material;
+}
+
+IShader* k_ResourceFactory::CreateShaderFromSource(const std::wstring& key, r_ShaderType type,
+                                                   const std::wstring& displayName, std::string source)
+{
+    k_Log() << "Creating " << displayName << "...";
+    if (auto found = m_shaders.find(key); found != m_shaders.end())
+        return found->second;
+    IShader* shader = Guarded([&]() -> IShader* { return new k_Shader(m_engine, type, displayName, source); });
+    if (shader)
+        m_shaders[key] = shader;
+    return shader;
+}
+
+IShader* k_ResourceFactory::CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName)
+{
+    k_Log() << "Loading " << fileName << "...";
+    if (auto found = m_shaders.find(name); found != m_shaders.end())
+        return found->second;
+    IShader* shader = Guarded([&]() -> IShader* { return new k_Shader(m_engine, type, fileName); });
+    if (shader)
+        m_shaders[name] = shader;
+    return shader;
+}
+
+// --- programs ---
+
+IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> shaders)
+{
+    k_Log() << "Creating shader program...";
+    IShaderProgram* program =
+        Guarded([&]() -> IShaderProgram* { return new k_ShaderProgram(m_engine, std::move(shaders)); });
+    if (program)
+        m_programs.push_back(program);
+    return program;
+}
+
+// --- shader callbacks ---
+
+bool k_ResourceFactory::RegisterShaderCallback(IShaderCallback* callback)
+{
+    if (!callback)
+        return false;
+    const std::wstring name = callback->GetName();
+    if (m_shaderCallbacks.contains(name))
+        return false;
+    m_shaderCallbacks[name] = callback;
+    return true;
+}
+
+IShaderCallback* k_ResourceFactory::FindShaderCallback(const std::wstring& name)
+{
+    auto found = m_shaderCallbacks.find(name);
+    return found == m_shaderCallbacks.end() ? nullptr : found->second;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The one resource factory: makes, caches and owns the engine's textures,
+// materials, shaders and programs, and keeps the registry of shader
+// callbacks. See IResourceFactory for the ownership rule.
+#include "interfaces/IResourceFactory.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class IEngine;
+
+class k_ResourceFactory : public IResourceFactory
+{
+  public:
+    explicit k_ResourceFactory(IEngine* engine);
+    ~k_ResourceFactory() override;
+    k_ResourceFactory(const k_ResourceFactory&) = delete;
+    k_ResourceFactory& operator=(const k_ResourceFactory&) = delete;
+
+    void Initialize() override;
+    ITexture* CreateTexture(const std::wstring& name, const std::wstring& fileName) override;
+    IMaterial* CreateMaterial(const std::wstring& name, const std::wstring& fileName) override;
+    IShader* CreateShaderFromSource(const std::wstring& key, r_ShaderType type, const std::wstring& displayName,
+                                    std::string source) override;
+    IShader* CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName) override;
+    IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) override;
+    bool RegisterShaderCallback(IShaderCallback* callback) override;
+    IShaderCallback* FindShaderCallback(const std::wstring& name) override;
+
+  private:
+    IEngine* m_engine;
+    std::map<std::wstring, ITexture*> m_textures;
+    std::map<std::wstring, IMaterial*> m_materials;
+    std::map<std::wstring, IShader*> m_shaders;
+    std::vector<IShaderProgram*> m_programs;
+    std::map<std::wstring, IShaderCallback*> m_shaderCallbacks;
+};

@@ -1,0 +1,58 @@
+#pragma once
+// One GLSL shader object compiled from a file of the data pack or from text.
+// Compile failures are logged (with the driver's info log, its line numbers
+// pointing at the source file) and never raised.
+//
+// Geometry shaders take their input and output primitive topologies and their
+// vertex limit from SetGeometryParameters. Where the driver offers
+// GL_EXT_geometry_shader4 they are handed to the program before linking;
+// elsewhere they are written into the GLSL source as layout qualifiers, so a
+// geometry shader is compiled when its parameters are set.
+#include "interfaces/IShader.h"
+
+#include <string>
+
+class IEngine;
+
+class k_Shader : public IShader
+{
+  public:
+    // Reads the source from the file (logs "Cannot read from file: " and keeps handle 0 when it cannot).
+    k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& fileName);
+    // Compiles the source text; name is used in log lines.
+    k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& name, std::string source);
+    ~k_Shader() override;
+    k_Shader(const k_Shader&) = delete;
+    k_Shader& operator=(const k_Shader&) = delete;
+
+    r_ShaderType GetType() override;
+    unsigned int GetHandle() override;
+    void SetGeometryParameters(r_PrimitiveTopology input, r_PrimitiveTopology output, int maxOutputVertices) override;
+    void GetGeometryParameters(r_PrimitiveTopology& input, r_PrimitiveTopology& output,
+                               int& maxOutputVertices) override;
+
+    // Whether the driver itself lists GL_EXT_geometry_shader4 (asked once per process).
+    static bool DriverHasGeometryShader4();
+    // The source with layout qualifiers for the geometry parameters put at the start of its first line of
+    // code (after the #version and other directives), on that same line so line numbers stay.
+    static std::string InjectGeometryLayout(const std::string& source, r_PrimitiveTopology input,
+                                            r_PrimitiveTopology output, int maxOutputVertices);
+    // The driver's info log with each "0:LINE(COL): " prefix written as "file:LINE:COL: ".
+    static std::string FormatInfoLog(const std::string& infoLog, const std::string& fileName);
+
+  private:
+    void Compile(const std::string& source);
+
+    IEngine* m_engine;
+    std::wstring m_name;
+    r_ShaderType m_type;
+    unsigned int m_handle = 0;
+    bool m_geometryParametersSet = false;
+    r_PrimitiveTopology m_inputTopology = r_PrimitiveTopology::Point;
+    r_PrimitiveTopology m_outputTopology = r_PrimitiveTopology::Point;
+    int m_maxOutputVertices = 0;
+    // Kept only for geometry shaders on drivers without GL_EXT_geometry_shader4 (compiled once parameters
+    // are known).
+    std::string m_deferredSource;
+    bool m_hasSource = false;
+};

@@ -1,0 +1,81 @@
+#include "graphics/k_TextureBase.h"
+
+#include "engine/k_Log.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <memory>
+
+k_TextureBase::k_TextureBase(IEngine* engine, int32_t format) : m_engine(engine), m_format(format) {}
+
+k_TextureBase::~k_TextureBase()
+{
+    if (m_name)
+        glDeleteTextures(1, &m_name);
+}
+
+int k_TextureBase::GetWidth()
+{
+    return m_width;
+}
+
+int k_TextureBase::GetHeight()
+{
+    return m_height;
+}
+
+void k_TextureBase::Bind(int unit)
+{
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glBindTexture(GL_TEXTURE_2D, m_name);
+    glEnable(GL_TEXTURE_2D);
+}
+
+int k_TextureBase::GetFormat()
+{
+    return m_format;
+}
+
+bool k_TextureBase::HasMipmaps()
+{
+    return false;
+}
+
+// --- image textures ---
+
+void k_TextureBase::LoadImageFile(const std::wstring& fileName)
+{
+    glGenTextures(1, &m_name);
+    glBindTexture(GL_TEXTURE_2D, m_name);
+    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(fileName));
+    if (!file)
+    {
+        k_Log(k_Log::Colour::Error) << "Cannot read from file: " << fileName;
+        throw L"Cannot read from file.";
+    }
+    try
+    {
+        Load(file.get());
+    }
+    catch (const wchar_t* message)
+    {
+        k_Log(k_Log::Colour::Error) << "Cannot load texture " << fileName << ": " << message;
+        throw;
+    }
+}
+
+void k_TextureBase::UploadMipmapped(const unsigned char* pixels, int width, int height, int components)
+{
+    // Rows are tightly packed; GL's default unpack alignment of 4 would skew RGB rows of odd widths.
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height, components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                      pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLfloat>(GL_LINEAR_MIPMAP_LINEAR));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLfloat>(GL_LINEAR));
+}

@@ -1,0 +1,354 @@
+#include "graphics/k_DeltaTimeShaderCallback.h"
+#include "graphics/k_Shader.h"
+#include "graphics/k_ShaderProgram.h"
+#include "interfaces/IResourceFactory.h"
+#include "support/k_GlTestContext.h"
+#include "support/k_GpuTestEngine.h"
+
+#include <GL/glew.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+const char* k_Vertex = "#version 120\n"
+                       "uniform float scale;\n"
+                       "uniform vec4 tint;\n"
+                       "uniform mat4 warp;\n"
+                       "uniform mat3 turn;\n"
+                       "uniform float deltatime;\n"
+                       "attribute vec3 offset;\n"
+                       "varying vec4 colour;\n"
+                       "void main() {\n"
+                       "  colour = tint * deltatime + vec4(turn[0], 0.0);\n"
+                       "  gl_Position = warp * (gl_Vertex * scale + vec4(offset, 0.0));\n"
+                       "}\n";
+const char* k_Pixel = "#version 120\n"
+                      "uniform int steps;\n"
+                      "varying vec4 colour;\n"
+                      "void main() { gl_FragColor = colour * float(steps); }\n";
+
+// A callback that records the order in which programs apply callbacks.
+class RecordingCallback : public IShaderCallback
+{
+  public:
+    RecordingCallback(std::wstring name, std::vector<std::wstring>& calls) : m_name(std::move(name)), m_calls(calls) {}
+    std::wstring GetName() override { return m_name; }
+    void Apply(IShaderProgram*, int value) override { m_calls.push_back(m_name + L"=" + std::to_wstring(value)); }
+    bool IsSupported(IShaderProgram*) override { return true; }
+
+  private:
+    std::wstring m_name;
+    std::vector<std::wstring>& m_calls;
+};
+
+class ShaderTest : public GlTest
+{
+  protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        engine = std::make_unique<k_GpuTestEngine>();
+    }
+
+    // A linked program of the test's vertex and pixel shaders (owned by the factory).
+    k_ShaderProgram* MakeProgram()
+    {
+        IResourceFactory* factory = engine->GetResourceFactory();
+        IShader* vertex = factory->CreateShaderFromSource(L"vs", r_ShaderType::Vertex, L"vs", k_Vertex);
+        IShader* pixel = factory->CreateShaderFromSource(L"ps", r_ShaderType::Pixel, L"ps", k_Pixel);
+        return dynamic_cast<k_ShaderProgram*>(factory->CreateShaderProgram({pixel, vertex}));
+    }
+
+    std::unique_ptr<k_GpuTestEngine> engine;
+};
+
+GLint CurrentProgram()
+{
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return program;
+}
+} // namespace
+
+// --- compiling ---
+
+TEST_F(ShaderTest, CompilesFromTextAndFromFile)
+{
+    engine->WriteFile("Shaders/plain.vert", k_Vertex);
+    k_Shader fromFile(engine.get(), r_ShaderType::Vertex, L"Shaders/plain.vert");
+    k_Shader fromText(engine.get(), r_ShaderType::Pixel, L"inline", k_Pixel);
+    for (k_Shader* shader : {&fromFile, &fromText})
+    {
+        ASSERT_NE(shader->GetHandle(), 0u);
+        GLint status = GL_FALSE;
+        glGetShaderiv(shader->GetHandle(), GL_COMPILE_STATUS, &status);
+        EXPECT_EQ(status, GL_TRUE);
+    }
+    GLint kind = 0;
+    glGetShaderiv(fromText.GetHandle(), GL_SHADER_TYPE, &kind);
+    EXPECT_EQ(kind, GL_FRAGMENT_SHADER);
+    EXPECT_EQ(fromFile.GetType(), r_ShaderType::Vertex);
+}
+
+TEST_F(ShaderTest, MissingFileAndCompileErrorsAreLoggedNotRaised)
+{
+    testing::internal::CaptureStdout();
+    k_Shader missing(engine.get(), r_ShaderType::Vertex, L"Shaders/none.vert");
+    k_Shader broken(engine.get(), r_ShaderType::Pixel, L"Common/Broken.mat:bad",
+                    std::string(11, '\n') + "void main() { gl_FragColor = nothing; }\n");
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(missing.GetHandle(), 0u);
+    EXPECT_NE(log.find("Cannot read from file: Shaders/none.vert"), std::string::npos) << log;
+    EXPECT_NE(broken.GetHandle(), 0u);
+    EXPECT_NE(log.find("Error compiling pixelshader: Common/Broken.mat:bad"), std::string::npos) << log;
+    // The info log points at the script's own line (the source starts with eleven empty lines).
+    EXPECT_NE(log.find("Common/Broken.mat:12:"), std::string::npos) << log;
+}
+
+TEST(k_Shader, FormatsDriverLineNumbersAsFileAndLine)
+{
+    EXPECT_EQ(k_Shader::FormatInfoLog("0:12(5): error: `x' undeclared\n0:13(1): warning: y\n", "a.mat"),
+              "a.mat:12:5: error: `x' undeclared\na.mat:13:1: warning: y");
+    EXPECT_EQ(k_Shader::FormatInfoLog("something else\n", "a.mat"), "something else");
+}
+
+// --- geometry shaders ---
+
+TEST_F(ShaderTest, GeometryParameterMisuseRaisesTheFixedMessages)
+{
+    k_Shader pixel(engine.get(), r_ShaderType::Pixel, L"ps", k_Pixel);
+    try
+    {
+        pixel.SetGeometryParameters(r_PrimitiveTopology::Triangle, r_PrimitiveTopology::Point, 3);
+        ADD_FAILURE() << "a pixel shader took geometry parameters";
+    }
+    catch (const wchar_t* message)
+    {
+        EXPECT_STREQ(message, L"Cannot set geometry shader parameters on a pixel or vertex shader!");
+    }
+    k_Shader geometry(engine.get(), r_ShaderType::Geometry, L"gs", "#version 150\nvoid main() {}\n");
+    r_PrimitiveTopology input;
+    r_PrimitiveTopology output;
+    int count = 0;
+    EXPECT_THROW(geometry.GetGeometryParameters(input, output, count), const wchar_t*);
+    try
+    {
+        geometry.SetGeometryParameters(r_PrimitiveTopology::Triangle, r_PrimitiveTopology::Triangle, 3);
+        ADD_FAILURE() << "Triangle accepted as output";
+    }
+    catch (const wchar_t* message)
+    {
+        EXPECT_STREQ(message, L"You can only use Point, TriangleStrip or LineStrip as geometry shader output "
+                              L"primitive topology!");
+    }
+    // Point output is accepted whatever the input.
+    geometry.SetGeometryParameters(r_PrimitiveTopology::Quad, r_PrimitiveTopology::Point, 1);
+    geometry.GetGeometryParameters(input, output, count);
+    EXPECT_EQ(input, r_PrimitiveTopology::Quad);
+    EXPECT_EQ(output, r_PrimitiveTopology::Point);
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(ShaderTest, ProgramFromGeometryShaderWithoutParametersIsRefused)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    IShader* geometry =
+        factory->CreateShaderFromSource(L"gs", r_ShaderType::Geometry, L"gs", "#version 150\nvoid main() {}\n");
+    ASSERT_NE(geometry, nullptr);
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(k_ShaderProgram(engine.get(), {geometry}), const wchar_t*);
+    EXPECT_EQ(factory->CreateShaderProgram({geometry}), nullptr);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Geometry shader parameters were not set!"), std::string::npos);
+}
+
+TEST(k_Shader, GeometryLayoutGoesOnTheFirstCodeLineKeepingLineNumbers)
+{
+    const std::string source = "\n\n#version 150\n#define N 3\n\nin vec4 p[];\nvoid main() {}\n";
+    const std::string injected =
+        k_Shader::InjectGeometryLayout(source, r_PrimitiveTopology::Triangle, r_PrimitiveTopology::TriangleStrip, 6);
+    EXPECT_EQ(injected, "\n\n#version 150\n#define N 3\n\nlayout(triangles) in; layout(triangle_strip, "
+                        "max_vertices = 6) out; in vec4 p[];\nvoid main() {}\n");
+    EXPECT_NE(
+        k_Shader::InjectGeometryLayout("#version 150\n", r_PrimitiveTopology::Line, r_PrimitiveTopology::LineStrip, 2)
+            .find("layout(lines) in; layout(line_strip, max_vertices = 2) out;"),
+        std::string::npos);
+}
+
+// A geometry shader that doubles each point into a second one to the right: drawn with points, both land.
+TEST_F(ShaderTest, GeometryShaderLinksAndDrawsWithItsParameters)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    IShader* vertex = factory->CreateShaderFromSource(
+        L"gv", r_ShaderType::Vertex, L"gv", "#version 150 compatibility\nvoid main() { gl_Position = gl_Vertex; }\n");
+    IShader* geometry = factory->CreateShaderFromSource(L"gg", r_ShaderType::Geometry, L"gg",
+                                                        "#version 150\n"
+                                                        "void main() {\n"
+                                                        "  gl_Position = gl_in[0].gl_Position; EmitVertex();\n"
+                                                        "  gl_Position = gl_in[0].gl_Position + vec4(0.5, 0, 0, 0);\n"
+                                                        "  EmitVertex();\n"
+                                                        "}\n");
+    IShader* pixel = factory->CreateShaderFromSource(L"gp", r_ShaderType::Pixel, L"gp",
+                                                     "#version 150\nout vec4 c;\nvoid main() { c = vec4(0,1,0,1); }\n");
+    geometry->SetGeometryParameters(r_PrimitiveTopology::Point, r_PrimitiveTopology::Point, 2);
+    IShaderProgram* program = factory->CreateShaderProgram({pixel, vertex, geometry});
+    ASSERT_NE(program, nullptr);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(dynamic_cast<k_ShaderProgram*>(program)->GetHandle(), GL_LINK_STATUS, &linked);
+    ASSERT_EQ(linked, GL_TRUE);
+
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    program->Use();
+    glPointSize(3.0f);
+    glBegin(GL_POINTS);
+    glVertex2f(-0.5f, 0.0f);
+    glEnd();
+    glUseProgram(0);
+    const auto left = k_GlTestContext::ReadPixels(64, 128, 1, 1);
+    const auto right = k_GlTestContext::ReadPixels(128, 128, 1, 1);
+    EXPECT_EQ(left[1], 255);
+    EXPECT_EQ(right[1], 255);
+    EXPECT_EQ(engine->graphics.errors, 0);
+}
+
+// --- uniforms and locations ---
+
+TEST_F(ShaderTest, SettersAndGettersRoundTripAndLeaveTheProgramCurrent)
+{
+    k_ShaderProgram* program = MakeProgram();
+    ASSERT_NE(program, nullptr);
+    glUseProgram(0);
+    program->SetUniformFloat("scale", 2.5f);
+    EXPECT_EQ(CurrentProgram(), static_cast<GLint>(program->GetHandle()));
+    EXPECT_FLOAT_EQ(program->GetUniformFloat("scale"), 2.5f);
+
+    program->SetUniformInt("steps", 7);
+    EXPECT_EQ(program->GetUniformInt("steps"), 7);
+
+    const float tint[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+    program->SetUniformVector("tint", tint, 4);
+    EXPECT_EQ(program->GetUniformVector4("tint"), (std::array<float, 4>{0.1f, 0.2f, 0.3f, 0.4f}));
+
+    float warp[16];
+    for (int i = 0; i < 16; ++i)
+        warp[i] = static_cast<float>(i + 1);
+    program->SetUniformMatrix("warp", warp, 4);
+    const auto readWarp = program->GetUniformMatrix4("warp");
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(readWarp[static_cast<size_t>(i)], warp[i]);
+    for (float& value : warp)
+        value *= -2.0f;
+    program->SetUniformMatrix4Array("warp", warp, 1);
+    EXPECT_FLOAT_EQ(program->GetUniformMatrix4("warp")[15], -32.0f);
+
+    const float turn[9] = {9, 8, 7, 6, 5, 4, 3, 2, 1};
+    program->SetUniformMatrix("turn", turn, 3);
+    const auto readTurn = program->GetUniformVector4("turn");
+    EXPECT_FLOAT_EQ(readTurn[0], 9.0f);
+    EXPECT_FLOAT_EQ(readTurn[2], 7.0f);
+    EXPECT_EQ(engine->graphics.errors, 0);
+}
+
+TEST_F(ShaderTest, AbsentNamesSetNothingAndReadDefaults)
+{
+    k_ShaderProgram* program = MakeProgram();
+    ASSERT_NE(program, nullptr);
+    glUseProgram(0);
+    const int checksBefore = engine->graphics.checks;
+    const float five[5] = {1, 2, 3, 4, 5};
+    program->SetUniformVector("tint", five, 5);
+    // Five components: the program is made current, nothing is set and errors are still checked.
+    EXPECT_EQ(CurrentProgram(), static_cast<GLint>(program->GetHandle()));
+    EXPECT_EQ(program->GetUniformVector4("tint"), (std::array<float, 4>{0, 0, 0, 0}));
+    EXPECT_GT(engine->graphics.checks, checksBefore);
+
+    EXPECT_EQ(program->GetUniformMatrix4("nothing"),
+              (std::array<float, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(program->GetUniformVector4("nothing"), (std::array<float, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(program->GetUniformInt("nothing"), 0);
+    EXPECT_EQ(program->GetUniformFloat("nothing"), 0.0f);
+    program->SetUniformFloat("nothing", 1.0f);
+    EXPECT_EQ(engine->graphics.errors, 0);
+}
+
+TEST_F(ShaderTest, LocationsAreAskedOfGlOncePerName)
+{
+    k_ShaderProgram* program = MakeProgram();
+    ASSERT_NE(program, nullptr);
+    const int location = program->GetUniformLocation("scale");
+    EXPECT_GE(location, 0);
+    EXPECT_EQ(program->GetUniformLocation("absent"), -1);
+    EXPECT_GE(program->GetAttributeLocation("offset"), 0);
+    EXPECT_EQ(program->GetAttributeLocation("absent"), -1);
+    // Each GL query is followed by one error check; cached answers need neither.
+    const int checks = engine->graphics.checks;
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(program->GetUniformLocation("scale"), location);
+        EXPECT_EQ(program->GetUniformLocation("absent"), -1);
+        EXPECT_EQ(program->GetAttributeLocation("absent"), -1);
+    }
+    EXPECT_EQ(engine->graphics.checks, checks);
+    // A new name is asked of GL (and checked) once.
+    program->GetUniformLocation("steps");
+    EXPECT_EQ(engine->graphics.checks, checks + 1);
+}
+
+TEST_F(ShaderTest, FailedLinkIsLoggedAndTheProgramStays)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    IShader* first = factory->CreateShaderFromSource(L"a", r_ShaderType::Vertex, L"a", "void main() {}\n");
+    IShader* second = factory->CreateShaderFromSource(L"b", r_ShaderType::Vertex, L"b", "void main() {}\n");
+    testing::internal::CaptureStdout();
+    IShaderProgram* twoMains = factory->CreateShaderProgram({first, second});
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(twoMains, nullptr);
+    EXPECT_NE(log.find("Creating shader program...\nError/Warning linking shaders.\n"), std::string::npos) << log;
+    EXPECT_EQ(twoMains->GetUniformLocation("anything"), -1);
+    // Never cached: each call makes a new program, also from an empty list.
+    EXPECT_NE(factory->CreateShaderProgram({}), factory->CreateShaderProgram({}));
+}
+
+// --- callbacks ---
+
+TEST_F(ShaderTest, DeltaTimeCallbackUploadsTheLastStep)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    ASSERT_TRUE(factory->RegisterShaderCallback(new k_DeltaTimeShaderCallback(engine.get())));
+    k_ShaderProgram* program = MakeProgram();
+    ASSERT_NE(program, nullptr);
+    EXPECT_TRUE(program->AddShaderCallback(L"deltatime", 0));
+    engine->timeline.Advance(0.04);
+    program->Use();
+    EXPECT_FLOAT_EQ(program->GetUniformFloat("deltatime"), 0.04f);
+
+    // A program without the uniform does not take the callback.
+    IShader* pixel = factory->CreateShaderFromSource(L"ps", r_ShaderType::Pixel, L"ps", k_Pixel);
+    IShaderProgram* plain = factory->CreateShaderProgram({pixel});
+    ASSERT_NE(plain, nullptr);
+    EXPECT_FALSE(plain->AddShaderCallback(L"deltatime", 0));
+    EXPECT_FALSE(plain->AddShaderCallback(L"unregistered", 0));
+}
+
+TEST_F(ShaderTest, UseAppliesCallbacksInNameOrder)
+{
+    std::vector<std::wstring> calls;
+    IResourceFactory* factory = engine->GetResourceFactory();
+    ASSERT_TRUE(factory->RegisterShaderCallback(new RecordingCallback(L"zeta", calls)));
+    ASSERT_TRUE(factory->RegisterShaderCallback(new RecordingCallback(L"alpha", calls)));
+    k_ShaderProgram* program = MakeProgram();
+    ASSERT_NE(program, nullptr);
+    glUseProgram(0);
+    program->Use();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(CurrentProgram(), static_cast<GLint>(program->GetHandle()));
+    EXPECT_TRUE(program->AddShaderCallback(L"zeta", 1));
+    EXPECT_TRUE(program->AddShaderCallback(L"alpha", 2));
+    EXPECT_TRUE(program->AddShaderCallback(L"zeta", 3)); // replaces the earlier entry
+    program->Use();
+    EXPECT_EQ(calls, (std::vector<std::wstring>{L"alpha=2", L"zeta=3"}));
+}
