@@ -14,7 +14,7 @@ class IEngine;
 
 class k_AnimationManager : public IAnimationManager
 {
-  public:
+public:
     // Empty tables; both "last" times at 0. The engine is not owned.
     explicit k_AnimationManager(IEngine* engine);
     ~k_AnimationManager() override = default;
@@ -25,7 +25,7 @@ class k_AnimationManager : public IAnimationManager
     void AddRealTimeEvent(double time, IEvent* target, int code) override;
     void Update() override;
 
-  private:
+private:
     template <typename Target> struct Registration
     {
         Target* target;

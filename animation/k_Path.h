@@ -20,7 +20,7 @@ class IEngine;
 
 template <typename T> class k_Path : public IPath<T>
 {
-  public:
+public:
     static constexpr int Linear = 0;
     static constexpr int CatmullRom = 1;
 
@@ -33,7 +33,7 @@ template <typename T> class k_Path : public IPath<T>
     void SetKey(float time, T value) override;
     T GetValue(float time) override;
 
-  private:
+private:
     using Keys = std::map<float, T>;
     T GetLinear(float time) const;
     T GetCatmullRom(float time) const;

@@ -10,7 +10,7 @@ class IEngine;
 
 class k_TransformationAnimation : public ITransformationAnimation
 {
-  public:
+public:
     // An animation without keys. The engine is stored, not owned.
     k_TransformationAnimation(const std::wstring& name, IEngine* engine);
     ~k_TransformationAnimation() override = default;
@@ -23,7 +23,7 @@ class k_TransformationAnimation : public ITransformationAnimation
 
     static constexpr int ChannelCount = 3;
 
-  private:
+private:
     using Channel = std::map<float, TransformationKey>;
     // The channel's value at time: linear between the neighbouring keys, the first or last
     // key's value outside them.

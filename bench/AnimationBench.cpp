@@ -13,7 +13,7 @@ namespace
 // Just the two services the scheduler reaches.
 class ClockEngine : public IEngine
 {
-  public:
+public:
     ClockEngine() : m_timeline(this), m_manager(this) {}
     void Initialize() override {}
     void Update(double) override {}

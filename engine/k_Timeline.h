@@ -7,7 +7,7 @@ class IEngine;
 
 class k_Timeline : public ITimeline
 {
-  public:
+public:
     // Both clocks at 0, speed 1, last step 0. The engine is not owned.
     explicit k_Timeline(IEngine* engine);
     ~k_Timeline() override = default;
@@ -19,7 +19,7 @@ class k_Timeline : public ITimeline
     double GetSpeed() override;
     void Advance(double step) override;
 
-  private:
+private:
     IEngine* m_engine;
     double m_realTime = 0.0;
     double m_demoTime = 0.0;

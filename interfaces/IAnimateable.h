@@ -4,7 +4,7 @@
 
 class IAnimateable
 {
-  public:
+public:
     virtual ~IAnimateable() = default;
 
     // Called in every frame whose time lies inside the registered interval (ends included).

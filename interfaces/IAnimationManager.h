@@ -10,7 +10,7 @@
 
 class IAnimationManager
 {
-  public:
+public:
     // Frees the tables, not the targets.
     virtual ~IAnimationManager() = default;
 

@@ -4,7 +4,7 @@
 
 class IEvent
 {
-  public:
+public:
     virtual ~IEvent() = default;
 
     // Called once in the frame whose time first reaches or passes the registered instant.

@@ -6,7 +6,7 @@
 
 template <typename T> class IPath
 {
-  public:
+public:
     // Frees the keys.
     virtual ~IPath() = default;
 

@@ -5,7 +5,7 @@
 
 class ITimeline
 {
-  public:
+public:
     virtual ~ITimeline() = default;
 
     // The step given to the most recent Advance, unscaled.

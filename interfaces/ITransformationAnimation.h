@@ -9,7 +9,7 @@
 
 class ITransformationAnimation
 {
-  public:
+public:
     virtual ~ITransformationAnimation() = default;
 
     // A copy of the name the animation was created under.

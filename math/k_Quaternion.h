@@ -7,7 +7,7 @@
 
 class k_Quaternion
 {
-  public:
+public:
     // The rotation matrix of q. A quaternion whose squared length is neither exactly 1 nor
     // exactly 0 is first scaled by the reciprocal-square-root estimate of that length; the
     // zero quaternion gives the identity. Elements in glMultMatrixf order, element 0 first:

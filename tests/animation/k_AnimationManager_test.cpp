@@ -19,12 +19,12 @@ struct Call
 // A target that is both an event and an animateable, as the demo script and captions are.
 class Recorder : public IEvent, public IAnimateable
 {
-  public:
+public:
     explicit Recorder(std::vector<Call>& log) : m_log(log) {}
     void Trigger(int code) override { m_log.push_back({'T', code, 0.0}); }
     void Animate(double progress, int code) override { m_log.push_back({'A', code, progress}); }
 
-  private:
+private:
     std::vector<Call>& m_log;
 };
 

@@ -10,7 +10,7 @@ namespace
 // Records, in one shared log, when the scheduler runs and what time it saw.
 class RecordingManager : public IAnimationManager
 {
-  public:
+public:
     RecordingManager(ITimeline& timeline, std::string& log) : m_timeline(timeline), m_log(log) {}
     void AddAnimation(double, double, IAnimateable*, int) override {}
     void AddRealTimeAnimation(double, double, IAnimateable*, int) override {}
@@ -18,7 +18,7 @@ class RecordingManager : public IAnimationManager
     void AddRealTimeEvent(double, IEvent*, int) override {}
     void Update() override { m_log += "schedule@" + std::to_string(m_timeline.GetTime()) + " "; }
 
-  private:
+private:
     ITimeline& m_timeline;
     std::string& m_log;
 };

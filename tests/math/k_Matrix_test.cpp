@@ -102,4 +102,3 @@ TEST(k_Matrix, SingularOrBrokenMatrixGivesIdentityAndSaysSo)
     EXPECT_EQ(tiny.Inverse(&ok), k_Matrix());
     EXPECT_FALSE(ok);
 }
-

@@ -8,7 +8,7 @@
 
 class k_FakeEngine : public IEngine
 {
-  public:
+public:
     ITimeline* timeline = nullptr;
     IAnimationManager* animationManager = nullptr;
     int worldUpdates = 0;
