@@ -11,6 +11,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
+#include "scene/k_Renderer.h"
 
 // --- construction and destruction ---
 
@@ -19,7 +20,8 @@ k_Engine::k_Engine()
     // Creation order: graphics device, renderer, resource factory, file system,
     // timeline, animation manager; each service is given this engine. A service
     // whose class is not written yet stays null and is created here by its owner:
-    // k_OpenGl (shell), k_Renderer (scene).
+    // k_OpenGl (shell).
+    m_renderer = new k_Renderer(this);
     m_resourceFactory = new k_ResourceFactory(this);
     m_fileSystem = new k_FileSystem(this);
     m_timeline = new k_Timeline(this);

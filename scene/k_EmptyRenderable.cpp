@@ -1,0 +1,3 @@
+#include "scene/k_EmptyRenderable.h"
+
+void k_EmptyRenderable::Draw(int) {}

@@ -1,0 +1,39 @@
+#pragma once
+// Draws one frame: advances the timeline, then draws every enabled world of
+// the engine's list in order (camera, lights, render stages 0 to 3, render
+// target or window clear, the linked world's shared nodes, the world's own
+// nodes). Optionally splits a frame into sub-frames blended in the GL
+// accumulation buffer, with a count that can follow the frame rate.
+#include "interfaces/IRenderer.h"
+
+class IEngine;
+
+class k_Renderer : public IRenderer
+{
+  public:
+    explicit k_Renderer(IEngine* engine);
+
+    void Initialize() override;
+    void RenderFrame(double elapsedSeconds) override;
+    void SetAdaptive(bool adaptive) override;
+    bool IsAdaptive() override;
+    void SetSubFrameCount(int count) override;
+    int GetSubFrameCount() override;
+    void SetCurrentWorld(IWorld* world) override;
+    IWorld* GetCurrentWorld() override;
+
+    // Frames longer than this (1/59 s) lower an adaptive sub-frame count, shorter ones raise it.
+    static constexpr double k_AdaptiveFrameTime = 1.0 / 59.0;
+
+  private:
+    void Advance(double step);
+    void DrawWorlds();
+    static void DrawNodes(IWorld* world, bool sharedOnly);
+    bool HasAccumulationBuffer();
+
+    IEngine* m_engine;
+    IWorld* m_currentWorld = nullptr;
+    bool m_adaptive = false;
+    int m_subFrameCount = 1;
+    bool m_warnedNoAccumulationBuffer = false;
+};

@@ -1,0 +1,282 @@
+#include "scene/k_Camera.h"
+#include "scene/k_Light.h"
+#include "scene/k_Renderable.h"
+#include "scene/k_World.h"
+#include "support/k_SceneTestEngine.h"
+
+#include <GL/glew.h>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A world that records its hooks and GL facts seen at stage 1, and may skip its clear.
+class k_RecordingWorld : public k_World
+{
+  public:
+    k_RecordingWorld(IEngine* engine, std::string name, std::vector<std::string>* log)
+        : k_World(engine, name), m_log(log)
+    {
+    }
+    void Build() override { ++builds; }
+    void Update() override { ++updates; }
+    void OnRenderStage(int stage) override
+    {
+        m_log->push_back(GetName() + ":stage" + std::to_string(stage));
+        if (stage == 1)
+        {
+            lightingAtStage1 = glIsEnabled(GL_LIGHTING);
+            light1AtStage1 = glIsEnabled(GL_LIGHT1);
+            currentAtStage1 = m_engine->GetRenderer()->GetCurrentWorld();
+        }
+    }
+    void Clear() override
+    {
+        m_log->push_back(GetName() + ":clear");
+        if (clears)
+            k_World::Clear();
+    }
+
+    bool clears = true;
+    int builds = 0;
+    int updates = 0;
+    bool lightingAtStage1 = false;
+    bool light1AtStage1 = false;
+    IWorld* currentAtStage1 = nullptr;
+
+  private:
+    std::vector<std::string>* m_log;
+};
+
+// A node that logs its renders and may fill a rectangle in normalised device coordinates.
+class k_LoggingNode : public k_Renderable
+{
+  public:
+    k_LoggingNode(std::string name, std::vector<std::string>* log) : k_Renderable(nullptr), m_name(name), m_log(log) {}
+    void Draw(int stage) override
+    {
+        if (stage != 1)
+            return;
+        m_log->push_back(m_name);
+        if (fill)
+        {
+            glColor3f(0.0f, 0.0f, 1.0f);
+            glRectf(-0.5f, -0.5f, 0.5f, 0.5f);
+        }
+    }
+    bool fill = false;
+
+  private:
+    std::string m_name;
+    std::vector<std::string>* m_log;
+};
+
+class k_RendererTest : public GlTest
+{
+  protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glUseProgram(0);
+        glDisable(GL_TEXTURE_2D);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        k_SceneTestDrainErrors();
+    }
+    void TearDown() override
+    {
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+    }
+    static std::vector<uint8_t> Pixel(int x, int y) { return k_GlTestContext::ReadPixels(x, y, 1, 1); }
+    static std::vector<uint8_t> Rgba(int r, int g, int b, int a = 255)
+    {
+        return {uint8_t(r), uint8_t(g), uint8_t(b), uint8_t(a)};
+    }
+
+    k_SceneTestEngine engine;
+    std::vector<std::string> log;
+};
+} // namespace
+
+// --- which worlds are cleared, drawn and updated ---
+
+TEST_F(k_RendererTest, DisabledWorldIsNeitherClearedNorDrawnButStillUpdated)
+{
+    k_RecordingWorld shown(&engine, "shown", &log), hidden(&engine, "hidden", &log);
+    shown.SetClearColour(k_VectorUA(1, 0, 0, 1));
+    hidden.SetClearColour(k_VectorUA(0, 1, 0, 1));
+    k_LoggingNode node("hiddenNode", &log);
+    hidden.AddRenderable(&node);
+    hidden.SetEnabled(false);
+    engine.AddWorld(&shown);
+    engine.AddWorld(&hidden);
+    EXPECT_EQ(hidden.builds, 1);
+
+    engine.Update(0.01);
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"shown:stage0", "shown:clear", "shown:stage1", "shown:stage2", "shown:stage3"}));
+    EXPECT_EQ(hidden.updates, 1);
+    EXPECT_EQ(Pixel(10, 10), Rgba(255, 0, 0));
+
+    hidden.SetUpdated(false);
+    engine.Update(0.01);
+    EXPECT_EQ(hidden.updates, 1);
+    EXPECT_EQ(shown.updates, 2);
+    EXPECT_TRUE(engine.Graphics().errors.empty());
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+TEST_F(k_RendererTest, WorldThatDoesNotClearDrawsOverThePreviousWorld)
+{
+    k_RecordingWorld back(&engine, "back", &log), front(&engine, "front", &log);
+    back.SetClearColour(k_VectorUA(1, 0, 0, 1));
+    front.SetClearColour(k_VectorUA(0, 1, 0, 1));
+    front.clears = false;
+    k_LoggingNode quad("quad", &log);
+    quad.fill = true;
+    front.AddRenderable(&quad);
+    engine.AddWorld(&back);
+    engine.AddWorld(&front);
+    engine.Update(0.01);
+    EXPECT_EQ(Pixel(10, 10), Rgba(255, 0, 0)); // the back world's clear survives
+    EXPECT_EQ(Pixel(128, 128), Rgba(0, 0, 255));
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+// --- linked worlds ---
+
+TEST_F(k_RendererTest, LinkingWorldDrawsOnlyTheSharedNodesOfTheLinkedWorldFirst)
+{
+    k_RecordingWorld source(&engine, "source", &log), linking(&engine, "linking", &log);
+    k_LoggingNode shared("shared", &log), secret("secret", &log), own("own", &log);
+    secret.SetShared(false);
+    source.AddRenderable(&shared);
+    source.AddRenderable(&secret);
+    linking.AddRenderable(&own);
+    linking.SetLinkedWorld(&source);
+    source.SetEnabled(false);
+    engine.AddWorld(&source);
+    engine.AddWorld(&linking);
+
+    engine.Update(0.01);
+    EXPECT_EQ(log, (std::vector<std::string>{"linking:stage0", "linking:clear", "linking:stage1", "shared", "own",
+                                             "linking:stage2", "linking:stage3"}));
+
+    log.clear();
+    source.SetEnabled(true);
+    engine.Update(0.01);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "secret"), 1); // by its own world only
+    EXPECT_EQ(std::count(log.begin(), log.end(), "shared"), 2);
+}
+
+// --- camera and lights ---
+
+TEST_F(k_RendererTest, CameraAndLightsAreAppliedPerWorldAndLightingFollowsTheList)
+{
+    k_RecordingWorld lit(&engine, "lit", &log), dark(&engine, "dark", &log);
+    k_Camera camera(&engine);
+    k_Light first(&engine), second(&engine);
+    lit.SetCamera(&camera);
+    lit.AddLight(&first);
+    lit.AddLight(&second);
+    engine.AddWorld(&lit);
+    engine.AddWorld(&dark);
+    engine.Update(0.01);
+
+    EXPECT_TRUE(lit.lightingAtStage1);
+    EXPECT_TRUE(lit.light1AtStage1);
+    EXPECT_EQ(lit.currentAtStage1, &lit);
+    EXPECT_FALSE(dark.lightingAtStage1);
+    EXPECT_EQ(dark.currentAtStage1, &dark);
+    EXPECT_EQ(engine.GetRenderer()->GetCurrentWorld(), &dark);
+    // The dark world has no camera: the lit world's view stays in effect.
+    float modelView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    EXPECT_NEAR(modelView[14], -5.0f, 1e-5f);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+}
+
+// --- sub-frames ---
+
+class k_SubFrameTest : public k_RendererTest
+{
+  protected:
+    void SetUp() override
+    {
+        k_RendererTest::SetUp();
+        engine.AddWorld(&world);
+        GLint bits = 0;
+        glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
+        hasAccumulation = bits > 0;
+    }
+    // The number of timeline advances (each one a drawn pass) of one frame.
+    size_t Passes(double dt)
+    {
+        engine.Timeline().steps.clear();
+        engine.Update(dt);
+        return engine.Timeline().steps.size();
+    }
+
+    k_RecordingWorld world{&engine, "w", &log};
+    bool hasAccumulation = false;
+};
+
+TEST_F(k_SubFrameTest, AdaptiveCountFollowsTheFrameTime)
+{
+    engine.Renderer().SetAdaptive(true);
+    engine.Renderer().SetSubFrameCount(3);
+    const size_t slow = Passes(0.020);
+    EXPECT_EQ(engine.Renderer().GetSubFrameCount(), 2);
+    engine.Renderer().SetSubFrameCount(3);
+    const size_t fast = Passes(0.010);
+    EXPECT_EQ(engine.Renderer().GetSubFrameCount(), 4);
+    if (hasAccumulation)
+    {
+        EXPECT_EQ(slow, 2u);
+        EXPECT_EQ(fast, 4u);
+        EXPECT_DOUBLE_EQ(engine.Timeline().steps[0], 0.0025);
+    }
+    else
+    {
+        // Without an accumulation buffer the frame is drawn in one pass.
+        EXPECT_EQ(slow, 1u);
+        EXPECT_EQ(fast, 1u);
+    }
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+TEST_F(k_SubFrameTest, CountOfZeroOrOneDrawsOnePassWithTheFullStep)
+{
+    for (int count : {0, 1})
+    {
+        engine.Renderer().SetSubFrameCount(count);
+        EXPECT_EQ(Passes(0.04), 1u);
+        EXPECT_DOUBLE_EQ(engine.Timeline().steps[0], 0.04);
+        EXPECT_EQ(engine.Renderer().GetSubFrameCount(), count);
+    }
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+// A slow frame never drives an adaptive count below one.
+TEST_F(k_SubFrameTest, AdaptiveCountStaysAtLeastOne)
+{
+    engine.Renderer().SetAdaptive(true);
+    engine.Renderer().SetSubFrameCount(0);
+    EXPECT_EQ(Passes(0.1), 1u);
+    EXPECT_EQ(engine.Renderer().GetSubFrameCount(), 1);
+    Passes(0.1);
+    EXPECT_EQ(engine.Renderer().GetSubFrameCount(), 1);
+    Passes(0.001);
+    EXPECT_EQ(engine.Renderer().GetSubFrameCount(), 2);
+}
