@@ -4,6 +4,7 @@
 #include "engine/k_FileSystem.h"
 #include "engine/k_Log.h"
 #include "engine/k_Timeline.h"
+#include "graphics/k_OpenGl.h"
 #include "graphics/k_ResourceFactory.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/IGraphics.h"
@@ -18,9 +19,8 @@
 k_Engine::k_Engine()
 {
     // Creation order: graphics device, renderer, resource factory, file system,
-    // timeline, animation manager; each service is given this engine. A service
-    // whose class is not written yet stays null and is created here by its owner:
-    // k_OpenGl (shell).
+    // timeline, animation manager; each service is given this engine.
+    m_graphics = new k_OpenGl(this);
     m_renderer = new k_Renderer(this);
     m_resourceFactory = new k_ResourceFactory(this);
     m_fileSystem = new k_FileSystem(this);

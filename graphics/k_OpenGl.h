@@ -1,0 +1,41 @@
+#pragma once
+// The engine's graphics device on OpenGL: owns the rendering context made on
+// the application window, loads the GL entry points (GLEW), sets the default
+// state, drains and logs GL errors, and draws the loading bar.
+#include "interfaces/IGraphics.h"
+
+class IEngine;
+
+class k_OpenGl : public IGraphics
+{
+public:
+    explicit k_OpenGl(IEngine* engine);
+    ~k_OpenGl() override = default;
+    k_OpenGl(const k_OpenGl&) = delete;
+    k_OpenGl& operator=(const k_OpenGl&) = delete;
+
+    void Resize(int width, int height) override;
+    bool Initialize() override;
+    bool CreateContext(k_DeviceContext deviceContext) override;
+    void DestroyContext() override;
+    int GetMaxTextureSize() override { return m_maxTextureSize; }
+    int GetWidth() override { return m_width; }
+    int GetHeight() override { return m_height; }
+    float GetAspectRatio() override { return m_aspectRatio; }
+    void SetAspectRatio(float aspectRatio) override { m_aspectRatio = aspectRatio; }
+    void CheckErrors() override;
+    void DrawProgressBar(float fraction) override;
+
+protected:
+    // The next pending GL error (glGetError); GL keeps one flag per error kind, so tests feed longer queues here.
+    virtual unsigned NextError();
+
+private:
+    IEngine* m_engine;
+    int m_width = 0;
+    int m_height = 0;
+    int m_maxTextureSize = 0;
+    float m_aspectRatio = 0.0f;
+    k_RenderingContext m_context = nullptr;
+    k_DeviceContext m_deviceContext = nullptr;
+};

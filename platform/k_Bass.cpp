@@ -1,0 +1,226 @@
+#include "platform/k_Bass.h"
+
+#include "engine/k_Log.h"
+
+#include <SDL.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace
+{
+// --- the tune in memory ---
+
+// A read cursor over the caller's block, as vorbisfile's callbacks want it.
+struct MemorySource
+{
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    size_t position = 0;
+};
+
+size_t ReadMemory(void* destination, size_t size, size_t count, void* source)
+{
+    auto* memory = static_cast<MemorySource*>(source);
+    if (size == 0)
+        return 0;
+    const size_t wanted = std::min(count, (memory->size - memory->position) / size);
+    std::memcpy(destination, memory->data + memory->position, wanted * size);
+    memory->position += wanted * size;
+    return wanted;
+}
+
+int SeekMemory(void* source, ogg_int64_t offset, int whence)
+{
+    auto* memory = static_cast<MemorySource*>(source);
+    ogg_int64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = static_cast<ogg_int64_t>(memory->position);
+    else if (whence == SEEK_END)
+        base = static_cast<ogg_int64_t>(memory->size);
+    const ogg_int64_t target = base + offset;
+    if (target < 0 || target > static_cast<ogg_int64_t>(memory->size))
+        return -1;
+    memory->position = static_cast<size_t>(target);
+    return 0;
+}
+
+long TellMemory(void* source)
+{
+    return static_cast<long>(static_cast<MemorySource*>(source)->position);
+}
+
+// --- streams and the device ---
+
+struct Stream
+{
+    MemorySource source;
+    OggVorbis_File file{};
+    SDL_AudioStream* converter = nullptr;  // decoded rate and channels -> the device's
+    bool playing = false;
+    bool decodedAll = false;
+
+    ~Stream()
+    {
+        if (converter)
+            SDL_FreeAudioStream(converter);
+        ov_clear(&file);
+    }
+};
+
+SDL_AudioDeviceID g_device = 0;
+SDL_AudioSpec g_spec{};
+std::map<uint32_t, std::unique_ptr<Stream>> g_streams;  // guarded by the device lock
+uint32_t g_nextHandle = 1;
+std::vector<int16_t> g_chunk;   // audio thread only
+std::vector<int32_t> g_mix;     // audio thread only
+
+// Fills the converter until it holds the wanted bytes or the tune has ended.
+void Decode(Stream& stream, int wantedBytes)
+{
+    char buffer[4096];
+    while (!stream.decodedAll && SDL_AudioStreamAvailable(stream.converter) < wantedBytes)
+    {
+        int section = 0;
+        const long got = ov_read(&stream.file, buffer, sizeof buffer, SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0, 2,
+                                 1, &section);
+        if (got == OV_HOLE)
+            continue;  // a gap in the data: skip it and go on
+        if (got <= 0)
+        {
+            stream.decodedAll = true;
+            SDL_AudioStreamFlush(stream.converter);
+            break;
+        }
+        SDL_AudioStreamPut(stream.converter, buffer, static_cast<int>(got));
+    }
+}
+
+// Runs on SDL's audio thread: mixes every playing stream into the device buffer.
+void FillDevice(void*, Uint8* output, int length)
+{
+    const size_t samples = static_cast<size_t>(length) / sizeof(int16_t);
+    g_mix.assign(samples, 0);
+    g_chunk.resize(samples);
+    for (auto& [handle, stream] : g_streams)
+    {
+        if (!stream->playing)
+            continue;
+        Decode(*stream, length);
+        const int got = SDL_AudioStreamGet(stream->converter, g_chunk.data(), length);
+        for (size_t i = 0; got > 0 && i < static_cast<size_t>(got) / sizeof(int16_t); ++i)
+            g_mix[i] += g_chunk[i];
+        if (got < length && stream->decodedAll && SDL_AudioStreamAvailable(stream->converter) == 0)
+            stream->playing = false;  // the tune has ended
+    }
+    auto* out = reinterpret_cast<int16_t*>(output);
+    for (size_t i = 0; i < samples; ++i)
+        out[i] = static_cast<int16_t>(std::clamp(g_mix[i], -32768, 32767));
+}
+}  // namespace
+
+// --- the five calls ---
+
+uint32_t k_Bass::GetVersion()
+{
+    return Version;
+}
+
+bool k_Bass::Init(int device, uint32_t frequency, uint32_t /*flags*/, k_WindowHandle /*window*/,
+                  const void* /*classId*/)
+{
+    if (g_device != 0)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    {
+        k_Log(k_Log::Colour::Error) << "BASS :: " << SDL_GetError();
+        return false;
+    }
+    const char* name = nullptr;
+    if (device >= 0)
+        name = SDL_GetAudioDeviceName(device, 0);
+    SDL_AudioSpec wanted{};
+    wanted.freq = static_cast<int>(frequency);
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = 2048;
+    wanted.callback = FillDevice;
+    g_device = SDL_OpenAudioDevice(name, 0, &wanted, &g_spec, 0);
+    if (g_device == 0)
+    {
+        k_Log(k_Log::Colour::Error) << "BASS :: " << SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    return true;
+}
+
+uint32_t k_Bass::StreamCreateFile(bool memory, const void* file, uint64_t offset, uint64_t length,
+                                  uint32_t /*flags*/)
+{
+    // Only memory blocks are played: the program never hands over a file name.
+    if (g_device == 0 || !memory || !file || length == 0)
+        return 0;
+    auto stream = std::make_unique<Stream>();
+    stream->source.data = static_cast<const unsigned char*>(file) + offset;
+    stream->source.size = static_cast<size_t>(length);
+    const ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
+    if (ov_open_callbacks(&stream->source, &stream->file, nullptr, 0, callbacks) != 0)
+        return 0;  // not OGG Vorbis; vorbisfile has already cleared the struct
+    const vorbis_info* info = ov_info(&stream->file, -1);
+    if (!info || info->channels < 1 || info->rate < 1)
+        return 0;
+    stream->converter = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(info->channels),
+                                           static_cast<int>(info->rate), g_spec.format, g_spec.channels, g_spec.freq);
+    if (!stream->converter)
+        return 0;
+    SDL_LockAudioDevice(g_device);
+    const uint32_t handle = g_nextHandle++;
+    g_streams[handle] = std::move(stream);
+    SDL_UnlockAudioDevice(g_device);
+    return handle;
+}
+
+bool k_Bass::ChannelPlay(uint32_t handle, bool restart)
+{
+    if (g_device == 0)
+        return false;
+    SDL_LockAudioDevice(g_device);
+    auto found = g_streams.find(handle);
+    const bool known = found != g_streams.end();
+    if (known)
+    {
+        Stream& stream = *found->second;
+        if (restart)
+        {
+            ov_raw_seek(&stream.file, 0);
+            SDL_AudioStreamClear(stream.converter);
+            stream.decodedAll = false;
+        }
+        stream.playing = true;
+    }
+    SDL_UnlockAudioDevice(g_device);
+    if (known)
+        SDL_PauseAudioDevice(g_device, 0);
+    return known;
+}
+
+bool k_Bass::StreamFree(uint32_t handle)
+{
+    if (g_device == 0)
+        return false;
+    std::unique_ptr<Stream> released;
+    SDL_LockAudioDevice(g_device);
+    auto found = g_streams.find(handle);
+    if (found != g_streams.end())
+    {
+        released = std::move(found->second);
+        g_streams.erase(found);
+    }
+    SDL_UnlockAudioDevice(g_device);
+    return released != nullptr;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The audio layer: plays an OGG Vorbis tune from a block of memory. Its five
+// calls keep the calling order and results the entry point relies on:
+//   GetVersion -> Init -> StreamCreateFile -> ChannelPlay ... StreamFree.
+// The tune is decoded straight from the caller's block (no copy, no file),
+// which must stay alive and unchanged while the stream exists; playback runs
+// on SDL's audio thread at the device's rate (44100 Hz as the program asks).
+#include "interfaces/PlatformHandles.h"
+
+#include <cstdint>
+
+class k_Bass
+{
+public:
+    // The layer's version; its high 16 bits name the series (0x0204).
+    static constexpr uint32_t Version = 0x02040000u;
+
+    // Returns Version.
+    static uint32_t GetVersion();
+    // Opens the output device (-1: the default one) at the frequency, paused; returns false when there is none.
+    static bool Init(int device, uint32_t frequency, uint32_t flags, k_WindowHandle window, const void* classId);
+    // Opens a stream on the OGG data at file + offset (length bytes, memory only); returns its handle, 0 on failure.
+    static uint32_t StreamCreateFile(bool memory, const void* file, uint64_t offset, uint64_t length, uint32_t flags);
+    // Starts playing the stream (from the start when restart is true); returns false for an unknown handle.
+    static bool ChannelPlay(uint32_t handle, bool restart);
+    // Stops and releases the stream; returns false for an unknown handle.
+    static bool StreamFree(uint32_t handle);
+};

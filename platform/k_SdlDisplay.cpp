@@ -1,0 +1,39 @@
+#include "platform/k_SdlDisplay.h"
+
+#include <SDL.h>
+
+bool k_SdlDisplay::Open()
+{
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+std::vector<k_SdlDisplay::Mode> k_SdlDisplay::GetModes()
+{
+    std::vector<Mode> modes;
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i)
+    {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) == 0)
+            modes.push_back({mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate});
+    }
+    return modes;
+}
+
+k_SdlDisplay::Mode k_SdlDisplay::GetDesktopMode()
+{
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return {};
+    return {mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
+}
+
+void k_SdlDisplay::Close()
+{
+    SDL_Quit();
+}
+
+std::string k_SdlDisplay::GetError()
+{
+    return SDL_GetError();
+}

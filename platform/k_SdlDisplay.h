@@ -1,0 +1,28 @@
+#pragma once
+// The primary display as SDL sees it: its video modes and the desktop mode.
+// Opens SDL's video subsystem on first use (reference-counted by SDL).
+#include <string>
+#include <vector>
+
+class k_SdlDisplay
+{
+public:
+    struct Mode
+    {
+        int width = 0;
+        int height = 0;
+        int bitsPerPixel = 0;
+        int refreshRate = 0;
+    };
+
+    // Starts SDL's video subsystem; returns false (reason in GetError) when there is no display.
+    static bool Open();
+    // Every mode the primary display offers, in SDL's order (empty when none can be read).
+    static std::vector<Mode> GetModes();
+    // The desktop's current mode on the primary display (zeros when it cannot be read).
+    static Mode GetDesktopMode();
+    // Shuts SDL down at once (after an error): the desktop mode comes back and the audio stops.
+    static void Close();
+    // SDL's last error text.
+    static std::string GetError();
+};
