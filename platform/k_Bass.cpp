@@ -224,3 +224,13 @@ bool k_Bass::StreamFree(uint32_t handle)
     SDL_UnlockAudioDevice(g_device);
     return released != nullptr;
 }
+
+void k_Bass::Free()
+{
+    if (g_device == 0)
+        return;
+    SDL_CloseAudioDevice(g_device);  // waits for the audio thread to leave the callback
+    g_device = 0;
+    g_streams.clear();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}

@@ -25,4 +25,6 @@ public:
     static bool ChannelPlay(uint32_t handle, bool restart);
     // Stops and releases the stream; returns false for an unknown handle.
     static bool StreamFree(uint32_t handle);
+    // Releases every stream and closes the device (the program never calls it; tests start afresh with it).
+    static void Free();
 };

@@ -1,0 +1,11 @@
+#pragma once
+// A short OGG Vorbis tone made on the spot, for tests that need a tune
+// without a committed audio file.
+#include <vector>
+
+class k_TestOgg
+{
+public:
+    // A sine tone of the given length, rate and channel count, encoded as OGG Vorbis in memory.
+    static std::vector<unsigned char> Make(double seconds, int rate, int channels, double frequency = 440.0);
+};
