@@ -24,7 +24,7 @@ bool ScanInt(const std::string& text, size_t& at, int& value)
     {
         number = number * 10 + (text[at++] - '0');
         if (number > 1000000000LL)
-            return false;  // far beyond any screen; refuse rather than overflow
+            return false; // far beyond any screen; refuse rather than overflow
     }
     if (at == first)
         return false;
@@ -46,7 +46,7 @@ bool ScanPair(const std::string& text, char separator, int& first, int& second)
     second = b;
     return true;
 }
-}  // namespace
+} // namespace
 
 k_SetupDialog::k_SetupDialog(SetupSettings& settings) : m_settings(settings) {}
 
@@ -91,19 +91,20 @@ bool k_SetupDialog::HandleCommand(uint32_t command, const std::string& resolutio
 {
     switch (command)
     {
-    case Confirm:
-    {
+    case Confirm: {
         int width = 0, height = 0;
         float ratio = 0.0f;
         m_refusal.clear();
         if (!ParseResolution(resolutionText, width, height))
-            m_refusal = "\"" + resolutionText + "\" is not a resolution. Choose one from the list or type one "
+            m_refusal = "\"" + resolutionText +
+                        "\" is not a resolution. Choose one from the list or type one "
                         "such as 1280x720.";
         else if (!ParseAspectRatio(aspectRatioText, ratio))
-            m_refusal = "\"" + aspectRatioText + "\" is not an aspect ratio. Choose one from the list or type "
+            m_refusal = "\"" + aspectRatioText +
+                        "\" is not an aspect ratio. Choose one from the list or type "
                         "one such as 16:9.";
         if (!m_refusal.empty())
-            return true;  // the dialog stays open
+            return true; // the dialog stays open
         m_settings.start = true;
         m_settings.width = width;
         m_settings.height = height;

@@ -12,12 +12,12 @@
 
 class k_SetupDialog
 {
-public:
+  public:
     // Commands the view forwards: the two buttons and the check box.
     enum Command : uint32_t
     {
-        Confirm = 1,      // "Have the guts"
-        Cancel = 2,       // "Chicken out" or the close box
+        Confirm = 1, // "Have the guts"
+        Cancel = 2,  // "Chicken out" or the close box
         Fullscreen = 1002,
     };
 
@@ -50,7 +50,7 @@ public:
     // Parses "%d:%d" into first over second (computed in double, stored as float); false when it does not parse.
     static bool ParseAspectRatio(const std::string& text, float& ratio);
 
-private:
+  private:
     SetupSettings& m_settings;
     std::vector<std::string> m_resolutions;
     std::vector<std::string> m_aspectRatios;

@@ -111,9 +111,9 @@ int64_t k_Window::HandleMessage(uint32_t message, uint32_t wParam, uint32_t lPar
             SetActive(false);
         else if (wParam == CommandRestore)
             SetActive(true);
-        return 1;  // the platform does the rest
+        return 1; // the platform does the rest
     default:
-        return 1;  // not handled here
+        return 1; // not handled here
     }
 }
 

@@ -44,11 +44,11 @@ void RunSetupDialog(SetupSettings& settings)
     content.aspectRatios = dialog.GetAspectRatios();
     content.aspectRatioSelection = dialog.GetAspectRatioSelection();
     content.fullscreen = dialog.IsFullscreenChecked();
-    k_GtkSetupDialog::Run(content, [&dialog](uint32_t command, const std::string& resolution,
-                                             const std::string& aspect) {
-        dialog.HandleCommand(command, resolution, aspect);
-        return k_GtkSetupDialog::Verdict{dialog.IsEnded(), dialog.GetRefusal()};
-    });
+    k_GtkSetupDialog::Run(content,
+                          [&dialog](uint32_t command, const std::string& resolution, const std::string& aspect) {
+                              dialog.HandleCommand(command, resolution, aspect);
+                              return k_GtkSetupDialog::Verdict{dialog.IsEnded(), dialog.GetRefusal()};
+                          });
 }
 
 // --- start-up, main loop, shut-down ---
@@ -65,8 +65,8 @@ int Run()
         return 0;
 
     g_engine = new k_Engine();
-    g_window = new k_Window(L"Orvelant - starwane", settings.width, settings.height, g_engine, true,
-                            settings.fullscreen);
+    g_window =
+        new k_Window(L"Orvelant - starwane", settings.width, settings.height, g_engine, true, settings.fullscreen);
     g_demo = new k_Demo(g_engine);
     if (!g_window)
         throw L"Couldn't create Window!";
@@ -106,9 +106,9 @@ int Run()
             continue;
         }
         if (peeked == k_MessagePump::Peeked::Dispatched)
-            continue;  // every waiting message before the next frame
+            continue; // every waiting message before the next frame
         if (!g_window->IsActive())
-            continue;  // minimised: no frames, and the whole interval becomes the next step
+            continue; // minimised: no frames, and the whole interval becomes the next step
         if (g_engine->IsQuitRequested())
         {
             quit = true;
@@ -132,7 +132,7 @@ int Run()
     g_engine = nullptr;
     return 0;
 }
-}  // namespace
+} // namespace
 
 int main()
 {

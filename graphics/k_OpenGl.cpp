@@ -5,7 +5,6 @@
 
 #include <GL/glew.h>
 #include <GL/glu.h>
-
 #include <cstdio>
 
 namespace
@@ -15,7 +14,7 @@ const char* GlString(GLenum name)
     const auto* text = reinterpret_cast<const char*>(glGetString(name));
     return text ? text : "";
 }
-}  // namespace
+} // namespace
 
 k_OpenGl::k_OpenGl(IEngine* engine) : m_engine(engine) {}
 

@@ -3,13 +3,12 @@
 #include "engine/k_Log.h"
 
 #include <SDL.h>
-#include <vorbis/vorbisfile.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
+#include <vorbis/vorbisfile.h>
 
 namespace
 {
@@ -60,7 +59,7 @@ struct Stream
 {
     MemorySource source;
     OggVorbis_File file{};
-    SDL_AudioStream* converter = nullptr;  // decoded rate and channels -> the device's
+    SDL_AudioStream* converter = nullptr; // decoded rate and channels -> the device's
     bool playing = false;
     bool decodedAll = false;
 
@@ -74,10 +73,10 @@ struct Stream
 
 SDL_AudioDeviceID g_device = 0;
 SDL_AudioSpec g_spec{};
-std::map<uint32_t, std::unique_ptr<Stream>> g_streams;  // guarded by the device lock
+std::map<uint32_t, std::unique_ptr<Stream>> g_streams; // guarded by the device lock
 uint32_t g_nextHandle = 1;
-std::vector<int16_t> g_chunk;   // audio thread only
-std::vector<int32_t> g_mix;     // audio thread only
+std::vector<int16_t> g_chunk; // audio thread only
+std::vector<int32_t> g_mix;   // audio thread only
 
 // Fills the converter until it holds the wanted bytes or the tune has ended.
 void Decode(Stream& stream, int wantedBytes)
@@ -86,10 +85,10 @@ void Decode(Stream& stream, int wantedBytes)
     while (!stream.decodedAll && SDL_AudioStreamAvailable(stream.converter) < wantedBytes)
     {
         int section = 0;
-        const long got = ov_read(&stream.file, buffer, sizeof buffer, SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0, 2,
-                                 1, &section);
+        const long got =
+            ov_read(&stream.file, buffer, sizeof buffer, SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0, 2, 1, &section);
         if (got == OV_HOLE)
-            continue;  // a gap in the data: skip it and go on
+            continue; // a gap in the data: skip it and go on
         if (got <= 0)
         {
             stream.decodedAll = true;
@@ -115,13 +114,13 @@ void FillDevice(void*, Uint8* output, int length)
         for (size_t i = 0; got > 0 && i < static_cast<size_t>(got) / sizeof(int16_t); ++i)
             g_mix[i] += g_chunk[i];
         if (got < length && stream->decodedAll && SDL_AudioStreamAvailable(stream->converter) == 0)
-            stream->playing = false;  // the tune has ended
+            stream->playing = false; // the tune has ended
     }
     auto* out = reinterpret_cast<int16_t*>(output);
     for (size_t i = 0; i < samples; ++i)
         out[i] = static_cast<int16_t>(std::clamp(g_mix[i], -32768, 32767));
 }
-}  // namespace
+} // namespace
 
 // --- the five calls ---
 
@@ -159,8 +158,7 @@ bool k_Bass::Init(int device, uint32_t frequency, uint32_t /*flags*/, k_WindowHa
     return true;
 }
 
-uint32_t k_Bass::StreamCreateFile(bool memory, const void* file, uint64_t offset, uint64_t length,
-                                  uint32_t /*flags*/)
+uint32_t k_Bass::StreamCreateFile(bool memory, const void* file, uint64_t offset, uint64_t length, uint32_t /*flags*/)
 {
     // Only memory blocks are played: the program never hands over a file name.
     if (g_device == 0 || !memory || !file || length == 0)
@@ -170,7 +168,7 @@ uint32_t k_Bass::StreamCreateFile(bool memory, const void* file, uint64_t offset
     stream->source.size = static_cast<size_t>(length);
     const ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
     if (ov_open_callbacks(&stream->source, &stream->file, nullptr, 0, callbacks) != 0)
-        return 0;  // not OGG Vorbis; vorbisfile has already cleared the struct
+        return 0; // not OGG Vorbis; vorbisfile has already cleared the struct
     const vorbis_info* info = ov_info(&stream->file, -1);
     if (!info || info->channels < 1 || info->rate < 1)
         return 0;
@@ -229,7 +227,7 @@ void k_Bass::Free()
 {
     if (g_device == 0)
         return;
-    SDL_CloseAudioDevice(g_device);  // waits for the audio thread to leave the callback
+    SDL_CloseAudioDevice(g_device); // waits for the audio thread to leave the callback
     g_device = 0;
     g_streams.clear();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -41,9 +41,8 @@ ListBox MakeListBox(const std::vector<std::string>& items, int selection, int li
     box.view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
     g_object_unref(store);
     gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(box.view), FALSE);
-    gtk_tree_view_append_column(GTK_TREE_VIEW(box.view),
-                                gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text",
-                                                                         0, nullptr));
+    gtk_tree_view_append_column(GTK_TREE_VIEW(box.view), gtk_tree_view_column_new_with_attributes(
+                                                             "", gtk_cell_renderer_text_new(), "text", 0, nullptr));
     GtkTreeSelection* chosen = gtk_tree_view_get_selection(GTK_TREE_VIEW(box.view));
     g_signal_connect(chosen, "changed", G_CALLBACK(OnRowSelected), box.entry);
     if (selection >= 0 && selection < static_cast<int>(items.size()))
@@ -62,7 +61,7 @@ ListBox MakeListBox(const std::vector<std::string>& items, int selection, int li
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
     gtk_box_pack_start(GTK_BOX(column), box.entry, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), scroller, TRUE, TRUE, 0);
-    box.view = column;  // the whole control is what goes into the grid
+    box.view = column; // the whole control is what goes into the grid
     return box;
 }
 
@@ -90,7 +89,7 @@ void Flush()
     while (gtk_events_pending())
         gtk_main_iteration();
 }
-}  // namespace
+} // namespace
 
 bool k_GtkSetupDialog::Open()
 {
@@ -134,7 +133,7 @@ void k_GtkSetupDialog::Run(const Content& content, const Handler& handler)
     for (;;)
     {
         const int response = gtk_dialog_run(GTK_DIALOG(dialog));
-        const uint32_t command = response == k_ResponseConfirm ? 1u : 2u;  // anything else closes: cancel
+        const uint32_t command = response == k_ResponseConfirm ? 1u : 2u; // anything else closes: cancel
         const Verdict verdict = handler(command, gtk_entry_get_text(GTK_ENTRY(resolution.entry)),
                                         gtk_entry_get_text(GTK_ENTRY(aspect.entry)));
         if (verdict.ended)
@@ -149,5 +148,5 @@ void k_GtkSetupDialog::Run(const Content& content, const Handler& handler)
         }
     }
     gtk_widget_destroy(dialog);
-    Flush();  // let the dialog disappear before anything else opens
+    Flush(); // let the dialog disappear before anything else opens
 }

@@ -11,7 +11,7 @@
 
 class k_GtkSetupDialog
 {
-public:
+  public:
     struct Content
     {
         std::string title;
@@ -24,8 +24,8 @@ public:
 
     struct Verdict
     {
-        bool ended = false;    // close the dialog
-        std::string refusal;  // shown to the viewer when not empty
+        bool ended = false;  // close the dialog
+        std::string refusal; // shown to the viewer when not empty
     };
 
     // Command ids: 1 confirm, 2 cancel (also the close box), 1002 the check box; the two current texts.

@@ -5,7 +5,7 @@
 
 class k_MessageBox
 {
-public:
+  public:
     // Writes the text to standard error, then shows the box (owned by the window, if any) until it is dismissed.
     static void Show(k_WindowHandle owner, const wchar_t* text, const wchar_t* caption);
 };

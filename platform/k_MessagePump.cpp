@@ -66,11 +66,11 @@ void DispatchKey(const SDL_KeyboardEvent& event)
         target->HandleMessage(IWindow::Close, 0, 0);
         return;
     }
-    const uint32_t key = event.keysym.sym == SDLK_ESCAPE ? IWindow::KeyEscape
-                                                         : static_cast<uint32_t>(event.keysym.scancode) | 0x10000u;
+    const uint32_t key =
+        event.keysym.sym == SDLK_ESCAPE ? IWindow::KeyEscape : static_cast<uint32_t>(event.keysym.scancode) | 0x10000u;
     target->HandleMessage(IWindow::KeyDown, key, event.repeat ? 1u : 0u);
 }
-}  // namespace
+} // namespace
 
 k_MessagePump::Peeked k_MessagePump::PeekAndDispatch()
 {

@@ -8,12 +8,12 @@
 
 class k_MessagePump
 {
-public:
+  public:
     enum class Peeked
     {
-        None,        // nothing was waiting
-        Quit,        // the quit request came out of the queue
-        Dispatched,  // one event was taken and served (or ignored)
+        None,       // nothing was waiting
+        Quit,       // the quit request came out of the queue
+        Dispatched, // one event was taken and served (or ignored)
     };
 
     // Takes at most one waiting event and dispatches it; never waits.

@@ -6,7 +6,7 @@
 
 class k_SdlDisplay
 {
-public:
+  public:
     struct Mode
     {
         int width = 0;

@@ -8,7 +8,7 @@ SDL_Window* Window(k_DeviceContext deviceContext)
 {
     return reinterpret_cast<SDL_Window*>(deviceContext);
 }
-}  // namespace
+} // namespace
 
 k_RenderingContext k_SdlGlContext::Create(k_DeviceContext deviceContext)
 {

@@ -7,7 +7,7 @@
 
 class k_SdlGlContext
 {
-public:
+  public:
     // Creates a context on the window's surface; returns null on failure (reason in GetError).
     static k_RenderingContext Create(k_DeviceContext deviceContext);
     // Makes the context current on the surface, or releases the current one when both are null; returns success.

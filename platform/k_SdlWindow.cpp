@@ -26,7 +26,7 @@ void SetSurfaceWishes(int depthBits)
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
-}  // namespace
+} // namespace
 
 k_WindowHandle k_SdlWindow::Create(const std::wstring& title, int width, int height)
 {

@@ -11,7 +11,7 @@ class IWindow;
 
 class k_SdlWindow
 {
-public:
+  public:
     // Creates a hidden, resizable GL window of the client size; returns null on failure (reason in GetError).
     static k_WindowHandle Create(const std::wstring& title, int width, int height);
     // Switches the display to exactly width x height at the desktop's depth and refresh and makes the window

@@ -15,6 +15,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # running GL without a screen, driving the setup dialog
   xvfb xauth libgl1-mesa-dri xdotool
+  # the end-to-end checks: window tree (xwininfo) and screen dumps (xwd)
+  x11-utils x11-apps
 )
 
 missing=()

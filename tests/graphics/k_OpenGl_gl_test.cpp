@@ -1,10 +1,8 @@
-#include "graphics/k_OpenGl.h"
-
 #include "engine/k_Log.h"
+#include "graphics/k_OpenGl.h"
 #include "support/k_GlTestContext.h"
 
 #include <GL/glew.h>
-
 #include <deque>
 #include <iostream>
 #include <sstream>
@@ -14,7 +12,7 @@ namespace
 // Captures the log lines written while it lives.
 class LogCapture
 {
-public:
+  public:
     LogCapture() : m_previous(std::cout.rdbuf(m_text.rdbuf())) { k_Log::SetColourEnabled(false); }
     ~LogCapture() { std::cout.rdbuf(m_previous); }
     std::vector<std::string> Lines() const
@@ -26,7 +24,7 @@ public:
         return lines;
     }
 
-private:
+  private:
     std::ostringstream m_text;
     std::streambuf* m_previous;
 };
@@ -34,11 +32,11 @@ private:
 // GL keeps one flag per kind of error, so a queue of several is fed in here.
 class QueuedErrors : public k_OpenGl
 {
-public:
+  public:
     QueuedErrors() : k_OpenGl(nullptr) {}
     std::deque<unsigned> queue;
 
-protected:
+  protected:
     unsigned NextError() override
     {
         if (queue.empty())
@@ -70,11 +68,11 @@ int ToPixel(double ndc)
 {
     return static_cast<int>((ndc + 1.0) * 0.5 * k_GlTestContext::k_Width);
 }
-}  // namespace
+} // namespace
 
 class k_OpenGlTest : public GlTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         GlTest::SetUp();
@@ -104,7 +102,7 @@ TEST_F(k_OpenGlTest, InitializeLogsTheDriverAndLeavesTheDefaultState)
     glGetIntegerv(GL_FRONT_FACE, &value);
     EXPECT_EQ(value, GL_CW);
     glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);  // the empty bar drawn last leaves model-view current
+    EXPECT_EQ(value, GL_MODELVIEW); // the empty bar drawn last leaves model-view current
     glGetIntegerv(GL_SHADE_MODEL, &value);
     EXPECT_EQ(value, GL_SMOOTH);
     glGetIntegerv(GL_DEPTH_FUNC, &value);
@@ -140,7 +138,7 @@ TEST_F(k_OpenGlTest, ResizeReplacesAZeroHeightWithOne)
     EXPECT_EQ(viewport[3], 1);
     graphics.SetAspectRatio(1.6f);
     EXPECT_EQ(graphics.GetAspectRatio(), 1.6f);
-    graphics.DestroyContext();  // holds no context: nothing happens
+    graphics.DestroyContext(); // holds no context: nothing happens
     graphics.DestroyContext();
 }
 
@@ -153,9 +151,9 @@ TEST_F(k_OpenGlTest, CheckErrorsReportsAtMostFivePerCall)
         graphics.queue = {GL_INVALID_ENUM, GL_INVALID_VALUE, GL_INVALID_OPERATION, GL_OUT_OF_MEMORY};
         LogCapture log;
         graphics.CheckErrors();
-        const std::vector<std::string> expected = {
-            "OPENGL :: ERROR invalid enumerant", "OPENGL :: ERROR invalid value",
-            "OPENGL :: ERROR invalid operation", "OPENGL :: ERROR out of memory"};
+        const std::vector<std::string> expected = {"OPENGL :: ERROR invalid enumerant", "OPENGL :: ERROR invalid value",
+                                                   "OPENGL :: ERROR invalid operation",
+                                                   "OPENGL :: ERROR out of memory"};
         EXPECT_EQ(log.Lines(), expected);
         EXPECT_TRUE(graphics.queue.empty());
     }
@@ -168,7 +166,7 @@ TEST_F(k_OpenGlTest, CheckErrorsReportsAtMostFivePerCall)
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(lines[i], "OPENGL :: ERROR invalid enumerant");
         EXPECT_EQ(lines[5], "OPENGL :: ERROR Too many errors!");
-        EXPECT_EQ(graphics.queue.size(), 1u);  // the sixth stays queued
+        EXPECT_EQ(graphics.queue.size(), 1u); // the sixth stays queued
     }
     {
         graphics.queue = {0x1234};
@@ -181,7 +179,7 @@ TEST_F(k_OpenGlTest, CheckErrorsReportsAtMostFivePerCall)
 TEST_F(k_OpenGlTest, CheckErrorsDrainsTheRealQueue)
 {
     k_OpenGl graphics(nullptr);
-    glEnable(0x7FFF);  // not a capability
+    glEnable(0x7FFF); // not a capability
     LogCapture log;
     graphics.CheckErrors();
     EXPECT_EQ(log.Lines(), std::vector<std::string>{"OPENGL :: ERROR invalid enumerant"});
@@ -223,7 +221,7 @@ TEST_F(k_OpenGlTest, ProgressBarFillFollowsTheFraction)
     EXPECT_EQ(PixelAt(ToPixel(0.95), middle).b, 0) << "nothing beyond the outline";
     EXPECT_EQ(PixelAt(k_GlTestContext::k_Width / 2, ToPixel(0.2)).b, 0) << "nothing above the bar";
 
-    graphics.DrawProgressBar(0.5f);  // fill ends at x = 0
+    graphics.DrawProgressBar(0.5f); // fill ends at x = 0
     EXPECT_TRUE(IsBarColour(PixelAt(ToPixel(-0.1), middle)));
     EXPECT_EQ(PixelAt(ToPixel(0.1), middle).b, 0);
 }

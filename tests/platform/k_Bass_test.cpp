@@ -1,21 +1,18 @@
 #include "platform/k_Bass.h"
-
 #include "support/k_TestOgg.h"
 
-#include <gtest/gtest.h>
-
 #include <SDL.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <vector>
 
 class k_BassTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override { k_Bass::Free(); }
     void TearDown() override { k_Bass::Free(); }
 };

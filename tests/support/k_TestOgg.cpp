@@ -1,9 +1,8 @@
 #include "support/k_TestOgg.h"
 
-#include <vorbis/vorbisenc.h>
-
 #include <algorithm>
 #include <cmath>
+#include <vorbis/vorbisenc.h>
 
 namespace
 {
@@ -12,7 +11,7 @@ void Append(std::vector<unsigned char>& out, const ogg_page& page)
     out.insert(out.end(), page.header, page.header + page.header_len);
     out.insert(out.end(), page.body, page.body + page.body_len);
 }
-}  // namespace
+} // namespace
 
 std::vector<unsigned char> k_TestOgg::Make(double seconds, int rate, int channels, double frequency)
 {
@@ -64,7 +63,7 @@ std::vector<unsigned char> k_TestOgg::Make(double seconds, int rate, int channel
         }
         else
         {
-            vorbis_analysis_wrote(&dsp, 0);  // end of stream
+            vorbis_analysis_wrote(&dsp, 0); // end of stream
         }
         while (vorbis_analysis_blockout(&dsp, &block) == 1)
         {

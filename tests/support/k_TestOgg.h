@@ -5,7 +5,7 @@
 
 class k_TestOgg
 {
-public:
+  public:
     // A sine tone of the given length, rate and channel count, encoded as OGG Vorbis in memory.
     static std::vector<unsigned char> Make(double seconds, int rate, int channels, double frequency = 440.0);
 };

@@ -23,7 +23,8 @@ int main(int argc, char** argv)
     }
     const auto bytes = k_TestOgg::Make(seconds, 44100, 2);
     std::ofstream out(argv[1], std::ios::binary);
-    if (bytes.empty() || !out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+    if (bytes.empty() ||
+        !out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
     {
         std::fprintf(stderr, "orvelant_testtone: cannot write %s\n", argv[1]);
         return 1;

@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# End to end, as a viewer would: start starwane under the test display,
+# answer the setup dialog with xdotool, watch the log and the window, quit.
+#   bash shell_session.sh <bin-dir>
+# Cases: confirm and quit with Escape (status 0); cancel (status 0, no
+# window); no data.pak ("FAILED!", then an error, status 1); no audio device;
+# no display. Needs DISPLAY (ctest runs under xvfb-run), xdotool, xwininfo
+# and xwd. SHELL_E2E_SCREENSHOTS=<folder> keeps the screen dumps (xwd).
+set -uo pipefail
+bin=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+title="Orvelant - starwane"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# Ids and geometry ("id WxH+X+Y") of the top-level windows named exactly $1. (SDL names its windows in
+# UTF-8, which xdotool's name search does not read, so the window tree is asked.)
+windows_named() {
+  xwininfo -root -children 2>/dev/null | grep -F "\"$1\": (" | awk '{ print $1, $(NF-1) }'
+}
+
+# Waits up to $2 seconds for a window named $1 other than $3; prints its id and geometry.
+wait_window() {
+  local found="" i
+  for i in $(seq $(( $2 * 5 ))); do
+    found=$(windows_named "$1" | awk -v skip="${3:-none}" '$1 != skip' | head -1)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; sets status to its exit status (or "timeout").
+wait_exit() {
+  local i
+  for i in $(seq $(( $2 * 5 ))); do
+    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; status=$?; return 0; fi
+    sleep 0.2
+  done
+  kill "$1" 2>/dev/null; wait "$1" 2>/dev/null
+  status="timeout"
+}
+
+# Sends keys to a window after giving it the input focus.
+keys() {
+  local id=$1; shift
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  sleep 0.3
+  xdotool key --clearmodifiers "$@"
+}
+
+# Red, green and blue of the screen pixel (x, y) from an xwd dump (header big-endian, 32-bit pixels).
+pixel() {
+  local file=$1 x=$2 y=$3
+  local header ncolors bpl order offset
+  read -r header <<<"$(od -An -t u1 -j 0 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
+  read -r order <<<"$(od -An -t u1 -j 28 -N 4 "$file" | awk '{print $4}')"
+  read -r bpl <<<"$(od -An -t u1 -j 48 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
+  read -r ncolors <<<"$(od -An -t u1 -j 76 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
+  offset=$(( header + ncolors * 12 + y * bpl + x * 4 ))
+  if [ "$order" = 0 ]; then
+    od -An -t u1 -j "$offset" -N 4 "$file" | awk '{print $3, $2, $1}'
+  else
+    od -An -t u1 -j "$offset" -N 4 "$file" | awk '{print $2, $3, $4}'
+  fi
+}
+
+# --- a folder to run from: the built program and pack, with a tune in it ---
+# Until the show's own tune is generated into the pack, a short test tone stands in for it.
+run="$work/run"
+mkdir -p "$run"
+cp "$bin/starwane" "$run/"
+if [ -f "$bin/../generated-assets/ov-starwane.ogg" ]; then
+  cp "$bin/data.pak" "$run/"
+else
+  mkdir -p "$work/tone"
+  "$bin/orvelant_testtone" "$work/tone/ov-starwane.ogg" 20 || fail "test tone"
+  "$bin/orvelant_pack" "$run/data.pak" "$root/assets" "$bin/../generated-assets" "$work/tone" >/dev/null ||
+    fail "test pack"
+fi
+
+# --- 1. confirm, see the window, quit with Escape ---
+# Full screen at 640x480 is refused by the test display (one mode only), so a centred window opens instead.
+"$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 20); then
+  dialog=${dialog%% *}
+  pass "the setup dialog opened"
+  sleep 1
+  xwd -root -silent >"$work/dialog.xwd"
+  keys "$dialog" ctrl+a
+  xdotool type --delay 20 "640x480"
+  xdotool key Return
+  window=""
+  for i in $(seq 100); do
+    grep -q "Initializing engine" "$work/out1.txt" && window=$(wait_window "$title" 1 "$dialog") && break
+    sleep 0.2
+  done
+  sleep 2
+  if [ -n "$window" ]; then
+    pass "the demo window opened: $window"
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    # Centred on the screen with the requested client size.
+    expected="640x480+$(( (screen_w - 640) / 2 ))+$(( (screen_h - 480) / 2 ))"
+    [ "${window#* }" = "$expected" ] && pass "centred 640x480 window" || fail "window at ${window#* }, not $expected"
+    xwd -root -silent >"$work/window.xwd"
+    centre=$(pixel "$work/window.xwd" $(( screen_w / 2 )) $(( screen_h / 2 )))
+    [ "$centre" = "0 0 0" ] && pass "the window shows the cleared frame" || fail "centre pixel $centre"
+    keys "${window%% *}" Escape
+  else
+    fail "no demo window"
+  fi
+else
+  fail "no setup dialog"
+fi
+wait_exit "$pid" 30
+[ "$status" = 0 ] && pass "Escape ends the program with status 0" || fail "exit status $status"
+echo "--- log"; cat "$work/out1.txt"; echo "--- stderr"; cat "$work/err1.txt"
+expected=("Initializing OpenGL..." "OPENGL :: Vendor: " "OPENGL :: Renderer: " "OPENGL :: Version: "
+          "OPENGL :: Maximum texture size: " "Initializing engine..." "Initializing file system with data file: ")
+last=0
+for line in "${expected[@]}"; do
+  n=$(grep -nF -- "$line" "$work/out1.txt" | head -1 | cut -d: -f1)
+  if [ -z "$n" ] || [ "$n" -le "$last" ]; then fail "log line out of order or missing: $line"; else last=$n; fi
+done
+[ "$last" -gt 0 ] && pass "log lines in order"
+grep -q "FAILED!" "$work/out1.txt" && fail "the pack did not open"
+
+# --- 2. cancel: status 0 and no window ---
+"$run/starwane" >"$work/out2.txt" 2>"$work/err2.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 20); then
+  keys "${dialog%% *}" Escape
+  wait_exit "$pid" 20
+  [ "$status" = 0 ] && pass "cancel ends with status 0" || fail "cancel: exit status $status"
+  grep -q "Initializing OpenGL" "$work/out2.txt" && fail "cancel still opened the window"
+else
+  fail "no setup dialog to cancel"; kill "$pid" 2>/dev/null
+fi
+
+# --- 3. no data.pak: "FAILED!", then an error and status 1 ---
+mkdir -p "$work/nopack"
+cp "$bin/starwane" "$work/nopack/"
+"$work/nopack/starwane" >"$work/out3.txt" 2>"$work/err3.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 20); then
+  keys "${dialog%% *}" Return
+  if box=$(wait_window "Orvelant demo system" 30); then
+    pass "the error is shown in a message box"
+    xwd -root -silent >"$work/error.xwd"
+    keys "${box%% *}" Return
+  else
+    fail "no message box"
+  fi
+  wait_exit "$pid" 20
+  [ "$status" = 1 ] && pass "an error ends with status 1" || fail "no pack: exit status $status"
+  grep -q "^FAILED!" "$work/out3.txt" && pass "FAILED! logged" || fail "no FAILED! line"
+  grep -q "^Orvelant demo system: " "$work/err3.txt" && pass "the error is on standard error: $(cat "$work/err3.txt")" ||
+    fail "no error text on standard error"
+else
+  fail "no setup dialog (no pack)"; kill "$pid" 2>/dev/null
+fi
+
+# --- 4. no audio device ---
+SDL_AUDIODRIVER=no-such-driver "$run/starwane" >"$work/out4.txt" 2>"$work/err4.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 20); then
+  keys "${dialog%% *}" Return
+  box=$(wait_window "Orvelant demo system" 60) && keys "${box%% *}" Return
+  wait_exit "$pid" 20
+  [ "$status" = 1 ] && grep -q "BASS :: Can't initialize audio device!" "$work/err4.txt" &&
+    pass "no audio device reported" || fail "no audio device: status $status, $(cat "$work/err4.txt")"
+else
+  fail "no setup dialog (no audio)"; kill "$pid" 2>/dev/null
+fi
+
+# --- 5. no display ---
+env -u DISPLAY -u WAYLAND_DISPLAY "$run/starwane" >"$work/out5.txt" 2>"$work/err5.txt" &
+pid=$!
+wait_exit "$pid" 20
+[ "$status" = 1 ] && grep -q "Cannot open the display" "$work/err5.txt" && pass "no display reported" ||
+  fail "no display: status $status, $(cat "$work/err5.txt")"
+
+if [ -n "${SHELL_E2E_SCREENSHOTS:-}" ]; then cp "$work"/*.xwd "$SHELL_E2E_SCREENSHOTS/"; fi
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
