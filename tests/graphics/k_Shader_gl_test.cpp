@@ -32,20 +32,20 @@ const char* k_Pixel = "#version 120\n"
 // A callback that records the order in which programs apply callbacks.
 class RecordingCallback : public IShaderCallback
 {
-  public:
+public:
     RecordingCallback(std::wstring name, std::vector<std::wstring>& calls) : m_name(std::move(name)), m_calls(calls) {}
     std::wstring GetName() override { return m_name; }
     void Apply(IShaderProgram*, int value) override { m_calls.push_back(m_name + L"=" + std::to_wstring(value)); }
     bool IsSupported(IShaderProgram*) override { return true; }
 
-  private:
+private:
     std::wstring m_name;
     std::vector<std::wstring>& m_calls;
 };
 
 class ShaderTest : public GlTest
 {
-  protected:
+protected:
     void SetUp() override
     {
         GlTest::SetUp();
