@@ -19,7 +19,7 @@ class IFile;
 
 class k_CFileLoader
 {
-  public:
+public:
     explicit k_CFileLoader(IEngine* engine);
     virtual ~k_CFileLoader();
     k_CFileLoader(const k_CFileLoader&) = delete;
@@ -40,7 +40,7 @@ class k_CFileLoader
     static constexpr std::string_view k_HeaderDelimiters = ", \t\r";
     static constexpr std::string_view k_BodyDelimiters = ", \t()\r";
 
-  protected:
+protected:
     IEngine* m_engine;
     std::string m_sectionName;
     std::unique_ptr<IFile> m_file;

@@ -8,7 +8,7 @@ class IEngine;
 
 class k_DeltaTimeShaderCallback : public IShaderCallback
 {
-  public:
+public:
     explicit k_DeltaTimeShaderCallback(IEngine* engine);
 
     // "deltatime".
@@ -18,6 +18,6 @@ class k_DeltaTimeShaderCallback : public IShaderCallback
     // True when the program has a "deltatime" uniform.
     bool IsSupported(IShaderProgram* program) override;
 
-  private:
+private:
     IEngine* m_engine;
 };

@@ -9,7 +9,7 @@
 
 class k_JpegTexture : public k_TextureBase
 {
-  public:
+public:
     // Loads the file; throws (after logging) when it cannot be read or decoded.
     k_JpegTexture(IEngine* engine, const std::wstring& fileName);
 

@@ -10,7 +10,7 @@ class IEngine;
 
 class k_Material : public IMaterial
 {
-  public:
+public:
     // Reads the script (and its includes) into passes; an empty file name gives a material without passes.
     // Errors raised by the script's topologies or geometry parameters leave the constructor.
     k_Material(IEngine* engine, const std::wstring& fileName);
@@ -26,7 +26,7 @@ class k_Material : public IMaterial
     // The engine the passes draw with.
     IEngine* GetEngine() const { return m_engine; }
 
-  private:
+private:
     IEngine* m_engine;
     std::vector<k_MaterialPass*> m_passes;
 };

@@ -20,7 +20,7 @@ class k_Material;
 
 class k_MaterialLoader : public k_CFileLoader
 {
-  public:
+public:
     // Reads the script, then its includes, into the material; all the work happens here.
     k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName);
     ~k_MaterialLoader() override;
@@ -42,7 +42,7 @@ class k_MaterialLoader : public k_CFileLoader
     // GL wrap mode of "clamp", "repeat", "mirror"; clamp for anything else.
     static unsigned int ParseWrap(const std::string& token);
 
-  private:
+private:
     enum State
     {
         None = 0,

@@ -16,7 +16,7 @@ class k_Material;
 
 class k_MaterialPass
 {
-  public:
+public:
     // A texture unit's content. A null texture is a reserved slot: skipped when binding, but counted in
     // the numbering of the "texture%d" uniforms. Wrap modes are GL enums (0 until set).
     struct TextureSlot

@@ -10,7 +10,7 @@
 
 class k_PngTexture : public k_TextureBase
 {
-  public:
+public:
     // Loads the file; throws when it cannot be read or decoded.
     k_PngTexture(IEngine* engine, const std::wstring& fileName);
 

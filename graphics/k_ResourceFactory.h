@@ -12,7 +12,7 @@ class IEngine;
 
 class k_ResourceFactory : public IResourceFactory
 {
-  public:
+public:
     explicit k_ResourceFactory(IEngine* engine);
     ~k_ResourceFactory() override;
     k_ResourceFactory(const k_ResourceFactory&) = delete;
@@ -28,7 +28,7 @@ class k_ResourceFactory : public IResourceFactory
     bool RegisterShaderCallback(IShaderCallback* callback) override;
     IShaderCallback* FindShaderCallback(const std::wstring& name) override;
 
-  private:
+private:
     IEngine* m_engine;
     std::map<std::wstring, ITexture*> m_textures;
     std::map<std::wstring, IMaterial*> m_materials;

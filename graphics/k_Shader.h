@@ -16,7 +16,7 @@ class IEngine;
 
 class k_Shader : public IShader
 {
-  public:
+public:
     // Reads the source from the file (logs "Cannot read from file: " and keeps handle 0 when it cannot).
     k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& fileName);
     // Compiles the source text; name is used in log lines.
@@ -40,7 +40,7 @@ class k_Shader : public IShader
     // The driver's info log with each "0:LINE(COL): " prefix written as "file:LINE:COL: ".
     static std::string FormatInfoLog(const std::string& infoLog, const std::string& fileName);
 
-  private:
+private:
     void Compile(const std::string& source);
 
     IEngine* m_engine;

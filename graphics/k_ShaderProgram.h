@@ -16,7 +16,7 @@ class IShaderCallback;
 
 class k_ShaderProgram : public IShaderProgram
 {
-  public:
+public:
     // Links the shaders in list order; throws when a geometry shader's parameters were never set.
     k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders);
     ~k_ShaderProgram() override;
@@ -40,7 +40,7 @@ class k_ShaderProgram : public IShaderProgram
     // The GL program name.
     unsigned int GetHandle() const { return m_handle; }
 
-  private:
+private:
     void CheckErrors();
 
     IEngine* m_engine;

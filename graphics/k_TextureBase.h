@@ -11,7 +11,7 @@ class IEngine;
 
 class k_TextureBase : public ITexture
 {
-  public:
+public:
     ~k_TextureBase() override;
     k_TextureBase(const k_TextureBase&) = delete;
     k_TextureBase& operator=(const k_TextureBase&) = delete;
@@ -29,7 +29,7 @@ class k_TextureBase : public ITexture
     // texture side Mesa accepts).
     static constexpr int k_MaxImageSide = 16384;
 
-  protected:
+protected:
     k_TextureBase(IEngine* engine, int32_t format);
 
     // Image textures: generates and binds a GL texture on the active unit, opens the file through the engine's

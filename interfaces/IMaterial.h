@@ -10,7 +10,7 @@ class IWorld;
 
 class IMaterial
 {
-  public:
+public:
     // Deletes the passes.
     virtual ~IMaterial() = default;
 

@@ -23,7 +23,7 @@ class IShaderCallback;
 
 class IResourceFactory
 {
-  public:
+public:
     // Deletes everything the factory owns, group by group.
     virtual ~IResourceFactory() = default;
 

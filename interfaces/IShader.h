@@ -7,7 +7,7 @@
 
 class IShader
 {
-  public:
+public:
     // Deletes the GL shader.
     virtual ~IShader() = default;
 

@@ -8,7 +8,7 @@ class IShaderProgram;
 
 class IShaderCallback
 {
-  public:
+public:
     virtual ~IShaderCallback() = default;
 
     // The name under which the callback is registered and attached.

@@ -8,7 +8,7 @@
 
 class IShaderProgram
 {
-  public:
+public:
     // Deletes the GL program (not its shaders or callbacks).
     virtual ~IShaderProgram() = default;
 

@@ -5,7 +5,7 @@ class IFile;
 
 class ITexture
 {
-  public:
+public:
     // Deletes the GL texture.
     virtual ~ITexture() = default;
 

@@ -7,7 +7,7 @@
 
 class r_PrimitiveTopology
 {
-  public:
+public:
     enum Value : int32_t
     {
         Point = 0,
@@ -43,7 +43,7 @@ class r_PrimitiveTopology
         throw L"Invalid value passed to r_PrimitiveTopology::Parse!";
     }
 
-  private:
+private:
     Value m_value;
 };
 static_assert(sizeof(r_PrimitiveTopology) == 4);

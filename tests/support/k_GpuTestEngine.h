@@ -14,7 +14,7 @@
 
 class k_GpuTestEngine : public IEngine
 {
-  public:
+public:
     struct Graphics : IGraphics
     {
         void Resize(int, int) override {}
@@ -88,7 +88,7 @@ class k_GpuTestEngine : public IEngine
     Timeline timeline;
     Renderer renderer;
 
-  private:
+private:
     std::filesystem::path m_folder;
     IFileSystem* m_fileSystem = nullptr;
     IResourceFactory* m_resourceFactory = nullptr;

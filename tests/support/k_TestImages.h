@@ -7,7 +7,7 @@
 
 class k_TestImages
 {
-  public:
+public:
     // A PNG of the given libpng colour type and bit depth; pixels are rows top first, tightly packed in
     // that format. palette holds RGB triples and alpha the tRNS entries (palette images only).
     static std::string Png(int width, int height, int colourType, int bitDepth, const std::vector<uint8_t>& pixels,

@@ -1,0 +1,120 @@
+#include "graphics/k_DeltaTimeShaderCallback.h"
+#include "graphics/k_MaterialPass.h"
+#include "graphics/k_ShaderProgram.h"
+#include "graphics/k_TextureBase.h"
+#include "interfaces/IMaterial.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShader.h"
+#include "support/k_GlTestContext.h"
+#include "support/k_GpuTestEngine.h"
+#include "support/k_TestImages.h"
+
+#include <GL/glew.h>
+#include <memory>
+#include <png.h>
+#include <string>
+
+namespace
+{
+class ResourceFactoryTest : public GlTest
+{
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        engine = std::make_unique<k_GpuTestEngine>();
+        factory = engine->GetResourceFactory();
+        png = k_TestImages::Png(2, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6});
+    }
+
+    std::unique_ptr<k_GpuTestEngine> engine;
+    IResourceFactory* factory = nullptr;
+    std::string png;
+};
+} // namespace
+
+TEST_F(ResourceFactoryTest, TexturesAreCachedByNameAndLoadedOnce)
+{
+    engine->WriteFile("a.png", png);
+    engine->WriteFile("b.png", "broken");
+    testing::internal::CaptureStdout();
+    factory->Initialize();
+    ITexture* first = factory->CreateTexture(L"stone", L"a.png");
+    ITexture* second = factory->CreateTexture(L"stone", L"b.png");
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(log, "Initializing resource factory...\nLoading a.png...\nLoading b.png...\n");
+}
+
+TEST_F(ResourceFactoryTest, ExtensionChoosesTheDecoderAndFailuresAreNotCached)
+{
+    engine->WriteFile("x.bmp", png);
+    engine->WriteFile(".jpg", png);
+    engine->WriteFile("pic.jpg.png", png); // holds ".jpg": read as JPEG, which it is not
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(factory->CreateTexture(L"bmp", L"x.bmp"), nullptr);
+    EXPECT_EQ(factory->CreateTexture(L"bare", L".jpg"), nullptr);
+    EXPECT_EQ(factory->CreateTexture(L"mixed", L"pic.jpg.png"), nullptr);
+    EXPECT_EQ(factory->CreateTexture(L"late", L"late.png"), nullptr);
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Cannot read from file: late.png\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Cannot load texture pic.jpg.png: "), std::string::npos) << log;
+    EXPECT_EQ(log.find("Cannot load texture x.bmp"), std::string::npos);
+
+    // Nothing was cached for the failures: the same names load once the files are good.
+    engine->WriteFile("late.png", png);
+    engine->WriteFile("x.png", png);
+    testing::internal::CaptureStdout();
+    EXPECT_NE(factory->CreateTexture(L"late", L"late.png"), nullptr);
+    EXPECT_NE(factory->CreateTexture(L"bmp", L"x.png"), nullptr);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(ResourceFactoryTest, ShaderCallbackRegistry)
+{
+    EXPECT_FALSE(factory->RegisterShaderCallback(nullptr));
+    auto* first = new k_DeltaTimeShaderCallback(engine.get());
+    EXPECT_TRUE(factory->RegisterShaderCallback(first));
+    auto second = std::make_unique<k_DeltaTimeShaderCallback>(engine.get());
+    EXPECT_FALSE(factory->RegisterShaderCallback(second.get())); // the caller keeps and deletes it
+    EXPECT_EQ(factory->FindShaderCallback(L"deltatime"), first);
+    EXPECT_EQ(factory->FindShaderCallback(L"DeltaTime"), nullptr);
+    EXPECT_EQ(factory->FindShaderCallback(L"bones?"), nullptr);
+}
+
+TEST_F(ResourceFactoryTest, ShadersShareOneCacheByNameOrKey)
+{
+    engine->WriteFile("s.vert", "void main() { gl_Position = vec4(0.0); }\n");
+    testing::internal::CaptureStdout();
+    IShader* file = factory->CreateShader(L"s.vert", r_ShaderType::Vertex, L"s.vert");
+    IShader* again = factory->CreateShader(L"s.vert", r_ShaderType::Pixel, L"other.frag");
+    IShader* text = factory->CreateShaderFromSource(L"x.mat:s", r_ShaderType::Pixel, L"shown", "void main() {}\n");
+    IShader* textAgain = factory->CreateShaderFromSource(L"x.mat:s", r_ShaderType::Vertex, L"shown", "junk");
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file, again);
+    EXPECT_EQ(text, textAgain);
+    EXPECT_EQ(text->GetType(), r_ShaderType::Pixel);
+    EXPECT_EQ(log, "Loading s.vert...\nLoading other.frag...\nCreating shown...\nCreating shown...\n");
+}
+
+TEST_F(ResourceFactoryTest, DestructionReleasesEveryGlObjectItMade)
+{
+    engine->WriteFile("a.png", png);
+    engine->WriteFile("m.mat", "vertexshader v {{\nvoid main() { gl_Position = vec4(0.0); }\n}}\n"
+                               "material {\n useshader v\n loadtexture 0 a.png\n}\n");
+    testing::internal::CaptureStdout();
+    auto* texture = dynamic_cast<k_TextureBase*>(factory->CreateTexture(L"a.png", L"a.png"));
+    IMaterial* material = factory->CreateMaterial(L"m", L"m.mat");
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(texture, nullptr);
+    ASSERT_NE(material, nullptr);
+    const GLuint textureName = texture->GetName();
+    const GLuint programName = dynamic_cast<k_ShaderProgram*>(material->GetPasses()[0]->program)->GetHandle();
+    EXPECT_TRUE(glIsTexture(textureName));
+    EXPECT_TRUE(glIsProgram(programName));
+    engine.reset();
+    EXPECT_FALSE(glIsTexture(textureName));
+    EXPECT_FALSE(glIsProgram(programName));
+}
