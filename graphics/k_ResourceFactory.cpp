@@ -3,12 +3,17 @@
 #include "engine/k_Log.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
+#include "graphics/k_MeshBuffer.h"
 #include "graphics/k_PngTexture.h"
+#include "graphics/k_RenderTarget.h"
 #include "graphics/k_Shader.h"
 #include "graphics/k_ShaderProgram.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IShaderCallback.h"
+#include "scene/k_Camera.h"
+#include "scene/k_EmptyRenderable.h"
+#include "scene/k_Light.h"
 
 #include <new>
 
@@ -57,6 +62,14 @@ k_ResourceFactory::~k_ResourceFactory()
         delete shader;
     for (IShaderProgram* program : m_programs)
         delete program;
+    for (IRenderable* renderable : m_renderables)
+        delete renderable;
+    for (ICamera* camera : m_cameras)
+        delete camera;
+    for (ILight* light : m_lights)
+        delete light;
+    for (IRenderTarget* target : m_renderTargets)
+        delete target;
     for (auto& [name, callback] : m_shaderCallbacks)
         delete callback;
 }
@@ -138,6 +151,56 @@ IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> sha
     if (program)
         m_programs.push_back(program);
     return program;
+}
+
+// --- scene objects ---
+
+IRenderable* k_ResourceFactory::CreateEmptyRenderable()
+{
+    IRenderable* node = Guarded([&]() -> IRenderable* { return new k_EmptyRenderable(m_engine); });
+    if (node)
+        m_renderables.push_back(node);
+    return node;
+}
+
+IMeshBuffer* k_ResourceFactory::CreateMeshBuffer()
+{
+    k_MeshBuffer* mesh = Guarded([&]() -> k_MeshBuffer* { return new k_MeshBuffer(m_engine); });
+    if (mesh)
+        m_renderables.push_back(mesh);
+    return mesh;
+}
+
+ICamera* k_ResourceFactory::CreateCamera()
+{
+    ICamera* camera = Guarded([&]() -> ICamera* { return new k_Camera(m_engine); });
+    if (camera)
+        m_cameras.push_back(camera);
+    return camera;
+}
+
+ILight* k_ResourceFactory::CreateLight()
+{
+    ILight* light = Guarded([&]() -> ILight* { return new k_Light(m_engine); });
+    if (light)
+        m_lights.push_back(light);
+    return light;
+}
+
+IRenderTarget* k_ResourceFactory::CreateRenderTargetWithTexture(int width, int height, int format)
+{
+    IRenderTarget* target = CreateRenderTarget(width, height);
+    if (target)
+        target->AddColorTexture(format);
+    return target;
+}
+
+IRenderTarget* k_ResourceFactory::CreateRenderTarget(int width, int height)
+{
+    IRenderTarget* target = Guarded([&]() -> IRenderTarget* { return new k_RenderTarget(m_engine, width, height); });
+    if (target)
+        m_renderTargets.push_back(target);
+    return target;
 }
 
 // --- shader callbacks ---

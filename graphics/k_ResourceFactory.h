@@ -25,6 +25,12 @@ public:
                                     std::string source) override;
     IShader* CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName) override;
     IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) override;
+    IRenderable* CreateEmptyRenderable() override;
+    IMeshBuffer* CreateMeshBuffer() override;
+    ICamera* CreateCamera() override;
+    ILight* CreateLight() override;
+    IRenderTarget* CreateRenderTargetWithTexture(int width, int height, int format) override;
+    IRenderTarget* CreateRenderTarget(int width, int height) override;
     bool RegisterShaderCallback(IShaderCallback* callback) override;
     IShaderCallback* FindShaderCallback(const std::wstring& name) override;
 
@@ -34,5 +40,9 @@ private:
     std::map<std::wstring, IMaterial*> m_materials;
     std::map<std::wstring, IShader*> m_shaders;
     std::vector<IShaderProgram*> m_programs;
+    std::vector<IRenderable*> m_renderables;
+    std::vector<ICamera*> m_cameras;
+    std::vector<ILight*> m_lights;
+    std::vector<IRenderTarget*> m_renderTargets;
     std::map<std::wstring, IShaderCallback*> m_shaderCallbacks;
 };

@@ -20,6 +20,11 @@ class IMaterial;
 class IShader;
 class IShaderProgram;
 class IShaderCallback;
+class IRenderable;
+class IMeshBuffer;
+class ICamera;
+class ILight;
+class IRenderTarget;
 
 class IResourceFactory
 {
@@ -43,6 +48,21 @@ public:
     virtual IShader* CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName) = 0;
     // A new program linked from the shaders (never cached); null on failure. Owned by the factory.
     virtual IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) = 0;
+    // A new grouping node that draws nothing itself. Owned by the factory.
+    virtual IRenderable* CreateEmptyRenderable() = 0;
+    // A new empty mesh buffer (topology Triangle); the object is also a node (dynamic_cast to IRenderable).
+    // Owned by the factory.
+    virtual IMeshBuffer* CreateMeshBuffer() = 0;
+    // A new camera looking from (0, 0, -5) at the origin with up +y. Owned by the factory.
+    virtual ICamera* CreateCamera() = 0;
+    // A new light: no ambient, white diffuse and specular, at the origin, no spot, no attenuation.
+    // Owned by the factory.
+    virtual ILight* CreateLight() = 0;
+    // CreateRenderTarget, then a first colour texture of the format code; null on failure. Owned by the factory.
+    virtual IRenderTarget* CreateRenderTargetWithTexture(int width, int height, int format) = 0;
+    // A new render target of the size with a depth buffer and no colour texture yet; null on failure.
+    // Owned by the factory.
+    virtual IRenderTarget* CreateRenderTarget(int width, int height) = 0;
     // Takes ownership of the callback under its name; false (caller keeps it) when null or the name is taken.
     virtual bool RegisterShaderCallback(IShaderCallback* callback) = 0;
     // The registered callback of that name, or null.
