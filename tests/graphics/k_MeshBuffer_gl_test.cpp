@@ -173,25 +173,6 @@ TEST_F(k_MeshBufferTest, DrawnIndexCountIsClampedAndResetByNewIndices)
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 
-// The topology takes effect at the next recompilation.
-TEST_F(k_MeshBufferTest, TopologyChangeWaitsForTheNextCompilation)
-{
-    k_MeshBuffer mesh(&engine);
-    auto material = MakeMaterial();
-    const auto quad = Quad(-1, -1, 1, 1, 0, 0, 255);
-    const uint32_t inOrder[4] = {0, 1, 2, 3};
-    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, GL_STATIC_DRAW, true);
-    mesh.SetIndices(inOrder, 4, GL_STATIC_DRAW, true);
-    mesh.SetMaterial(material.get());
-    mesh.SetPrimitiveTopology(r_PrimitiveTopology::Quad);
-    Render(mesh);
-    EXPECT_EQ(Pixel(50, 200), Rgb(0, 0, 0)); // still triangles: one triangle of the four indices
-    mesh.SetDrawnIndexCount(4);
-    Render(mesh);
-    EXPECT_EQ(Pixel(50, 200), Rgb(0, 0, 255));
-    EXPECT_EQ(Pixel(200, 50), Rgb(0, 0, 255));
-}
-
 // An index past the last vertex would read outside the vertex buffer.
 TEST_F(k_MeshBufferTest, IndexBeyondTheVerticesIsRefusedWithAMessage)
 {
@@ -279,25 +260,18 @@ TEST_F(k_MeshBufferTest, TangentsReachTheProgramAndPassesWithoutItSkipThem)
 
 // --- dynamic buffers ---
 
-TEST_F(k_MeshBufferTest, StaticMeshesCannotBeLocked)
-{
-    k_MeshBuffer mesh(&engine);
-    EXPECT_EQ(mesh.LockVertices(GL_WRITE_ONLY), nullptr); // no data at all
-    const auto quad = Quad(-1, -1, 1, 1, 255, 0, 0);
-    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, GL_STATIC_DRAW, true);
-    mesh.SetIndices(k_QuadIndices, 6, GL_STATIC_DRAW, true);
-    EXPECT_EQ(mesh.LockVertices(GL_WRITE_ONLY), nullptr);
-    EXPECT_EQ(mesh.LockIndices(GL_WRITE_ONLY), nullptr);
-    mesh.UnlockVertices(); // nothing locked: nothing happens
-    mesh.UnlockIndices();
-    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
-}
-
 TEST_F(k_MeshBufferTest, DynamicMeshUpdatedThroughALockDrawsTheNewData)
 {
-    k_MeshBuffer mesh(&engine);
-    auto material = MakeMaterial();
+    k_MeshBuffer mesh(&engine), still(&engine);
+    EXPECT_EQ(still.LockVertices(GL_WRITE_ONLY), nullptr); // no data at all
     const auto left = Quad(-1, -1, 0, 1, 255, 0, 0);
+    still.SetVertices(left.data(), 4, k_ColouredFormat, GL_STATIC_DRAW, true);
+    still.SetIndices(k_QuadIndices, 6, GL_STATIC_DRAW, true);
+    EXPECT_EQ(still.LockVertices(GL_WRITE_ONLY), nullptr); // static buffers
+    EXPECT_EQ(still.LockIndices(GL_WRITE_ONLY), nullptr);
+    still.UnlockVertices(); // nothing locked: nothing happens
+
+    auto material = MakeMaterial();
     mesh.SetVertices(left.data(), 4, k_ColouredFormat, GL_DYNAMIC_DRAW, true);
     mesh.SetIndices(k_QuadIndices, 6, GL_DYNAMIC_DRAW, true);
     mesh.SetMaterial(material.get());
@@ -328,21 +302,3 @@ TEST_F(k_MeshBufferTest, DynamicMeshUpdatedThroughALockDrawsTheNewData)
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 
-TEST_F(k_MeshBufferTest, DrawsOnlyAtStageOneAndAsANode)
-{
-    k_MeshBuffer mesh(&engine);
-    auto material = MakeMaterial();
-    const auto quad = Quad(-0.25f, -0.25f, 0.25f, 0.25f, 255, 255, 255);
-    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, GL_STATIC_DRAW, true);
-    mesh.SetIndices(k_QuadIndices, 6, GL_STATIC_DRAW, true);
-    mesh.SetMaterial(material.get());
-    mesh.Draw(0);
-    mesh.Draw(2);
-    EXPECT_EQ(Pixel(128, 128), Rgb(0, 0, 0));
-    mesh.SetPosition(k_VectorUA(0.5f, 0, 0, 1));
-    Render(mesh);
-    EXPECT_EQ(Pixel(128 + 64, 128), Rgb(255, 255, 255));
-    EXPECT_EQ(Pixel(128, 128), Rgb(0, 0, 0));
-    IMeshBuffer* asMesh = &mesh;
-    EXPECT_EQ(dynamic_cast<IRenderable*>(asMesh), static_cast<IRenderable*>(&mesh));
-}

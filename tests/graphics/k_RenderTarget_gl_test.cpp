@@ -1,5 +1,7 @@
 #include "graphics/k_RenderTarget.h"
 #include "graphics/k_RenderTargetTexture.h"
+#include "graphics/k_Shader.h"
+#include "graphics/k_ShaderProgram.h"
 #include "scene/k_World.h"
 #include "support/k_SceneTestEngine.h"
 
@@ -59,16 +61,16 @@ protected:
     }
     void DrawThreeColours()
     {
-        if (program == 0)
-            program = k_SceneTestProgram(k_VertexShader, k_ThreeColours);
-        glUseProgram(program);
+        k_Shader vertex(&engine, r_ShaderType::Vertex, L"mrt.vs", k_VertexShader);
+        k_Shader pixel(&engine, r_ShaderType::Pixel, L"mrt.ps", k_ThreeColours);
+        k_ShaderProgram program(&engine, {&vertex, &pixel});
+        program.Use();
         glRectf(-1, -1, 1, 1);
         glUseProgram(0);
     }
 
     k_SceneTestEngine engine;
     k_World world{&engine, "w"};
-    GLuint program = 0;
 };
 
 using Colour = std::array<float, 4>;
@@ -206,17 +208,6 @@ TEST_F(k_RenderTargetTest, FloatFormatsHoldValuesAboveOneAndByteFormatsClamp)
     const Colour clamped = Texel(rgba8);
     EXPECT_FLOAT_EQ(clamped[0], 1.0f);
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
-}
-
-TEST_F(k_RenderTargetTest, WithoutCurrentWorldBindClearsWithTheColourAlreadySet)
-{
-    k_RenderTarget target(&engine, k_Size, k_Size);
-    ITexture* texture = target.AddColorTexture(2);
-    engine.Renderer().SetCurrentWorld(nullptr);
-    glClearColor(0, 0, 1, 1);
-    target.Bind(0x103);
-    target.Unbind();
-    EXPECT_EQ(Texel(texture), (Colour{0, 0, 1, 1}));
 }
 
 TEST_F(k_RenderTargetTest, UnbindRestoresTheWindowsCurrentViewport)

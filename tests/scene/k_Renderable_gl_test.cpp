@@ -88,26 +88,6 @@ class k_RenderableTest : public GlTest
 
 // --- transformation ---
 
-TEST_F(k_RenderableTest, FreshNodeRendersWithIdentityAndLeavesTheStackAsItFoundIt)
-{
-    k_RecordingNode node("n", &log);
-    EXPECT_EQ(node.GetPosition(), k_VectorUA(0, 0, 0, 1));
-    EXPECT_EQ(node.GetScale(), k_VectorUA(1, 1, 1, 1));
-    EXPECT_EQ(node.GetRotation(), k_VectorUA(0, 0, 0, 0));
-    EXPECT_EQ(node.GetMatrix(), k_Matrix::Identity());
-    glTranslatef(1, 2, 3);
-    float before[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    node.Render();
-    for (int i = 0; i < 16; ++i)
-        EXPECT_FLOAT_EQ(node.modelView[i], before[i]);
-    float after[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_FLOAT_EQ(after[i], before[i]);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
 // parent x T x S x R x M: the free matrix acts first, then the rotation, the
 // scale along the parent's axes and the translation.
 TEST_F(k_RenderableTest, TransformationIsTranslateScaleRotateThenFreeMatrix)
@@ -147,19 +127,6 @@ TEST_F(k_RenderableTest, ScaleTwoOneOneAndQuarterTurnStretchesAlongTheGeometrysY
     EXPECT_TRUE(Lit(-0.7f, 0.0f));
     EXPECT_FALSE(Lit(0.0f, 0.15f)); // the 0.1 half-width is not doubled
     EXPECT_FALSE(Lit(0.0f, 0.5f));
-}
-
-TEST_F(k_RenderableTest, QuaternionOfLengthTwoIsNormalisedBeforeUse)
-{
-    k_RecordingNode unit("u", &log), doubled("d", &log);
-    const k_VectorUA q = k_Quaternion::FromAxisAngle(0, 0, 1, 90, true);
-    unit.SetRotation(q);
-    doubled.SetRotation(q * 2.0f);
-    EXPECT_EQ(doubled.GetRotation(), q * 2.0f); // stored as given
-    unit.Render();
-    doubled.Render();
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(doubled.modelView[i], unit.modelView[i], 1e-3f) << i;
 }
 
 // --- stages, hooks, visibility ---

@@ -2,30 +2,23 @@
 // A small engine for scene tests: the real renderer over the test GL context,
 // with a graphics device that reports the test window's size and collects GL
 // errors, a plain clock whose Advance updates the worlds as the engine's
-// timeline does, and a material that applies passes chosen by world name
-// with an optional raw GL program. Everything the scene code asks the
-// engine for, nothing more.
-#include "graphics/k_MaterialPass.h"
+// timeline does. Everything the scene code asks the engine for, nothing more.
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
-#include "interfaces/IMaterial.h"
 #include "interfaces/IRenderer.h"
-#include "interfaces/ITexture.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 #include "scene/k_Renderer.h"
 #include "support/k_GlTestContext.h"
 
 #include <GL/glew.h>
-#include <memory>
-#include <string>
 #include <vector>
 
 // --- graphics device ---
 
 class k_SceneTestGraphics : public IGraphics
 {
-  public:
+public:
     void Resize(int width, int height) override
     {
         m_width = width;
@@ -50,7 +43,7 @@ class k_SceneTestGraphics : public IGraphics
 
     std::vector<GLenum> errors;
 
-  private:
+private:
     int m_width = k_GlTestContext::k_Width;
     int m_height = k_GlTestContext::k_Height;
     float m_aspectRatio = 1.0f;
@@ -60,7 +53,7 @@ class k_SceneTestGraphics : public IGraphics
 
 class k_SceneTestTimeline : public ITimeline
 {
-  public:
+public:
     explicit k_SceneTestTimeline(IEngine* engine) : m_engine(engine) {}
     double GetDeltaTime() override { return m_step; }
     double GetRealTime() override { return m_time; }
@@ -77,7 +70,7 @@ class k_SceneTestTimeline : public ITimeline
 
     std::vector<double> steps;
 
-  private:
+private:
     IEngine* m_engine;
     double m_time = 0.0;
     double m_step = 0.0;
@@ -87,7 +80,7 @@ class k_SceneTestTimeline : public ITimeline
 
 class k_SceneTestEngine : public IEngine
 {
-  public:
+public:
     k_SceneTestEngine() : m_renderer(this), m_timeline(this) {}
 
     void Initialize() override {}
@@ -119,113 +112,14 @@ class k_SceneTestEngine : public IEngine
     k_Renderer& Renderer() { return m_renderer; }
     k_SceneTestTimeline& Timeline() { return m_timeline; }
 
-  private:
+private:
     k_SceneTestGraphics m_graphics;
     k_Renderer m_renderer;
     k_SceneTestTimeline m_timeline;
     std::vector<IWorld*> m_worlds;
 };
 
-// --- material ---
-
-// Picks the pass for the current world by name (the first pass naming the
-// world, else the first default pass) and applies a little of it: the raw
-// program given for it (0 = fixed function), the material colours and the
-// textures of its slots. Lighting, culling and depth state are left as the
-// test sets them.
-class k_SceneTestMaterial : public IMaterial
-{
-  public:
-    explicit k_SceneTestMaterial(IEngine* engine) : m_engine(engine) {}
-    ~k_SceneTestMaterial() override
-    {
-        for (k_MaterialPass* pass : m_passes)
-            delete pass;
-    }
-
-    // Adds a pass for the target world (empty = any) that uses the raw program.
-    k_MaterialPass* Add(const std::string& target, GLuint program = 0)
-    {
-        auto* pass = new k_MaterialPass;
-        pass->target = target;
-        AddPass(pass);
-        m_programs.push_back(program);
-        return pass;
-    }
-
-    bool Apply() override
-    {
-        k_MaterialPass* pass = FindPass(nullptr);
-        if (pass == nullptr)
-            return false;
-        ++applied;
-        for (size_t i = 0; i < m_passes.size(); ++i)
-            if (m_passes[i] == pass)
-                glUseProgram(m_programs[i]);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, pass->ambient.data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, pass->diffuse.data());
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, pass->emissive.data());
-        for (const auto& [unit, slot] : pass->textures)
-            if (slot.texture != nullptr)
-                slot.texture->Bind(unit);
-        return true;
-    }
-    void AddPass(k_MaterialPass* pass) override { m_passes.push_back(pass); }
-    std::vector<k_MaterialPass*>& GetPasses() override { return m_passes; }
-    k_MaterialPass* FindPass(IWorld* world) override
-    {
-        if (world == nullptr)
-            world = m_engine->GetRenderer()->GetCurrentWorld();
-        k_MaterialPass* result = nullptr;
-        for (k_MaterialPass* pass : m_passes)
-        {
-            if (world != nullptr && pass->target == world->GetName())
-                return pass;
-            if (pass->target.empty() && result == nullptr)
-                result = pass;
-        }
-        return result;
-    }
-
-    int applied = 0;
-
-  private:
-    IEngine* m_engine;
-    std::vector<k_MaterialPass*> m_passes;
-    std::vector<GLuint> m_programs;
-};
-
 // --- helpers ---
-
-// Compiles and links a vertex and a fragment shader; 0 on failure (the log goes to the test output).
-inline GLuint k_SceneTestProgram(const char* vertexSource, const char* fragmentSource)
-{
-    auto compile = [](GLenum type, const char* source) {
-        GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        if (!ok)
-        {
-            char log[1024] = {};
-            glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-            ADD_FAILURE() << log;
-        }
-        return shader;
-    };
-    GLuint program = glCreateProgram();
-    GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
-    GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glLinkProgram(program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    return ok ? program : 0;
-}
 
 // Drains the GL error queue; returns how many errors were pending.
 inline int k_SceneTestDrainErrors()
