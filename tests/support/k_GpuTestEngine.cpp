@@ -15,7 +15,7 @@ void k_GpuTestEngine::Graphics::CheckErrors()
         ++errors;
 }
 
-k_GpuTestEngine::k_GpuTestEngine()
+k_GpuTestEngine::k_GpuTestEngine(bool useDataPack)
 {
     static std::atomic<int> counter{0};
     m_folder = std::filesystem::temp_directory_path() /
@@ -23,7 +23,10 @@ k_GpuTestEngine::k_GpuTestEngine()
     std::filesystem::remove_all(m_folder);
     std::filesystem::create_directories(m_folder);
     auto* fileSystem = new k_FileSystem(this);
-    fileSystem->UseDirectory(m_folder.wstring());
+    if (useDataPack)
+        fileSystem->OpenDataPack(L"data.pak");
+    else
+        fileSystem->UseDirectory(m_folder.wstring());
     m_fileSystem = fileSystem;
     m_resourceFactory = new k_ResourceFactory(this);
     while (glGetError() != GL_NO_ERROR)

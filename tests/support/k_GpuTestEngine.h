@@ -1,6 +1,7 @@
 #pragma once
 // An engine for tests of GPU resources: the real file system (directory mode
-// over a fresh temporary folder the test writes files into) and the real
+// over a fresh temporary folder the test writes files into, or the built
+// data.pak) and the real
 // resource factory, with small stand-ins for the graphics device (drains and
 // counts GL errors, holds an aspect ratio), the timeline (settable clocks)
 // and the renderer (a settable current world). Needs a current GL context.
@@ -62,7 +63,8 @@ public:
         IWorld* currentWorld = nullptr;
     };
 
-    k_GpuTestEngine();
+    // With useDataPack the files come from data.pak beside the test program instead of the temporary folder.
+    explicit k_GpuTestEngine(bool useDataPack = false);
     ~k_GpuTestEngine() override;
 
     // Writes a file (folders made as needed) where the file system finds it.
