@@ -596,12 +596,4 @@ TEST(k_MaterialLoader, ValueSyntax)
     EXPECT_EQ(k_MaterialLoader::ParseInt("-7"), -7);
     EXPECT_EQ(k_MaterialLoader::ParseInt("x1"), 0);
     EXPECT_EQ(k_MaterialLoader::ParseInt("99999999999"), 2147483647);
-    EXPECT_EQ(k_MaterialLoader::ParseCompare("always"), static_cast<unsigned>(GL_ALWAYS));
-    EXPECT_EQ(k_MaterialLoader::ParseCompare("Always"), 0u);
-    EXPECT_EQ(k_MaterialLoader::ParseCulling("front"), static_cast<unsigned>(GL_FRONT));
-    EXPECT_EQ(k_MaterialLoader::ParseCulling("none"), 0u);
-    EXPECT_EQ(k_MaterialLoader::ParseBlend("srcalphasaturate"), static_cast<unsigned>(GL_SRC_ALPHA_SATURATE));
-    EXPECT_EQ(k_MaterialLoader::ParseBlend("one"), 1u);
-    EXPECT_EQ(k_MaterialLoader::ParseWrap("mirror"), static_cast<unsigned>(GL_MIRRORED_REPEAT));
-    EXPECT_EQ(k_MaterialLoader::ParseWrap("Repeat"), static_cast<unsigned>(GL_CLAMP_TO_EDGE));
 }

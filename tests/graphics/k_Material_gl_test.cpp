@@ -280,15 +280,3 @@ TEST_F(MaterialTest, WorldUniformsComeFromTheCurrentWorldItsCameraAndTheClocks)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
-
-TEST_F(MaterialTest, AddPassWithAnExistingTargetKeepsLengthAndPosition)
-{
-    auto& passes = material->GetPasses();
-    k_MaterialPass* replacement = Pass("fixed");
-    material->AddPass(replacement);
-    ASSERT_EQ(passes.size(), 2u);
-    EXPECT_EQ(passes[1], replacement);
-    material->AddPass(Pass("new"));
-    ASSERT_EQ(passes.size(), 3u);
-    EXPECT_EQ(passes[2]->target, "new");
-}

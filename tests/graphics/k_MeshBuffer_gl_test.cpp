@@ -301,4 +301,3 @@ TEST_F(k_MeshBufferTest, DynamicMeshUpdatedThroughALockDrawsTheNewData)
     EXPECT_EQ(Pixel(140, 240), Rgb(0, 0, 0)); // the second triangle is gone
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
-

@@ -12,7 +12,7 @@ namespace
 // Captures the log lines written while it lives.
 class LogCapture
 {
-  public:
+public:
     LogCapture() : m_previous(std::cout.rdbuf(m_text.rdbuf())) { k_Log::SetColourEnabled(false); }
     ~LogCapture() { std::cout.rdbuf(m_previous); }
     std::vector<std::string> Lines() const
@@ -24,7 +24,7 @@ class LogCapture
         return lines;
     }
 
-  private:
+private:
     std::ostringstream m_text;
     std::streambuf* m_previous;
 };
@@ -32,11 +32,11 @@ class LogCapture
 // GL keeps one flag per kind of error, so a queue of several is fed in here.
 class QueuedErrors : public k_OpenGl
 {
-  public:
+public:
     QueuedErrors() : k_OpenGl(nullptr) {}
     std::deque<unsigned> queue;
 
-  protected:
+protected:
     unsigned NextError() override
     {
         if (queue.empty())
@@ -72,7 +72,7 @@ int ToPixel(double ndc)
 
 class k_OpenGlTest : public GlTest
 {
-  protected:
+protected:
     void SetUp() override
     {
         GlTest::SetUp();

@@ -16,12 +16,12 @@ const char* k_Vertex = "#version 120\n"
                        "uniform float scale;\n"
                        "uniform vec4 tint;\n"
                        "uniform mat4 warp;\n"
-                       "uniform mat3 turn;\n"
+
                        "uniform float deltatime;\n"
                        "attribute vec3 offset;\n"
                        "varying vec4 colour;\n"
                        "void main() {\n"
-                       "  colour = tint * deltatime + vec4(turn[0], 0.0);\n"
+                       "  colour = tint * deltatime;\n"
                        "  gl_Position = warp * (gl_Vertex * scale + vec4(offset, 0.0));\n"
                        "}\n";
 const char* k_Pixel = "#version 120\n"
@@ -164,19 +164,6 @@ TEST_F(ShaderTest, ProgramFromGeometryShaderWithoutParametersIsRefused)
     EXPECT_NE(log.find("Geometry shader parameters were not set!"), std::string::npos);
 }
 
-TEST(k_Shader, GeometryLayoutGoesOnTheFirstCodeLineKeepingLineNumbers)
-{
-    const std::string source = "\n\n#version 150\n#define N 3\n\nin vec4 p[];\nvoid main() {}\n";
-    const std::string injected =
-        k_Shader::InjectGeometryLayout(source, r_PrimitiveTopology::Triangle, r_PrimitiveTopology::TriangleStrip, 6);
-    EXPECT_EQ(injected, "\n\n#version 150\n#define N 3\n\nlayout(triangles) in; layout(triangle_strip, "
-                        "max_vertices = 6) out; in vec4 p[];\nvoid main() {}\n");
-    EXPECT_NE(
-        k_Shader::InjectGeometryLayout("#version 150\n", r_PrimitiveTopology::Line, r_PrimitiveTopology::LineStrip, 2)
-            .find("layout(lines) in; layout(line_strip, max_vertices = 2) out;"),
-        std::string::npos);
-}
-
 // A geometry shader that doubles each point into a second one to the right: drawn with points, both land.
 TEST_F(ShaderTest, GeometryShaderLinksAndDrawsWithItsParameters)
 {
@@ -245,11 +232,6 @@ TEST_F(ShaderTest, SettersAndGettersRoundTripAndLeaveTheProgramCurrent)
     program->SetUniformMatrix4Array("warp", warp, 1);
     EXPECT_FLOAT_EQ(program->GetUniformMatrix4("warp")[15], -32.0f);
 
-    const float turn[9] = {9, 8, 7, 6, 5, 4, 3, 2, 1};
-    program->SetUniformMatrix("turn", turn, 3);
-    const auto readTurn = program->GetUniformVector4("turn");
-    EXPECT_FLOAT_EQ(readTurn[0], 9.0f);
-    EXPECT_FLOAT_EQ(readTurn[2], 7.0f);
     EXPECT_EQ(engine->graphics.errors, 0);
 }
 
