@@ -161,20 +161,21 @@ void k_ShaderProgram::SetUniformInt(const std::string& name, int value)
 
 int k_ShaderProgram::GetUniformInt(const std::string& name)
 {
-    GLint value = 0;
+    // GL writes every component of the uniform: room for a whole matrix, the first one is returned.
+    std::array<GLint, 16> value{};
     const int location = GetUniformLocation(name);
     if (location >= 0)
-        glGetUniformiv(m_handle, location, &value);
-    return value;
+        glGetUniformiv(m_handle, location, value.data());
+    return value[0];
 }
 
 float k_ShaderProgram::GetUniformFloat(const std::string& name)
 {
-    GLfloat value = 0.0f;
+    std::array<GLfloat, 16> value{};
     const int location = GetUniformLocation(name);
     if (location >= 0)
-        glGetUniformfv(m_handle, location, &value);
-    return value;
+        glGetUniformfv(m_handle, location, value.data());
+    return value[0];
 }
 
 std::array<float, 4> k_ShaderProgram::GetUniformVector4(const std::string& name)

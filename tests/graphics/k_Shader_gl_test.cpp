@@ -231,6 +231,10 @@ TEST_F(ShaderTest, SettersAndGettersRoundTripAndLeaveTheProgramCurrent)
         value *= -2.0f;
     program->SetUniformMatrix4Array("warp", warp, 1);
     EXPECT_FLOAT_EQ(program->GetUniformMatrix4("warp")[15], -32.0f);
+    // Reading a matrix or vector through the scalar getters gives its first component.
+    EXPECT_FLOAT_EQ(program->GetUniformFloat("warp"), -2.0f);
+    EXPECT_FLOAT_EQ(program->GetUniformVector4("warp")[3], -8.0f);
+    EXPECT_FLOAT_EQ(program->GetUniformFloat("tint"), 0.1f);
 
     EXPECT_EQ(engine->graphics.errors, 0);
 }
