@@ -59,7 +59,9 @@ TEST(k_Instrument, NotesStartAndEndWithoutClicksWithinTheirTail)
         {
             const float v = std::max(std::fabs(whole.Left()[i]), std::fabs(whole.Right()[i]));
             if (i < first)
+            {
                 ASSERT_EQ(v, 0.0f) << c.name << " sounds before its start";
+            }
             peak = std::max(peak, v);
             if (v > 0.0f)
                 lastSound = i;
