@@ -1,6 +1,8 @@
+#include "engine/k_Engine.h"
 #include "graphics/k_MaterialPass.h"
 #include "graphics/k_ShaderProgram.h"
 #include "interfaces/IMaterial.h"
+#include "interfaces/IRenderer.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/ITexture.h"
 #include "scene/k_World.h"
@@ -122,4 +124,36 @@ TEST_F(TextLightTest, ChromePassShadesTheSolidAndTheDriftPassAddsGlow)
     EXPECT_GE(centre[0], 126); // nothing darker than the background
     EXPECT_GT(centre[1], 10);
     EXPECT_EQ(engine->graphics.errors, 0);
+}
+
+// The whole chain as the program runs it: the engine opens data.pak, its factory loads the material, the
+// renderer's current world picks the pass, the real graphics device checks the GL errors.
+TEST_F(GlTest, TextLightThroughTheRealEngine)
+{
+    testing::internal::CaptureStdout();
+    std::string log;
+    {
+        k_Engine engine;
+        engine.Initialize();
+        IMaterial* material =
+            engine.GetResourceFactory()->CreateMaterial(L"Common/TextLight.mat0", L"Common/TextLight.mat");
+        ASSERT_NE(material, nullptr);
+        EXPECT_EQ(material->GetPasses().size(), 2u);
+        k_World drift(&engine, "Drift");
+        engine.GetRenderer()->SetCurrentWorld(&drift);
+        EXPECT_EQ(material->FindPass(nullptr), material->GetPasses()[1]);
+        EXPECT_TRUE(material->Apply());
+        engine.GetGraphics()->CheckErrors();
+        engine.GetRenderer()->SetCurrentWorld(nullptr);
+        glUseProgram(0);
+        glDisable(GL_BLEND);
+        glDepthMask(GL_TRUE);
+        glDisable(GL_TEXTURE_2D);
+        log = testing::internal::GetCapturedStdout();
+    }
+    EXPECT_NE(log.find("Initializing resource factory...\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Creating material 'Common/TextLight.mat0' from Common/TextLight.mat\n"), std::string::npos);
+    EXPECT_NE(log.find("Loading Common/Brushed.jpg...\n"), std::string::npos);
+    for (const char* problem : {"ERROR", "Error", "Cannot", "FAILED", "Unknown"})
+        EXPECT_EQ(log.find(problem), std::string::npos) << problem << "\n" << log;
 }
