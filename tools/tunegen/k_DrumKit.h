@@ -6,7 +6,7 @@
 
 class k_DrumKit : public k_Instrument
 {
-  public:
+public:
     static constexpr float k_Kick = 36.0f;
     static constexpr float k_Tick = 37.0f;
     static constexpr float k_Snare = 38.0f;

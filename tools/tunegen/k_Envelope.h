@@ -5,7 +5,7 @@
 
 class k_Envelope
 {
-  public:
+public:
     // Times in seconds, sustain as a level from 0 to 1.
     k_Envelope(float attack, float decay, float sustain, float release);
 
@@ -16,7 +16,7 @@ class k_Envelope
     // Whether the release has reached zero.
     bool Done() const { return m_Stage == Stage::Off; }
 
-  private:
+private:
     enum class Stage
     {
         Attack,

@@ -4,7 +4,7 @@
 
 class k_Filter
 {
-  public:
+public:
     enum class Mode
     {
         LowPass,
@@ -19,7 +19,7 @@ class k_Filter
     // Filters one sample and returns the output of the chosen mode.
     float Process(float input);
 
-  private:
+private:
     Mode m_Mode;
     float m_K;
     float m_A1;

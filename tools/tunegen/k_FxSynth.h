@@ -6,7 +6,7 @@
 
 class k_FxSynth : public k_Instrument
 {
-  public:
+public:
     static constexpr float k_Riser = 1.0f;
     static constexpr float k_Impact = 2.0f;
     static constexpr float k_Swell = 3.0f;

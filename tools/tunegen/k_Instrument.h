@@ -11,7 +11,7 @@ class k_StereoBuffer;
 
 class k_Instrument
 {
-  public:
+public:
     virtual ~k_Instrument() = default;
     // Seconds a note may still sound after its held length (the release tail).
     virtual double Tail() const = 0;

@@ -6,7 +6,7 @@
 
 class k_LeadSynth : public k_Instrument
 {
-  public:
+public:
     double Tail() const override;
     void Render(const k_Note& note, k_StereoBuffer& out, double origin, std::uint64_t seed) const override;
 };

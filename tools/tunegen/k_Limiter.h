@@ -9,14 +9,14 @@ class k_StereoBuffer;
 
 class k_Limiter
 {
-  public:
+public:
     // Ceiling as a linear peak level; look-ahead and release in seconds.
     k_Limiter(float ceiling, double lookAhead, double release);
 
     // Limits the buffer in place and returns how many frames it turned down by more than 1 dB.
     std::size_t Process(k_StereoBuffer& buffer) const;
 
-  private:
+private:
     float m_Ceiling;
     double m_LookAhead;
     double m_Release;

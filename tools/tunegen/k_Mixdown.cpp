@@ -22,7 +22,7 @@ namespace
 // crawl. Restores the caller's mode afterwards.
 class FlushDenormals
 {
-  public:
+public:
 #if defined(__SSE__)
     FlushDenormals() : m_Saved(_mm_getcsr())
     {
@@ -33,7 +33,7 @@ class FlushDenormals
         _mm_setcsr(m_Saved);
     }
 
-  private:
+private:
     unsigned int m_Saved;
 #endif
 };

@@ -10,7 +10,7 @@ class k_Song;
 
 class k_Mixdown
 {
-  public:
+public:
     // The finished mix of the stretch from `from` to `to` seconds (clamped to the song). If `limited` is given, it
     // receives the number of frames the limiter turned down by more than 1 dB.
     static k_StereoBuffer Render(const k_Song& song, double from, double to, std::size_t* limited = nullptr);

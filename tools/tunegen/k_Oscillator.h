@@ -5,7 +5,7 @@
 
 class k_Oscillator
 {
-  public:
+public:
     enum class Wave
     {
         Sine,
@@ -21,7 +21,7 @@ class k_Oscillator
     // The next sample (-1 to 1) at the given frequency in Hz; the frequency may change every sample.
     float Next(double hz);
 
-  private:
+private:
     Wave m_Wave;
     double m_Phase;
     float m_Integrator; // leaky integral of the square, for the triangle

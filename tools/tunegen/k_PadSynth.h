@@ -6,14 +6,14 @@
 
 class k_PadSynth : public k_Instrument
 {
-  public:
+public:
     // Attack and release in seconds.
     k_PadSynth(float attack, float release);
 
     double Tail() const override;
     void Render(const k_Note& note, k_StereoBuffer& out, double origin, std::uint64_t seed) const override;
 
-  private:
+private:
     float m_Attack;
     float m_Release;
 };

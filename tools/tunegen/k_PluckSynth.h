@@ -6,13 +6,13 @@
 
 class k_PluckSynth : public k_Instrument
 {
-  public:
+public:
     // Decay of the level in seconds (short for arpeggios, longer for stabs).
     explicit k_PluckSynth(float decay);
 
     double Tail() const override;
     void Render(const k_Note& note, k_StereoBuffer& out, double origin, std::uint64_t seed) const override;
 
-  private:
+private:
     float m_Decay;
 };

@@ -5,7 +5,7 @@
 
 class k_Random
 {
-  public:
+public:
     explicit k_Random(std::uint64_t seed);
 
     // The next 32 random bits.
@@ -15,6 +15,6 @@ class k_Random
     // A uniform float in [0, 1).
     float Unit();
 
-  private:
+private:
     std::uint64_t m_State;
 };

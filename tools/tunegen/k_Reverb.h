@@ -9,14 +9,14 @@ class k_StereoBuffer;
 
 class k_Reverb
 {
-  public:
+public:
     // Room size 0 to 1 (tail length), damping 0 to 1 (treble loss in the tail), pre-delay in seconds.
     k_Reverb(float roomSize, float damping, double preDelay);
 
     // Replaces the buffer's contents (the send signal) with the reverb's wet output.
     void Process(k_StereoBuffer& buffer);
 
-  private:
+private:
     struct Comb
     {
         std::vector<float> line;

@@ -7,13 +7,13 @@
 
 class k_Sidechain
 {
-  public:
+public:
     // The curve for `frames` frames from `origin` seconds, given the kick times in seconds.
     k_Sidechain(const std::vector<double>& kicks, double origin, std::size_t frames);
 
     // The curve's value at a frame of the stretch.
     float At(std::size_t frame) const { return m_Curve[frame]; }
 
-  private:
+private:
     std::vector<float> m_Curve;
 };

@@ -219,7 +219,7 @@ k_Song::k_Song()
     m_Snare->reverbSend = 0.25f;
 
     m_Hats = &NewTrack("hats", std::make_unique<k_DrumKit>());
-    m_Hats->gain = 0.3f;
+    m_Hats->gain = 0.36f;
     m_Hats->reverbSend = 0.08f;
 
     m_Cymbal = &NewTrack("cymbal", std::make_unique<k_DrumKit>());
@@ -244,7 +244,7 @@ k_Song::k_Song()
     Outro();
     Ending();
     std::sort(m_Kicks.begin(), m_Kicks.end());
-    m_MasterGain = 0.9f;
+    m_MasterGain = 1.0f;
 }
 
 // --- 0 to 26.5 s: the pad breathes in under a ticking clock; bells hint at the theme ---
@@ -380,8 +380,10 @@ void k_Song::Plasma()
     for (int i = 0; i < 30; ++i)
     {
         const int bar = 38 + i;
+        // Bars 16 to 23 carry the second theme over a lighter groove: eighth-note bass, no open hats.
+        const bool light = i >= 16 && i < 24;
         const Chord* chord = k_Main[i % 4];
-        if (i >= 16 && i < 24)
+        if (light)
             chord = k_Second[i % 4];
         else if (i == 28)
             chord = &Gm;
@@ -389,32 +391,39 @@ void k_Song::Plasma()
             chord = &A;
         if (i % 8 == 0)
             m_Cymbal->Add(Bar(bar), 2.0, k_DrumKit::k_Crash, 0.8f, 0.5f);
-        Pad(bar, 1.0, *chord, 0.85f, 0.6f);
-        Arpeggio(bar, *chord, 0.75f, Lerp(0.65f, 0.8f, i / 8.0f));
-        // A rolling bass: three sixteenths after every kick, the root with a fifth now and then.
+        Pad(bar, 1.0, *chord, 0.85f, light ? 0.55f : 0.7f);
+        Arpeggio(bar, *chord, 0.75f, light ? 0.7f : Lerp(0.75f, 0.9f, i / 8.0f));
         for (int s = 0; s < 16; ++s)
         {
+            if (light)
+            {
+                // Off-beat eighths.
+                if (s % 4 == 2)
+                    m_Bass->Add(Step(bar, s), k_Eighth * 0.7, static_cast<float>(chord->bass), 0.9f, 0.4f);
+                continue;
+            }
+            // A rolling bass: three sixteenths after every kick, the fifth now and then.
             if (s % 4 == 0)
                 continue;
             const int pitch = chord->bass + (s % 8 == 7 ? 7 : 0);
             m_Bass->Add(Step(bar, s), k_Sixteenth * 0.75, static_cast<float>(pitch), s % 4 == 2 ? 0.95f : 0.75f, 0.5f);
         }
         for (int beat = 0; beat < 4; ++beat)
-            Kick(Step(bar, beat * 4), 1.0f);
+            Kick(Step(bar, beat * 4), 0.9f);
         m_Snare->Add(Step(bar, 4), 0.2, k_DrumKit::k_Clap, 0.8f, 0.5f);
         m_Snare->Add(Step(bar, 12), 0.2, k_DrumKit::k_Clap, 0.8f, 0.5f);
         m_Snare->Add(Step(bar, 4), 0.2, k_DrumKit::k_Snare, 0.35f, 0.5f);
         m_Snare->Add(Step(bar, 12), 0.2, k_DrumKit::k_Snare, 0.35f, 0.5f);
         for (int s = 0; s < 16; ++s)
         {
-            if (s % 4 == 2)
+            if (s % 4 == 2 && !light)
                 m_Hats->Add(Step(bar, s), 0.2, k_DrumKit::k_OpenHat, 0.5f, 0.4f);
             else
                 m_Hats->Add(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 2 ? 0.3f : 0.45f, 0.62f);
         }
     }
     Melody(46, k_ThemeA, Size(k_ThemeA), 0.95f, 0.65f, false);
-    Melody(54, k_ThemeB, Size(k_ThemeB), 0.95f, 0.65f, false);
+    Melody(54, k_ThemeB, Size(k_ThemeB), 0.95f, 0.6f, false);
     Melody(62, k_ThemeA, 12, 0.95f, 0.7f, false);
     Melody(66, k_Turn, Size(k_Turn), 0.95f, 0.7f, false);
     for (int s = 8; s < 16; ++s)
@@ -447,8 +456,8 @@ void k_Song::Greetings()
         const Chord* chord = i < 8 ? k_Main[i % 4] : (i < 12 ? k_Second[i % 4] : (i == 12 ? &Bb : &C));
         if (i % 4 == 0)
             m_Cymbal->Add(Bar(bar), 2.0, k_DrumKit::k_Crash, 0.85f, 0.5f);
-        Pad(bar, 1.0, *chord, 0.9f, 0.7f);
-        Arpeggio(bar, *chord, 0.8f, 0.9f);
+        Pad(bar, 1.0, *chord, 0.9f, 0.85f);
+        Arpeggio(bar, *chord, 0.8f, 1.0f);
         // The greeting images appear on the second beat of each bar: a bright chord stab marks each one.
         for (int t = 0; t < 3; ++t)
             m_Stab->Add(Step(bar, 4), 0.35, static_cast<float>(chord->tones[t] + 12), 0.8f, 0.85f);

@@ -10,7 +10,7 @@
 
 class k_Song
 {
-  public:
+public:
     // Builds the whole arrangement.
     k_Song();
 
@@ -31,7 +31,7 @@ class k_Song
     // A chord of the score: bass root, pad voicing and the tones its arpeggios use.
     struct Chord;
 
-  private:
+private:
     k_Track& NewTrack(const char* name, std::unique_ptr<k_Instrument> instrument);
     void Kick(double time, float velocity);
     void Pad(double bar, double bars, const Chord& chord, float velocity, float brightness);

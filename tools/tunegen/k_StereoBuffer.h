@@ -7,7 +7,7 @@
 
 class k_StereoBuffer
 {
-  public:
+public:
     explicit k_StereoBuffer(std::size_t frames = 0) : m_Left(frames, 0.0f), m_Right(frames, 0.0f) {}
 
     // Number of sample frames (one left and one right sample each).
@@ -38,7 +38,7 @@ class k_StereoBuffer
         m_Right[static_cast<std::size_t>(frame)] += right;
     }
 
-  private:
+private:
     std::vector<float> m_Left;
     std::vector<float> m_Right;
 };

@@ -11,7 +11,7 @@
 
 class k_Track
 {
-  public:
+public:
     k_Track(std::string name, std::unique_ptr<k_Instrument> instrument);
 
     // Appends a note.
@@ -34,7 +34,7 @@ class k_Track
     float delayFeedback = 0.0f;
     float delayWet = 0.0f;
 
-  private:
+private:
     std::string m_Name;
     std::unique_ptr<k_Instrument> m_Instrument;
     std::vector<k_Note> m_Notes;

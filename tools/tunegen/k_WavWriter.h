@@ -7,7 +7,7 @@ class k_StereoBuffer;
 
 class k_WavWriter
 {
-  public:
+public:
     // Writes the buffer to `path`; samples beyond full scale are clamped. Throws a wide message on failure.
     static void Write(const std::string& path, const k_StereoBuffer& buffer);
 };

@@ -1,0 +1,50 @@
+// Cost of making the show's tune at build time: mixing a stretch of the
+// busiest section (the counter "x_realtime" is seconds of music per second of
+// work), building the score, and encoding a stretch as Ogg Vorbis.
+#include "tools/tunegen/k_Mixdown.h"
+#include "tools/tunegen/k_OggWriter.h"
+#include "tools/tunegen/k_Song.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <filesystem>
+
+namespace
+{
+void BM_MixGreetings(benchmark::State& state)
+{
+    const k_Song song;
+    const double seconds = 8.0;
+    for (auto _ : state)
+    {
+        k_StereoBuffer mix = k_Mixdown::Render(song, 150.0, 150.0 + seconds);
+        benchmark::DoNotOptimize(mix.Left());
+    }
+    state.counters["x_realtime"] =
+        benchmark::Counter(seconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_MixGreetings)->Unit(benchmark::kMillisecond);
+
+void BM_BuildScore(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        k_Song song;
+        benchmark::DoNotOptimize(song.Tracks().data());
+    }
+}
+BENCHMARK(BM_BuildScore)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeOgg(benchmark::State& state)
+{
+    const double seconds = 8.0;
+    const k_StereoBuffer mix = k_Mixdown::Render(k_Song(), 150.0, 150.0 + seconds);
+    const std::string path = (std::filesystem::temp_directory_path() / "orvelant-bench-tune.ogg").string();
+    for (auto _ : state)
+        k_OggWriter::Write(path, mix, 0.5f);
+    std::remove(path.c_str());
+    state.counters["x_realtime"] =
+        benchmark::Counter(seconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EncodeOgg)->Unit(benchmark::kMillisecond);
+} // namespace
