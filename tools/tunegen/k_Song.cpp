@@ -212,7 +212,7 @@ k_Song::k_Song()
     m_Bell->delayWet = 0.3f;
 
     m_Kick = &NewTrack("kick", std::make_unique<k_DrumKit>());
-    m_Kick->gain = 0.41f;
+    m_Kick->gain = 0.36f;
 
     m_Snare = &NewTrack("snare", std::make_unique<k_DrumKit>());
     m_Snare->gain = 0.4f;
@@ -257,7 +257,7 @@ void k_Song::Intro()
         const double bar = 2.0 * i;
         const double bars = i == 6 ? 1.0 : 2.0;
         // The first chord starts at 0 s, half a beat before the first downbeat.
-        Pad(i == 0 ? -1.0 : bar, i == 0 ? 2.0 : bars, *chords[i], 0.75f, Lerp(0.12f, 0.45f, i / 6.0f));
+        Pad(i == 0 ? -1.0 : bar, i == 0 ? 3.0 : bars, *chords[i], 0.75f, Lerp(0.12f, 0.45f, i / 6.0f));
     }
     // The clock: a tick and a tock every second, fading in and then giving way to the beat.
     for (int second = 0; second < 26; ++second)
@@ -332,24 +332,24 @@ void k_Song::MainTheme()
     {
         const int bar = 18 + i;
         const Chord& chord = i < 16 ? *k_Main[i % 4] : (i == 16 ? Gm : A);
-        Pad(bar, 1.0, chord, 0.8f, 0.55f);
+        Pad(bar, 1.0, chord, 0.8f, 0.5f);
         Arpeggio(bar, chord, 0.6f, 0.5f);
         // Bass: the root on the beat and pushing eighths on the off-beats.
         for (int e = 0; e < 8; ++e)
             m_Bass->Add(Bar(bar) + e * k_Eighth, k_Eighth * (e % 2 ? 0.55 : 0.8),
-                        static_cast<float>(chord.bass + (e % 4 == 3 ? 12 : 0)), e % 2 ? 0.7f : 0.9f, 0.35f);
-        Kick(Step(bar, 0), 0.9f);
-        Kick(Step(bar, 8), 0.85f);
+                        static_cast<float>(chord.bass + (e % 4 == 3 ? 12 : 0)), e % 2 ? 0.6f : 0.8f, 0.35f);
+        Kick(Step(bar, 0), 0.85f);
+        Kick(Step(bar, 8), 0.8f);
         if (i % 2 == 1)
             Kick(Step(bar, 14), 0.55f);
-        m_Snare->Add(Step(bar, 4), 0.2, k_DrumKit::k_Clap, 0.6f, 0.5f);
-        m_Snare->Add(Step(bar, 12), 0.2, k_DrumKit::k_Clap, 0.6f, 0.5f);
+        m_Snare->Add(Step(bar, 4), 0.2, k_DrumKit::k_Clap, 0.55f, 0.5f);
+        m_Snare->Add(Step(bar, 12), 0.2, k_DrumKit::k_Clap, 0.55f, 0.5f);
         for (int s = 0; s < 16; s += 2)
             m_Hats->Add(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 4 == 2 ? 0.55f : 0.3f, 0.6f);
     }
-    Melody(18, k_ThemeA, Size(k_ThemeA), 0.85f, 0.45f, false);
-    Melody(26, k_ThemeA, Size(k_ThemeA), 0.9f, 0.55f, false);
-    Melody(34, k_Turn, Size(k_Turn), 0.9f, 0.55f, false);
+    Melody(18, k_ThemeA, Size(k_ThemeA), 0.75f, 0.45f, false);
+    Melody(26, k_ThemeA, Size(k_ThemeA), 0.8f, 0.55f, false);
+    Melody(34, k_Turn, Size(k_Turn), 0.8f, 0.55f, false);
     for (int s = 12; s < 16; ++s)
         m_Snare->Add(Step(35, s), 0.1, k_DrumKit::k_Snare, 0.5f, 0.5f);
 }
@@ -392,6 +392,12 @@ void k_Song::Plasma()
         if (i % 8 == 0)
             m_Cymbal->Add(Bar(bar), 2.0, k_DrumKit::k_Crash, 0.8f, 0.5f);
         Pad(bar, 1.0, *chord, 0.85f, light ? 0.55f : 0.7f);
+        // Off-beat chord stabs drive the first half of the section.
+        if (i < 16)
+            for (int s = 2; s < 16; s += 4)
+                for (int t = 0; t < 3; ++t)
+                    m_Stab->Add(Step(bar, s), 0.09, static_cast<float>(chord->tones[t] + 12), i < 8 ? 0.6f : 0.8f,
+                                0.7f);
         Arpeggio(bar, *chord, 0.75f, light ? 0.7f : Lerp(0.75f, 0.9f, i / 8.0f));
         for (int s = 0; s < 16; ++s)
         {
@@ -422,7 +428,8 @@ void k_Song::Plasma()
                 m_Hats->Add(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 2 ? 0.3f : 0.45f, 0.62f);
         }
     }
-    Melody(46, k_ThemeA, Size(k_ThemeA), 0.95f, 0.65f, false);
+    // The theme comes back on the drop itself; the next eight bars leave the stage to the stabs and arpeggio.
+    Melody(38, k_ThemeA, Size(k_ThemeA), 1.0f, 0.7f, false);
     Melody(54, k_ThemeB, Size(k_ThemeB), 0.95f, 0.6f, false);
     Melody(62, k_ThemeA, 12, 0.95f, 0.7f, false);
     Melody(66, k_Turn, Size(k_Turn), 0.95f, 0.7f, false);
