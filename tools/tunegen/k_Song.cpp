@@ -127,6 +127,12 @@ void k_Song::Kick(double time, float velocity)
     m_Kicks.push_back(time);
 }
 
+void k_Song::Hat(double time, double length, float drum, float velocity, float pan)
+{
+    // A drummer never hits two hats alike: a little seeded variation keeps the pattern from sounding mechanical.
+    m_Hats->Add(time, length, drum, velocity * (0.85f + 0.3f * m_Humanize.Unit()), pan);
+}
+
 void k_Song::Pad(double bar, double bars, const Chord& chord, float velocity, float brightness)
 {
     const double start = bar < 0.0 ? 0.0 : Bar(bar);
@@ -315,7 +321,7 @@ void k_Song::Entry()
         m_Snare->Add(Step(bar, 4), 0.2, k_DrumKit::k_Clap, 0.4f, 0.5f);
         m_Snare->Add(Step(bar, 12), 0.2, k_DrumKit::k_Clap, 0.4f, 0.5f);
         for (int e = 1; e < 8; e += 2)
-            m_Hats->Add(Bar(bar) + e * k_Eighth, 0.05, k_DrumKit::k_ClosedHat, 0.45f, 0.6f);
+            Hat(Bar(bar) + e * k_Eighth, 0.05, k_DrumKit::k_ClosedHat, 0.45f, 0.6f);
     }
     // A snare fill over the last two beats before the theme.
     for (int s = 8; s < 16; ++s)
@@ -345,7 +351,7 @@ void k_Song::MainTheme()
         m_Snare->Add(Step(bar, 4), 0.2, k_DrumKit::k_Clap, 0.55f, 0.5f);
         m_Snare->Add(Step(bar, 12), 0.2, k_DrumKit::k_Clap, 0.55f, 0.5f);
         for (int s = 0; s < 16; s += 2)
-            m_Hats->Add(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 4 == 2 ? 0.55f : 0.3f, 0.6f);
+            Hat(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 4 == 2 ? 0.55f : 0.3f, 0.6f);
     }
     Melody(18, k_ThemeA, Size(k_ThemeA), 0.75f, 0.45f, false);
     Melody(26, k_ThemeA, Size(k_ThemeA), 0.8f, 0.55f, false);
@@ -423,9 +429,9 @@ void k_Song::Plasma()
         for (int s = 0; s < 16; ++s)
         {
             if (s % 4 == 2 && !light)
-                m_Hats->Add(Step(bar, s), 0.2, k_DrumKit::k_OpenHat, 0.5f, 0.4f);
+                Hat(Step(bar, s), 0.2, k_DrumKit::k_OpenHat, 0.5f, 0.4f);
             else
-                m_Hats->Add(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 2 ? 0.3f : 0.45f, 0.62f);
+                Hat(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 2 ? 0.3f : 0.45f, 0.62f);
         }
     }
     // The theme comes back on the drop itself; the next eight bars leave the stage to the stabs and arpeggio.
@@ -486,9 +492,9 @@ void k_Song::Greetings()
         for (int s = 0; s < 16; ++s)
         {
             if (s % 4 == 2)
-                m_Hats->Add(Step(bar, s), 0.2, k_DrumKit::k_OpenHat, 0.6f, 0.4f);
+                Hat(Step(bar, s), 0.2, k_DrumKit::k_OpenHat, 0.6f, 0.4f);
             else
-                m_Hats->Add(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 2 ? 0.4f : 0.55f, 0.62f);
+                Hat(Step(bar, s), 0.05, k_DrumKit::k_ClosedHat, s % 2 ? 0.4f : 0.55f, 0.62f);
         }
     }
     Melody(70, k_ThemeA, Size(k_ThemeA), 1.0f, 0.8f, true);

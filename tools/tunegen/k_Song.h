@@ -3,6 +3,7 @@
 // in D minor at 120 beats per minute in 4/4, a bar every 2 s with downbeats on
 // the half seconds (0.5, 2.5, ...), so that the drop lands at 76.5 s and each
 // greeting from 141 s falls on a backbeat.
+#include "k_Random.h"
 #include "k_Track.h"
 
 #include <memory>
@@ -34,6 +35,7 @@ public:
 private:
     k_Track& NewTrack(const char* name, std::unique_ptr<k_Instrument> instrument);
     void Kick(double time, float velocity);
+    void Hat(double time, double length, float drum, float velocity, float pan);
     void Pad(double bar, double bars, const Chord& chord, float velocity, float brightness);
     void Arpeggio(int bar, const Chord& chord, float velocity, float brightness);
     void Melody(int bar, const int (*notes)[4], int count, float velocity, float brightness, bool doubled);
@@ -51,6 +53,7 @@ private:
     std::vector<std::unique_ptr<k_Track>> m_Tracks;
     std::vector<double> m_Kicks;
     float m_MasterGain = 1.0f;
+    k_Random m_Humanize{20260};
     k_Track* m_Pad = nullptr;
     k_Track* m_Bass = nullptr;
     k_Track* m_Lead = nullptr;
