@@ -181,6 +181,8 @@ std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::strin
 bool k_Shader::DriverHasGeometryShader4()
 {
     static const bool hasExtension = [] {
+        if (!glGetStringi)
+            return false;  // a pre-3.0 context: no indexed extension list
         GLint count = 0;
         glGetIntegerv(GL_NUM_EXTENSIONS, &count);
         for (GLint i = 0; i < count; ++i)
