@@ -7,7 +7,7 @@ class IFrustum;
 
 class ICamera
 {
-  public:
+public:
     virtual ~ICamera() = default;
 
     // Returns the caller's tag.

@@ -6,7 +6,7 @@ struct k_VectorUA;
 
 class IFrustum
 {
-  public:
+public:
     virtual ~IFrustum() = default;
 
     // Stores the vertical field of view (degrees), aspect ratio and the near and far distances.

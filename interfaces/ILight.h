@@ -5,7 +5,7 @@ struct k_VectorUA;
 
 class ILight
 {
-  public:
+public:
     virtual ~ILight() = default;
 
     // Sets the ambient colour.

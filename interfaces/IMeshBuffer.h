@@ -14,7 +14,7 @@ class IMaterial;
 
 class IMeshBuffer
 {
-  public:
+public:
     virtual ~IMeshBuffer() = default;
 
     // Returns the primitive topology (Triangle for a new mesh).

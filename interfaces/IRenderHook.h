@@ -6,7 +6,7 @@ class IRenderable;
 
 class IRenderHook
 {
-  public:
+public:
     virtual ~IRenderHook() = default;
 
     // Called with the node before its own geometry and children are drawn.

@@ -9,7 +9,7 @@ class ITexture;
 
 class IRenderTarget
 {
-  public:
+public:
     virtual ~IRenderTarget() = default;
 
     // Adds a colour texture of the format code (0 RGB8, 1 RGB32F, 2 RGBA8, 3 RGBA32F, 4/5 one channel);

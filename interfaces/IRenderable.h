@@ -12,7 +12,7 @@ class IWorld;
 
 class IRenderable
 {
-  public:
+public:
     virtual ~IRenderable() = default;
 
     // Stores the rotation quaternion as given (not normalised); the zero quaternion means no rotation.

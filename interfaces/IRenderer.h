@@ -6,7 +6,7 @@ class IWorld;
 
 class IRenderer
 {
-  public:
+public:
     virtual ~IRenderer() = default;
 
     // One-time start-up; does nothing.

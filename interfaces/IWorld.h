@@ -15,7 +15,7 @@ class IRenderTarget;
 
 class IWorld
 {
-  public:
+public:
     virtual ~IWorld() = default;
 
     // Returns a copy of the world's name (materials pick their pass by it).

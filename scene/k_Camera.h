@@ -12,7 +12,7 @@ class IEngine;
 
 class k_Camera : public ICamera
 {
-  public:
+public:
     explicit k_Camera(IEngine* engine);
 
     int GetTag() override;
@@ -39,7 +39,7 @@ class k_Camera : public ICamera
     static constexpr float k_ProjectionFarDistance = 256.0f;
     static constexpr float k_FrustumFarDistance = 1000.0f;
 
-  private:
+private:
     void DeriveFromTarget();
     // Right from direction x up, then up from right x direction; the up point follows.
     void Reorthogonalise();

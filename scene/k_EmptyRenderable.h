@@ -4,7 +4,7 @@
 
 class k_EmptyRenderable : public k_Renderable
 {
-  public:
+public:
     explicit k_EmptyRenderable(IEngine* engine) : k_Renderable(engine) {}
 
     void Draw(int stage) override;

@@ -6,7 +6,7 @@
 
 class k_Frustum : public IFrustum
 {
-  public:
+public:
     enum Result
     {
         Outside = 0,
@@ -42,7 +42,7 @@ class k_Frustum : public IFrustum
     // How many times Update has run (each one rebuilds every plane).
     int GetUpdateCount() const { return m_updateCount; }
 
-  private:
+private:
     static Plane MakePlane(const k_VectorUA& a, const k_VectorUA& b, const k_VectorUA& c);
 
     float m_nearDistance = 0.0f;

@@ -10,7 +10,7 @@ class IEngine;
 
 class k_Light : public ILight
 {
-  public:
+public:
     explicit k_Light(IEngine* engine);
 
     void SetAmbient(const k_VectorUA& colour) override;
@@ -27,7 +27,7 @@ class k_Light : public ILight
     void GetAttenuation(float& constant, float& linear, float& quadratic) override;
     void Apply(int index) override;
 
-  private:
+private:
     // Indices into the arrays, in GL parameter-code order.
     enum Vector
     {

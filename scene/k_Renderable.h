@@ -13,7 +13,7 @@ class IEngine;
 
 class k_Renderable : public IRenderable
 {
-  public:
+public:
     explicit k_Renderable(IEngine* engine);
     ~k_Renderable() override = default;
 
@@ -39,7 +39,7 @@ class k_Renderable : public IRenderable
     void SetVisible(bool visible) override;
     bool IsVisible() override;
 
-  protected:
+protected:
     IEngine* m_engine;
     IWorld* m_world = nullptr;
     k_VectorUA m_rotation{0.0f, 0.0f, 0.0f, 0.0f};

@@ -89,19 +89,19 @@ void k_Renderer::RenderFrame(double elapsedSeconds)
 
 // Sub-frames need an accumulation buffer, which a context only has when it
 // asks for one; without it the frame is drawn in one pass rather than
-// raising GL errors and showing only the last sub-frame.
+// raising GL errors and showing only the last sub-frame. The window's
+// framebuffer does not change, so it is asked once.
 bool k_Renderer::HasAccumulationBuffer()
 {
-    GLint bits = 0;
-    glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
-    if (bits > 0)
-        return true;
-    if (!m_warnedNoAccumulationBuffer)
+    if (m_accumulationBits < 0)
     {
-        m_warnedNoAccumulationBuffer = true;
-        k_Log(k_Log::Colour::Warning) << "Renderer: no accumulation buffer, sub-frames are drawn in one pass.";
+        GLint bits = 0;
+        glGetIntegerv(GL_ACCUM_RED_BITS, &bits);
+        m_accumulationBits = bits;
+        if (bits == 0)
+            k_Log(k_Log::Colour::Warning) << "Renderer: no accumulation buffer, sub-frames are drawn in one pass.";
     }
-    return false;
+    return m_accumulationBits > 0;
 }
 
 void k_Renderer::Advance(double step)

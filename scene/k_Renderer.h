@@ -10,7 +10,7 @@ class IEngine;
 
 class k_Renderer : public IRenderer
 {
-  public:
+public:
     explicit k_Renderer(IEngine* engine);
 
     void Initialize() override;
@@ -25,7 +25,7 @@ class k_Renderer : public IRenderer
     // Frames longer than this (1/59 s) lower an adaptive sub-frame count, shorter ones raise it.
     static constexpr double k_AdaptiveFrameTime = 1.0 / 59.0;
 
-  private:
+private:
     void Advance(double step);
     void DrawWorlds();
     static void DrawNodes(IWorld* world, bool sharedOnly);
@@ -35,5 +35,5 @@ class k_Renderer : public IRenderer
     IWorld* m_currentWorld = nullptr;
     bool m_adaptive = false;
     int m_subFrameCount = 1;
-    bool m_warnedNoAccumulationBuffer = false;
+    int m_accumulationBits = -1; // -1: not asked yet
 };

@@ -13,7 +13,7 @@ class IEngine;
 
 class k_World : public IWorld
 {
-  public:
+public:
     k_World(IEngine* engine, std::string name);
     ~k_World() override = default;
 
@@ -44,7 +44,7 @@ class k_World : public IWorld
     float GetClearDepth() override;
     void Clear() override;
 
-  protected:
+protected:
     IEngine* m_engine;
     k_VectorUA m_clearColour{0.0f, 0.0f, 0.0f, 0.0f};
     float m_clearDepth = 1.0f;

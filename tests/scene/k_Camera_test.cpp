@@ -137,7 +137,7 @@ TEST(k_Camera, FrustumReachesAThousand)
 
 class k_FrustumTest : public ::testing::Test
 {
-  protected:
+protected:
     void SetUp() override
     {
         // A 90 degree square frustum from the origin down -z, near 1, far 100.

@@ -16,7 +16,7 @@ namespace
 // matrix it saw at stage 1 and, if asked, fills a rectangle there in its own space.
 class k_RecordingNode : public k_Renderable
 {
-  public:
+public:
     k_RecordingNode(std::string name, std::vector<std::string>* log) : k_Renderable(nullptr), m_name(name), m_log(log)
     {
     }
@@ -37,25 +37,25 @@ class k_RecordingNode : public k_Renderable
     bool hasRect = false;
     float rect[4] = {};
 
-  private:
+private:
     std::string m_name;
     std::vector<std::string>* m_log;
 };
 
 class k_RecordingHook : public IRenderHook
 {
-  public:
+public:
     explicit k_RecordingHook(std::vector<std::string>* log) : m_log(log) {}
     void BeginRender(IRenderable*) override { m_log->push_back("begin"); }
     void EndRender(IRenderable*) override { m_log->push_back("end"); }
 
-  private:
+private:
     std::vector<std::string>* m_log;
 };
 
 class k_RenderableTest : public GlTest
 {
-  protected:
+protected:
     void SetUp() override
     {
         GlTest::SetUp();

@@ -15,7 +15,7 @@ namespace
 // A world that records its hooks and GL facts seen at stage 1, and may skip its clear.
 class k_RecordingWorld : public k_World
 {
-  public:
+public:
     k_RecordingWorld(IEngine* engine, std::string name, std::vector<std::string>* log)
         : k_World(engine, name), m_log(log)
     {
@@ -46,14 +46,14 @@ class k_RecordingWorld : public k_World
     bool light1AtStage1 = false;
     IWorld* currentAtStage1 = nullptr;
 
-  private:
+private:
     std::vector<std::string>* m_log;
 };
 
 // A node that logs its renders and may fill a rectangle in normalised device coordinates.
 class k_LoggingNode : public k_Renderable
 {
-  public:
+public:
     k_LoggingNode(std::string name, std::vector<std::string>* log) : k_Renderable(nullptr), m_name(name), m_log(log) {}
     void Draw(int stage) override
     {
@@ -68,14 +68,14 @@ class k_LoggingNode : public k_Renderable
     }
     bool fill = false;
 
-  private:
+private:
     std::string m_name;
     std::vector<std::string>* m_log;
 };
 
 class k_RendererTest : public GlTest
 {
-  protected:
+protected:
     void SetUp() override
     {
         GlTest::SetUp();
@@ -211,7 +211,7 @@ TEST_F(k_RendererTest, CameraAndLightsAreAppliedPerWorldAndLightingFollowsTheLis
 
 class k_SubFrameTest : public k_RendererTest
 {
-  protected:
+protected:
     void SetUp() override
     {
         k_RendererTest::SetUp();
@@ -271,4 +271,3 @@ TEST_F(k_SubFrameTest, CountOfZeroOrOneDrawsOnePassWithTheFullStep)
     }
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
-
