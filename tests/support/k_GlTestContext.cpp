@@ -51,8 +51,13 @@ bool k_GlTestContext::Ensure()
     if (!g_context)
         return false;
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK)
+    if (const GLenum status = glewInit(); status != GLEW_OK)
+    {
+        // Seen once under load: SDL fell back from X11 to another video driver whose context GLEW cannot load.
+        std::fprintf(stderr, "glewInit: %s (SDL video driver: %s)\n",
+                     reinterpret_cast<const char*>(glewGetErrorString(status)), SDL_GetCurrentVideoDriver());
         return false;
+    }
     while (glGetError() != GL_NO_ERROR)
     {
     }
