@@ -148,7 +148,8 @@ const float* k_Camera::GetViewMatrix()
 
 void k_Camera::LoadMatrix(const float* matrix)
 {
-    glLoadMatrixf(matrix);
+    if (matrix != nullptr)
+        glLoadMatrixf(matrix);
 }
 
 void k_Camera::SetFieldOfView(float degrees)

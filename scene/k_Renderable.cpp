@@ -1,5 +1,6 @@
 #include "scene/k_Renderable.h"
 
+#include "engine/k_Log.h"
 #include "interfaces/IRenderHook.h"
 #include "math/k_Quaternion.h"
 
@@ -27,7 +28,8 @@ void k_Renderable::SetPosition(const k_VectorUA& position)
 
 void k_Renderable::SetMatrix(const float* matrix)
 {
-    m_matrix = k_Matrix(matrix);
+    if (matrix != nullptr)
+        m_matrix = k_Matrix(matrix);
 }
 
 k_VectorUA k_Renderable::GetRotation()
@@ -130,8 +132,18 @@ bool k_Renderable::IsVisible()
 // Stage 0 runs in the parent's space; stage 2 and the hooks run even for an
 // invisible node. Lists are walked by index so a hook or child that adds to
 // them cannot invalidate the walk.
+// A node that is its own descendant would recurse until the stack runs out;
+// the inner occurrence is skipped instead (and reported once).
 void k_Renderable::Render()
 {
+    if (m_rendering)
+    {
+        if (!m_reportedCycle)
+            k_Log(k_Log::Colour::Error) << "Renderable: a node is its own descendant; the inner occurrence is skipped.";
+        m_reportedCycle = true;
+        return;
+    }
+    m_rendering = true;
     glPushMatrix();
     Draw(0);
     glTranslatef(m_position.x, m_position.y, m_position.z);
@@ -152,4 +164,5 @@ void k_Renderable::Render()
     for (size_t i = 0; i < m_renderHooks.size(); ++i)
         m_renderHooks[i]->EndRender(this);
     glPopMatrix();
+    m_rendering = false;
 }

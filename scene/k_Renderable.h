@@ -50,4 +50,8 @@ protected:
     std::vector<IRenderHook*> m_renderHooks;
     bool m_shared = true;
     bool m_visible = true;
+
+private:
+    bool m_rendering = false;
+    bool m_reportedCycle = false;
 };

@@ -168,6 +168,26 @@ TEST_F(k_RenderableTest, HooksAreRemovedByFirstOccurrenceAndChildrenMayRepeat)
     EXPECT_EQ(std::count(log.begin(), log.end(), "c1"), 2);
 }
 
+// A cycle in the graph must not recurse without end.
+TEST_F(k_RenderableTest, NodeThatContainsItselfIsDrawnOnceWithAMessage)
+{
+    k_RecordingNode parent("p", &log), child("c", &log);
+    parent.AddChild(&child);
+    child.AddChild(&parent);
+    testing::internal::CaptureStdout();
+    parent.Render();
+    parent.Render();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "p1"), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "c1"), 2);
+    EXPECT_NE(out.find("a node is its own descendant"), std::string::npos);
+    EXPECT_EQ(out.find("descendant", out.find("descendant") + 1), std::string::npos); // once
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 // --- worlds ---
 
 TEST(k_Renderable, WorldReachesNodesOnlyThroughTheWorldAndAddChild)
