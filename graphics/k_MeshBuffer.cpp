@@ -142,6 +142,7 @@ void k_MeshBuffer::ReleaseVertices()
     if (m_vertexBuffer != 0)
         glDeleteBuffers(1, &m_vertexBuffer);
     m_vertexBuffer = 0;
+    m_rangeChecked = false;
     DeleteDisplayLists();
 }
 
@@ -211,6 +212,7 @@ void k_MeshBuffer::ReleaseIndices()
     if (m_indexBuffer != 0)
         glDeleteBuffers(1, &m_indexBuffer);
     m_indexBuffer = 0;
+    m_rangeChecked = false;
     DeleteDisplayLists();
 }
 
@@ -249,12 +251,18 @@ uint32_t k_MeshBuffer::GetIndexCount()
 
 // An index at or beyond the vertex count would make the driver read outside
 // the vertex buffer; such a mesh gets no display lists and draws nothing.
-bool k_MeshBuffer::IndicesInRange() const
+// The answer is kept until the vertices or indices are replaced, so the
+// recompilation after each unlock of a dynamic mesh does not walk them again.
+bool k_MeshBuffer::IndicesInRange()
 {
-    for (uint32_t i = 0; i < m_indexCount; ++i)
-        if (m_indices[i] >= m_vertexCount)
-            return false;
-    return true;
+    if (!m_rangeChecked)
+    {
+        m_indicesInRange = true;
+        for (uint32_t i = 0; i < m_indexCount && m_indicesInRange; ++i)
+            m_indicesInRange = m_indices[i] < m_vertexCount;
+        m_rangeChecked = true;
+    }
+    return m_indicesInRange;
 }
 
 void k_MeshBuffer::Build()

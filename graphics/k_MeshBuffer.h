@@ -61,7 +61,7 @@ private:
     void Build();
     void CompileDisplayList(k_MaterialPass* pass);
     void DeleteDisplayLists();
-    bool IndicesInRange() const;
+    bool IndicesInRange();
 
     uint32_t m_vertexCount = 0;
     uint32_t m_indexCount = 0;
@@ -83,4 +83,6 @@ private:
     std::map<k_MaterialPass*, unsigned int> m_displayLists;
     bool m_verticesLocked = false;
     bool m_indicesLocked = false;
+    bool m_rangeChecked = false;
+    bool m_indicesInRange = false;
 };
