@@ -152,22 +152,6 @@ TEST_F(k_RenderableTest, InvisibleNodeRunsStagesZeroAndTwoAndHooksButNoGeometryO
     EXPECT_EQ(log, (std::vector<std::string>{"p0", "begin", "p2", "end"}));
 }
 
-TEST_F(k_RenderableTest, HooksAreRemovedByFirstOccurrenceAndChildrenMayRepeat)
-{
-    k_RecordingNode parent("p", &log), child("c", &log);
-    k_RecordingHook hook(&log), other(&log);
-    parent.AddRenderHook(&hook);
-    parent.AddRenderHook(&hook);
-    parent.RemoveRenderHook(&other); // absent: nothing
-    parent.RemoveRenderHook(&hook);
-    EXPECT_EQ(parent.GetRenderHooks()->size(), 1u);
-    parent.AddChild(&child);
-    parent.AddChild(&child);
-    EXPECT_EQ(parent.GetChildren().size(), 2u);
-    parent.Render();
-    EXPECT_EQ(std::count(log.begin(), log.end(), "c1"), 2);
-}
-
 // A cycle in the graph must not recurse without end.
 TEST_F(k_RenderableTest, NodeThatContainsItselfIsDrawnOnceWithAMessage)
 {
