@@ -7,6 +7,9 @@
 
 namespace
 {
+// A posted quit request comes out once nothing else is waiting, as the system's own quit message does.
+bool g_quitPosted = false;
+
 IWindow* Owner(Uint32 windowId)
 {
     SDL_Window* window = SDL_GetWindowFromID(windowId);
@@ -76,7 +79,12 @@ k_MessagePump::Peeked k_MessagePump::PeekAndDispatch()
 {
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0)
-        return Peeked::None;
+    {
+        if (!g_quitPosted)
+            return Peeked::None;
+        g_quitPosted = false;
+        return Peeked::Quit;
+    }
     switch (event.type)
     {
     case SDL_QUIT:
@@ -95,7 +103,5 @@ k_MessagePump::Peeked k_MessagePump::PeekAndDispatch()
 
 void k_MessagePump::PostQuit()
 {
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
+    g_quitPosted = true;
 }

@@ -1,14 +1,14 @@
 #pragma once
 // The program's message queue on SDL: takes one waiting event at a time,
 // translates it into the window's own messages (IWindow::Message) and hands
-// them to the IWindow linked to the native window. A quit request travels
-// through the queue as its own event, so it is seen after the messages
-// already waiting before it.
+// them to the IWindow linked to the native window. A posted quit request
+// comes out only when no other event is waiting, so every message before it
+// is served first; SDL's own quit event (a signal, say) ends the loop too.
 #include <cstdint>
 
 class k_MessagePump
 {
-  public:
+public:
     enum class Peeked
     {
         None,       // nothing was waiting
@@ -18,6 +18,6 @@ class k_MessagePump
 
     // Takes at most one waiting event and dispatches it; never waits.
     static Peeked PeekAndDispatch();
-    // Queues a quit request (the main loop ends when it comes out).
+    // Posts a quit request: the next peek that finds nothing else waiting returns Quit.
     static void PostQuit();
 };

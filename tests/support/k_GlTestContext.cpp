@@ -2,14 +2,13 @@
 
 #include <GL/glew.h>
 #include <SDL.h>
-
 #include <cstdio>
 
 namespace
 {
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
-}  // namespace
+} // namespace
 
 bool k_GlTestContext::Ensure()
 {
@@ -63,6 +62,12 @@ bool k_GlTestContext::Ensure()
     }
     glViewport(0, 0, k_Width, k_Height);
     return true;
+}
+
+void k_GlTestContext::MakeCurrent()
+{
+    if (g_window && g_context)
+        SDL_GL_MakeCurrent(g_window, g_context);
 }
 
 void k_GlTestContext::Swap()

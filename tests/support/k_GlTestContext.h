@@ -2,9 +2,8 @@
 // A real OpenGL context for tests: a hidden SDL window with a compatibility
 // profile context (Mesa llvmpipe under Xvfb in CI), made current, GLEW loaded.
 // One context serves the whole test process; tests derive from GlTest.
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <vector>
 
 class k_GlTestContext
@@ -15,6 +14,8 @@ public:
 
     // Creates the process's context on first use; fails the calling test if no display or GL is available.
     static bool Ensure();
+    // Makes the test context current again (after a test made a context of its own).
+    static void MakeCurrent();
     // Swaps the hidden window's buffers.
     static void Swap();
     // The window's pixels (RGBA, bottom row first) read back with glReadPixels.
@@ -24,5 +25,8 @@ public:
 class GlTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(k_GlTestContext::Ensure()) << "no OpenGL context (is DISPLAY set? run under xvfb-run)"; }
+    void SetUp() override
+    {
+        ASSERT_TRUE(k_GlTestContext::Ensure()) << "no OpenGL context (is DISPLAY set? run under xvfb-run)";
+    }
 };

@@ -1,0 +1,83 @@
+#include "interfaces/IGraphics.h"
+#include "support/k_WindowFixture.h"
+
+#include <GL/glew.h>
+
+// --- creation ---
+
+TEST_F(WindowTest, CreateOpensAWindowWithItsOwnContextAndAnEmptyBar)
+{
+    EXPECT_NE(window->GetHandle(), nullptr);
+    EXPECT_NE(window->GetDeviceContext(), nullptr);
+    EXPECT_FALSE(window->IsFullscreen());
+    EXPECT_TRUE(window->IsActive());
+    EXPECT_EQ(engine->GetWindow(), window.get());
+    IGraphics* graphics = engine->GetGraphics();
+    EXPECT_EQ(graphics->GetWidth(), k_ClientWidth);
+    EXPECT_EQ(graphics->GetHeight(), k_ClientHeight);
+    EXPECT_GT(graphics->GetMaxTextureSize(), 0);
+
+    // The empty bar is in the back buffer: black inside, the outline's top edge at y = 0.06.
+    glReadBuffer(GL_BACK);
+    unsigned char centre[4] = {};
+    glReadPixels(k_ClientWidth / 2, k_ClientHeight / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+    EXPECT_EQ(centre[0] + centre[1] + centre[2], 0);
+    bool outline = false;
+    for (int y = 103; y <= 109; ++y)
+    {
+        unsigned char pixel[4] = {};
+        glReadPixels(k_ClientWidth / 2, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        outline = outline || (pixel[0] == 51 && pixel[1] == 128 && pixel[2] == 230);
+    }
+    EXPECT_TRUE(outline);
+    EXPECT_TRUE(window->Present());
+}
+
+TEST_F(WindowTest, TitleRoundTripsWideText)
+{
+    EXPECT_EQ(window->GetTitle(), L"Orvelant - starwane");
+    window->SetTitle(L"Orvelant \u2013 \u00fcber");
+    EXPECT_EQ(window->GetTitle(), L"Orvelant \u2013 \u00fcber");
+}
+
+// --- messages ---
+
+TEST_F(WindowTest, SizeMessagesResizeTheGraphicsDevice)
+{
+    window->HandleMessage(IWindow::Size, 0, (150u << 16) | 400u);
+    EXPECT_EQ(engine->GetGraphics()->GetWidth(), 400);
+    EXPECT_EQ(engine->GetGraphics()->GetHeight(), 150);
+    window->HandleMessage(IWindow::Size, 0, 640u);
+    EXPECT_EQ(engine->GetGraphics()->GetHeight(), 1);
+}
+
+TEST_F(WindowTest, OnlyMinimisingMakesTheWindowInactive)
+{
+    EXPECT_EQ(window->HandleMessage(IWindow::Activate, (1u << 16) | 1u, 0), 0);
+    EXPECT_FALSE(window->IsActive());
+    window->HandleMessage(IWindow::Activate, 1u, 0);
+    EXPECT_TRUE(window->IsActive());
+    window->HandleMessage(IWindow::Activate, 0u, 0); // deactivated, not minimised: the show goes on
+    EXPECT_TRUE(window->IsActive());
+
+    EXPECT_NE(window->HandleMessage(IWindow::SysCommand, IWindow::CommandMinimize, 0), 0);
+    EXPECT_FALSE(window->IsActive());
+    EXPECT_NE(window->HandleMessage(IWindow::SysCommand, IWindow::CommandRestore, 0), 0);
+    EXPECT_TRUE(window->IsActive());
+    EXPECT_EQ(window->HandleMessage(IWindow::SysCommand, IWindow::CommandScreenSave, 0), 0);
+    EXPECT_EQ(window->HandleMessage(IWindow::SysCommand, IWindow::CommandMonitorPower, 0), 0);
+    // The system-command codes are compared whole.
+    EXPECT_NE(window->HandleMessage(IWindow::SysCommand, IWindow::CommandScreenSave | 1u, 0), 0);
+}
+
+TEST_F(WindowTest, EscapeAndCloseRequestQuitOtherKeysAreSwallowed)
+{
+    EXPECT_EQ(window->HandleMessage(IWindow::KeyDown, 'A', 0), 0);
+    EXPECT_EQ(window->HandleMessage(IWindow::KeyDown, 0x10000u | 41u, 0), 0);
+    EXPECT_FALSE(DrainMessages());
+    EXPECT_EQ(window->HandleMessage(IWindow::KeyDown, IWindow::KeyEscape, 0), 0);
+    EXPECT_TRUE(DrainMessages());
+    EXPECT_EQ(window->HandleMessage(IWindow::Close, 0, 0), 0);
+    EXPECT_TRUE(DrainMessages());
+    EXPECT_NE(window->HandleMessage(0x0400, 0, 0), 0); // anything else: not handled here
+}
