@@ -35,7 +35,7 @@ TEST_F(WindowTest, CreateOpensAWindowWithItsOwnContextAndAnEmptyBar)
 
 TEST_F(WindowTest, TitleRoundTripsWideText)
 {
-    EXPECT_EQ(window->GetTitle(), L"Orvelant - starwane");
+    EXPECT_EQ(window->GetTitle(), L"window test");
     window->SetTitle(L"Orvelant \u2013 \u00fcber");
     EXPECT_EQ(window->GetTitle(), L"Orvelant \u2013 \u00fcber");
 }

@@ -88,7 +88,7 @@ fi
 # Full screen at 640x480 is refused by the test display (one mode only), so a centred window opens instead.
 "$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 20); then
+if dialog=$(wait_window "$title" 40); then
   dialog=${dialog%% *}
   pass "the setup dialog opened"
   sleep 1
@@ -134,7 +134,7 @@ grep -q "FAILED!" "$work/out1.txt" && fail "the pack did not open"
 # --- 2. cancel: status 0 and no window ---
 "$run/starwane" >"$work/out2.txt" 2>"$work/err2.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 20); then
+if dialog=$(wait_window "$title" 40); then
   keys "${dialog%% *}" Escape
   wait_exit "$pid" 20
   [ "$status" = 0 ] && pass "cancel ends with status 0" || fail "cancel: exit status $status"
@@ -148,7 +148,7 @@ mkdir -p "$work/nopack"
 cp "$bin/starwane" "$work/nopack/"
 "$work/nopack/starwane" >"$work/out3.txt" 2>"$work/err3.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 20); then
+if dialog=$(wait_window "$title" 40); then
   keys "${dialog%% *}" Return
   if box=$(wait_window "Orvelant demo system" 30); then
     pass "the error is shown in a message box"
@@ -169,7 +169,7 @@ fi
 # --- 4. no audio device ---
 SDL_AUDIODRIVER=no-such-driver "$run/starwane" >"$work/out4.txt" 2>"$work/err4.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 20); then
+if dialog=$(wait_window "$title" 40); then
   keys "${dialog%% *}" Return
   box=$(wait_window "Orvelant demo system" 60) && keys "${box%% *}" Return
   wait_exit "$pid" 20
