@@ -86,7 +86,8 @@ fi
 
 # --- 1. confirm, see the window, quit with Escape ---
 # Full screen at 640x480 is refused by the test display (one mode only), so a centred window opens instead.
-"$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
+# The tune goes to a file (SDL's disk audio driver), so that what was played can be checked.
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" "$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
 pid=$!
 if dialog=$(wait_window "$title" 40); then
   dialog=${dialog%% *}
@@ -130,6 +131,23 @@ for line in "${expected[@]}"; do
 done
 [ "$last" -gt 0 ] && pass "log lines in order"
 grep -q "FAILED!" "$work/out1.txt" && fail "the pack did not open"
+# The tune played: the device received sound, not only silence.
+played=$(od -An -t d2 -v -w2 "$work/played.raw" 2>/dev/null | awk '$1 > 2000 || $1 < -2000 { n++ } END { print n + 0 }')
+[ "$played" -gt 1000 ] && pass "the tune played ($played loud samples)" || fail "no tune was played ($played loud samples)"
+
+# --- 1b. Escape right after confirming (during loading) still ends cleanly ---
+"$run/starwane" >"$work/out1b.txt" 2>"$work/err1b.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 40); then
+  keys "${dialog%% *}" Return
+  if window=$(wait_window "$title" 40 "${dialog%% *}"); then
+    keys "${window%% *}" Escape
+  fi
+  wait_exit "$pid" 60
+  [ "$status" = 0 ] && pass "Escape while loading ends with status 0" || fail "Escape while loading: status $status"
+else
+  fail "no setup dialog (escape while loading)"; kill "$pid" 2>/dev/null
+fi
 
 # --- 2. cancel: status 0 and no window ---
 "$run/starwane" >"$work/out2.txt" 2>"$work/err2.txt" &
