@@ -73,10 +73,19 @@ struct Stream
 
 SDL_AudioDeviceID g_device = 0;
 SDL_AudioSpec g_spec{};
-std::map<uint32_t, std::unique_ptr<Stream>> g_streams; // guarded by the device lock
+// What the audio thread touches lives until the process ends and is never destroyed: the device is not
+// closed at exit (as with the closed library), so its thread may still run while static objects die.
+struct Mixer
+{
+    std::map<uint32_t, std::unique_ptr<Stream>> streams; // guarded by the device lock
+    std::vector<int16_t> chunk;                          // audio thread only
+    std::vector<int32_t> mix;                            // audio thread only
+};
+Mixer& g_mixer = *new Mixer;
+auto& g_streams = g_mixer.streams;
+auto& g_chunk = g_mixer.chunk;
+auto& g_mix = g_mixer.mix;
 uint32_t g_nextHandle = 1;
-std::vector<int16_t> g_chunk; // audio thread only
-std::vector<int32_t> g_mix;   // audio thread only
 
 // Fills the converter until it holds the wanted bytes or the tune has ended.
 void Decode(Stream& stream, int wantedBytes)
