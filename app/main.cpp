@@ -2,6 +2,7 @@
 // engine, the window and the show in a fixed order, starts the music, runs
 // the main loop until the viewer quits, and is the one place errors end up.
 #include "app/SetupSettings.h"
+#include "app/k_MainLoop.h"
 #include "app/k_SetupDialog.h"
 #include "app/k_Window.h"
 #include "demo/k_Demo.h"
@@ -12,8 +13,6 @@
 #include "platform/k_Bass.h"
 #include "platform/k_GtkSetupDialog.h"
 #include "platform/k_MessageBox.h"
-#include "platform/k_MessagePump.h"
-#include "platform/k_PerformanceCounter.h"
 #include "platform/k_SdlDisplay.h"
 #include "platform/k_SdlWindow.h"
 
@@ -94,34 +93,9 @@ int Run()
     g_window->Present();
     if (!k_Bass::ChannelPlay(stream, false))
         throw L"BASS :: Can't start playback!";
-    int64_t previous = k_PerformanceCounter::Read();
-
-    bool quit = false;
-    while (!quit)
-    {
-        const k_MessagePump::Peeked peeked = k_MessagePump::PeekAndDispatch();
-        if (peeked == k_MessagePump::Peeked::Quit)
-        {
-            quit = true;
-            continue;
-        }
-        if (peeked == k_MessagePump::Peeked::Dispatched)
-            continue; // every waiting message before the next frame
-        if (!g_window->IsActive())
-            continue; // minimised: no frames, and the whole interval becomes the next step
-        if (g_engine->IsQuitRequested())
-        {
-            quit = true;
-            continue;
-        }
-        const int64_t current = k_PerformanceCounter::Read();
-        const int64_t frequency = k_PerformanceCounter::Frequency();
-        const double elapsed = static_cast<double>(current - previous) / static_cast<double>(frequency);
-        previous = k_PerformanceCounter::Read();
-        g_demo->BeginFrame();
-        g_engine->Update(elapsed);
-        g_window->Present();
-    }
+    k_MainLoop loop(g_engine, g_window, g_demo);
+    loop.Start();
+    loop.Run();
 
     k_Bass::StreamFree(stream);
     delete g_demo;

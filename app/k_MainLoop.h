@@ -1,0 +1,38 @@
+#pragma once
+// The program's main loop: serves every waiting message before a frame,
+// draws no frames while the window is minimised (the whole minimised time
+// becomes the next frame's step, so the picture catches up with the music),
+// and draws each frame as BeginFrame, the engine's Update, Present.
+#include "platform/k_MessagePump.h"
+
+#include <cstdint>
+#include <functional>
+
+class IEngine;
+class IWindow;
+class k_Demo;
+
+class k_MainLoop
+{
+public:
+    using Peek = std::function<k_MessagePump::Peeked()>;
+    using Counter = std::function<int64_t()>;
+
+    // The message source and the counter default to the platform's own.
+    k_MainLoop(IEngine* engine, IWindow* window, k_Demo* demo, Peek peek = k_MessagePump::PeekAndDispatch,
+               Counter read = nullptr, Counter frequency = nullptr);
+
+    // Takes the first counter reading; the first frame's step is measured from here.
+    void Start();
+    // Runs until a quit message comes out of the queue or the engine asks to quit.
+    void Run();
+
+private:
+    IEngine* m_engine;
+    IWindow* m_window;
+    k_Demo* m_demo;
+    Peek m_peek;
+    Counter m_read;
+    Counter m_frequency;
+    int64_t m_previous = 0;
+};

@@ -1,0 +1,179 @@
+#include "app/k_MainLoop.h"
+#include "demo/k_Demo.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IWindow.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+// What the loop did, in order: "peek", "begin", "update <seconds>", "present".
+using Trace = std::vector<std::string>;
+
+class RecordingEngine : public IEngine
+{
+public:
+    explicit RecordingEngine(Trace& trace) : m_trace(trace) {}
+    void Initialize() override {}
+    void Update(double seconds) override
+    {
+        m_trace.push_back("update " + std::to_string(seconds));
+        if (quitAfterUpdates > 0 && --quitAfterUpdates == 0)
+            quit = true;
+    }
+    IGraphics* GetGraphics() override { return nullptr; }
+    IRenderer* GetRenderer() override { return nullptr; }
+    IResourceFactory* GetResourceFactory() override { return nullptr; }
+    IFileSystem* GetFileSystem() override { return nullptr; }
+    IAnimationManager* GetAnimationManager() override { return nullptr; }
+    ITimeline* GetTimeline() override { return nullptr; }
+    void AddWorld(IWorld*) override {}
+    std::vector<IWorld*> GetWorlds() override { return {}; }
+    void UpdateWorlds() override {}
+    void SetQuit(bool value) override { quit = value; }
+    bool IsQuitRequested() override { return quit; }
+    void SetWindow(IWindow*) override {}
+    IWindow* GetWindow() override { return nullptr; }
+
+    bool quit = false;
+    int quitAfterUpdates = 0;
+
+private:
+    Trace& m_trace;
+};
+
+class RecordingWindow : public IWindow
+{
+public:
+    explicit RecordingWindow(Trace& trace) : m_trace(trace) {}
+    void Create() override {}
+    int64_t HandleMessage(uint32_t, uint32_t, uint32_t) override { return 0; }
+    bool Present() override
+    {
+        m_trace.push_back("present");
+        return true;
+    }
+    void SetActive(bool value) override { active = value; }
+    bool IsActive() override { return active; }
+    void SetFullscreen(bool) override {}
+    bool IsFullscreen() override { return false; }
+    void SetDeviceContext(k_DeviceContext) override {}
+    k_DeviceContext GetDeviceContext() override { return nullptr; }
+    void SetTitle(const std::wstring&) override {}
+    std::wstring GetTitle() override { return {}; }
+    k_WindowHandle GetHandle() override { return nullptr; }
+
+    bool active = true;
+
+private:
+    Trace& m_trace;
+};
+
+class RecordingDemo : public k_Demo
+{
+public:
+    RecordingDemo(IEngine* engine, Trace& trace) : k_Demo(engine), m_trace(trace) {}
+    void BeginFrame() override { m_trace.push_back("begin"); }
+
+private:
+    Trace& m_trace;
+};
+
+// A scripted message queue and a counter at 1000 ticks per second that the script moves.
+class ScriptedLoop : public ::testing::Test
+{
+protected:
+    using Peeked = k_MessagePump::Peeked;
+
+    Trace trace;
+    RecordingEngine engine{trace};
+    RecordingWindow window{trace};
+    RecordingDemo demo{&engine, trace};
+    // Each peek takes the next step; an empty script ends the run with a quit.
+    std::deque<std::function<Peeked()>> script;
+    int64_t ticks = 0;
+
+    k_MainLoop MakeLoop()
+    {
+        return k_MainLoop(
+            &engine, &window, &demo,
+            [this] {
+                if (script.empty())
+                    return Peeked::Quit;
+                auto step = script.front();
+                script.pop_front();
+                return step();
+            },
+            [this] { return ticks; }, [] { return int64_t{1000}; });
+    }
+    std::function<Peeked()> Message()
+    {
+        return [] { return Peeked::Dispatched; };
+    }
+    std::function<Peeked()> Nothing(int64_t advance = 0)
+    {
+        return [this, advance] {
+            ticks += advance;
+            return Peeked::None;
+        };
+    }
+};
+} // namespace
+
+// Every waiting message is served before a frame; a frame is BeginFrame, Update with the step, Present.
+TEST_F(ScriptedLoop, MessagesFirstThenOneFrameInOrder)
+{
+    k_MainLoop loop = MakeLoop();
+    ticks = 100;
+    loop.Start();
+    script = {Message(), Message(), Nothing(250), Message(), Nothing(50)};
+    loop.Run();
+    const Trace expected = {"begin", "update 0.250000", "present", "begin", "update 0.050000", "present"};
+    EXPECT_EQ(trace, expected);
+}
+
+// While minimised nothing is drawn and the clock is not read; the next frame gets the whole interval.
+TEST_F(ScriptedLoop, MinimisedTimeBecomesTheNextStep)
+{
+    k_MainLoop loop = MakeLoop();
+    loop.Start();
+    script = {Nothing(20),
+              [this] {
+                  window.active = false;
+                  return Peeked::Dispatched;
+              },
+              Nothing(1000),
+              Nothing(2000),
+              [this] {
+                  window.active = true;
+                  return Peeked::Dispatched;
+              },
+              Nothing(500)};
+    loop.Run();
+    const Trace expected = {"begin", "update 0.020000", "present", "begin", "update 3.500000", "present"};
+    EXPECT_EQ(trace, expected);
+}
+
+// The engine's quit request ends the loop before the next frame, but only while the window is active.
+TEST_F(ScriptedLoop, QuitRequestIsCheckedBeforeEachActiveFrame)
+{
+    k_MainLoop loop = MakeLoop();
+    loop.Start();
+    engine.quitAfterUpdates = 2;
+    // The script never runs dry: only the quit request can end this run.
+    for (int i = 0; i < 100; ++i)
+        script.push_back(Nothing(10));
+    loop.Run();
+    EXPECT_EQ(trace.size(), 6u) << "two frames, then the request stops the third";
+    EXPECT_EQ(script.size(), 97u);
+
+    trace.clear();
+    window.active = false;
+    engine.quit = true;
+    script = {Nothing(), Nothing()}; // minimised: the request waits; the queue's quit ends the run
+    loop.Run();
+    EXPECT_TRUE(trace.empty());
+}
