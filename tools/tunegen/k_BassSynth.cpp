@@ -31,18 +31,7 @@ void k_BassSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin,
     const float level = 0.34f * note.velocity;
     const float open = 200.0f + 1400.0f * note.param;
 
-    const std::ptrdiff_t first = k_Sound::FrameOf(note.start, origin);
-    const std::size_t held = static_cast<std::size_t>(note.length * k_Sound::k_SampleRate);
-    for (std::size_t n = 0;; ++n)
-    {
-        const std::ptrdiff_t frame = first + static_cast<std::ptrdiff_t>(n);
-        if (frame >= static_cast<std::ptrdiff_t>(out.Frames()))
-            break;
-        if (n == held)
-            amp.Release();
-        const float env = amp.Next();
-        if (amp.Done())
-            break;
+    Play(note, out, origin, amp, [&](std::size_t n, std::ptrdiff_t frame, float env) {
         if ((n & 7) == 0)
         {
             const float t = static_cast<float>(n) / k_Sound::k_SampleRate;
@@ -51,5 +40,5 @@ void k_BassSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin,
         const float tone = filter.Process(saw.Next(hz)) + 0.6f * sine.Next(hz);
         const float s = std::tanh(1.4f * tone) * env * level;
         out.Add(frame, s, s);
-    }
+    });
 }

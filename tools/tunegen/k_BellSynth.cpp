@@ -32,18 +32,7 @@ void k_BellSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin,
     const float level = 0.16f * note.velocity;
     const double twoPi = 2.0 * k_Sound::k_Pi;
 
-    const std::ptrdiff_t first = k_Sound::FrameOf(note.start, origin);
-    const std::size_t held = static_cast<std::size_t>(note.length * k_Sound::k_SampleRate);
-    for (std::size_t n = 0;; ++n)
-    {
-        const std::ptrdiff_t frame = first + static_cast<std::ptrdiff_t>(n);
-        if (frame >= static_cast<std::ptrdiff_t>(out.Frames()))
-            break;
-        if (n == held)
-            amp.Release();
-        const float env = amp.Next();
-        if (amp.Done())
-            break;
+    Play(note, out, origin, amp, [&](std::size_t n, std::ptrdiff_t frame, float env) {
         const double t = static_cast<double>(n) / k_Sound::k_SampleRate;
         const double index = 2.2 * std::exp(-t / 0.35) + 0.25;
         const double s = std::sin(twoPi * carrier + index * std::sin(twoPi * modulator)) +
@@ -56,5 +45,5 @@ void k_BellSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin,
         shimmer -= std::floor(shimmer);
         const float v = static_cast<float>(s) * env * level;
         out.Add(frame, v * gainLeft, v * gainRight);
-    }
+    });
 }

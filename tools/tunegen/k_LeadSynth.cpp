@@ -34,20 +34,9 @@ void k_LeadSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin,
     const float base = 900.0f + 2600.0f * note.param;
     const float level = 0.15f * note.velocity;
 
-    const std::ptrdiff_t first = k_Sound::FrameOf(note.start, origin);
-    const std::size_t held = static_cast<std::size_t>(note.length * k_Sound::k_SampleRate);
     double hz[3];
     double subHz = 0.0;
-    for (std::size_t n = 0;; ++n)
-    {
-        const std::ptrdiff_t frame = first + static_cast<std::ptrdiff_t>(n);
-        if (frame >= static_cast<std::ptrdiff_t>(out.Frames()))
-            break;
-        if (n == held)
-            amp.Release();
-        const float env = amp.Next();
-        if (amp.Done())
-            break;
+    Play(note, out, origin, amp, [&](std::size_t n, std::ptrdiff_t frame, float env) {
         if ((n & 7) == 0)
         {
             const float t = static_cast<float>(n) / k_Sound::k_SampleRate;
@@ -69,5 +58,5 @@ void k_LeadSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin,
         const float gain = env * level;
         out.Add(frame, left.Process(a * 0.9f + b * 0.7f + c * 0.3f + s) * gain,
                 right.Process(a * 0.3f + b * 0.7f + c * 0.9f + s) * gain);
-    }
+    });
 }

@@ -44,18 +44,7 @@ void k_PadSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin, 
     const float lfoPhase = random.Unit();
     const float level = 0.16f * note.velocity;
 
-    const std::ptrdiff_t first = k_Sound::FrameOf(note.start, origin);
-    const std::size_t held = static_cast<std::size_t>(note.length * k_Sound::k_SampleRate);
-    for (std::size_t n = 0;; ++n)
-    {
-        const std::ptrdiff_t frame = first + static_cast<std::ptrdiff_t>(n);
-        if (frame >= static_cast<std::ptrdiff_t>(out.Frames()))
-            break;
-        if (n == held)
-            amp.Release();
-        const float env = amp.Next();
-        if (amp.Done())
-            break;
+    Play(note, out, origin, amp, [&](std::size_t n, std::ptrdiff_t frame, float env) {
         if ((n & 15) == 0)
         {
             const float t = static_cast<float>(n) / k_Sound::k_SampleRate;
@@ -73,5 +62,5 @@ void k_PadSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin, 
         }
         const float gain = env * level;
         out.Add(frame, left.Process(sumLeft) * gain, right.Process(sumRight) * gain);
-    }
+    });
 }

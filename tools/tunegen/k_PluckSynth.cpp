@@ -34,18 +34,7 @@ void k_PluckSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin
     const float level = 0.2f * note.velocity;
     const float open = 150.0f + 7000.0f * note.param * note.param;
 
-    const std::ptrdiff_t first = k_Sound::FrameOf(note.start, origin);
-    const std::size_t held = static_cast<std::size_t>(note.length * k_Sound::k_SampleRate);
-    for (std::size_t n = 0;; ++n)
-    {
-        const std::ptrdiff_t frame = first + static_cast<std::ptrdiff_t>(n);
-        if (frame >= static_cast<std::ptrdiff_t>(out.Frames()))
-            break;
-        if (n == held)
-            amp.Release();
-        const float env = amp.Next();
-        if (amp.Done())
-            break;
+    Play(note, out, origin, amp, [&](std::size_t n, std::ptrdiff_t frame, float env) {
         if ((n & 7) == 0)
         {
             const float t = static_cast<float>(n) / k_Sound::k_SampleRate;
@@ -57,5 +46,5 @@ void k_PluckSynth::Render(const k_Note& note, k_StereoBuffer& out, double origin
         const float b = square.Next(squareHz) * 0.6f;
         const float gain = env * level;
         out.Add(frame, left.Process(a * 0.8f + b * 0.4f) * gain, right.Process(a * 0.4f + b * 0.8f) * gain);
-    }
+    });
 }
