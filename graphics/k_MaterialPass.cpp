@@ -37,6 +37,16 @@ const SlotUniformNames& SlotNames()
     static const SlotUniformNames names;
     return names;
 }
+
+// The built-in uniform names, made once: the program's setters take std::string, and a literal would
+// build a new string (for the longer names on the heap) on every draw.
+const std::string k_NumOfLights = "numOfLights";
+const std::string k_DemoTime = "demoTime";
+const std::string k_AspectRatio = "aspectRatio";
+const std::string k_EyePosition = "eyePosition";
+const std::string k_EyeDirection = "eyeDirection";
+const std::string k_ViewMatrix = "viewMatrix";
+const std::string k_ViewMatrixInverse = "viewMatrixInverse";
 } // namespace
 
 void k_MaterialPass::Apply(k_Material* material)
@@ -125,18 +135,18 @@ void k_MaterialPass::Apply(k_Material* material)
     IWorld* world = engine->GetRenderer()->GetCurrentWorld();
     if (!world || !program)
         return;
-    program->SetUniformInt("numOfLights", static_cast<int>(world->GetLights().size()));
-    program->SetUniformFloat("demoTime", static_cast<float>(engine->GetTimeline()->GetTime()));
-    program->SetUniformFloat("aspectRatio", engine->GetGraphics()->GetAspectRatio());
+    program->SetUniformInt(k_NumOfLights, static_cast<int>(world->GetLights().size()));
+    program->SetUniformFloat(k_DemoTime, static_cast<float>(engine->GetTimeline()->GetTime()));
+    program->SetUniformFloat(k_AspectRatio, engine->GetGraphics()->GetAspectRatio());
     if (ICamera* camera = world->GetCamera())
     {
         const k_VectorUA position = camera->GetPosition();
         const k_VectorUA direction = camera->GetDirection();
-        program->SetUniformVector("eyePosition", &position.x, 3);
-        program->SetUniformVector("eyeDirection", &direction.x, 3);
+        program->SetUniformVector(k_EyePosition, &position.x, 3);
+        program->SetUniformVector(k_EyeDirection, &direction.x, 3);
         const float* view = camera->GetViewMatrix();
-        program->SetUniformMatrix("viewMatrix", view, 4);
+        program->SetUniformMatrix(k_ViewMatrix, view, 4);
         const k_Matrix inverse = k_Matrix(view).Inverse();
-        program->SetUniformMatrix("viewMatrixInverse", inverse.Data(), 4);
+        program->SetUniformMatrix(k_ViewMatrixInverse, inverse.Data(), 4);
     }
 }
