@@ -201,25 +201,24 @@ std::array<float, 16> k_ShaderProgram::GetUniformMatrix4(const std::string& name
 
 int k_ShaderProgram::GetAttributeLocation(const std::string& name)
 {
-    if (!m_handle)
-        return -1;
-    if (auto found = m_attributeLocations.find(name); found != m_attributeLocations.end())
-        return found->second;
-    const int location = glGetAttribLocation(m_handle, name.c_str());
-    CheckErrors();
-    m_attributeLocations.emplace(name, location);
-    return location;
+    return CachedLocation(m_attributeLocations, name, glGetAttribLocation);
 }
 
 int k_ShaderProgram::GetUniformLocation(const std::string& name)
 {
+    return CachedLocation(m_uniformLocations, name, glGetUniformLocation);
+}
+
+int k_ShaderProgram::CachedLocation(std::map<std::string, int, std::less<>>& cache, const std::string& name,
+                                    int (*query)(unsigned int, const char*))
+{
     if (!m_handle)
         return -1;
-    if (auto found = m_uniformLocations.find(name); found != m_uniformLocations.end())
+    if (auto found = cache.find(name); found != cache.end())
         return found->second;
-    const int location = glGetUniformLocation(m_handle, name.c_str());
+    const int location = query(m_handle, name.c_str());
     CheckErrors();
-    m_uniformLocations.emplace(name, location);
+    cache.emplace(name, location);
     return location;
 }
 

@@ -42,6 +42,9 @@ public:
 
 private:
     void CheckErrors();
+    // The cached location of a name; asks GL with query (and checks errors) only the first time.
+    int CachedLocation(std::map<std::string, int, std::less<>>& cache, const std::string& name,
+                       int (*query)(unsigned int, const char*));
 
     IEngine* m_engine;
     unsigned int m_handle = 0;
