@@ -10,6 +10,7 @@
 #include <cctype>
 #include <memory>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -181,15 +182,26 @@ std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::strin
 bool k_Shader::DriverHasGeometryShader4()
 {
     static const bool hasExtension = [] {
+        constexpr std::string_view k_Extension = "GL_EXT_geometry_shader4";
+        if (!glProgramParameteriEXT)
+            return false;
         if (!glGetStringi)
-            return false;  // a pre-3.0 context: no indexed extension list
+        {
+            // A pre-3.0 context has no indexed list: its extensions come as one space-separated string.
+            const GLubyte* list = glGetString(GL_EXTENSIONS);
+            std::istringstream names(list ? reinterpret_cast<const char*>(list) : "");
+            for (std::string name; names >> name;)
+                if (name == k_Extension)
+                    return true;
+            return false;
+        }
         GLint count = 0;
         glGetIntegerv(GL_NUM_EXTENSIONS, &count);
         for (GLint i = 0; i < count; ++i)
         {
             const GLubyte* name = glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i));
-            if (name && std::string_view(reinterpret_cast<const char*>(name)) == "GL_EXT_geometry_shader4")
-                return glProgramParameteriEXT != nullptr;
+            if (name && std::string_view(reinterpret_cast<const char*>(name)) == k_Extension)
+                return true;
         }
         return false;
     }();
