@@ -8,6 +8,7 @@
 #include <GL/glew.h>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -71,6 +72,32 @@ ElementBinding BindingOf(r_VertexElement element)
 const void* Offset(uint32_t bytes)
 {
     return reinterpret_cast<const void*>(static_cast<uintptr_t>(bytes));
+}
+
+// Makes a buffer object at target holding size bytes of data. A usage the
+// driver rejects, or memory it cannot find, leaves the buffer without storage,
+// and compiling a list from it would read outside it: such a buffer is deleted
+// and 0 returned, with a message.
+GLuint Upload(GLenum target, size_t size, const void* data, GLenum usage, const char* what)
+{
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(target, buffer);
+    glBufferData(target, static_cast<GLsizeiptr>(size), data, usage);
+    GLint stored = -1;
+    glGetBufferParameteriv(target, GL_BUFFER_SIZE, &stored);
+    glBindBuffer(target, 0);
+    if (stored >= 0 && static_cast<size_t>(stored) == size)
+        return buffer;
+    glDeleteBuffers(1, &buffer);
+    k_Log(k_Log::Colour::Error) << "MeshBuffer: the " << what << " buffer could not be made (usage " << usage << ", "
+                                << size << " bytes); the mesh is not drawn.";
+    return 0;
+}
+
+bool AllBelow(const uint32_t* indices, uint32_t count, uint32_t limit)
+{
+    return std::all_of(indices, indices + count, [limit](uint32_t index) { return index < limit; });
 }
 } // namespace
 
@@ -209,6 +236,7 @@ void k_MeshBuffer::ReleaseIndices()
     m_indexCount = 0;
     m_drawnIndexCount = 0;
     m_indices = nullptr;
+    m_indicesWritten = false;
     if (m_indexBuffer != 0)
         glDeleteBuffers(1, &m_indexBuffer);
     m_indexBuffer = 0;
@@ -251,37 +279,40 @@ uint32_t k_MeshBuffer::GetIndexCount()
 
 // An index at or beyond the vertex count would make the driver read outside
 // the vertex buffer; such a mesh gets no display lists and draws nothing.
-// The answer is kept until the vertices or indices are replaced, so the
-// recompilation after each unlock of a dynamic mesh does not walk them again.
+// The answer is kept until the vertices or indices change, so the
+// recompilation after each vertex unlock of a dynamic mesh does not walk them
+// again. Indices written through a lock live only in the index buffer, so
+// from then on the buffer is read back and checked instead of the array.
 bool k_MeshBuffer::IndicesInRange()
 {
-    if (!m_rangeChecked)
+    if (m_rangeChecked)
+        return m_indicesInRange;
+    if (m_indicesWritten)
     {
-        m_indicesInRange = true;
-        for (uint32_t i = 0; i < m_indexCount && m_indicesInRange; ++i)
-            m_indicesInRange = m_indices[i] < m_vertexCount;
-        m_rangeChecked = true;
+        std::vector<uint32_t> written(m_indexCount);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
+        glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(m_indexCount) * 4, written.data());
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        m_indicesInRange = AllBelow(written.data(), m_indexCount, m_vertexCount);
     }
+    else
+    {
+        m_indicesInRange = AllBelow(m_indices, m_indexCount, m_vertexCount);
+    }
+    m_rangeChecked = true;
     return m_indicesInRange;
 }
 
 void k_MeshBuffer::Build()
 {
     if (m_vertices != nullptr && m_vertexBuffer == 0 && !m_vertexFormat.empty())
-    {
-        glGenBuffers(1, &m_vertexBuffer);
-        glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_vertexDataSize), m_vertices, m_vertexUsage);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-    }
+        m_vertexBuffer = Upload(GL_ARRAY_BUFFER, m_vertexDataSize, m_vertices, m_vertexUsage, "vertex");
     if (m_indices != nullptr && m_indexBuffer == 0)
-    {
-        glGenBuffers(1, &m_indexBuffer);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_indexCount) * 4, m_indices, m_indexUsage);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    }
+        m_indexBuffer =
+            Upload(GL_ELEMENT_ARRAY_BUFFER, static_cast<size_t>(m_indexCount) * 4, m_indices, m_indexUsage, "index");
     if (!m_displayLists.empty() || m_vertices == nullptr || m_indices == nullptr || m_vertexFormat.empty())
+        return;
+    if (m_vertexBuffer == 0 || m_indexBuffer == 0)
         return;
     if (m_material == nullptr)
         return;
@@ -458,6 +489,8 @@ void k_MeshBuffer::UnlockIndices()
     glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     m_indicesLocked = false;
+    m_indicesWritten = true;
+    m_rangeChecked = false;
     DeleteDisplayLists();
     Build();
 }

@@ -83,6 +83,7 @@ private:
     std::map<k_MaterialPass*, unsigned int> m_displayLists;
     bool m_verticesLocked = false;
     bool m_indicesLocked = false;
+    bool m_indicesWritten = false; // the index buffer was written through a lock since the last SetIndices
     bool m_rangeChecked = false;
     bool m_indicesInRange = false;
 };

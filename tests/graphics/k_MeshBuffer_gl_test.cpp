@@ -190,6 +190,56 @@ TEST_F(k_MeshBufferTest, IndexBeyondTheVerticesIsRefusedWithAMessage)
     Render(mesh);
     EXPECT_EQ(Pixel(128, 128), Rgb(0, 0, 0));
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+
+    // Written through a lock, a bad index reaches only the index buffer; it is caught all the same.
+    k_MeshBuffer dynamic(&engine);
+    dynamic.SetVertices(quad.data(), 4, k_ColouredFormat, GL_DYNAMIC_DRAW, true);
+    dynamic.SetIndices(k_QuadIndices, 6, GL_DYNAMIC_DRAW, true);
+    dynamic.SetMaterial(material.get());
+    ASSERT_EQ(dynamic.GetDisplayListCount(), 1u);
+    auto* indices = static_cast<uint32_t*>(dynamic.LockIndices(GL_WRITE_ONLY));
+    ASSERT_NE(indices, nullptr);
+    indices[2] = 200000000;
+    testing::internal::CaptureStdout();
+    dynamic.UnlockIndices();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("an index lies beyond"), std::string::npos);
+    EXPECT_EQ(dynamic.GetDisplayListCount(), 0u);
+    Render(dynamic);
+    EXPECT_EQ(Pixel(128, 128), Rgb(0, 0, 0));
+    // Good indices written through the next lock draw again.
+    indices = static_cast<uint32_t*>(dynamic.LockIndices(GL_WRITE_ONLY));
+    ASSERT_NE(indices, nullptr);
+    std::memcpy(indices, k_QuadIndices, sizeof k_QuadIndices);
+    dynamic.UnlockIndices();
+    Render(dynamic);
+    EXPECT_EQ(Pixel(128, 128), Rgb(255, 255, 255));
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+// A usage the driver rejects leaves a buffer without storage, which a list must not be compiled from.
+TEST_F(k_MeshBufferTest, BufferTheDriverRejectsIsReportedAndNotDrawn)
+{
+    k_MeshBuffer mesh(&engine);
+    auto material = MakeMaterial();
+    const auto quad = Quad(-1, -1, 1, 1, 255, 255, 255);
+    testing::internal::CaptureStdout();
+    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, 0, true);
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("MeshBuffer: the vertex buffer could not be made"), std::string::npos);
+    EXPECT_EQ(mesh.GetVertexBuffer(), 0u);
+    testing::internal::CaptureStdout(); // each later setter tries the upload again
+    mesh.SetIndices(k_QuadIndices, 6, GL_STATIC_DRAW, true);
+    mesh.SetMaterial(material.get());
+    testing::internal::GetCapturedStdout();
+    EXPECT_GT(k_SceneTestDrainErrors(), 0); // the driver's own GL_INVALID_ENUM
+    EXPECT_EQ(mesh.GetDisplayListCount(), 0u);
+    Render(mesh);
+    EXPECT_EQ(Pixel(128, 128), Rgb(0, 0, 0));
+
+    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, GL_STATIC_DRAW, true);
+    Render(mesh);
+    EXPECT_EQ(Pixel(128, 128), Rgb(255, 255, 255));
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 
 // --- texture units and generic attributes ---
