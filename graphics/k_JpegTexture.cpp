@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <jerror.h>
 #include <jpeglib.h>
 #include <vector>
 
@@ -31,6 +32,25 @@ void OnMessage(j_common_ptr)
     // Warnings about recoverable damage are not worth a log line of their own.
 }
 
+// The decoder only warns when picture data is missing or damaged and fills the rest with grey; such a
+// file is broken, so those warnings fail the load like any other decoder error.
+void OnEmitMessage(j_common_ptr decoder, int level)
+{
+    if (level >= 0)
+        return;
+    switch (decoder->err->msg_code)
+    {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+        decoder->err->error_exit(decoder);
+        break;
+    default:
+        break;
+    }
+}
+
 enum class Result
 {
     Ok,
@@ -46,6 +66,7 @@ Result Decode(const unsigned char* data, unsigned long size, std::vector<unsigne
     decoder.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = OnFatalError;
     errors.base.output_message = OnMessage;
+    errors.base.emit_message = OnEmitMessage;
     errors.message[0] = '\0';
     if (setjmp(errors.jump))
     {

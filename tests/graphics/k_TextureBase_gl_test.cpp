@@ -176,6 +176,15 @@ TEST_F(TextureTest, DamagedImagesYieldNullAndTheShowGoesOn)
     }
     for (size_t cut = 0; cut < jpeg.size(); cut += 7)
         made += Create("cut" + std::to_string(cut) + ".jpg", jpeg.substr(0, cut)) != nullptr;
+    // Cut inside the picture data or just before the end marker: the decoder would only warn and fill the
+    // missing rows with grey.
+    std::vector<uint8_t> noise(64 * 64 * 3);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<uint8_t>(i * 37);
+    const std::string picture = k_TestImages::Jpeg(64, 64, noise);
+    ASSERT_NE(Create("whole.jpg", picture), nullptr);
+    EXPECT_EQ(Create("half.jpg", picture.substr(0, picture.size() / 2)), nullptr);
+    EXPECT_EQ(Create("noend.jpg", picture.substr(0, picture.size() - 2)), nullptr);
     EXPECT_EQ(Create("empty.jpg", ""), nullptr);
     EXPECT_EQ(Create("text.jpg", "not a picture"), nullptr);
     EXPECT_EQ(Create("text.png", "\x89PNG\r\n\x1a\n and then nonsense"), nullptr);
