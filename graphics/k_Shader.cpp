@@ -238,6 +238,10 @@ void k_Shader::SetGeometryParameters(r_PrimitiveTopology input, r_PrimitiveTopol
     if (output != r_PrimitiveTopology::Point && output != r_PrimitiveTopology::TriangleStrip &&
         output != r_PrimitiveTopology::LineStrip)
         throw L"You can only use Point, TriangleStrip or LineStrip as geometry shader output primitive topology!";
+    // The same parameters again (a cached shader whose script is read once more): nothing to store or compile.
+    if (m_geometryParametersSet && input == m_inputTopology && output == m_outputTopology &&
+        maxOutputVertices == m_maxOutputVertices)
+        return;
     m_inputTopology = input;
     m_outputTopology = output;
     m_maxOutputVertices = maxOutputVertices;

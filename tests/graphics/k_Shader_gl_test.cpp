@@ -149,6 +149,23 @@ TEST_F(ShaderTest, GeometryParameterMisuseRaisesTheFixedMessages)
     EXPECT_EQ(input, r_PrimitiveTopology::Quad);
     EXPECT_EQ(output, r_PrimitiveTopology::Point);
     EXPECT_EQ(count, 1);
+
+    // Where the parameters are compiled into the source, the same parameters again compile nothing; new
+    // ones compile once more.
+    if (!k_Shader::DriverHasGeometryShader4())
+    {
+        k_Shader broken(engine.get(), r_ShaderType::Geometry, L"broken", "#version 150\nnot glsl\n");
+        testing::internal::CaptureStdout();
+        broken.SetGeometryParameters(r_PrimitiveTopology::Triangle, r_PrimitiveTopology::Point, 1);
+        broken.SetGeometryParameters(r_PrimitiveTopology::Triangle, r_PrimitiveTopology::Point, 1);
+        const std::string once = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(once.find("Error compiling geometryshader: broken"),
+                  once.rfind("Error compiling geometryshader: broken"));
+        EXPECT_NE(once.find("Error compiling geometryshader: broken"), std::string::npos);
+        testing::internal::CaptureStdout();
+        broken.SetGeometryParameters(r_PrimitiveTopology::Triangle, r_PrimitiveTopology::Point, 2);
+        EXPECT_NE(testing::internal::GetCapturedStdout().find("Error compiling"), std::string::npos);
+    }
 }
 
 TEST_F(ShaderTest, ProgramFromGeometryShaderWithoutParametersIsRefused)
