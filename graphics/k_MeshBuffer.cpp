@@ -95,6 +95,31 @@ GLuint Upload(GLenum target, size_t size, const void* data, GLenum usage, const 
     return 0;
 }
 
+// Maps a buffer for a lock: null, and nothing mapped, unless the buffer exists,
+// is dynamic and is not mapped already. The buffer stays bound while mapped.
+void* Map(GLenum target, GLuint buffer, GLenum usage, bool& locked, GLenum access)
+{
+    if (buffer == 0 || usage != GL_DYNAMIC_DRAW || locked)
+        return nullptr;
+    glBindBuffer(target, buffer);
+    void* data = glMapBuffer(target, access);
+    locked = data != nullptr;
+    return data;
+}
+
+// Unmaps a buffer a lock mapped, binding it first (other code may have bound
+// another buffer since the lock); returns whether one was mapped.
+bool Unmap(GLenum target, GLuint buffer, bool& locked)
+{
+    if (!locked)
+        return false;
+    glBindBuffer(target, buffer);
+    glUnmapBuffer(target);
+    glBindBuffer(target, 0);
+    locked = false;
+    return true;
+}
+
 bool AllBelow(const uint32_t* indices, uint32_t count, uint32_t limit)
 {
     return std::all_of(indices, indices + count, [limit](uint32_t index) { return index < limit; });
@@ -150,13 +175,7 @@ uint32_t k_MeshBuffer::GetDrawnIndexCount()
 
 void k_MeshBuffer::ReleaseVertices()
 {
-    if (m_verticesLocked)
-    {
-        glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-        glUnmapBuffer(GL_ARRAY_BUFFER);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        m_verticesLocked = false;
-    }
+    Unmap(GL_ARRAY_BUFFER, m_vertexBuffer, m_verticesLocked);
     if (m_ownsVertices)
         delete[] m_vertices;
     m_ownsVertices = false;
@@ -223,13 +242,7 @@ const std::vector<r_VertexElement>* k_MeshBuffer::GetVertexFormat()
 
 void k_MeshBuffer::ReleaseIndices()
 {
-    if (m_indicesLocked)
-    {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
-        glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-        m_indicesLocked = false;
-    }
+    Unmap(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer, m_indicesLocked);
     if (m_ownsIndices)
         delete[] m_indices;
     m_ownsIndices = false;
@@ -449,46 +462,31 @@ void k_MeshBuffer::Draw(int stage)
 
 void* k_MeshBuffer::LockVertices(unsigned int access)
 {
-    if (m_vertices == nullptr || m_vertexBuffer == 0 || m_vertexUsage != GL_DYNAMIC_DRAW || m_verticesLocked)
+    if (m_vertices == nullptr)
         return nullptr;
-    glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    void* data = glMapBuffer(GL_ARRAY_BUFFER, access);
-    m_verticesLocked = data != nullptr;
-    return data;
+    return Map(GL_ARRAY_BUFFER, m_vertexBuffer, m_vertexUsage, m_verticesLocked, access);
 }
 
 void* k_MeshBuffer::LockIndices(unsigned int access)
 {
-    if (m_indices == nullptr || m_indexBuffer == 0 || m_indexUsage != GL_DYNAMIC_DRAW || m_indicesLocked)
+    if (m_indices == nullptr)
         return nullptr;
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
-    void* data = glMapBuffer(GL_ELEMENT_ARRAY_BUFFER, access);
-    m_indicesLocked = data != nullptr;
-    return data;
+    return Map(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer, m_indexUsage, m_indicesLocked, access);
 }
 
-// Only a buffer this mesh has mapped is unmapped (and it is bound first, as
-// other code may have bound another buffer since the lock).
+// A lock exists only while its buffer does (releasing the data unmaps first).
 void k_MeshBuffer::UnlockVertices()
 {
-    if (m_vertices == nullptr || m_vertexBuffer == 0 || !m_verticesLocked)
+    if (!Unmap(GL_ARRAY_BUFFER, m_vertexBuffer, m_verticesLocked))
         return;
-    glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    glUnmapBuffer(GL_ARRAY_BUFFER);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    m_verticesLocked = false;
     DeleteDisplayLists();
     Build();
 }
 
 void k_MeshBuffer::UnlockIndices()
 {
-    if (m_indices == nullptr || m_indexBuffer == 0 || !m_indicesLocked)
+    if (!Unmap(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer, m_indicesLocked))
         return;
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
-    glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    m_indicesLocked = false;
     m_indicesWritten = true;
     m_rangeChecked = false;
     DeleteDisplayLists();
