@@ -1,7 +1,5 @@
 #include "app/k_MainLoop.h"
-#include "demo/k_Demo.h"
-#include "interfaces/IEngine.h"
-#include "interfaces/IWindow.h"
+#include "support/k_RecordingShell.h"
 
 #include <deque>
 #include <gtest/gtest.h>
@@ -10,77 +8,7 @@
 
 namespace
 {
-// What the loop did, in order: "peek", "begin", "update <seconds>", "present".
-using Trace = std::vector<std::string>;
-
-class RecordingEngine : public IEngine
-{
-public:
-    explicit RecordingEngine(Trace& trace) : m_trace(trace) {}
-    void Initialize() override {}
-    void Update(double seconds) override
-    {
-        m_trace.push_back("update " + std::to_string(seconds));
-        if (quitAfterUpdates > 0 && --quitAfterUpdates == 0)
-            quit = true;
-    }
-    IGraphics* GetGraphics() override { return nullptr; }
-    IRenderer* GetRenderer() override { return nullptr; }
-    IResourceFactory* GetResourceFactory() override { return nullptr; }
-    IFileSystem* GetFileSystem() override { return nullptr; }
-    IAnimationManager* GetAnimationManager() override { return nullptr; }
-    ITimeline* GetTimeline() override { return nullptr; }
-    void AddWorld(IWorld*) override {}
-    std::vector<IWorld*> GetWorlds() override { return {}; }
-    void UpdateWorlds() override {}
-    void SetQuit(bool value) override { quit = value; }
-    bool IsQuitRequested() override { return quit; }
-    void SetWindow(IWindow*) override {}
-    IWindow* GetWindow() override { return nullptr; }
-
-    bool quit = false;
-    int quitAfterUpdates = 0;
-
-private:
-    Trace& m_trace;
-};
-
-class RecordingWindow : public IWindow
-{
-public:
-    explicit RecordingWindow(Trace& trace) : m_trace(trace) {}
-    void Create() override {}
-    int64_t HandleMessage(uint32_t, uint32_t, uint32_t) override { return 0; }
-    bool Present() override
-    {
-        m_trace.push_back("present");
-        return true;
-    }
-    void SetActive(bool value) override { active = value; }
-    bool IsActive() override { return active; }
-    void SetFullscreen(bool) override {}
-    bool IsFullscreen() override { return false; }
-    void SetDeviceContext(k_DeviceContext) override {}
-    k_DeviceContext GetDeviceContext() override { return nullptr; }
-    void SetTitle(const std::wstring&) override {}
-    std::wstring GetTitle() override { return {}; }
-    k_WindowHandle GetHandle() override { return nullptr; }
-
-    bool active = true;
-
-private:
-    Trace& m_trace;
-};
-
-class RecordingDemo : public k_Demo
-{
-public:
-    RecordingDemo(IEngine* engine, Trace& trace) : k_Demo(engine), m_trace(trace) {}
-    void BeginFrame() override { m_trace.push_back("begin"); }
-
-private:
-    Trace& m_trace;
-};
+using Trace = k_Trace;
 
 // A scripted message queue and a counter at 1000 ticks per second that the script moves.
 class ScriptedLoop : public ::testing::Test
@@ -89,9 +17,9 @@ protected:
     using Peeked = k_MessagePump::Peeked;
 
     Trace trace;
-    RecordingEngine engine{trace};
-    RecordingWindow window{trace};
-    RecordingDemo demo{&engine, trace};
+    k_RecordingEngine engine{trace};
+    k_RecordingWindow window{trace};
+    k_RecordingDemo demo{&engine, trace};
     // Each peek takes the next step; an empty script ends the run with a quit.
     std::deque<std::function<Peeked()>> script;
     int64_t ticks = 0;

@@ -1,0 +1,99 @@
+#include "app/k_Application.h"
+
+#include "app/k_Window.h"
+#include "demo/k_Demo.h"
+#include "engine/k_Engine.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
+#include "interfaces/IGraphics.h"
+#include "platform/k_Bass.h"
+#include "platform/k_MessageBox.h"
+#include "platform/k_SdlWindow.h"
+
+// --- the platform's collaborators ---
+
+k_Application::Parts k_Application::PlatformParts()
+{
+    Parts parts;
+    parts.engine = []() -> IEngine* { return new k_Engine(); };
+    parts.window = [](const SetupSettings& settings, IEngine* engine) -> IWindow* {
+        return new k_Window(L"Orvelant - starwane", settings.width, settings.height, engine, true, settings.fullscreen);
+    };
+    parts.demo = [](IEngine* engine) { return new k_Demo(engine); };
+    return parts;
+}
+
+k_Application::Audio k_Application::PlatformAudio()
+{
+    return Audio{k_Bass::GetVersion, k_Bass::Init, k_Bass::StreamCreateFile, k_Bass::ChannelPlay, k_Bass::StreamFree};
+}
+
+k_Application::ShowError k_Application::PlatformShowError()
+{
+    return [](k_WindowHandle owner, const wchar_t* message, const wchar_t* caption) {
+        // A full-screen window would hide the box; the desktop mode comes back first.
+        k_SdlWindow::LeaveFullscreen(owner);
+        k_MessageBox::Show(owner, message, caption);
+    };
+}
+
+k_Application::k_Application(Parts parts, Audio audio, ShowError showError, k_MainLoop::Peek peek,
+                             k_MainLoop::Counter read, k_MainLoop::Counter frequency)
+    : m_parts(std::move(parts)), m_audio(std::move(audio)), m_showError(std::move(showError)), m_peek(std::move(peek)),
+      m_read(std::move(read)), m_frequency(std::move(frequency))
+{
+}
+
+// --- start-up, main loop, shut-down ---
+
+int k_Application::Run(const SetupSettings& settings)
+{
+    m_engine = m_parts.engine();
+    m_window = m_parts.window(settings, m_engine);
+    m_demo = m_parts.demo(m_engine);
+    if (!m_window)
+        throw L"Couldn't create Window!";
+    m_window->Create();
+    m_window->Present();
+    m_engine->Initialize();
+    m_engine->GetGraphics()->SetAspectRatio(settings.aspectRatio);
+    m_demo->Build();
+
+    if ((m_audio.getVersion() >> 16) != 0x0204)
+        throw L"BASS :: An incorrect version of BASS.DLL was loaded!";
+    if (!m_audio.init(-1, 44100, 0, m_window->GetHandle(), nullptr))
+        throw L"BASS :: Can't initialize audio device!";
+    // The tune's bytes stay with the audio layer for the whole run: the file is never released.
+    IFile* tune = m_engine->GetFileSystem()->OpenFile(L"ov-starwane.ogg");
+    if (!tune)
+        throw L"BASS :: The OGG tune \"ov-starwane.ogg\" is not in the data pack!";
+    const int32_t size = tune->GetSize();
+    const unsigned char* data = tune->GetData();
+    const uint32_t stream = m_audio.streamCreateFile(true, data, 0, static_cast<uint64_t>(size), 0);
+    if (stream == 0)
+        throw L"BASS :: Can't create the stream for the OGG tune!";
+
+    // One frame with a tiny step, so that every world and schedule has been evaluated before the music starts.
+    m_engine->Update(0.00001);
+    m_window->Present();
+    if (!m_audio.channelPlay(stream, false))
+        throw L"BASS :: Can't start playback!";
+    k_MainLoop loop(m_engine, m_window, m_demo, m_peek, m_read, m_frequency);
+    loop.Start();
+    loop.Run();
+
+    m_audio.streamFree(stream);
+    delete m_demo;
+    m_demo = nullptr;
+    delete m_window;
+    m_window = nullptr;
+    delete m_engine;
+    m_engine = nullptr;
+    return 0;
+}
+
+int k_Application::ReportError(const wchar_t* message)
+{
+    m_showError(m_window ? m_window->GetHandle() : nullptr, message, L"Orvelant demo system");
+    return 1;
+}
