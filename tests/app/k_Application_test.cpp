@@ -197,6 +197,20 @@ struct StartupRig
         settings.fullscreen = false;
         return settings;
     }
+
+    // Runs with the confirmed settings; returns the error that stopped the run (null when none did).
+    static const wchar_t* RunToError(k_Application& application)
+    {
+        try
+        {
+            application.Run(Confirmed());
+        }
+        catch (const wchar_t* message)
+        {
+            return message;
+        }
+        return nullptr;
+    }
 };
 
 class Startup : public ::testing::Test, public StartupRig
@@ -258,15 +272,7 @@ TEST_F(Startup, AudioFailuresStopAtTheirStep)
         StartupRig run;
         c.arrange(run);
         k_Application application = run.Make();
-        const wchar_t* caught = nullptr;
-        try
-        {
-            application.Run(Confirmed());
-        }
-        catch (const wchar_t* message)
-        {
-            caught = message;
-        }
+        const wchar_t* caught = RunToError(application);
         ASSERT_NE(caught, nullptr);
         EXPECT_STREQ(caught, c.message);
         ASSERT_FALSE(run.trace.empty());
@@ -289,15 +295,7 @@ TEST_F(Startup, ErrorsWithoutAWindowHaveNoOwner)
     EXPECT_EQ(application.ReportError(L"Cannot open the display"), 1);
 
     makeWindow = false;
-    const wchar_t* caught = nullptr;
-    try
-    {
-        application.Run(Confirmed());
-    }
-    catch (const wchar_t* message)
-    {
-        caught = message;
-    }
+    const wchar_t* caught = RunToError(application);
     ASSERT_NE(caught, nullptr);
     EXPECT_STREQ(caught, L"Couldn't create Window!");
     // The show is made before the window is checked, as the objects are made in a fixed order.
