@@ -77,14 +77,19 @@ void k_Renderer::RenderFrame(double elapsedSeconds)
         return;
     }
 
+    // Each pass adds its picture weighted 1/count and the sum is returned as it
+    // is. The accumulation buffer only holds values in [-1, 1] (Mesa keeps 16-bit
+    // fixed point and wraps beyond), so adding whole pictures and scaling on the
+    // way back would overflow wherever the passes add up to more than 1.
+    const GLfloat weight = static_cast<GLfloat>(1.0 / count);
     glClear(GL_ACCUM_BUFFER_BIT);
     for (int i = 0; i < count; ++i)
     {
         Advance(elapsedSeconds / count);
         DrawWorlds();
-        glAccum(GL_ACCUM, 1.0f);
+        glAccum(GL_ACCUM, weight);
     }
-    glAccum(GL_RETURN, static_cast<GLfloat>(1.0 / count));
+    glAccum(GL_RETURN, 1.0f);
 }
 
 // Sub-frames need an accumulation buffer, which a context only has when it

@@ -260,6 +260,39 @@ TEST_F(k_SubFrameTest, AdaptiveCountFollowsTheFrameTime)
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 
+// Each pass's picture weighs 1/count in the window: cleared white, black, white
+// over three passes, the window shows two thirds of white (170, or 213 where the
+// driver returns the sum sRGB-encoded, as Mesa does into this window). Passes
+// adding up past 1 overflow the accumulation buffer and come back near black.
+TEST_F(k_SubFrameTest, PassesAreAveragedInTheWindow)
+{
+    if (!hasAccumulation)
+        GTEST_SKIP() << "the test context has no accumulation buffer";
+    class k_FlickeringWorld : public k_World
+    {
+    public:
+        using k_World::k_World;
+        void Update() override
+        {
+            const float level = (m_passes++ % 2 == 0) ? 1.0f : 0.0f;
+            SetClearColour(k_VectorUA(level, level, level, 1.0f));
+        }
+
+    private:
+        int m_passes = 0;
+    } flickering(&engine, "flickering");
+    engine.AddWorld(&flickering);
+    engine.Renderer().SetSubFrameCount(3);
+    EXPECT_EQ(Passes(0.03), 3u);
+    const std::vector<uint8_t> pixel = Pixel(20, 20);
+    for (int channel = 0; channel < 3; ++channel)
+    {
+        EXPECT_GE(pixel[channel], 168);
+        EXPECT_LE(pixel[channel], 215);
+    }
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
 TEST_F(k_SubFrameTest, CountOfZeroOrOneDrawsOnePassWithTheFullStep)
 {
     for (int count : {0, 1})
