@@ -34,19 +34,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glViewport(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
-        glUseProgram(0);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_TEXTURE_2D);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        k_SceneTestDrainErrors();
+        k_SceneTestPlainState();
         engine.Renderer().SetCurrentWorld(&world);
     }
     void TearDown() override { glUseProgram(0); }

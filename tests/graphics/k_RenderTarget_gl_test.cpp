@@ -29,11 +29,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        k_SceneTestDrainErrors();
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_LIGHTING);
-        glUseProgram(0);
+        k_SceneTestPlainState();
         engine.Renderer().SetCurrentWorld(&world);
     }
     void TearDown() override

@@ -2,7 +2,7 @@
 #include "math/k_Quaternion.h"
 #include "scene/k_EmptyRenderable.h"
 #include "scene/k_World.h"
-#include "support/k_GlTestContext.h"
+#include "support/k_SceneTestEngine.h"
 
 #include <GL/glew.h>
 #include <algorithm>
@@ -59,19 +59,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glViewport(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
-        glUseProgram(0);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_TEXTURE_2D);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        k_SceneTestPlainState();
     }
 
     // Whether the window pixel under normalised device coordinates (x, y) is lit.

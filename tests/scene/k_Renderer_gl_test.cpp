@@ -79,14 +79,7 @@ protected:
     void SetUp() override
     {
         GlTest::SetUp();
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glUseProgram(0);
-        glDisable(GL_TEXTURE_2D);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        k_SceneTestDrainErrors();
+        k_SceneTestPlainState();
     }
     void TearDown() override
     {

@@ -129,3 +129,24 @@ inline int k_SceneTestDrainErrors()
         ++count;
     return count;
 }
+
+// The plain state scene tests start from: the window framebuffer and its full
+// viewport, no program, lighting, depth test, culling and 2D texturing off,
+// identity matrices, the window cleared to opaque black, no pending GL error.
+inline void k_SceneTestPlainState()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
+    glUseProgram(0);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    k_SceneTestDrainErrors();
+}
