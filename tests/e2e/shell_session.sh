@@ -136,6 +136,8 @@ for line in "${expected[@]}"; do
 done
 [ "$last" -gt 0 ] && pass "log lines in order"
 grep -q "FAILED!" "$work/out1.txt" && fail "the pack did not open"
+# A normal run on Mesa logs no GL error.
+grep -q "OPENGL :: ERROR" "$work/out1.txt" && fail "a GL error was logged"
 # The tune played: the device received sound, not only silence.
 played=$(od -An -t d2 -v -w2 "$work/played.raw" 2>/dev/null | awk '$1 > 2000 || $1 < -2000 { n++ } END { print n + 0 }')
 [ "$played" -gt 1000 ] && pass "the tune played ($played loud samples)" || fail "no tune was played ($played loud samples)"
