@@ -1,5 +1,7 @@
 #include "graphics/k_ResourceFactory.h"
 
+#include "animation/k_Path.h"
+#include "animation/k_TransformationAnimation.h"
 #include "engine/k_Log.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
@@ -60,6 +62,8 @@ k_ResourceFactory::~k_ResourceFactory()
         delete material;
     for (auto& [name, shader] : m_shaders)
         delete shader;
+    for (auto& [name, animation] : m_animations)
+        delete animation;
     for (IShaderProgram* program : m_programs)
         delete program;
     for (IRenderable* renderable : m_renderables)
@@ -72,6 +76,8 @@ k_ResourceFactory::~k_ResourceFactory()
         delete target;
     for (auto& [name, callback] : m_shaderCallbacks)
         delete callback;
+    for (auto& path : m_paths)
+        std::visit([](auto* p) { delete p; }, path);
 }
 
 void k_ResourceFactory::Initialize()
@@ -141,6 +147,17 @@ IShader* k_ResourceFactory::CreateShader(const std::wstring& name, r_ShaderType 
     return shader;
 }
 
+ITransformationAnimation* k_ResourceFactory::CreateTransformationAnimation(const std::wstring& name)
+{
+    if (auto found = m_animations.find(name); found != m_animations.end())
+        return found->second;
+    ITransformationAnimation* animation =
+        Guarded([&]() -> ITransformationAnimation* { return new k_TransformationAnimation(name, m_engine); });
+    if (animation)
+        m_animations[name] = animation;
+    return animation;
+}
+
 // --- programs ---
 
 IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> shaders)
@@ -201,6 +218,24 @@ IRenderTarget* k_ResourceFactory::CreateRenderTarget(int width, int height)
     if (target)
         m_renderTargets.push_back(target);
     return target;
+}
+
+// --- paths ---
+
+IPath<k_VectorUA>* k_ResourceFactory::CreateVectorPath()
+{
+    IPath<k_VectorUA>* path = Guarded([&]() -> IPath<k_VectorUA>* { return new k_Path<k_VectorUA>(m_engine); });
+    if (path)
+        m_paths.emplace_back(path);
+    return path;
+}
+
+IPath<float>* k_ResourceFactory::CreateFloatPath()
+{
+    IPath<float>* path = Guarded([&]() -> IPath<float>* { return new k_Path<float>(m_engine); });
+    if (path)
+        m_paths.emplace_back(path);
+    return path;
 }
 
 // --- shader callbacks ---

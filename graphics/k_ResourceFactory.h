@@ -1,11 +1,13 @@
 #pragma once
 // The one resource factory: makes, caches and owns the engine's textures,
-// materials, shaders and programs, and keeps the registry of shader
-// callbacks. See IResourceFactory for the ownership rule.
+// materials, shaders, programs, scene objects, transformation animations and
+// paths, and keeps the registry of shader callbacks. See IResourceFactory for
+// the ownership rule.
 #include "interfaces/IResourceFactory.h"
 
 #include <map>
 #include <string>
+#include <variant>
 #include <vector>
 
 class IEngine;
@@ -24,6 +26,7 @@ public:
     IShader* CreateShaderFromSource(const std::wstring& key, r_ShaderType type, const std::wstring& displayName,
                                     std::string source) override;
     IShader* CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName) override;
+    ITransformationAnimation* CreateTransformationAnimation(const std::wstring& name) override;
     IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) override;
     IRenderable* CreateEmptyRenderable() override;
     IMeshBuffer* CreateMeshBuffer() override;
@@ -31,6 +34,8 @@ public:
     ILight* CreateLight() override;
     IRenderTarget* CreateRenderTargetWithTexture(int width, int height, int format) override;
     IRenderTarget* CreateRenderTarget(int width, int height) override;
+    IPath<k_VectorUA>* CreateVectorPath() override;
+    IPath<float>* CreateFloatPath() override;
     bool RegisterShaderCallback(IShaderCallback* callback) override;
     IShaderCallback* FindShaderCallback(const std::wstring& name) override;
 
@@ -39,10 +44,13 @@ private:
     std::map<std::wstring, ITexture*> m_textures;
     std::map<std::wstring, IMaterial*> m_materials;
     std::map<std::wstring, IShader*> m_shaders;
+    std::map<std::wstring, ITransformationAnimation*> m_animations;
     std::vector<IShaderProgram*> m_programs;
     std::vector<IRenderable*> m_renderables;
     std::vector<ICamera*> m_cameras;
     std::vector<ILight*> m_lights;
     std::vector<IRenderTarget*> m_renderTargets;
     std::map<std::wstring, IShaderCallback*> m_shaderCallbacks;
+    // Both kinds of path in one list, in the order they were made.
+    std::vector<std::variant<IPath<float>*, IPath<k_VectorUA>*>> m_paths;
 };

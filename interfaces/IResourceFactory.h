@@ -10,7 +10,9 @@
 // name: asking twice returns the same object. Everything else is made anew
 // on each call. A creating operation that fails returns null and caches
 // nothing; no error escapes it.
+#include "interfaces/IPath.h"
 #include "interfaces/r_ShaderType.h"
+#include "math/k_VectorUA.h"
 
 #include <string>
 #include <vector>
@@ -25,6 +27,7 @@ class IMeshBuffer;
 class ICamera;
 class ILight;
 class IRenderTarget;
+class ITransformationAnimation;
 
 class IResourceFactory
 {
@@ -46,6 +49,9 @@ public:
                                             std::string source) = 0;
     // The shader cached under name, else one compiled from the file; null on failure. Owned by the factory.
     virtual IShader* CreateShader(const std::wstring& name, r_ShaderType type, const std::wstring& fileName) = 0;
+    // The transformation animation cached under name, else a new one without keys; null on failure.
+    // Owned by the factory.
+    virtual ITransformationAnimation* CreateTransformationAnimation(const std::wstring& name) = 0;
     // A new program linked from the shaders (never cached); null on failure. Owned by the factory.
     virtual IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) = 0;
     // A new grouping node that draws nothing itself. Owned by the factory.
@@ -63,6 +69,10 @@ public:
     // A new render target of the size with a depth buffer and no colour texture yet; null on failure.
     // Owned by the factory.
     virtual IRenderTarget* CreateRenderTarget(int width, int height) = 0;
+    // A new vector path without keys (linear). Owned by the factory.
+    virtual IPath<k_VectorUA>* CreateVectorPath() = 0;
+    // A new float path without keys (linear). Owned by the factory.
+    virtual IPath<float>* CreateFloatPath() = 0;
     // Takes ownership of the callback under its name; false (caller keeps it) when null or the name is taken.
     virtual bool RegisterShaderCallback(IShaderCallback* callback) = 0;
     // The registered callback of that name, or null.

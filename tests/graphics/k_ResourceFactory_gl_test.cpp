@@ -5,6 +5,7 @@
 #include "interfaces/IMaterial.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShader.h"
+#include "interfaces/ITransformationAnimation.h"
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
 #include "support/k_TestImages.h"
@@ -81,6 +82,32 @@ TEST_F(ResourceFactoryTest, ShaderCallbackRegistry)
     EXPECT_EQ(factory->FindShaderCallback(L"deltatime"), first);
     EXPECT_EQ(factory->FindShaderCallback(L"DeltaTime"), nullptr);
     EXPECT_EQ(factory->FindShaderCallback(L"bones?"), nullptr);
+}
+
+TEST_F(ResourceFactoryTest, AnimationsAreCachedByNameAndPathsMadeAnew)
+{
+    testing::internal::CaptureStdout();
+    ITransformationAnimation* walk = factory->CreateTransformationAnimation(L"walk");
+    ASSERT_NE(walk, nullptr);
+    EXPECT_EQ(factory->CreateTransformationAnimation(L"walk"), walk);
+    EXPECT_NE(factory->CreateTransformationAnimation(L"Walk"), walk); // names are case-sensitive
+    EXPECT_EQ(walk->GetName(), L"walk");
+    EXPECT_EQ(walk->GetDuration(), 0.0f);
+
+    IPath<float>* fade = factory->CreateFloatPath();
+    IPath<float>* other = factory->CreateFloatPath();
+    IPath<k_VectorUA>* flight = factory->CreateVectorPath();
+    ASSERT_NE(fade, nullptr);
+    ASSERT_NE(flight, nullptr);
+    EXPECT_NE(fade, other);
+    fade->SetKey(0.0f, 0.0f);
+    fade->SetKey(2.0f, 1.0f);
+    EXPECT_FLOAT_EQ(fade->GetValue(1.0f), 0.5f); // a new path interpolates linearly
+    flight->SetKey(0.0f, k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f));
+    flight->SetKey(1.0f, k_VectorUA(2.0f, 4.0f, 6.0f, 0.0f));
+    EXPECT_FLOAT_EQ(flight->GetValue(0.5f).y, 2.0f);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), ""); // neither logs anything
+    // Both are released with the factory (the sanitizer builds check that nothing leaks).
 }
 
 TEST_F(ResourceFactoryTest, ShadersShareOneCacheByNameOrKey)
