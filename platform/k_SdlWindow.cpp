@@ -33,6 +33,9 @@ k_WindowHandle k_SdlWindow::Create(const std::wstring& title, int width, int hei
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
     const std::string caption = k_Utf8::ToUtf8(title);
+    // Switching to another window must not minimise a full-screen show: only a real minimise
+    // pauses the picture, a window that merely loses the focus keeps drawing.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
     SDL_Window* window = nullptr;
     for (int depthBits : {32, 24})

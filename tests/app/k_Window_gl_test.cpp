@@ -2,6 +2,7 @@
 #include "support/k_WindowFixture.h"
 
 #include <GL/glew.h>
+#include <SDL.h>
 
 // --- creation ---
 
@@ -64,6 +65,8 @@ TEST_F(WindowTest, OnlyMinimisingMakesTheWindowInactive)
     EXPECT_FALSE(window->IsActive());
     EXPECT_NE(window->HandleMessage(IWindow::SysCommand, IWindow::CommandRestore, 0), 0);
     EXPECT_TRUE(window->IsActive());
+    // Nor does SDL minimise a full-screen window on its own when another window takes the focus.
+    EXPECT_FALSE(SDL_GetHintBoolean(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, SDL_TRUE));
     EXPECT_EQ(window->HandleMessage(IWindow::SysCommand, IWindow::CommandScreenSave, 0), 0);
     EXPECT_EQ(window->HandleMessage(IWindow::SysCommand, IWindow::CommandMonitorPower, 0), 0);
     // The system-command codes are compared whole.
