@@ -29,7 +29,7 @@ void Append(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-}  // namespace
+} // namespace
 
 std::string k_Utf8::ToUtf8(std::wstring_view text)
 {
@@ -78,6 +78,11 @@ std::wstring k_Utf8::FromUtf8(std::string_view text)
             ++i;
             continue;
         }
+        // Overlong forms (such as C0 AF for "/"), surrogates and code points past U+10FFFF
+        // are well-formed in shape only: the whole sequence becomes one replacement character.
+        static constexpr char32_t k_Smallest[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < k_Smallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            cp = 0xFFFD;
         out += static_cast<wchar_t>(cp);
         i += extra + 1;
     }

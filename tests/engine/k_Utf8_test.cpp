@@ -12,7 +12,12 @@ TEST(k_Utf8, RoundTripsAsciiAndNonAscii)
 
 TEST(k_Utf8, MalformedUtf8BecomesReplacementCharacters)
 {
-    EXPECT_EQ(k_Utf8::FromUtf8("a\xC3"), L"a\uFFFD");          // truncated sequence
-    EXPECT_EQ(k_Utf8::FromUtf8("\xFF" "b"), L"\uFFFDb");        // invalid lead byte
-    EXPECT_EQ(k_Utf8::FromUtf8("\xE2\x28\xA1"), L"\uFFFD(\uFFFD");  // bad continuation
+    EXPECT_EQ(k_Utf8::FromUtf8("a\xC3"), L"a\uFFFD"); // truncated sequence
+    EXPECT_EQ(k_Utf8::FromUtf8("\xFF"
+                               "b"),
+              L"\uFFFDb");                                         // invalid lead byte
+    EXPECT_EQ(k_Utf8::FromUtf8("\xE2\x28\xA1"), L"\uFFFD(\uFFFD"); // bad continuation
+    EXPECT_EQ(k_Utf8::FromUtf8("a\xC0\xAF-"), L"a\uFFFD-");        // overlong "/"
+    EXPECT_EQ(k_Utf8::FromUtf8("\xED\xA0\x80"), L"\uFFFD");        // surrogate
+    EXPECT_EQ(k_Utf8::FromUtf8("\xF4\x90\x80\x80"), L"\uFFFD");    // past U+10FFFF
 }
