@@ -17,6 +17,7 @@ class IWorld;
 class IEngine
 {
 public:
+    // Releases the services (graphics context first); the worlds are not destroyed.
     virtual ~IEngine() = default;
 
     // One-time start-up: opens "data.pak", initialises the resource factory and the renderer.
@@ -24,11 +25,17 @@ public:
     // Advances the clocks by the elapsed seconds and draws one frame (through the renderer).
     virtual void Update(double elapsedSeconds) = 0;
 
+    // The graphics device (owned by the engine).
     virtual IGraphics* GetGraphics() = 0;
+    // The renderer that draws the world list each frame (owned by the engine).
     virtual IRenderer* GetRenderer() = 0;
+    // The resource factory, which owns every resource and scene object it makes.
     virtual IResourceFactory* GetResourceFactory() = 0;
+    // The file system over data.pak (owned by the engine).
     virtual IFileSystem* GetFileSystem() = 0;
+    // The scheduler of timed events and animations (owned by the engine).
     virtual IAnimationManager* GetAnimationManager() = 0;
+    // The real and demo clocks (owned by the engine).
     virtual ITimeline* GetTimeline() = 0;
 
     // Appends the world (not owned) to the draw list, then calls its Build.
@@ -38,10 +45,13 @@ public:
     // Calls Update on every world whose IsUpdated is true, in list order.
     virtual void UpdateWorlds() = 0;
 
+    // Stores the quit request.
     virtual void SetQuit(bool quit) = 0;
+    // The stored quit request; the main loop checks it before every frame.
     virtual bool IsQuitRequested() = 0;
 
     // The application window (not owned), set by the window once its GL context exists.
     virtual void SetWindow(IWindow* window) = 0;
+    // The window stored by SetWindow, or null before it.
     virtual IWindow* GetWindow() = 0;
 };

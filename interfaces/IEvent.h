@@ -7,6 +7,7 @@ class IEvent
 public:
     virtual ~IEvent() = default;
 
-    // Called once in the frame whose time first reaches or passes the registered instant.
+    // Called in the frame whose time first reaches or passes the registered instant; both
+    // bounds are inclusive, so a frame that lands exactly on it is followed by a second call.
     virtual void Trigger(int code) = 0;
 };
