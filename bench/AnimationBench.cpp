@@ -3,36 +3,25 @@
 #include "animation/k_AnimationManager.h"
 #include "animation/k_Path.h"
 #include "engine/k_Timeline.h"
-#include "interfaces/IEngine.h"
+#include "support/k_FakeEngine.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
 
 namespace
 {
-// Just the two services the scheduler reaches.
-class ClockEngine : public IEngine
+// Just the two services the scheduler reaches, handed out by the tests' stand-in engine.
+struct ClockEngine
 {
-public:
-    ClockEngine() : m_timeline(this), m_manager(this) {}
-    void Initialize() override {}
-    void Update(double) override {}
-    IGraphics* GetGraphics() override { return nullptr; }
-    IRenderer* GetRenderer() override { return nullptr; }
-    IResourceFactory* GetResourceFactory() override { return nullptr; }
-    IFileSystem* GetFileSystem() override { return nullptr; }
-    IAnimationManager* GetAnimationManager() override { return &m_manager; }
-    ITimeline* GetTimeline() override { return &m_timeline; }
-    void AddWorld(IWorld*) override {}
-    std::vector<IWorld*> GetWorlds() override { return {}; }
-    void UpdateWorlds() override {}
-    void SetQuit(bool) override {}
-    bool IsQuitRequested() override { return false; }
-    void SetWindow(IWindow*) override {}
-    IWindow* GetWindow() override { return nullptr; }
+    k_FakeEngine engine;
+    k_Timeline m_timeline{&engine};
+    k_AnimationManager m_manager{&engine};
 
-    k_Timeline m_timeline;
-    k_AnimationManager m_manager;
+    ClockEngine()
+    {
+        engine.timeline = &m_timeline;
+        engine.animationManager = &m_manager;
+    }
 };
 
 struct Target : IEvent, IAnimateable
