@@ -8,7 +8,6 @@
 # and xwd. SHELL_E2E_SCREENSHOTS=<folder> keeps the screen dumps (xwd).
 set -uo pipefail
 bin=$(cd "$1" && pwd)
-root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -70,19 +69,10 @@ pixel() {
   fi
 }
 
-# --- a folder to run from: the built program and pack, with a tune in it ---
-# Until the show's own tune is generated into the pack, a short test tone stands in for it.
+# --- a folder to run from: the built program and its pack, which holds the tune ---
 run="$work/run"
 mkdir -p "$run"
-cp "$bin/starwane" "$run/"
-if [ -f "$bin/../generated-assets/ov-starwane.ogg" ]; then
-  cp "$bin/data.pak" "$run/"
-else
-  mkdir -p "$work/tone"
-  "$bin/orvelant_testtone" "$work/tone/ov-starwane.ogg" 20 || fail "test tone"
-  "$bin/orvelant_pack" "$run/data.pak" "$root/assets" "$bin/../generated-assets" "$work/tone" >/dev/null ||
-    fail "test pack"
-fi
+cp "$bin/starwane" "$bin/data.pak" "$run/"
 
 # --- 1. confirm, see the window, quit with Escape ---
 # Full screen at 640x480 is refused by the test display (one mode only), so a centred window opens instead.
