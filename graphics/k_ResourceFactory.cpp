@@ -2,6 +2,7 @@
 
 #include "animation/k_Path.h"
 #include "animation/k_TransformationAnimation.h"
+#include "demo/k_Text.h"
 #include "engine/k_Log.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
@@ -218,6 +219,15 @@ IRenderTarget* k_ResourceFactory::CreateRenderTarget(int width, int height)
     if (target)
         m_renderTargets.push_back(target);
     return target;
+}
+
+IText* k_ResourceFactory::CreateText(const std::string& text, const std::wstring& fontName, int height, float depth,
+                                     int style)
+{
+    k_Text* node = Guarded([&]() -> k_Text* { return new k_Text(m_engine, text, fontName, height, depth, style); });
+    if (node)
+        m_renderables.push_back(node);
+    return node;
 }
 
 // --- paths ---

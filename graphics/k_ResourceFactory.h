@@ -34,6 +34,8 @@ public:
     ILight* CreateLight() override;
     IRenderTarget* CreateRenderTargetWithTexture(int width, int height, int format) override;
     IRenderTarget* CreateRenderTarget(int width, int height) override;
+    IText* CreateText(const std::string& text, const std::wstring& fontName, int height, float depth,
+                      int style) override;
     IPath<k_VectorUA>* CreateVectorPath() override;
     IPath<float>* CreateFloatPath() override;
     bool RegisterShaderCallback(IShaderCallback* callback) override;

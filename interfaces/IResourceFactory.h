@@ -24,6 +24,7 @@ class IShaderProgram;
 class IShaderCallback;
 class IRenderable;
 class IMeshBuffer;
+class IText;
 class ICamera;
 class ILight;
 class IRenderTarget;
@@ -69,6 +70,10 @@ public:
     // A new render target of the size with a depth buffer and no colour texture yet; null on failure.
     // Owned by the factory.
     virtual IRenderTarget* CreateRenderTarget(int width, int height) = 0;
+    // A new text node drawing the text as extruded letters of the font (see IText); null when no font can
+    // be opened. The object is also a node (dynamic_cast to IRenderable). Owned by the factory.
+    virtual IText* CreateText(const std::string& text, const std::wstring& fontName, int height, float depth,
+                              int style) = 0;
     // A new vector path without keys (linear). Owned by the factory.
     virtual IPath<k_VectorUA>* CreateVectorPath() = 0;
     // A new float path without keys (linear). Owned by the factory.
