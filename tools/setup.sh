@@ -11,6 +11,8 @@ packages=(
   libsdl2-dev libgtk-3-dev libglew-dev libglu1-mesa-dev libgl-dev
   libpng-dev libjpeg-dev zlib1g-dev libminizip-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  # the display font of the captions and the logo (Pango and Cairo come with GTK 3)
+  fonts-comfortaa
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # running GL without a screen, driving the setup dialog
