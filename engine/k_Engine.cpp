@@ -16,16 +16,30 @@
 
 // --- construction and destruction ---
 
-k_Engine::k_Engine()
+k_Engine::ServiceMakers k_Engine::DefaultServiceMakers()
+{
+    ServiceMakers makers;
+    makers.graphics = [](IEngine* engine) -> IGraphics* { return new k_OpenGl(engine); };
+    makers.renderer = [](IEngine* engine) -> IRenderer* { return new k_Renderer(engine); };
+    makers.resourceFactory = [](IEngine* engine) -> IResourceFactory* { return new k_ResourceFactory(engine); };
+    makers.fileSystem = [](IEngine* engine) -> IFileSystem* { return new k_FileSystem(engine); };
+    makers.timeline = [](IEngine* engine) -> ITimeline* { return new k_Timeline(engine); };
+    makers.animationManager = [](IEngine* engine) -> IAnimationManager* { return new k_AnimationManager(engine); };
+    return makers;
+}
+
+k_Engine::k_Engine() : k_Engine(DefaultServiceMakers()) {}
+
+k_Engine::k_Engine(const ServiceMakers& makers)
 {
     // Creation order: graphics device, renderer, resource factory, file system,
     // timeline, animation manager; each service is given this engine.
-    m_graphics = new k_OpenGl(this);
-    m_renderer = new k_Renderer(this);
-    m_resourceFactory = new k_ResourceFactory(this);
-    m_fileSystem = new k_FileSystem(this);
-    m_timeline = new k_Timeline(this);
-    m_animationManager = new k_AnimationManager(this);
+    m_graphics = makers.graphics(this);
+    m_renderer = makers.renderer(this);
+    m_resourceFactory = makers.resourceFactory(this);
+    m_fileSystem = makers.fileSystem(this);
+    m_timeline = makers.timeline(this);
+    m_animationManager = makers.animationManager(this);
 }
 
 k_Engine::~k_Engine()
@@ -91,8 +105,10 @@ void k_Engine::AddWorld(IWorld* world)
 
 void k_Engine::UpdateWorlds()
 {
-    // Worlds are added only while the show is built, never during this walk.
-    for (IWorld* world : m_worlds)
-        if (world->IsUpdated())
-            world->Update();
+    // By index: a world's update may add a world, which moves the list's storage. A world added
+    // during the walk is updated from the next frame on.
+    const size_t count = m_worlds.size();
+    for (size_t i = 0; i < count && i < m_worlds.size(); ++i)
+        if (m_worlds[i]->IsUpdated())
+            m_worlds[i]->Update();
 }

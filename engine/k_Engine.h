@@ -4,13 +4,28 @@
 // the worlds), the quit request and the application window.
 #include "interfaces/IEngine.h"
 
+#include <functional>
 #include <vector>
 
 class k_Engine : public IEngine
 {
   public:
+    // How each service is made from the engine; the default makers build the real services.
+    // Tests hand in their own to watch the order of creation and release.
+    struct ServiceMakers
+    {
+        std::function<IGraphics*(IEngine*)> graphics;
+        std::function<IRenderer*(IEngine*)> renderer;
+        std::function<IResourceFactory*(IEngine*)> resourceFactory;
+        std::function<IFileSystem*(IEngine*)> fileSystem;
+        std::function<ITimeline*(IEngine*)> timeline;
+        std::function<IAnimationManager*(IEngine*)> animationManager;
+    };
+    static ServiceMakers DefaultServiceMakers();
+
     // Creates the services in their fixed order, each given this engine.
     k_Engine();
+    explicit k_Engine(const ServiceMakers& makers);
     // Releases the services in their fixed order; the worlds are not destroyed.
     ~k_Engine() override;
     k_Engine(const k_Engine&) = delete;

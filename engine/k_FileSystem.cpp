@@ -12,6 +12,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -82,7 +83,12 @@ fs::path FindIgnoringCase(const fs::path& root, const fs::path& relative)
 
 // --- construction ---
 
-k_FileSystem::k_FileSystem(IEngine* engine) : m_engine(engine), m_baseFolder(ExecutableFolder()) {}
+k_FileSystem::k_FileSystem(IEngine* engine) : k_FileSystem(engine, ExecutableFolder()) {}
+
+k_FileSystem::k_FileSystem(IEngine* engine, std::filesystem::path baseFolder)
+    : m_engine(engine), m_baseFolder(std::move(baseFolder))
+{
+}
 
 k_FileSystem::~k_FileSystem() = default;
 

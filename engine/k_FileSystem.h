@@ -15,6 +15,8 @@ class k_FileSystem : public IFileSystem
   public:
     // Starts out of pack mode, with the base folder set to the executable's folder.
     explicit k_FileSystem(IEngine* engine);
+    // Resolves names against the given folder instead of the executable's.
+    k_FileSystem(IEngine* engine, std::filesystem::path baseFolder);
     ~k_FileSystem() override;
     k_FileSystem(const k_FileSystem&) = delete;
     k_FileSystem& operator=(const k_FileSystem&) = delete;

@@ -8,14 +8,13 @@
 
 namespace
 {
-int g_colourEnabled = -1;  // -1: not decided yet, follow the terminal
-
-bool ColourEnabled()
+enum class ColourMode
 {
-    if (g_colourEnabled < 0)
-        g_colourEnabled = isatty(STDOUT_FILENO) ? 1 : 0;
-    return g_colourEnabled == 1;
-}
+    FollowTerminal,
+    On,
+    Off
+};
+ColourMode g_colourMode = ColourMode::FollowTerminal;
 
 const char* Escape(k_Log::Colour colour)
 {
@@ -36,7 +35,7 @@ k_Log::k_Log(Colour colour) : m_colour(colour) {}
 
 k_Log::~k_Log()
 {
-    const bool colour = m_colour != Colour::Normal && ColourEnabled();
+    const bool colour = m_colour != Colour::Normal && UsesColour(STDOUT_FILENO);
     if (colour)
         std::cout << Escape(m_colour);
     std::cout << m_text.str();
@@ -118,5 +117,17 @@ k_Log& k_Log::operator<<(double value)
 
 void k_Log::SetColourEnabled(bool enabled)
 {
-    g_colourEnabled = enabled ? 1 : 0;
+    g_colourMode = enabled ? ColourMode::On : ColourMode::Off;
+}
+
+void k_Log::FollowTerminal()
+{
+    g_colourMode = ColourMode::FollowTerminal;
+}
+
+bool k_Log::UsesColour(int fileDescriptor)
+{
+    if (g_colourMode != ColourMode::FollowTerminal)
+        return g_colourMode == ColourMode::On;
+    return isatty(fileDescriptor) == 1;
 }

@@ -8,7 +8,7 @@
 // k_Log object dies: colour on, text, colour back to normal, newline, flush.
 // Wide text is written as UTF-8 through the same stream as narrow text (a C
 // stream cannot carry both orientations on Linux). Colours are ANSI escapes
-// when standard output is a terminal and are left out when it is redirected.
+// while standard output is a terminal and are left out while it is redirected.
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -43,8 +43,13 @@ public:
     k_Log& operator<<(unsigned long long value);
     k_Log& operator<<(double value);
 
-    // Forces colour escapes on or off (tests); by default they follow isatty(stdout).
+    // Forces colour escapes on or off (tests).
     static void SetColourEnabled(bool enabled);
+    // Back to the default: colour while standard output is a terminal, asked for each line, so a
+    // redirection made later (a test capturing the output) is followed.
+    static void FollowTerminal();
+    // Whether a line written to the file descriptor gets colour escapes.
+    static bool UsesColour(int fileDescriptor);
 
 private:
     Colour m_colour;

@@ -1,5 +1,6 @@
 #include "graphics/k_MaterialPass.h"
 
+#include "engine/k_Log.h"
 #include "graphics/k_Material.h"
 #include "interfaces/ICamera.h"
 #include "interfaces/IEngine.h"
@@ -146,7 +147,12 @@ void k_MaterialPass::Apply(k_Material* material)
         program->SetUniformVector(k_EyeDirection, &direction.x, 3);
         const float* view = camera->GetViewMatrix();
         program->SetUniformMatrix(k_ViewMatrix, view, 4);
-        const k_Matrix inverse = k_Matrix(view).Inverse();
+        bool invertible = true;
+        const k_Matrix inverse = k_Matrix(view).Inverse(&invertible);
         program->SetUniformMatrix(k_ViewMatrixInverse, inverse.Data(), 4);
+        // Said once when the view turns singular (a camera on its own target), not on every draw.
+        if (!invertible && !m_viewSingular)
+            k_Log(k_Log::Colour::Error) << "Material: the view matrix is singular; its inverse is the identity.";
+        m_viewSingular = !invertible;
     }
 }

@@ -49,4 +49,8 @@ public:
 
     // A pass holds at most this many texture slots (their uniform names carry one decimal digit).
     static constexpr int k_MaxTextureSlots = 10;
+
+private:
+    // Whether the last view matrix had no inverse (its red line is written when this turns true).
+    bool m_viewSingular = false;
 };

@@ -116,7 +116,7 @@ TEST_F(k_FileSystemTest, MissingOrBrokenPackLogsFailedAndOpensNothing)
     k_Log::SetColourEnabled(true);
     k_FileSystem coloured(nullptr);
     const std::string log = OpenPack(coloured, m_folder / "missing.pak");
-    k_Log::SetColourEnabled(false);
+    k_Log::FollowTerminal();
     EXPECT_NE(log.find("\x1b[91mFAILED!\x1b[0m\n"), std::string::npos);
 }
 

@@ -1,20 +1,64 @@
 #include "engine/k_Log.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace
 {
+void WriteLines()
+{
+    k_Log() << "Initializing file system with data file: " << L"d\u00e4ta.pak";
+    k_Log(k_Log::Colour::Error) << "FAILED!";
+    k_Log(k_Log::Colour::Warning) << "MaterialLoader: " << L"Water.mat" << ':' << 12;
+}
+
 std::string LogLines(bool colour)
 {
     k_Log::SetColourEnabled(colour);
     testing::internal::CaptureStdout();
-    k_Log() << "Initializing file system with data file: " << L"d\u00e4ta.pak";
-    k_Log(k_Log::Colour::Error) << "FAILED!";
-    k_Log(k_Log::Colour::Warning) << "MaterialLoader: " << L"Water.mat" << ':' << 12;
+    WriteLines();
     std::string out = testing::internal::GetCapturedStdout();
-    k_Log::SetColourEnabled(false);
+    k_Log::FollowTerminal();
     return out;
 }
+
+// A pseudo-terminal: what a program sees when it runs in a terminal window.
+struct PseudoTerminal
+{
+    PseudoTerminal()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+    }
+    ~PseudoTerminal()
+    {
+        if (terminal >= 0)
+            close(terminal);
+        if (master >= 0)
+            close(master);
+    }
+    // What has been written to the terminal so far.
+    std::string Read() const
+    {
+        std::string text;
+        char buffer[512];
+        pollfd ready{master, POLLIN, 0};
+        while (poll(&ready, 1, 200) == 1)
+        {
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            text.append(buffer, static_cast<size_t>(n));
+        }
+        return text;
+    }
+    int master = -1;
+    int terminal = -1;
+};
 } // namespace
 
 TEST(k_Log, RedirectedOutputIsPlainTextOneLinePerObject)
@@ -29,4 +73,38 @@ TEST(k_Log, TerminalOutputColoursOnlyErrorsAndWarningsAndResetsThem)
     EXPECT_EQ(LogLines(true), "Initializing file system with data file: d\xC3\xA4ta.pak\n"
                               "\x1b[91mFAILED!\x1b[0m\n"
                               "\x1b[93mMaterialLoader: Water.mat:12\x1b[0m\n");
+}
+
+// By default colour follows where standard output leads at each line, whatever the terminal the
+// tests were started from: a terminal gets escapes, the same program redirected afterwards does not.
+TEST(k_Log, ColourFollowsStandardOutputLineByLine)
+{
+    PseudoTerminal pty;
+    ASSERT_GE(pty.terminal, 0) << "no pseudo-terminal";
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    k_Log::FollowTerminal();
+    EXPECT_TRUE(k_Log::UsesColour(pty.terminal));
+    EXPECT_FALSE(k_Log::UsesColour(pipeEnds[1]));
+    k_Log::SetColourEnabled(false);
+    EXPECT_FALSE(k_Log::UsesColour(pty.terminal));
+    k_Log::SetColourEnabled(true);
+    EXPECT_TRUE(k_Log::UsesColour(pipeEnds[1]));
+    k_Log::FollowTerminal();
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+
+    // Standard output on the terminal, then redirected to a file.
+    fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(pty.terminal, STDOUT_FILENO);
+    k_Log(k_Log::Colour::Error) << "FAILED!";
+    fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    EXPECT_NE(pty.Read().find("\x1b[91mFAILED!\x1b[0m"), std::string::npos);
+
+    testing::internal::CaptureStdout();
+    WriteLines();
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find('\x1b'), std::string::npos);
 }

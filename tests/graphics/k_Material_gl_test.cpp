@@ -243,6 +243,7 @@ TEST_F(MaterialTest, WorldUniformsComeFromTheCurrentWorldItsCameraAndTheClocks)
     world.AddLight(&second);
     engine->renderer.currentWorld = &world;
     engine->timeline.time = 12.5;
+    engine->timeline.realTime = 3.0; // the demo clock runs apart from the real one
     engine->graphics.aspectRatio = 2.35f;
 
     // Without a camera: the counts and clocks, but no eye or view uniforms.
@@ -274,6 +275,31 @@ TEST_F(MaterialTest, WorldUniformsComeFromTheCurrentWorldItsCameraAndTheClocks)
     const k_Matrix product = k_Matrix(view.data()) * k_Matrix(inverse.data());
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(product[i], i % 5 == 0 ? 1.0f : 0.0f, 1e-4);
+
+    // A camera on its own target has a singular view: the inverse is the identity, said once in red
+    // while the view stays singular, and again when it turns singular after a sound view.
+    auto singularLines = [&](int draws) {
+        testing::internal::CaptureStdout();
+        for (int i = 0; i < draws; ++i)
+            EXPECT_TRUE(material->Apply());
+        const std::string log = testing::internal::GetCapturedStdout();
+        int lines = 0;
+        for (size_t at = log.find("view matrix is singular"); at != std::string::npos;
+             at = log.find("view matrix is singular", at + 1))
+            ++lines;
+        return lines;
+    };
+    camera.SetPosition({1.0f, 2.0f, 0.0f, 1.0f});
+    camera.Apply();
+    EXPECT_EQ(singularLines(3), 1);
+    EXPECT_EQ(program->GetUniformMatrix4("viewMatrixInverse")[12], 0.0f);
+    EXPECT_EQ(program->GetUniformMatrix4("viewMatrixInverse")[0], 1.0f);
+    camera.SetPosition({1.0f, 2.0f, 10.0f, 1.0f});
+    camera.Apply();
+    EXPECT_EQ(singularLines(2), 0);
+    camera.SetPosition({1.0f, 2.0f, 0.0f, 1.0f});
+    camera.Apply();
+    EXPECT_EQ(singularLines(1), 1);
     engine->renderer.currentWorld = nullptr;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

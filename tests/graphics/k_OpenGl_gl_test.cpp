@@ -14,7 +14,11 @@ class LogCapture
 {
 public:
     LogCapture() : m_previous(std::cout.rdbuf(m_text.rdbuf())) { k_Log::SetColourEnabled(false); }
-    ~LogCapture() { std::cout.rdbuf(m_previous); }
+    ~LogCapture()
+    {
+        std::cout.rdbuf(m_previous);
+        k_Log::FollowTerminal();
+    }
     std::vector<std::string> Lines() const
     {
         std::vector<std::string> lines;

@@ -39,14 +39,15 @@ public:
     struct Timeline : ITimeline
     {
         double GetDeltaTime() override { return deltaTime; }
-        double GetRealTime() override { return time; }
+        double GetRealTime() override { return realTime; }
         double GetTime() override { return time; }
         void SetSpeed(double) override {}
         double GetSpeed() override { return 1.0; }
-        void Advance(double step) override { deltaTime = step, time += step; }
+        void Advance(double step) override { deltaTime = step, time += step, realTime += step; }
 
         double deltaTime = 0.0;
-        double time = 0.0;
+        double time = 0.0;     // the demo clock
+        double realTime = 0.0; // the real clock, set apart from the demo clock where a test needs it
     };
 
     struct Renderer : IRenderer
