@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <locale>
 
 namespace
 {
@@ -31,7 +32,11 @@ const char* Escape(k_Log::Colour colour)
 }
 }  // namespace
 
-k_Log::k_Log(Colour colour) : m_colour(colour) {}
+// Numbers are written the same whatever locale the process runs in ("0.5", "1234567").
+k_Log::k_Log(Colour colour) : m_colour(colour)
+{
+    m_text.imbue(std::locale::classic());
+}
 
 k_Log::~k_Log()
 {

@@ -10,9 +10,9 @@
 
 #include <GL/glew.h>
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
 #include <climits>
-#include <cstdlib>
+#include <system_error>
 
 namespace
 {
@@ -80,7 +80,19 @@ float k_MaterialLoader::ParseFloat(const std::string& token)
             i = j;
         }
     }
-    return std::strtof(token.substr(0, i).c_str(), nullptr);
+    // from_chars reads the same text whatever the process locale (strtof would stop at the "." of
+    // "0.85" under a comma-decimal locale); it takes no "+".
+    const char* first = token.data() + (token[0] == '+' ? 1 : 0);
+    const char* last = token.data() + i;
+    float value = 0.0f;
+    if (std::from_chars(first, last, value).ec == std::errc::result_out_of_range)
+    {
+        // Too large or too small for a float: infinity or zero, as the wider type rounds it.
+        long double wide = 0.0L;
+        if (std::from_chars(first, last, wide).ec == std::errc())
+            value = static_cast<float>(wide);
+    }
+    return value;
 }
 
 int k_MaterialLoader::ParseInt(const std::string& token)
@@ -93,9 +105,11 @@ int k_MaterialLoader::ParseInt(const std::string& token)
         ++i;
     if (i == first)
         return 0;
-    errno = 0;
-    const long long value = std::strtoll(token.substr(0, i).c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    int value = 0;
+    const char* begin = token.data() + (token[0] == '+' ? 1 : 0);
+    if (std::from_chars(begin, token.data() + i, value).ec == std::errc::result_out_of_range)
+        return token[0] == '-' ? INT_MIN : INT_MAX;
+    return value;
 }
 
 unsigned int k_MaterialLoader::ParseCompare(const std::string& token)

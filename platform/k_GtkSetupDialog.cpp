@@ -1,5 +1,6 @@
 #include "platform/k_GtkSetupDialog.h"
 
+#include <clocale>
 #include <gtk/gtk.h>
 
 namespace
@@ -93,7 +94,11 @@ void Flush()
 
 bool k_GtkSetupDialog::Open()
 {
-    return gtk_init_check(nullptr, nullptr) != FALSE;
+    const bool opened = gtk_init_check(nullptr, nullptr) != FALSE;
+    // GTK takes the locale from the environment (the dialog's own texts follow the user's language);
+    // numbers stay in the "C" form the engine reads and writes.
+    setlocale(LC_NUMERIC, "C");
+    return opened;
 }
 
 void k_GtkSetupDialog::Run(const Content& content, const Handler& handler)

@@ -3,6 +3,7 @@
 #include "engine/k_Utf8.h"
 
 #include <SDL.h>
+#include <clocale>
 #include <cstdio>
 #include <gtk/gtk.h>
 
@@ -13,6 +14,8 @@ bool ShowWithGtk(const std::string& title, const std::string& message)
 {
     if (!gtk_init_check(nullptr, nullptr))
         return false;
+    // GTK takes the locale from the environment; numbers stay in the "C" form the engine reads and writes.
+    setlocale(LC_NUMERIC, "C");
     GtkWidget* box =
         gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(box), title.c_str());

@@ -19,6 +19,8 @@ packages=(
   xvfb xauth libgl1-mesa-dri xdotool
   # the end-to-end checks: window tree (xwininfo) and screen dumps (xwd)
   x11-utils x11-apps
+  # a comma-decimal locale, in which the tests check that numbers are read and written the same
+  locales
 )
 
 missing=()
@@ -28,13 +30,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "setup: installing ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The tests' comma-decimal locale: generated once, left alone when it exists.
+test_locale="de_DE.UTF-8"
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "setup: generating the locale $test_locale"
+  if ! grep -q "^$test_locale UTF-8" /etc/locale.gen 2>/dev/null; then
+    echo "$test_locale UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
+fi

@@ -9,7 +9,14 @@
 #include "support/k_GpuTestEngine.h"
 #include "support/k_TestImages.h"
 
+#include "engine/k_Log.h"
+
 #include <GL/glew.h>
+#include <array>
+#include <clocale>
+#include <cstdlib>
+#include <limits>
+#include <locale>
 #include <memory>
 #include <png.h>
 #include <random>
@@ -596,4 +603,40 @@ TEST(k_MaterialLoader, ValueSyntax)
     EXPECT_EQ(k_MaterialLoader::ParseInt("-7"), -7);
     EXPECT_EQ(k_MaterialLoader::ParseInt("x1"), 0);
     EXPECT_EQ(k_MaterialLoader::ParseInt("99999999999"), 2147483647);
+    EXPECT_EQ(k_MaterialLoader::ParseInt("-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(k_MaterialLoader::ParseFloat("-1e39"), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(k_MaterialLoader::ParseFloat("1e-50"), 0.0f);
+}
+
+// A user's comma-decimal locale (which GTK's start-up may make the process's) must not change how a
+// script's numbers are read, nor how the log writes numbers.
+TEST_F(MaterialLoaderTest, NumbersReadTheSameInACommaDecimalLocale)
+{
+    struct LocaleGuard
+    {
+        ~LocaleGuard()
+        {
+            setlocale(LC_ALL, "C");
+            std::locale::global(std::locale::classic());
+        }
+    } guard;
+    ASSERT_NE(setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "tools/setup.sh generates de_DE.UTF-8";
+    std::locale::global(std::locale("de_DE.UTF-8"));
+    ASSERT_EQ(std::strtof("0.85", nullptr), 0.0f) << "not a comma-decimal locale";
+
+    IMaterial* material = Load("material {\n"
+                               "  diffuse 0.25 0.5 0.75 1\n"
+                               "  shininess 12.5\n"
+                               "  alphatestvalue 0.85\n"
+                               "}\n");
+    ASSERT_NE(material, nullptr);
+    const k_MaterialPass& pass = *material->GetPasses().at(0);
+    EXPECT_EQ(pass.diffuse, (std::array<float, 4>{0.25f, 0.5f, 0.75f, 1.0f}));
+    EXPECT_FLOAT_EQ(pass.shininess, 12.5f);
+    EXPECT_FLOAT_EQ(pass.alphaTestValue, 0.85f);
+    EXPECT_FLOAT_EQ(k_MaterialLoader::ParseFloat("-2.5e-1"), -0.25f);
+
+    testing::internal::CaptureStdout();
+    k_Log() << 0.5 << " " << 1234567 << " " << 7654321ull;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0.5 1234567 7654321\n");
 }
