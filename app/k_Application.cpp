@@ -12,12 +12,12 @@
 
 // --- the platform's collaborators ---
 
-k_Application::Parts k_Application::PlatformParts()
+k_Application::Parts k_Application::PlatformParts(const wchar_t* title)
 {
     Parts parts;
     parts.engine = []() -> IEngine* { return new k_Engine(); };
-    parts.window = [](const SetupSettings& settings, IEngine* engine) -> IWindow* {
-        return new k_Window(L"Orvelant - starwane", settings.width, settings.height, engine, true, settings.fullscreen);
+    parts.window = [title](const SetupSettings& settings, IEngine* engine) -> IWindow* {
+        return new k_Window(title, settings.width, settings.height, engine, true, settings.fullscreen);
     };
     parts.demo = [](IEngine* engine) { return new k_Demo(engine); };
     return parts;
@@ -46,7 +46,7 @@ k_Application::k_Application(Parts parts, Audio audio, ShowError showError, k_Ma
 
 // --- start-up, main loop, shut-down ---
 
-int k_Application::Run(const SetupSettings& settings)
+void k_Application::StartEngine(const SetupSettings& settings)
 {
     m_engine = m_parts.engine();
     m_window = m_parts.window(settings, m_engine);
@@ -57,7 +57,27 @@ int k_Application::Run(const SetupSettings& settings)
     m_window->Present();
     m_engine->Initialize();
     m_engine->GetGraphics()->SetAspectRatio(settings.aspectRatio);
+}
+
+void k_Application::BuildShow()
+{
     m_demo->Build();
+}
+
+void k_Application::ShutDown()
+{
+    delete m_demo;
+    m_demo = nullptr;
+    delete m_window;
+    m_window = nullptr;
+    delete m_engine;
+    m_engine = nullptr;
+}
+
+int k_Application::Run(const SetupSettings& settings)
+{
+    StartEngine(settings);
+    BuildShow();
 
     if ((m_audio.getVersion() >> 16) != 0x0204)
         throw L"BASS :: An incorrect version of BASS.DLL was loaded!";
@@ -83,12 +103,7 @@ int k_Application::Run(const SetupSettings& settings)
     loop.Run();
 
     m_audio.streamFree(stream);
-    delete m_demo;
-    m_demo = nullptr;
-    delete m_window;
-    m_window = nullptr;
-    delete m_engine;
-    m_engine = nullptr;
+    ShutDown();
     return 0;
 }
 

@@ -37,8 +37,9 @@ public:
     // Shows an error: owner window (null for none), text, caption.
     using ShowError = std::function<void(k_WindowHandle, const wchar_t*, const wchar_t*)>;
 
-    // The engine, the window titled "Orvelant - starwane" and the show of the program itself.
-    static Parts PlatformParts();
+    // The engine, the window with the title (the program's own by default) and the show of the program itself.
+    // The title is not copied: it must outlive the window.
+    static Parts PlatformParts(const wchar_t* title = L"Orvelant - starwane");
     // The audio layer of the platform.
     static Audio PlatformAudio();
     // The platform's message box (out of full screen first, so that it can be seen).
@@ -53,6 +54,20 @@ public:
     int Run(const SetupSettings& settings);
     // Shows the error owned by the window, if there is one; returns the exit status of a failed run (1).
     int ReportError(const wchar_t* message);
+
+    // The steps every program that shows the show shares, in their order. Run takes them itself; a
+    // program that drives demo time on its own (the capture) takes them one by one and then its own frames.
+    // Makes the engine, the window and the show, creates and presents the window, initialises the engine
+    // and hands the aspect ratio to the graphics device.
+    void StartEngine(const SetupSettings& settings);
+    // Builds the show (the loading bar advances).
+    void BuildShow();
+    // Destroys the show, the window and the engine, in that order.
+    void ShutDown();
+
+    IEngine* GetEngine() const { return m_engine; }
+    IWindow* GetWindow() const { return m_window; }
+    k_Demo* GetDemo() const { return m_demo; }
 
 private:
     Parts m_parts;

@@ -16,6 +16,7 @@ enum class ColourMode
     Off
 };
 ColourMode g_colourMode = ColourMode::FollowTerminal;
+std::function<void(std::string_view)> g_listener;
 
 const char* Escape(k_Log::Colour colour)
 {
@@ -47,6 +48,8 @@ k_Log::~k_Log()
     if (colour)
         std::cout << "\x1b[0m";
     std::cout << '\n' << std::flush;
+    if (g_listener)
+        g_listener(m_text.view());
 }
 
 k_Log& k_Log::operator<<(std::string_view text)
@@ -135,4 +138,9 @@ bool k_Log::UsesColour(int fileDescriptor)
     if (g_colourMode != ColourMode::FollowTerminal)
         return g_colourMode == ColourMode::On;
     return isatty(fileDescriptor) == 1;
+}
+
+void k_Log::SetListener(std::function<void(std::string_view line)> listener)
+{
+    g_listener = std::move(listener);
 }

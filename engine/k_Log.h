@@ -9,6 +9,7 @@
 // Wide text is written as UTF-8 through the same stream as narrow text (a C
 // stream cannot carry both orientations on Linux). Colours are ANSI escapes
 // while standard output is a terminal and are left out while it is redirected.
+#include <functional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -50,6 +51,9 @@ public:
     static void FollowTerminal();
     // Whether a line written to the file descriptor gets colour escapes.
     static bool UsesColour(int fileDescriptor);
+    // Hands every line's text (without colour escapes) to the listener after it is written, so that a
+    // program can count lines of a kind; an empty listener stops it. The output itself does not change.
+    static void SetListener(std::function<void(std::string_view line)> listener);
 
 private:
     Colour m_colour;

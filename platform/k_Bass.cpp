@@ -1,6 +1,7 @@
 #include "platform/k_Bass.h"
 
 #include "engine/k_Log.h"
+#include "platform/k_VorbisMemoryFile.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -12,53 +13,11 @@
 
 namespace
 {
-// --- the tune in memory ---
-
-// A read cursor over the caller's block, as vorbisfile's callbacks want it.
-struct MemorySource
-{
-    const unsigned char* data = nullptr;
-    size_t size = 0;
-    size_t position = 0;
-};
-
-size_t ReadMemory(void* destination, size_t size, size_t count, void* source)
-{
-    auto* memory = static_cast<MemorySource*>(source);
-    if (size == 0)
-        return 0;
-    const size_t wanted = std::min(count, (memory->size - memory->position) / size);
-    std::memcpy(destination, memory->data + memory->position, wanted * size);
-    memory->position += wanted * size;
-    return wanted;
-}
-
-int SeekMemory(void* source, ogg_int64_t offset, int whence)
-{
-    auto* memory = static_cast<MemorySource*>(source);
-    ogg_int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = static_cast<ogg_int64_t>(memory->position);
-    else if (whence == SEEK_END)
-        base = static_cast<ogg_int64_t>(memory->size);
-    const ogg_int64_t target = base + offset;
-    if (target < 0 || target > static_cast<ogg_int64_t>(memory->size))
-        return -1;
-    memory->position = static_cast<size_t>(target);
-    return 0;
-}
-
-long TellMemory(void* source)
-{
-    return static_cast<long>(static_cast<MemorySource*>(source)->position);
-}
-
 // --- streams and the device ---
 
 struct Stream
 {
-    MemorySource source;
-    OggVorbis_File file{};
+    k_VorbisMemoryFile vorbis;
     SDL_AudioStream* converter = nullptr; // decoded rate and channels -> the device's
     bool playing = false;
     bool decodedAll = false;
@@ -67,7 +26,6 @@ struct Stream
     {
         if (converter)
             SDL_FreeAudioStream(converter);
-        ov_clear(&file);
     }
 };
 
@@ -94,8 +52,8 @@ void Decode(Stream& stream, int wantedBytes)
     while (!stream.decodedAll && SDL_AudioStreamAvailable(stream.converter) < wantedBytes)
     {
         int section = 0;
-        const long got =
-            ov_read(&stream.file, buffer, sizeof buffer, SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0, 2, 1, &section);
+        const long got = ov_read(stream.vorbis.Get(), buffer, sizeof buffer, SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0, 2,
+                                 1, &section);
         if (got == OV_HOLE)
             continue; // a gap in the data: skip it and go on
         if (got <= 0)
@@ -173,16 +131,10 @@ uint32_t k_Bass::StreamCreateFile(bool memory, const void* file, uint64_t offset
     if (g_device == 0 || !memory || !file || length == 0)
         return 0;
     auto stream = std::make_unique<Stream>();
-    stream->source.data = static_cast<const unsigned char*>(file) + offset;
-    stream->source.size = static_cast<size_t>(length);
-    const ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
-    if (ov_open_callbacks(&stream->source, &stream->file, nullptr, 0, callbacks) != 0)
-        return 0; // not OGG Vorbis; vorbisfile has already cleared the struct
-    const vorbis_info* info = ov_info(&stream->file, -1);
-    if (!info || info->channels < 1 || info->rate < 1)
-        return 0;
-    stream->converter = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(info->channels),
-                                           static_cast<int>(info->rate), g_spec.format, g_spec.channels, g_spec.freq);
+    if (!stream->vorbis.Open(static_cast<const unsigned char*>(file) + offset, static_cast<size_t>(length)))
+        return 0; // not OGG Vorbis
+    stream->converter = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(stream->vorbis.GetChannels()),
+                                           stream->vorbis.GetRate(), g_spec.format, g_spec.channels, g_spec.freq);
     if (!stream->converter)
         return 0;
     SDL_LockAudioDevice(g_device);
@@ -204,7 +156,7 @@ bool k_Bass::ChannelPlay(uint32_t handle, bool restart)
         Stream& stream = *found->second;
         if (restart)
         {
-            ov_raw_seek(&stream.file, 0);
+            ov_raw_seek(stream.vorbis.Get(), 0);
             SDL_AudioStreamClear(stream.converter);
             stream.decodedAll = false;
         }

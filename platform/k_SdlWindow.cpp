@@ -95,6 +95,11 @@ void k_SdlWindow::GetScreenSize(int& width, int& height)
     height = mode.h;
 }
 
+void k_SdlWindow::GetDrawableSize(k_WindowHandle window, int& width, int& height)
+{
+    SDL_GL_GetDrawableSize(Native(window), &width, &height);
+}
+
 void k_SdlWindow::GetOuterSize(k_WindowHandle window, int& width, int& height)
 {
     int top = 0, left = 0, bottom = 0, right = 0;

@@ -11,7 +11,7 @@ class IWindow;
 
 class k_SdlWindow
 {
-  public:
+public:
     // Creates a hidden, resizable GL window of the client size; returns null on failure (reason in GetError).
     static k_WindowHandle Create(const std::wstring& title, int width, int height);
     // Switches the display to exactly width x height at the desktop's depth and refresh and makes the window
@@ -25,6 +25,8 @@ class k_SdlWindow
     static void GetScreenSize(int& width, int& height);
     // The window's outer size (client area plus decorations).
     static void GetOuterSize(k_WindowHandle window, int& width, int& height);
+    // The size in pixels of the window's GL drawable (what frames are drawn into).
+    static void GetDrawableSize(k_WindowHandle window, int& width, int& height);
     // Moves the window's outer top-left corner to (x, y).
     static void SetPosition(k_WindowHandle window, int x, int y);
     // Shows the window, raises it and gives it the input focus.

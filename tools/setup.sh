@@ -21,6 +21,8 @@ packages=(
   x11-utils x11-apps
   # a comma-decimal locale, in which the tests check that numbers are read and written the same
   locales
+  # starwane-capture encodes videos with the ffmpeg program (ffprobe checks them)
+  ffmpeg
 )
 
 missing=()

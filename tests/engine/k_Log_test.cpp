@@ -108,3 +108,20 @@ TEST(k_Log, ColourFollowsStandardOutputLineByLine)
     WriteLines();
     EXPECT_EQ(testing::internal::GetCapturedStdout().find('\x1b'), std::string::npos);
 }
+
+// A listener sees each line's plain text, colour or not, and the output stays exactly as without one.
+TEST(k_Log, ListenerSeesEveryLineWithoutChangingTheOutput)
+{
+    std::vector<std::string> heard;
+    k_Log::SetListener([&heard](std::string_view line) { heard.emplace_back(line); });
+    const std::string out = LogLines(true);
+    k_Log::SetListener(nullptr);
+    testing::internal::CaptureStdout();
+    k_Log() << "not heard";
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Initializing file system with data file: d\xC3\xA4ta.pak\n"
+                   "\x1b[91mFAILED!\x1b[0m\n"
+                   "\x1b[93mMaterialLoader: Water.mat:12\x1b[0m\n");
+    EXPECT_EQ(heard, (std::vector<std::string>{"Initializing file system with data file: d\xC3\xA4ta.pak", "FAILED!",
+                                               "MaterialLoader: Water.mat:12"}));
+}

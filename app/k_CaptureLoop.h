@@ -1,0 +1,68 @@
+#pragma once
+// The capture's own main loop: drives demo time in fixed steps instead of the
+// clock. Frame 0 takes the entry point's first step of 0.00001 s, every later
+// frame exactly 1 / fps, so frame n shows demo time 0.00001 + n / fps on any
+// machine, whatever a frame costs. Every frame from 0 is drawn (the show's
+// feedback and adaptation depend on its history); the frames the options ask
+// for are handed out after drawing, before the buffers are swapped.
+#include "app/k_CaptureOptions.h"
+#include "platform/k_MessagePump.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class IEngine;
+class IWindow;
+class k_Demo;
+
+class k_CaptureLoop
+{
+public:
+    static constexpr double FirstStep = 0.00001;
+
+    // A frame to write, with the demo times its files are named after (requested by --at, else its own;
+    // several --at times may reach the same frame).
+    struct Frame
+    {
+        int64_t index = 0;
+        std::vector<double> nameTimes;
+    };
+    struct Hooks
+    {
+        // After the frame is drawn, before the swap; frame is null when the frame is not written.
+        std::function<void(int64_t index, const Frame* frame)> drawn;
+        // After the swap.
+        std::function<void(int64_t index)> presented;
+        // The window's message source; null serves none.
+        std::function<k_MessagePump::Peeked()> peek;
+    };
+
+    explicit k_CaptureLoop(const k_CaptureOptions& options);
+
+    // The demo time frame n shows.
+    double TimeOf(int64_t index) const;
+    // The first and last frame inside --from .. --to.
+    int64_t FirstInRange() const { return m_firstInRange; }
+    int64_t LastInRange() const { return m_lastInRange; }
+    // The last frame that has to be drawn.
+    int64_t LastFrame() const { return m_lastFrame; }
+    // The frames to write, in order (none for --bench).
+    const std::vector<Frame>& Written() const { return m_written; }
+    // "frame_005.000.png" for 5 s.
+    static std::string FileName(double time);
+
+    // Draws frames 0 .. LastFrame. A quit request from the window (closed, Escape) stops the run with an error.
+    void Run(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks) const;
+
+private:
+    // The first frame whose demo time reaches the time.
+    int64_t FirstReaching(double time) const;
+
+    double m_step;
+    int64_t m_firstInRange = 0;
+    int64_t m_lastInRange = 0;
+    int64_t m_lastFrame = 0;
+    std::vector<Frame> m_written;
+};

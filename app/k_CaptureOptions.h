@@ -1,0 +1,34 @@
+#pragma once
+// The capture program's command line: what to draw (size, aspect ratio, frame
+// rate, range of demo time) and what to make of it (PNG frames, a video, a
+// benchmark). Parse checks every value and the combinations; a bad command
+// line gives one message that says what is wrong, and nothing is drawn.
+#include <string>
+#include <vector>
+
+class k_CaptureOptions
+{
+public:
+    int width = 1280;
+    int height = 720;
+    float aspectRatio = 0.0f; // width over height; from the size unless --aspect gives it
+    int fps = 30;
+    double from = 0.0;
+    double to = 200.0;
+    std::vector<double> at; // --at: demo times to write, ascending, without repeats
+    int every = 1;
+    std::string outDirectory; // --out
+    std::string videoFile;    // --video
+    bool bench = false;
+    std::string jsonFile; // --json (with --bench)
+    bool help = false;
+
+    // The largest size accepted before the driver is asked (the driver's own limit is checked later).
+    static constexpr int MaxSize = 16384;
+
+    // Reads the arguments after the program's name. Returns an empty string on success, else the message
+    // for the usage error. With --help nothing else is checked.
+    std::string Parse(const std::vector<std::string>& arguments);
+    // The text of --help.
+    static std::string Usage();
+};

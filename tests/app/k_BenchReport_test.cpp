@@ -1,0 +1,68 @@
+#include "app/k_BenchReport.h"
+
+#include <gtest/gtest.h>
+
+TEST(BenchReport, SummarisesFrameTimes)
+{
+    const k_BenchReport::Figures none = k_BenchReport::Summarise({});
+    EXPECT_EQ(none.frames, 0u);
+    EXPECT_EQ(none.max, 0.0);
+
+    const k_BenchReport::Figures one = k_BenchReport::Summarise({7.0});
+    EXPECT_EQ(one.median, 7.0);
+    EXPECT_EQ(one.p95, 7.0);
+    EXPECT_EQ(one.max, 7.0);
+
+    // Unsorted input; even count: the median is the mean of the middle two.
+    const k_BenchReport::Figures four = k_BenchReport::Summarise({4.0, 1.0, 3.0, 2.0});
+    EXPECT_EQ(four.frames, 4u);
+    EXPECT_EQ(four.median, 2.5);
+    EXPECT_EQ(four.p95, 4.0);
+
+    // 100 frames 1..100 ms: the 95th percentile by nearest rank is the 95th value.
+    std::vector<double> hundred;
+    for (int i = 100; i >= 1; --i)
+        hundred.push_back(i);
+    const k_BenchReport::Figures figures = k_BenchReport::Summarise(hundred);
+    EXPECT_EQ(figures.median, 50.5);
+    EXPECT_EQ(figures.p95, 95.0);
+    EXPECT_EQ(figures.max, 100.0);
+}
+
+// Frames land in the show's sections by their demo time (a boundary belongs to the later section); frames
+// past the show's end get a line of their own, which is left out when there are none.
+TEST(BenchReport, SortsFramesIntoTheShowsSections)
+{
+    k_BenchReport report(1280, 720, 30, 0.0, 210.0);
+    report.SetStartup(0.5, 2.0, 0.25);
+    report.AddFrame(0.1, 10.0);
+    report.AddFrame(26.99, 30.0);
+    report.AddFrame(27.0, 99.0);
+    report.AddFrame(199.99, 5.0);
+    report.SetPeakMemory(123.45);
+    report.SetGlErrors(3);
+
+    const std::string text = report.Text();
+    EXPECT_NE(text.find("start-up: 2.750 s to the first show frame (engine initialisation 0.500 s, Build 2.000 s, "
+                        "first frame 0.250 s)"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("     0.0 -   27.0 s                  2    20.00    30.00    30.00"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("    27.0 -   76.6 s                  1    99.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("    76.6 -  169.0 s                  0        -"), std::string::npos) << text;
+    EXPECT_EQ(text.find("and later"), std::string::npos);
+    EXPECT_NE(text.find("peak resident memory: 123.5 MB"), std::string::npos);
+    EXPECT_NE(text.find("GL errors logged: 3"), std::string::npos);
+
+    report.AddFrame(200.0, 1.0);
+    EXPECT_NE(report.Text().find("   200.0 s and later                1"), std::string::npos) << report.Text();
+    const std::string json = report.Json();
+    EXPECT_NE(json.find("{\"from\": 0, \"to\": 27, \"frames\": 2, \"median_ms\": 20.0000, \"p95_ms\": 30.0000, "
+                        "\"max_ms\": 30.0000}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("{\"from\": 76.6, \"to\": 169, \"frames\": 0, \"median_ms\": null"), std::string::npos);
+    EXPECT_NE(json.find("{\"from\": 200, \"to\": null, \"frames\": 1"), std::string::npos);
+    EXPECT_NE(json.find("\"gl_errors\": 3\n}"), std::string::npos);
+}

@@ -1,0 +1,104 @@
+#include "app/k_CaptureLoop.h"
+#include "support/k_RecordingShell.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+k_CaptureOptions Options(std::vector<std::string> arguments)
+{
+    k_CaptureOptions options;
+    EXPECT_EQ(options.Parse(arguments), "");
+    return options;
+}
+
+std::vector<int64_t> Indices(const k_CaptureLoop& loop)
+{
+    std::vector<int64_t> indices;
+    for (const k_CaptureLoop::Frame& frame : loop.Written())
+        indices.push_back(frame.index);
+    return indices;
+}
+} // namespace
+
+// The steps the engine sees: 1e-05 s first, then exactly 1 / fps every frame; frame 0 comes without
+// BeginFrame as the show's own first frame does; frames are handed out before the swap.
+TEST(CaptureLoop, FixedStepsFromTheFirstFrame)
+{
+    k_Trace trace;
+    k_RecordingEngine engine(trace);
+    k_RecordingWindow window(trace);
+    k_RecordingDemo demo(&engine, trace);
+    const k_CaptureLoop loop(Options({"--out", "f", "--fps", "4", "--from", "0.5", "--to", "1"}));
+    ASSERT_EQ(loop.LastFrame(), 3);
+
+    std::vector<double> steps;
+    k_CaptureLoop::Hooks hooks;
+    hooks.drawn = [&](int64_t index, const k_CaptureLoop::Frame* frame) {
+        trace.push_back("drawn " + std::to_string(index) + (frame ? " write" : ""));
+    };
+    loop.Run(&engine, &window, &demo, hooks);
+    const k_Trace expected = {"update 0.000010", "drawn 0",         "present",                   // frame 0
+                              "begin",           "update 0.250000", "drawn 1",       "present",  // 0.25 s
+                              "begin",           "update 0.250000", "drawn 2 write", "present",  // 0.5 s
+                              "begin",           "update 0.250000", "drawn 3 write", "present"}; // 0.75 s
+    EXPECT_EQ(trace, expected);
+    trace.clear();
+}
+
+// Which frames are written and under which names.
+TEST(CaptureLoop, ChoosesTheFramesAndTheirNames)
+{
+    // --at 1.0 at 30 fps: frame 30 (1.00001 s) is the first to reach it; frame 29 is 0.96668 s.
+    const k_CaptureLoop at(Options({"--out", "f", "--at", "1,5,5.0004,5.001"}));
+    ASSERT_EQ(at.Written().size(), 3u);
+    EXPECT_EQ(Indices(at), (std::vector<int64_t>{30, 150, 151}));
+    EXPECT_DOUBLE_EQ(at.TimeOf(30), 0.00001 + 1.0);
+    EXPECT_EQ(at.Written()[1].nameTimes, (std::vector<double>{5.0})) << "5.0004 names the same file as 5";
+    EXPECT_EQ(at.LastFrame(), 151) << "nothing is drawn after the last frame asked for";
+    EXPECT_EQ(k_CaptureLoop::FileName(5.0), "frame_005.000.png");
+    EXPECT_EQ(k_CaptureLoop::FileName(at.TimeOf(30)), "frame_001.000.png");
+    EXPECT_EQ(k_CaptureLoop::FileName(123.4567), "frame_123.457.png");
+
+    // Two times that reach the same frame under different names: one frame, two files.
+    const k_CaptureLoop same(Options({"--out", "f", "--at", "2.001,2.02"}));
+    ASSERT_EQ(same.Written().size(), 1u);
+    EXPECT_EQ(same.Written()[0].index, 61);
+    EXPECT_EQ(same.Written()[0].nameTimes.size(), 2u);
+
+    // The whole show at 30 fps: frames 0 to 5999 (frame 6000 is 200.00001 s, past the end).
+    const k_CaptureLoop whole(Options({"--video", "v.mp4"}));
+    EXPECT_EQ(whole.FirstInRange(), 0);
+    EXPECT_EQ(whole.LastInRange(), 5999);
+    EXPECT_EQ(whole.Written().size(), 6000u);
+
+    // --every counts from the range's first frame.
+    const k_CaptureLoop every(Options({"--out", "f", "--fps", "10", "--from", "1", "--to", "2", "--every", "3"}));
+    EXPECT_EQ(Indices(every), (std::vector<int64_t>{10, 13, 16, 19}));
+
+    // --bench writes nothing and draws the range.
+    const k_CaptureLoop bench(Options({"--bench", "--from", "3", "--to", "4"}));
+    EXPECT_TRUE(bench.Written().empty());
+    EXPECT_EQ(bench.FirstInRange(), 90);
+    EXPECT_EQ(bench.LastFrame(), 119);
+}
+
+// Closing the window or pressing Escape stops the capture as an error, after the waiting messages.
+TEST(CaptureLoop, AQuitFromTheWindowStopsTheRun)
+{
+    k_Trace trace;
+    k_RecordingEngine engine(trace);
+    k_RecordingWindow window(trace);
+    k_RecordingDemo demo(&engine, trace);
+    const k_CaptureLoop loop(Options({"--out", "f", "--to", "10"}));
+    int peeks = 0;
+    k_CaptureLoop::Hooks hooks;
+    hooks.peek = [&] {
+        ++peeks;
+        if (peeks == 1)
+            return k_MessagePump::Peeked::None;
+        return peeks == 2 ? k_MessagePump::Peeked::Dispatched : k_MessagePump::Peeked::Quit;
+    };
+    EXPECT_THROW(loop.Run(&engine, &window, &demo, hooks), const wchar_t*);
+    EXPECT_EQ(trace, (k_Trace{"update 0.000010", "present"}));
+}

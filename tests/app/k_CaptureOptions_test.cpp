@@ -1,0 +1,105 @@
+#include "app/k_CaptureOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+// Parses the arguments; returns the refusal (empty when accepted).
+std::string Refusal(std::vector<std::string> arguments, k_CaptureOptions* parsed = nullptr)
+{
+    k_CaptureOptions options;
+    const std::string refusal = options.Parse(arguments);
+    if (parsed)
+        *parsed = options;
+    return refusal;
+}
+} // namespace
+
+TEST(CaptureOptions, DefaultsAndEveryValue)
+{
+    k_CaptureOptions options;
+    ASSERT_EQ(Refusal({"--out", "frames"}, &options), "");
+    EXPECT_EQ(options.width, 1280);
+    EXPECT_EQ(options.height, 720);
+    EXPECT_FLOAT_EQ(options.aspectRatio, 16.0f / 9.0f) << "the aspect ratio follows the size";
+    EXPECT_EQ(options.fps, 30);
+    EXPECT_EQ(options.from, 0.0);
+    EXPECT_EQ(options.to, 200.0);
+    EXPECT_EQ(options.every, 1);
+    EXPECT_TRUE(options.at.empty());
+
+    ASSERT_EQ(Refusal({"--size", "640x480", "--aspect=16:10", "--fps", "60", "--from", "2.5", "--to=7", "--at",
+                       "5,3,5,2.5", "--out=x"},
+                      &options),
+              "");
+    EXPECT_EQ(options.width, 640);
+    EXPECT_EQ(options.height, 480);
+    EXPECT_FLOAT_EQ(options.aspectRatio, 1.6f) << "--aspect wins over the size";
+    EXPECT_EQ(options.fps, 60);
+    EXPECT_EQ(options.from, 2.5);
+    EXPECT_EQ(options.to, 7.0);
+    EXPECT_EQ(options.at, (std::vector<double>{2.5, 3.0, 5.0})) << "sorted, repeats dropped, the range's ends allowed";
+    EXPECT_EQ(options.outDirectory, "x");
+
+    ASSERT_EQ(Refusal({"--bench", "--json", "b.json", "--size", "321x241"}, &options), "");
+    EXPECT_TRUE(options.bench);
+    EXPECT_EQ(options.jsonFile, "b.json");
+
+    ASSERT_EQ(Refusal({"--fps", "0", "--help"}, &options), "") << "help stops reading, as a user expects";
+    EXPECT_TRUE(options.help);
+}
+
+// Every bad command line is refused with a message naming what is wrong.
+TEST(CaptureOptions, RefusesBadCommandLines)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        const char* mentions;
+    };
+    const std::vector<Case> cases = {
+        {{"--out", "f", "--fast"}, "unknown option '--fast'"},
+        {{"frames"}, "unknown option 'frames'"},
+        {{"--out"}, "--out needs a value"},
+        {{"--out", ""}, "--out needs a file or folder name"},
+        {{"--out", "f", "--fps", "0"}, "--fps"},
+        {{"--out", "f", "--fps", "241"}, "--fps"},
+        {{"--out", "f", "--fps", "29.97"}, "--fps"},
+        {{"--out", "f", "--size", "0x0"}, "empty"},
+        {{"--out", "f", "--size", "640x0"}, "empty"},
+        {{"--out", "f", "--size", "-640x480"}, "--size"},
+        {{"--out", "f", "--size", "640"}, "WIDTHxHEIGHT"},
+        {{"--out", "f", "--size", "640x480x2"}, "WIDTHxHEIGHT"},
+        {{"--out", "f", "--size", "16385x100"}, "larger than 16384"},
+        {{"--out", "f", "--size", "99999999999x100"}, "WIDTHxHEIGHT"},
+        {{"--out", "f", "--aspect", "16:0"}, "--aspect"},
+        {{"--out", "f", "--aspect", "16/9"}, "--aspect"},
+        {{"--out", "f", "--from", "-1"}, "--from"},
+        {{"--out", "f", "--from", "nan"}, "--from"},
+        {{"--out", "f", "--to", "1e400"}, "--to"},
+        {{"--out", "f", "--from", "5", "--to", "4"}, "--to (4) must come after --from (5)"},
+        {{"--out", "f", "--from", "5", "--to", "5"}, "must come after"},
+        {{"--out", "f", "--at", "201"}, "--at 201 is outside the range 0 to 200"},
+        {{"--out", "f", "--from", "10", "--at", "5"}, "--at 5 is outside"},
+        {{"--out", "f", "--at", "1,,2"}, "--at wants"},
+        {{"--out", "f", "--at", "1,"}, "--at wants"},
+        {{"--out", "f", "--every", "0"}, "--every"},
+        {{"--out", "f", "--at", "1", "--every", "2"}, "cannot be combined"},
+        {{"--bench", "--out", "f"}, "--bench draws without writing frames"},
+        {{"--bench=yes"}, "--bench takes no value"},
+        {{"--json", "b.json"}, "give --bench too"},
+        {{}, "nothing to do"},
+        {{"--size", "640x480"}, "nothing to do"},
+        {{"--video", "v.mp4", "--at", "1"}, "--video takes every frame"},
+        {{"--video", "v.mp4", "--size", "641x480"}, "even width and height"},
+    };
+    for (const Case& c : cases)
+    {
+        std::string joined;
+        for (const std::string& argument : c.arguments)
+            joined += argument + " ";
+        SCOPED_TRACE(joined);
+        const std::string refusal = Refusal(c.arguments);
+        EXPECT_NE(refusal.find(c.mentions), std::string::npos) << refusal;
+    }
+}
