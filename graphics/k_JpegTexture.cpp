@@ -11,6 +11,14 @@
 
 namespace
 {
+// What the decoder is doing when it warns.
+enum class Phase
+{
+    Starting, // the header and, for progressive files, every scan
+    Rows,     // handing out rows
+    Finishing // every row is out; only the tail after the picture data is read
+};
+
 // libjpeg's error manager with a way back: a fatal error jumps out of the decoder instead of ending the
 // process. Only plain C data lives between the setjmp and the jump.
 struct ErrorManager
@@ -18,6 +26,7 @@ struct ErrorManager
     jpeg_error_mgr base;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    Phase phase;
 };
 
 void OnFatalError(j_common_ptr decoder)
@@ -33,14 +42,21 @@ void OnMessage(j_common_ptr)
 }
 
 // The decoder only warns when picture data is missing or damaged and fills the rest with grey; such a
-// file is broken, so those warnings fail the load like any other decoder error.
+// file is broken, so those warnings fail the load like any other decoder error. A warning after the
+// last row (a file that lacks only its end marker) leaves the picture whole and keeps it. Running into
+// the end of the data while rows are handed out is the decoder reading ahead for bits it may not need:
+// a row that really lacks data is then reported as hitting a marker.
 void OnEmitMessage(j_common_ptr decoder, int level)
 {
-    if (level >= 0)
+    const ErrorManager* errors = reinterpret_cast<const ErrorManager*>(decoder->err);
+    if (level >= 0 || errors->phase == Phase::Finishing)
         return;
     switch (decoder->err->msg_code)
     {
     case JWRN_JPEG_EOF:
+        if (errors->phase == Phase::Rows)
+            break;
+        [[fallthrough]];
     case JWRN_HIT_MARKER:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_MUST_RESYNC:
@@ -68,6 +84,7 @@ Result Decode(const unsigned char* data, unsigned long size, std::vector<unsigne
     errors.base.output_message = OnMessage;
     errors.base.emit_message = OnEmitMessage;
     errors.message[0] = '\0';
+    errors.phase = Phase::Starting;
     if (setjmp(errors.jump))
     {
         jpeg_destroy_decompress(&decoder);
@@ -94,11 +111,13 @@ Result Decode(const unsigned char* data, unsigned long size, std::vector<unsigne
     height = static_cast<int>(decoder.output_height);
     pixels.resize(static_cast<size_t>(width) * height * 3);
     const size_t stride = static_cast<size_t>(width) * 3;
+    errors.phase = Phase::Rows;
     while (decoder.output_scanline < decoder.output_height)
     {
         JSAMPROW row = pixels.data() + decoder.output_scanline * stride;
         jpeg_read_scanlines(&decoder, &row, 1);
     }
+    errors.phase = Phase::Finishing;
     jpeg_finish_decompress(&decoder);
     jpeg_destroy_decompress(&decoder);
     return Result::Ok;

@@ -329,10 +329,14 @@ void k_MeshBuffer::Build()
         return;
     if (m_material == nullptr)
         return;
+    // Said when the indices are checked, once per change of the data, not on every rebuild (a new
+    // material, a new drawn count, a vertex unlock), which for a dynamic mesh can be every frame.
+    const bool checkedBefore = m_rangeChecked;
     if (!IndicesInRange())
     {
-        k_Log(k_Log::Colour::Error) << "MeshBuffer: an index lies beyond the " << m_vertexCount
-                                    << " vertices; the mesh is not drawn.";
+        if (!checkedBefore)
+            k_Log(k_Log::Colour::Error) << "MeshBuffer: an index lies beyond the " << m_vertexCount
+                                        << " vertices; the mesh is not drawn.";
         return;
     }
     for (k_MaterialPass* pass : m_material->GetPasses())

@@ -204,6 +204,74 @@ TEST_F(k_MeshBufferTest, IndexBeyondTheVerticesIsRefusedWithAMessage)
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 
+// The red line comes once for each change of the data, not with every rebuild of a broken mesh.
+TEST_F(k_MeshBufferTest, IndexOutOfRangeIsSaidOncePerDataChange)
+{
+    auto material = MakeMaterial(), other = MakeMaterial();
+    const auto quad = Quad(-1, -1, 1, 1, 255, 255, 255);
+    const uint32_t bad[6] = {0, 1, 2, 0, 2, 9};
+    k_MeshBuffer mesh(&engine);
+    auto lines = [](const std::string& log) {
+        int count = 0;
+        for (size_t at = log.find("an index lies beyond"); at != std::string::npos;
+             at = log.find("an index lies beyond", at + 1))
+            ++count;
+        return count;
+    };
+    testing::internal::CaptureStdout();
+    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, GL_DYNAMIC_DRAW, true);
+    mesh.SetIndices(bad, 6, GL_DYNAMIC_DRAW, true);
+    mesh.SetMaterial(material.get());
+    EXPECT_EQ(lines(testing::internal::GetCapturedStdout()), 1);
+
+    // Rebuilds without new index data: a material, a drawn count, vertices written through a lock.
+    testing::internal::CaptureStdout();
+    mesh.SetMaterial(other.get());
+    mesh.SetDrawnIndexCount(3);
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        ASSERT_NE(mesh.LockVertices(GL_WRITE_ONLY), nullptr);
+        mesh.UnlockVertices();
+        Render(mesh);
+    }
+    EXPECT_EQ(lines(testing::internal::GetCapturedStdout()), 0);
+    EXPECT_EQ(mesh.GetDisplayListCount(), 0u);
+
+    // New indices, still broken: said again, once.
+    testing::internal::CaptureStdout();
+    auto* indices = static_cast<uint32_t*>(mesh.LockIndices(GL_WRITE_ONLY));
+    ASSERT_NE(indices, nullptr);
+    indices[0] = 4;
+    mesh.UnlockIndices();
+    mesh.SetMaterial(material.get());
+    mesh.SetIndices(bad, 6, GL_DYNAMIC_DRAW, true);
+    EXPECT_EQ(lines(testing::internal::GetCapturedStdout()), 2);
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+// Meshes draw at stage 1 only: blended additively, a draw at another stage would brighten the picture.
+TEST_F(k_MeshBufferTest, DrawsOnlyAtStageOne)
+{
+    k_MeshBuffer mesh(&engine);
+    auto material = MakeMaterial();
+    material->GetPasses()[0]->alphaBlend = true;
+    material->GetPasses()[0]->srcBlend = GL_ONE;
+    material->GetPasses()[0]->dstBlend = GL_ONE;
+    const auto quad = Quad(-1, -1, 1, 1, 40, 0, 0);
+    mesh.SetVertices(quad.data(), 4, k_ColouredFormat, GL_STATIC_DRAW, true);
+    mesh.SetIndices(k_QuadIndices, 6, GL_STATIC_DRAW, true);
+    mesh.SetMaterial(material.get());
+    Render(mesh); // stages 0, 1 and 2
+    EXPECT_EQ(Pixel(128, 128), Rgb(40, 0, 0));
+    for (int stage : {0, 2, 3})
+        mesh.Draw(stage);
+    EXPECT_EQ(Pixel(128, 128), Rgb(40, 0, 0));
+    mesh.Draw(1);
+    EXPECT_EQ(Pixel(128, 128), Rgb(80, 0, 0)); // a second stage-1 draw does add up
+    glDisable(GL_BLEND);
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
 // A usage the driver rejects leaves a buffer without storage, which a list must not be compiled from.
 TEST_F(k_MeshBufferTest, BufferTheDriverRejectsIsReportedAndNotDrawn)
 {

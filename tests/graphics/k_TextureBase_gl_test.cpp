@@ -176,15 +176,15 @@ TEST_F(TextureTest, DamagedImagesYieldNullAndTheShowGoesOn)
     }
     for (size_t cut = 0; cut < jpeg.size(); cut += 7)
         made += Create("cut" + std::to_string(cut) + ".jpg", jpeg.substr(0, cut)) != nullptr;
-    // Cut inside the picture data or just before the end marker: the decoder would only warn and fill the
-    // missing rows with grey.
+    // Cut inside the picture data, even by one byte: the decoder would only warn and fill the missing rows
+    // with grey.
     std::vector<uint8_t> noise(64 * 64 * 3);
     for (size_t i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<uint8_t>(i * 37);
     const std::string picture = k_TestImages::Jpeg(64, 64, noise);
     ASSERT_NE(Create("whole.jpg", picture), nullptr);
     EXPECT_EQ(Create("half.jpg", picture.substr(0, picture.size() / 2)), nullptr);
-    EXPECT_EQ(Create("noend.jpg", picture.substr(0, picture.size() - 2)), nullptr);
+    EXPECT_EQ(Create("lastbyte.jpg", picture.substr(0, picture.size() - 3)), nullptr);
     EXPECT_EQ(Create("empty.jpg", ""), nullptr);
     EXPECT_EQ(Create("text.jpg", "not a picture"), nullptr);
     EXPECT_EQ(Create("text.png", "\x89PNG\r\n\x1a\n and then nonsense"), nullptr);
@@ -195,6 +195,41 @@ TEST_F(TextureTest, DamagedImagesYieldNullAndTheShowGoesOn)
     EXPECT_NE(log.find("Cannot load texture text.png: "), std::string::npos);
     // The factory still works afterwards.
     EXPECT_NE(Create("fine.png", png), nullptr);
+}
+
+// A file whose picture data is complete but whose end marker is missing (a writer that stopped one
+// step short) keeps its texture, pixel for pixel the same as the whole file's; one more byte short and
+// it is refused.
+TEST_F(TextureTest, JpegLackingOnlyItsEndMarkerKeepsItsTexture)
+{
+    for (int side : {8, 16, 32, 64})
+        for (int pattern : {0, 53, 7})
+        {
+            std::vector<uint8_t> pixels(static_cast<size_t>(side) * side * 3);
+            for (size_t i = 0; i < pixels.size(); ++i)
+                pixels[i] = static_cast<uint8_t>(pattern == 0 ? 90 : i * pattern);
+            const std::string picture = k_TestImages::Jpeg(side, side, pixels);
+            const std::string name = std::to_string(side) + "-" + std::to_string(pattern);
+            SCOPED_TRACE(name);
+            ASSERT_EQ(picture.substr(picture.size() - 2), "\xFF\xD9");
+            testing::internal::CaptureStdout();
+            ITexture* whole = Create(name + "whole.jpg", picture);
+            ITexture* noEnd = Create(name + "noend.jpg", picture.substr(0, picture.size() - 2));
+            ITexture* halfMarker = Create(name + "halfend.jpg", picture.substr(0, picture.size() - 1));
+            const std::string log = testing::internal::GetCapturedStdout();
+            ASSERT_NE(whole, nullptr);
+            ASSERT_NE(noEnd, nullptr) << log;
+            ASSERT_NE(halfMarker, nullptr) << log;
+            EXPECT_EQ(Read(noEnd, GL_RGB, side, side), Read(whole, GL_RGB, side, side));
+            EXPECT_EQ(Read(halfMarker, GL_RGB, side, side), Read(whole, GL_RGB, side, side));
+            // Any of the last picture bytes missing as well: refused.
+            testing::internal::CaptureStdout();
+            int made = 0;
+            for (size_t cut = picture.size() - 3; cut + 20 > picture.size(); --cut)
+                made += Create(name + "cut" + std::to_string(cut) + ".jpg", picture.substr(0, cut)) != nullptr;
+            testing::internal::GetCapturedStdout();
+            EXPECT_EQ(made, 0);
+        }
 }
 
 TEST_F(TextureTest, HugeDeclaredSizeIsRefusedBeforeAllocating)
