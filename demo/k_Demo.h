@@ -9,7 +9,7 @@ class IEngine;
 
 class k_Demo : public IEvent, public IAnimateable
 {
-  public:
+public:
     explicit k_Demo(IEngine* engine);
     ~k_Demo() override;
     k_Demo(const k_Demo&) = delete;
@@ -24,6 +24,6 @@ class k_Demo : public IEvent, public IAnimateable
     // Fades during the registered intervals.
     void Animate(double progress, int code) override;
 
-  private:
+private:
     IEngine* m_engine;
 };

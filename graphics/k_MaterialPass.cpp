@@ -156,3 +156,18 @@ void k_MaterialPass::Apply(k_Material* material)
         m_viewSingular = !invertible;
     }
 }
+
+void k_MaterialPass::SetTexture(int32_t unit, ITexture* texture, unsigned int wrapS, unsigned int wrapT)
+{
+    constexpr unsigned int k_ClampToEdge = 0x812F;
+    TextureSlot& slot = textures[unit];
+    slot.texture = texture;
+    if (wrapS != 0)
+        slot.wrapS = wrapS;
+    if (wrapT != 0)
+        slot.wrapT = wrapT;
+    if (slot.wrapS == 0)
+        slot.wrapS = k_ClampToEdge;
+    if (slot.wrapT == 0)
+        slot.wrapT = k_ClampToEdge;
+}

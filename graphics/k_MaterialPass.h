@@ -30,6 +30,11 @@ public:
     // The material supplies the engine (timeline, renderer, graphics device).
     void Apply(k_Material* material);
 
+    // Puts a texture into the slot of the unit, as code fills the slots a script reserved. Wrap modes
+    // of 0 keep the slot's own; a slot the script did not reserve then gets clamp-to-edge, since a wrap
+    // mode of 0 would be rejected by GL at every draw.
+    void SetTexture(int32_t unit, ITexture* texture, unsigned int wrapS = 0, unsigned int wrapT = 0);
+
     std::string target;
     std::map<int32_t, TextureSlot> textures;
     IShaderProgram* program = nullptr;

@@ -8,7 +8,7 @@
 // Common/Sparkle.png  128 x 128 soft star: a round halo with four thin rays,
 //                     white with the falloff in alpha (PNG, RGBA).
 // Everything is computed from fixed seeds, so the same build gives the same bytes.
-#include <png.h>
+#include "tools/texgen/k_ImageWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <jpeglib.h>
 #include <string>
 #include <vector>
 
@@ -112,7 +111,7 @@ std::vector<uint8_t> Sparkle(int size)
             const float halo = std::exp(-r * r * 9.0f) + 0.35f * std::exp(-r * r * 2.5f);
             const float rays = std::exp(-std::fabs(dx) * 60.0f) * std::max(0.0f, 1.0f - std::fabs(dy)) +
                                std::exp(-std::fabs(dy) * 60.0f) * std::max(0.0f, 1.0f - std::fabs(dx));
-            const float edge = std::clamp((1.0f - r) * 4.0f, 0.0f, 1.0f);  // zero at the border
+            const float edge = std::clamp((1.0f - r) * 4.0f, 0.0f, 1.0f); // zero at the border
             const float alpha = std::clamp((halo + 0.8f * rays) * edge, 0.0f, 1.0f);
             uint8_t* pixel = &rgba[(static_cast<size_t>(y) * size + x) * 4];
             pixel[0] = 255;
@@ -124,59 +123,7 @@ std::vector<uint8_t> Sparkle(int size)
     return rgba;
 }
 
-// --- writers ---
-
-bool WriteJpeg(const fs::path& path, int width, int height, const std::vector<uint8_t>& rgb)
-{
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    jpeg_compress_struct encoder;
-    jpeg_error_mgr errors;
-    encoder.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&encoder);
-    jpeg_stdio_dest(&encoder, out);
-    encoder.image_width = static_cast<JDIMENSION>(width);
-    encoder.image_height = static_cast<JDIMENSION>(height);
-    encoder.input_components = 3;
-    encoder.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&encoder);
-    jpeg_set_quality(&encoder, 90, TRUE);
-    jpeg_start_compress(&encoder, TRUE);
-    while (encoder.next_scanline < encoder.image_height)
-    {
-        JSAMPROW row = const_cast<JSAMPROW>(&rgb[static_cast<size_t>(encoder.next_scanline) * width * 3]);
-        jpeg_write_scanlines(&encoder, &row, 1);
-    }
-    jpeg_finish_compress(&encoder);
-    jpeg_destroy_compress(&encoder);
-    return std::fclose(out) == 0;
-}
-
-bool WritePng(const fs::path& path, int width, int height, const std::vector<uint8_t>& rgba)
-{
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png)))
-    {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(out);
-        return false;
-    }
-    png_init_io(png, out);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, &rgba[static_cast<size_t>(y) * width * 4]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(out) == 0;
-}
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -188,8 +135,8 @@ int main(int argc, char** argv)
     const fs::path root = argv[1];
     std::error_code error;
     fs::create_directories(root / "Common", error);
-    bool ok = WriteJpeg(root / "Common" / "Brushed.jpg", 256, 256, Brushed(256));
-    ok = WritePng(root / "Common" / "Sparkle.png", 128, 128, Sparkle(128)) && ok;
+    bool ok = k_ImageWriter::WriteJpeg(root / "Common" / "Brushed.jpg", 256, 256, Brushed(256));
+    ok = k_ImageWriter::WritePng(root / "Common" / "Sparkle.png", 128, 128, Sparkle(128)) && ok;
     if (!ok)
     {
         std::cerr << "orvelant_texgen: cannot write into " << root << "\n";

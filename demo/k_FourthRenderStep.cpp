@@ -1,0 +1,18 @@
+#include "demo/k_FourthRenderStep.h"
+
+#include "demo/k_TerrainPass.h"
+#include "interfaces/IRenderable.h"
+
+k_FourthRenderStep::k_FourthRenderStep(IEngine* engine, IRenderable* terrain) : k_Renderable(engine), m_terrain(terrain)
+{
+}
+
+void k_FourthRenderStep::Draw(int stage)
+{
+    if (stage != 1 || m_terrain == nullptr)
+        return;
+    IMaterial* material = k_TerrainPass::MaterialOf(m_terrain);
+    k_TerrainPass::SetInt(material, "clipPlaneEnabled", 0);
+    m_terrain->Render();
+    k_TerrainPass::SetInt(material, "clipPlaneEnabled", 1);
+}

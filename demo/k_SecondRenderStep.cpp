@@ -1,0 +1,58 @@
+#include "demo/k_SecondRenderStep.h"
+
+#include "demo/k_FirstRenderStep.h"
+#include "demo/k_TerrainPass.h"
+#include "graphics/k_MaterialPass.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IRenderTarget.h"
+#include "interfaces/IRenderer.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IWorld.h"
+#include "math/k_VectorUA.h"
+
+namespace
+{
+constexpr int k_Size = 512;
+constexpr int k_FloatRgb = 1;
+constexpr int k_DrawAllAndClear = 0x103;
+constexpr unsigned int k_CullBack = 0x0405;
+constexpr float k_Mirror[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+constexpr float k_Identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+} // namespace
+
+k_SecondRenderStep::k_SecondRenderStep(IEngine* engine, k_FirstRenderStep* first) : k_Renderable(engine), m_first(first)
+{
+    m_target = engine->GetResourceFactory()->CreateRenderTarget(k_Size, k_Size);
+    if (m_target == nullptr)
+        throw L"Terrain: render target B (512 x 512) could not be made.";
+    m_colour = m_target->AddColorTexture(k_FloatRgb);
+    if (m_colour == nullptr)
+        throw L"Terrain: the float texture of render target B could not be made.";
+}
+
+void k_SecondRenderStep::Draw(int stage)
+{
+    IRenderable* terrain = m_first != nullptr ? m_first->GetTerrain() : nullptr;
+    if (stage != 1 || terrain == nullptr)
+        return;
+    if (IWorld* world = m_engine->GetRenderer()->GetCurrentWorld())
+        world->SetClearColour(k_VectorUA(0.7f, 0.8f, 0.9f, 1.0f));
+    m_target->Bind(k_DrawAllAndClear);
+
+    // Mirrored about y = 9: y' = 18 - y.
+    terrain->SetMatrix(k_Mirror);
+    terrain->SetPosition(k_VectorUA(0.0f, 18.0f, 0.0f, 1.0f));
+    IMaterial* material = k_TerrainPass::MaterialOf(terrain);
+    k_MaterialPass* pass = k_TerrainPass::First(material);
+    k_TerrainPass::SetInt(material, "fogEnabled", 0);
+    if (pass != nullptr)
+        pass->cullMode = 0;
+    terrain->Render();
+    if (pass != nullptr)
+        pass->cullMode = k_CullBack;
+    k_TerrainPass::SetInt(material, "fogEnabled", 1);
+    terrain->SetPosition(k_VectorUA(0.0f, 0.0f, 0.0f, 1.0f));
+    terrain->SetMatrix(k_Identity);
+
+    m_target->Unbind();
+}

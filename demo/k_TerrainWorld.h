@@ -1,0 +1,58 @@
+#pragma once
+// The landscape "Terrain": a 192 x 192 grid of quads that "Terrain/Terraform.mat"
+// shapes into hills, valleys and a lake, lit by one light whose colour
+// breathes slowly and seen by a camera circling low over the water. The
+// water is made by four step nodes, run in order every frame: the ground under
+// the water into A, the mirrored landscape into B, the water plane from A and
+// B, then the terrain itself. The terrain mesh is not a node of the world; only
+// the steps draw it.
+#include "scene/k_World.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class IMaterial;
+class IMeshBuffer;
+class IRenderable;
+class ICamera;
+class ILight;
+class k_FirstRenderStep;
+class k_SecondRenderStep;
+class k_ThirdRenderStep;
+class k_FourthRenderStep;
+
+class k_TerrainWorld : public k_World
+{
+public:
+    static constexpr int k_GridQuads = 192;
+
+    explicit k_TerrainWorld(IEngine* engine);
+    ~k_TerrainWorld() override;
+
+    // Makes the light, the camera, the terrain mesh and the four steps; throws a wide message naming
+    // anything the resource factory could not make.
+    void Build() override;
+    // Sky clear colour, the light's breathing diffuse colour and the camera's circle, from demo time.
+    void Update() override;
+
+    IMeshBuffer* GetTerrainMesh() const { return m_terrainMesh; }
+    IMaterial* GetTerrainMaterial() const { return m_terrainMaterial; }
+    ILight* GetLight() const { return m_light; }
+    k_FirstRenderStep* GetFirstStep() const { return m_first.get(); }
+    k_SecondRenderStep* GetSecondStep() const { return m_second.get(); }
+    k_ThirdRenderStep* GetThirdStep() const { return m_third.get(); }
+    k_FourthRenderStep* GetFourthStep() const { return m_fourth.get(); }
+
+    // The grid's vertices (position, texture coordinate: 5 floats each), four per quad, row by row.
+    static std::vector<float> GridVertices();
+
+private:
+    IMeshBuffer* m_terrainMesh = nullptr;
+    IMaterial* m_terrainMaterial = nullptr;
+    ILight* m_light = nullptr;
+    std::unique_ptr<k_FirstRenderStep> m_first;
+    std::unique_ptr<k_SecondRenderStep> m_second;
+    std::unique_ptr<k_ThirdRenderStep> m_third;
+    std::unique_ptr<k_FourthRenderStep> m_fourth;
+};

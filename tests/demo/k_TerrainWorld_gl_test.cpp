@@ -1,0 +1,274 @@
+#include "demo/k_FirstRenderStep.h"
+#include "demo/k_FourthRenderStep.h"
+#include "demo/k_SecondRenderStep.h"
+#include "demo/k_TerrainWorld.h"
+#include "demo/k_ThirdRenderStep.h"
+#include "graphics/k_MaterialPass.h"
+#include "graphics/k_TextureBase.h"
+#include "interfaces/ICamera.h"
+#include "interfaces/ILight.h"
+#include "interfaces/IMaterial.h"
+#include "interfaces/IMeshBuffer.h"
+#include "interfaces/IRenderTarget.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderProgram.h"
+#include "interfaces/r_PrimitiveTopology.h"
+#include "scene/k_HdrToLdrWorld.h"
+#include "support/k_EngineFixture.h"
+#include "support/k_GpuTestEngine.h"
+
+#include <GL/glew.h>
+#include <cmath>
+#include <string>
+#include <vector>
+
+// The landscape on the real engine with the pack's materials: its light and camera, the state its steps
+// leave, what each step contributes, and the picture through the tone map.
+namespace
+{
+using TerrainWorldTest = k_EngineFixture;
+
+// The float texels (RGBA) of a render target's colour texture.
+std::vector<float> Texels(ITexture* texture)
+{
+    std::vector<float> texels(static_cast<size_t>(texture->GetWidth()) * texture->GetHeight() * 4);
+    glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texels;
+}
+
+bool IsSky(const float* texel)
+{
+    return std::fabs(texel[0] - 0.7f) < 1e-4f && std::fabs(texel[1] - 0.8f) < 1e-4f &&
+           std::fabs(texel[2] - 0.9f) < 1e-4f;
+}
+
+// Share of the rows [from, to) of a picture (bottom row first) that is exactly the sky colour.
+double SkyShare(const std::vector<float>& texels, int width, int from, int to)
+{
+    int sky = 0;
+    for (int y = from; y < to; ++y)
+        for (int x = 0; x < width; ++x)
+            sky += IsSky(&texels[(static_cast<size_t>(y) * width + x) * 4]);
+    return static_cast<double>(sky) / ((to - from) * width);
+}
+
+struct Scene
+{
+    explicit Scene(k_Engine* engine, bool withTarget) : world(engine)
+    {
+        engine->AddWorld(&world);
+        if (withTarget)
+        {
+            target = engine->GetResourceFactory()->CreateRenderTargetWithTexture(k_GlTestContext::k_Width,
+                                                                                 k_GlTestContext::k_Height, 3);
+            world.SetRenderTarget(target);
+        }
+    }
+    k_TerrainWorld world;
+    IRenderTarget* target = nullptr;
+};
+} // namespace
+
+TEST_F(TerrainWorldTest, BuildsTheGridAndStepsAndStartsWithLightAndCameraAtTimeZero)
+{
+    Scene scene(engine.get(), false);
+    k_TerrainWorld& world = scene.world;
+    EXPECT_EQ(world.GetName(), "Terrain");
+    IMeshBuffer* mesh = world.GetTerrainMesh();
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->GetVertexCount(), 147456u);
+    EXPECT_EQ(mesh->GetIndexCount(), 147456u);
+    EXPECT_EQ(mesh->GetPrimitiveTopology(), r_PrimitiveTopology::Quad);
+    const auto* vertices = static_cast<const float*>(mesh->GetVertices());
+    // The first quad (row -96, column -96) and the last vertex (row 95, column 95).
+    const std::vector<float> first(vertices, vertices + 10);
+    EXPECT_EQ(first, (std::vector<float>{-95, 1, -96, static_cast<float>(97 / 129.0), static_cast<float>(96 / 129.0),
+                                         -95, 1, -95, static_cast<float>(97 / 129.0), static_cast<float>(97 / 129.0)}));
+    const float* last = vertices + (147456 - 1) * 5;
+    EXPECT_EQ(std::vector<float>(last, last + 3), (std::vector<float>{95, 1, 95}));
+
+    // The four steps in order, and the terrain drawn only through them.
+    const std::vector<IRenderable*> steps = *world.GetRenderables();
+    ASSERT_EQ(steps.size(), 4u);
+    EXPECT_EQ(steps[0], world.GetFirstStep());
+    EXPECT_EQ(steps[1], world.GetSecondStep());
+    EXPECT_EQ(steps[2], world.GetThirdStep());
+    EXPECT_EQ(steps[3], world.GetFourthStep());
+    EXPECT_EQ(dynamic_cast<IRenderable*>(mesh)->GetWorld(), nullptr);
+    EXPECT_EQ(world.GetFirstStep()->GetTarget()->GetWidth(), 512);
+    EXPECT_EQ(world.GetFirstStep()->GetTarget()->GetColorTextures()->size(), 2u);
+    EXPECT_EQ(world.GetFirstStep()->GetColour()->GetFormat(), 3);
+    EXPECT_EQ(world.GetSecondStep()->GetColour()->GetFormat(), 1);
+    k_MaterialPass* water = world.GetThirdStep()->GetWaterMaterial()->GetPasses().front();
+    EXPECT_EQ(water->textures.at(0).texture, world.GetFirstStep()->GetColour());
+    EXPECT_EQ(water->textures.at(1).texture, world.GetSecondStep()->GetColour());
+    EXPECT_EQ(water->textures.at(2).texture, world.GetFirstStep()->GetDepth());
+    EXPECT_EQ(water->textures.at(2).wrapS, static_cast<unsigned>(GL_REPEAT));
+
+    world.Update(); // demo time 0
+    const k_VectorUA diffuse = world.GetLight()->GetDiffuse();
+    EXPECT_NEAR(diffuse.x, 0.975f, 1e-6f);
+    EXPECT_NEAR(diffuse.y, 0.825f, 1e-6f);
+    EXPECT_NEAR(diffuse.z, 0.45f, 1e-6f);
+    EXPECT_NEAR(diffuse.w, 0.75f, 1e-6f);
+    EXPECT_EQ(world.GetLight()->GetAmbient().z, 0.5f);
+    const k_VectorUA eye = world.GetCamera()->GetPosition();
+    EXPECT_NEAR(eye.x, 0.0f, 1e-6f);
+    EXPECT_EQ(eye.y, 12.0f);
+    EXPECT_NEAR(eye.z, 64.0f, 1e-6f);
+    EXPECT_EQ(world.GetClearColour()->y, 0.8f);
+
+    for (const char* problem : {"Unknown", "not definied", "No shaders", "Missing", "FAILED", "ERROR", "no pass"})
+        EXPECT_EQ(Log().find(problem), std::string::npos) << problem << "\n" << Log();
+}
+
+TEST_F(TerrainWorldTest, StepsLeaveTheTerrainAsTheyFoundItAndFillTheirTargets)
+{
+    Scene scene(engine.get(), true);
+    k_TerrainWorld& world = scene.world;
+    Frame(40.0);
+    auto* terrain = dynamic_cast<IRenderable*>(world.GetTerrainMesh());
+    const k_Matrix matrix = terrain->GetMatrix();
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(matrix.Data()[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
+    const k_VectorUA position = terrain->GetPosition();
+    EXPECT_EQ(position.x, 0.0f);
+    EXPECT_EQ(position.y, 0.0f);
+    EXPECT_EQ(position.z, 0.0f);
+    k_MaterialPass* pass = world.GetTerrainMaterial()->GetPasses().front();
+    EXPECT_EQ(pass->cullMode, static_cast<unsigned>(GL_BACK));
+    EXPECT_EQ(pass->program->GetUniformInt("fogEnabled"), 1);
+    EXPECT_EQ(pass->program->GetUniformInt("clipPlaneEnabled"), 1);
+    EXPECT_FLOAT_EQ(world.GetThirdStep()->GetWaterMaterial()->GetPasses().front()->program->GetUniformFloat("time"),
+                    40.0f);
+
+    // A: only ground under the water (world height below 9), on transparent black elsewhere.
+    const std::vector<float> under = Texels(world.GetFirstStep()->GetColour());
+    const std::vector<float> depth = Texels(world.GetFirstStep()->GetDepth());
+    int ground = 0;
+    int empty = 0;
+    for (size_t i = 0; i < under.size(); i += 4)
+    {
+        if (under[i + 3] == 0.0f)
+        {
+            ++empty;
+            continue;
+        }
+        ++ground;
+        EXPECT_LE(depth[i], 9.0f + 1e-3f);
+        EXPECT_GT(depth[i + 1], 0.0f); // distance from the eye
+    }
+    EXPECT_GT(ground, 512 * 512 / 20);
+    EXPECT_GT(empty, 512 * 512 / 20);
+    // B: the mirrored land on the sky; its lower half holds the reflection.
+    const std::vector<float> mirrored = Texels(world.GetSecondStep()->GetColour());
+    EXPECT_LT(SkyShare(mirrored, 512, 0, 256), 0.9);
+    EXPECT_GT(SkyShare(mirrored, 512, 0, 512), 0.05);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)
+{
+    Scene scene(engine.get(), true);
+    const int width = k_GlTestContext::k_Width;
+    Frame(40.0);
+    const std::vector<float> full = Texels(scene.target->GetColorTextures()->front());
+    scene.world.GetFourthStep()->SetVisible(false);
+    Frame(0.0);
+    const std::vector<float> waterOnly = Texels(scene.target->GetColorTextures()->front());
+    const std::vector<float> mirrored = Texels(scene.world.GetSecondStep()->GetColour());
+
+    // Without the land the upper rows (above the far shore) are open sky; with it, hills stand there.
+    EXPECT_GT(SkyShare(waterOnly, width, 200, 256), 0.99);
+    EXPECT_LT(SkyShare(full, width, 150, 256), SkyShare(waterOnly, width, 150, 256) - 0.05);
+    // The water is still drawn over the lower rows, and the reflection is still made.
+    EXPECT_LT(SkyShare(waterOnly, width, 0, 60), 0.01);
+    EXPECT_LT(SkyShare(mirrored, 512, 0, 256), 0.9);
+}
+
+TEST_F(TerrainWorldTest, WithoutAWorldTargetTheWaterIsDrawnToTheWindow)
+{
+    Scene scene(engine.get(), false);
+    Frame(40.0);
+    scene.world.GetFourthStep()->SetVisible(false);
+    Frame(0.0);
+    // The window shows the sky colour above and the water below (displayed without tone mapping).
+    const auto top = k_GlTestContext::ReadPixels(128, 250, 1, 1);
+    EXPECT_NEAR(top[0], 179, 2);
+    EXPECT_NEAR(top[2], 230, 2);
+    const auto bottom = k_GlTestContext::ReadPixels(0, 0, k_GlTestContext::k_Width, 40);
+    int water = 0;
+    for (size_t i = 0; i < bottom.size(); i += 4)
+        water += std::abs(bottom[i] - 179) > 6 || std::abs(bottom[i + 2] - 230) > 6;
+    EXPECT_GT(water, static_cast<int>(bottom.size() / 4 * 9 / 10));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The show's order: terrain into a float target of the window's size, then the tone map onto the window.
+TEST_F(TerrainWorldTest, ThroughTheToneMapShowsSkyAboveAndLandAndWaterBelow)
+{
+    Scene scene(engine.get(), true);
+    k_HdrToLdrWorld hdr(engine.get(), scene.target->GetColorTextures()->front());
+    engine->AddWorld(&hdr);
+    scene.target->Unbind();
+    Frame(38.0);
+    for (int frame = 0; frame < 6; ++frame)
+        Frame(0.4);
+    const int width = k_GlTestContext::k_Width;
+    const auto pixels = k_GlTestContext::ReadPixels(0, 0, width, k_GlTestContext::k_Height);
+    auto at = [&](int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; };
+
+    // Sky: bright and bluish at the top.
+    const uint8_t* sky = at(128, 252);
+    EXPECT_GT(sky[2], 140);
+    EXPECT_GT(sky[2], sky[0]);
+    EXPECT_LT(sky[0], 250);
+    // Below: varied, neither black nor blown out.
+    int black = 0;
+    int white = 0;
+    int lowest = 255;
+    int highest = 0;
+    for (int y = 0; y < 128; ++y)
+    {
+        for (int x = 0; x < width; ++x)
+        {
+            const uint8_t* p = at(x, y);
+            const int level = (p[0] + p[1] + p[2]) / 3;
+            black += level < 8;
+            white += level > 250;
+            lowest = std::min(lowest, level);
+            highest = std::max(highest, level);
+        }
+    }
+    EXPECT_LT(black, width * 128 / 100);
+    EXPECT_LT(white, width * 128 / 100);
+    EXPECT_GT(highest - lowest, 60);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A damaged water material costs the water, not the show: the loader reports it, the build goes on and
+// the frame draws the rest.
+TEST_F(GlTest, DamagedWaterMaterialLeavesTheWaterOutAndTheRestDraws)
+{
+    k_SceneTestDrainErrors();
+    testing::internal::CaptureStdout();
+    {
+        k_GpuTestEngine engine;
+        engine.WriteFile("Terrain/Water.mat", "material {\n  useshader nothing\n");
+        engine.WriteFile("Terrain/Terraform.mat", "material {\n}\n");
+        k_TerrainWorld world(&engine);
+        world.Build();
+        engine.renderer.currentWorld = &world;
+        world.Update();
+        glFrontFace(GL_CW);
+        for (IRenderable* step : *world.GetRenderables())
+            step->Render();
+        glFrontFace(GL_CCW);
+        EXPECT_TRUE(world.GetThirdStep()->GetWaterMaterial()->GetPasses().empty());
+    }
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Terrain/Water.mat has no pass"), std::string::npos) << log;
+    k_SceneTestPlainState();
+}

@@ -1,0 +1,199 @@
+#include "graphics/k_MaterialPass.h"
+#include "interfaces/IRenderTarget.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderProgram.h"
+#include "interfaces/ITexture.h"
+#include "scene/k_HdrToLdrWorld.h"
+#include "support/k_EngineFixture.h"
+
+#include <GL/glew.h>
+#include <string>
+#include <vector>
+
+// The tone-mapping chain on the real engine and the pack's five materials.
+namespace
+{
+using HdrToLdrWorldTest = k_EngineFixture;
+
+// A texture that only reports a size: a source the chain cannot be built for.
+class k_SizeOnlyTexture : public ITexture
+{
+public:
+    k_SizeOnlyTexture(int width, int height) : m_width(width), m_height(height) {}
+    int GetWidth() override { return m_width; }
+    int GetHeight() override { return m_height; }
+    void Load(IFile*) override {}
+    void Bind(int) override {}
+    int GetFormat() override { return 3; }
+    bool HasMipmaps() override { return false; }
+
+private:
+    int m_width;
+    int m_height;
+};
+
+std::vector<int> Sizes(const std::vector<k_HdrToLdrWorld::Level>& chain)
+{
+    std::vector<int> sizes;
+    for (const auto& level : chain)
+    {
+        EXPECT_EQ(level.target->GetWidth(), level.target->GetHeight());
+        EXPECT_EQ(level.target->GetColorTextures()->front(), level.texture);
+        sizes.push_back(level.target->GetWidth());
+    }
+    return sizes;
+}
+
+// Fills the source target's picture with one colour, and a square of another in the middle.
+void Paint(IRenderTarget* source, float value, float spot = -1.0f, int spotSize = 0)
+{
+    source->Bind(0);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(value, value, value, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (spot >= 0.0f)
+    {
+        glEnable(GL_SCISSOR_TEST);
+        const int at = (source->GetWidth() - spotSize) / 2;
+        glScissor(at, at, spotSize, spotSize);
+        glClearColor(spot, spot, spot, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    }
+    source->Unbind();
+}
+
+int Green(int x, int y)
+{
+    return k_GlTestContext::ReadPixels(x, y, 1, 1)[1];
+}
+} // namespace
+
+TEST_F(HdrToLdrWorldTest, BuildsTheChainsForTheSourceAndSharesTheDeltaTimeCallback)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    IRenderTarget* source = factory->CreateRenderTargetWithTexture(1024, 768, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld first(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&first);
+    EXPECT_EQ(first.GetName(), "Hdr");
+    EXPECT_EQ(Sizes(first.GetLuminanceChain()), (std::vector<int>{48, 12, 3, 1}));
+    EXPECT_EQ(Sizes(first.GetBlurChain()), (std::vector<int>{768, 384, 192}));
+    EXPECT_EQ(first.GetAdaptedA().target->GetWidth(), 1);
+    EXPECT_EQ(first.GetAdaptedB().target->GetWidth(), 1);
+    ASSERT_EQ(first.GetRenderables()->size(), 1u);
+    ASSERT_NE(first.GetCamera(), nullptr);
+
+    // Every pass of the chain is there, with the uniforms the world sets.
+    k_MaterialPass* toneMap = first.GetToneMapPass();
+    ASSERT_NE(toneMap, nullptr);
+    ASSERT_NE(toneMap->program, nullptr);
+    EXPECT_EQ(toneMap->textures.at(0).texture, source->GetColorTextures()->front());
+    EXPECT_FLOAT_EQ(toneMap->program->GetUniformFloat("Exposure"), 1.0f);
+
+    IShaderCallback* callback = factory->FindShaderCallback(L"deltatime");
+    ASSERT_NE(callback, nullptr);
+    k_HdrToLdrWorld second(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&second);
+    EXPECT_EQ(factory->FindShaderCallback(L"deltatime"), callback);
+
+    for (const char* problem : {"Unknown", "not definied", "No shaders", "Missing", "FAILED", "ERROR", "no pass"})
+        EXPECT_EQ(Log().find(problem), std::string::npos) << problem << "\n" << Log();
+}
+
+TEST_F(HdrToLdrWorldTest, AdaptedLuminanceTexturesAlternateFrameByFrame)
+{
+    IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld world(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&world);
+    ITexture* a = world.GetAdaptedA().texture;
+    ITexture* b = world.GetAdaptedB().texture;
+    ASSERT_NE(a, b);
+    k_MaterialPass* toneMap = world.GetToneMapPass();
+    std::vector<ITexture*> seen;
+    for (int frame = 0; frame < 4; ++frame)
+    {
+        Frame(1.0 / 30.0);
+        seen.push_back(toneMap->textures.at(1).texture);
+        // What was written this frame is read as last frame's value next frame.
+        EXPECT_EQ(world.GetAdaptedB().texture, seen.back());
+        EXPECT_EQ(toneMap->textures.at(2).texture, world.GetBlurChain().back().texture);
+    }
+    EXPECT_EQ(seen, (std::vector<ITexture*>{a, b, a, b}));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Whatever the brightness of an even picture, once adapted it shows as the same mid-light grey; a sudden
+// change shows first, then the eye adapts over the following seconds.
+TEST_F(HdrToLdrWorldTest, EvenPictureToneMapsToTheSameGreyAtAnyBrightnessAfterAdaption)
+{
+    IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld world(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&world);
+
+    Paint(source, 0.25f);
+    for (int frame = 0; frame < 6; ++frame)
+        Frame(0.5);
+    const int dim = Green(128, 128);
+    EXPECT_GE(dim, 160);
+    EXPECT_LE(dim, 205);
+    EXPECT_LE(std::abs(Green(10, 240) - dim), 2); // even, apart from the dither
+
+    Paint(source, 4.0f);
+    Frame(1.0 / 60.0);
+    Frame(1.0 / 60.0);
+    const int dazzled = Green(128, 128);
+    EXPECT_GT(dazzled, dim + 30);
+    for (int frame = 0; frame < 8; ++frame)
+        Frame(0.5);
+    EXPECT_LE(std::abs(Green(128, 128) - dim), 3);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(HdrToLdrWorldTest, BrightSpotGlowsIntoItsSurroundings)
+{
+    IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld world(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&world);
+
+    Paint(source, 0.2f);
+    for (int frame = 0; frame < 6; ++frame)
+        Frame(0.5);
+    const int plainNear = Green(128 + 10, 128);
+
+    Paint(source, 0.2f, 400.0f, 6);
+    for (int frame = 0; frame < 3; ++frame)
+        Frame(1.0 / 60.0);
+    EXPECT_GE(Green(128, 128), 250);                 // the spot itself is white
+    EXPECT_GT(Green(128 + 10, 128), plainNear + 10); // a halo beside it
+    EXPECT_GT(Green(128, 128 - 10), plainNear + 10);
+    EXPECT_GT(Green(128 + 10, 128), Green(128 + 20, 128)); // fading with distance
+    EXPECT_LE(std::abs(Green(20, 20) - plainNear), 2);     // and gone far away
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(HdrToLdrWorldTest, SourceTheDriverCannotChainEndsTheBuildWithAMessage)
+{
+    k_SizeOnlyTexture huge(2000000, 1000000);
+    k_HdrToLdrWorld tooLarge(engine.get(), &huge);
+    try
+    {
+        tooLarge.Build();
+        ADD_FAILURE() << "built a chain the driver cannot hold";
+    }
+    catch (const wchar_t* message)
+    {
+        EXPECT_EQ(std::wstring(message), L"HDR: a luminance render target could not be made.");
+    }
+
+    k_SizeOnlyTexture tiny(640, 7);
+    k_HdrToLdrWorld tooSmall(engine.get(), &tiny);
+    EXPECT_THROW(tooSmall.Build(), const wchar_t*);
+    k_HdrToLdrWorld none(engine.get(), nullptr);
+    EXPECT_THROW(none.Build(), const wchar_t*);
+    // A world whose build failed does nothing per frame.
+    none.Update();
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The landscape's height field: a lake in the middle with wooded islands,
+// hills around it and a ring of ridged mountains at the edge of the 192 x 192
+// unit grid. The camera circles low over the lake, so the ground stays under
+// the water wherever it flies during the landscape scene.
+//
+// Texel (i, j) holds the ground at world x = i - 96, z = j - 96; texels 0..192
+// cover the grid, the rest of the 256 x 256 picture continues the field. The
+// picture stores the height as 16 bits (red high byte, green low byte, 0..64
+// world units) and the surface normal's x and z (blue, alpha; 0.5 is zero).
+#include <cstdint>
+#include <vector>
+
+class k_TerrainShape
+{
+public:
+    static constexpr int k_Size = 256;
+    static constexpr float k_Origin = 96.0f;     // world x and z of texel 0 are -k_Origin
+    static constexpr float k_MaxHeight = 64.0f;  // heights are stored in 0..k_MaxHeight
+    static constexpr float k_Water = 9.0f;       // height of the water plane
+    static constexpr double k_SceneStart = 27.0; // the landscape is seen from ... to ... seconds of demo time
+    static constexpr double k_SceneEnd = 76.6;
+
+    k_TerrainShape();
+
+    // Height at texel (i, j), clamped to the picture.
+    float Height(int i, int j) const;
+    // Height at world (x, z), interpolated between texels as a vertex sees it.
+    float HeightAt(float x, float z) const;
+    // The world's camera position (x, z) at a demo time (it flies at height 12).
+    static void CameraAt(double seconds, float& x, float& z);
+    // The picture: RGBA rows from texel row 0, as described above.
+    std::vector<uint8_t> Encode() const;
+    // Height as decoded from an encoded texel's red and green bytes.
+    static float Decode(uint8_t high, uint8_t low);
+
+private:
+    std::vector<float> m_heights;
+};
