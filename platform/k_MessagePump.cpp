@@ -9,6 +9,8 @@ namespace
 {
 // A posted quit request comes out once nothing else is waiting, as the system's own quit message does.
 bool g_quitPosted = false;
+// The window of the latest window event: keys that SDL hands out without a window go to it.
+Uint32 g_lastWindowId = 0;
 
 IWindow* Owner(Uint32 windowId)
 {
@@ -32,6 +34,7 @@ void DispatchWindowEvent(const SDL_WindowEvent& event)
     IWindow* target = Owner(event.windowID);
     if (!target)
         return;
+    g_lastWindowId = event.windowID;
     switch (event.event)
     {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -60,7 +63,10 @@ void DispatchWindowEvent(const SDL_WindowEvent& event)
 
 void DispatchKey(const SDL_KeyboardEvent& event)
 {
-    IWindow* target = Owner(event.windowID);
+    // SDL applies a new keyboard focus only some time after the window system gave it, and hands out the
+    // keys that come in between with no window (Escape pressed while the show loads and no events are
+    // read). The window system sent them to our window all the same: the one the latest events were for.
+    IWindow* target = Owner(event.windowID != 0 ? event.windowID : g_lastWindowId);
     if (!target)
         return;
     // Alt+F4 closes the window, as the desktop's own shortcut does where no window manager catches it.

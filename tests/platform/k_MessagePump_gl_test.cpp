@@ -35,6 +35,21 @@ void PushKey(IWindow& window, SDL_Keycode key, Uint16 modifiers = KMOD_NONE)
 }
 } // namespace
 
+// Keys that come before SDL has applied the window's keyboard focus carry no window; they are the
+// window's all the same (Escape pressed while the show loads must still quit).
+TEST_F(WindowTest, KeysWithoutAWindowGoToTheLatestWindow)
+{
+    PushWindowEvent(*window, SDL_WINDOWEVENT_EXPOSED);
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.windowID = 0;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = SDLK_ESCAPE;
+    event.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    SDL_PushEvent(&event);
+    EXPECT_TRUE(DrainMessages());
+}
+
 // SDL's events reach the window as its own messages, one per turn.
 TEST_F(WindowTest, PumpTranslatesWindowEvents)
 {
