@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <new>
 #include <sys/stat.h>
 #include <system_error>
@@ -18,8 +17,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
-// Files are addressed with 32-bit signed sizes, so nothing larger is loaded.
-constexpr std::uint64_t k_MaxFileSize = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+constexpr std::uint64_t k_MaxFileSize = k_FileSystem::k_MaxFileBytes;
 // Deflate cannot expand data by more than about 1032:1; a record that claims
 // more describes damaged bytes, not a file worth allocating for.
 constexpr std::uint64_t k_MaxDeflateRatio = 1032;
@@ -139,7 +137,7 @@ IFile* k_FileSystem::OpenFromPack(const std::wstring& name)
     else if (info.encrypted)
         failure = "it is encrypted";
     else if (info.uncompressedSize > k_MaxFileSize)
-        failure = "its declared size exceeds 2 GiB";
+        failure = "its declared size exceeds the 64 MiB a file may have";
     else if ((info.method == 0 && info.uncompressedSize != info.compressedSize) ||
              (info.method != 0 && info.uncompressedSize > info.compressedSize * k_MaxDeflateRatio + 1024))
         failure = "its declared size does not fit its compressed size";
@@ -182,7 +180,7 @@ IFile* k_FileSystem::OpenFromDirectory(const std::wstring& name)
     if (fstat(fileno(in), &status) != 0 || !S_ISREG(status.st_mode))
         failure = "it is not a regular file";
     else if ((size = static_cast<std::uint64_t>(status.st_size)) > k_MaxFileSize)
-        failure = "it is larger than 2 GiB";
+        failure = "it is larger than the 64 MiB a file may have";
     else
     {
         data.reset(new (std::nothrow) unsigned char[size + 1]);

@@ -4,6 +4,7 @@
 // Names are matched without regard to letter case in both modes.
 #include "interfaces/IFileSystem.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -12,7 +13,7 @@ class k_ZipArchive;
 
 class k_FileSystem : public IFileSystem
 {
-  public:
+public:
     // Starts out of pack mode, with the base folder set to the executable's folder.
     explicit k_FileSystem(IEngine* engine);
     // Resolves names against the given folder instead of the executable's.
@@ -25,10 +26,14 @@ class k_FileSystem : public IFileSystem
     void OpenDataPack(const std::wstring& archiveName) override;
     IFile* OpenFile(const std::wstring& name) override;
 
+    // Files larger than this (by their declared size in the pack) are refused before anything is allocated:
+    // the largest asset, the tune, is a few megabytes, and the whole show must stay well within 256 MB.
+    static constexpr std::uint64_t k_MaxFileBytes = 64u << 20;
+
     // The folder of the running executable, against which names are resolved.
     const std::filesystem::path& GetBaseFolder() const { return m_baseFolder; }
 
-  private:
+private:
     IFile* OpenFromPack(const std::wstring& name);
     IFile* OpenFromDirectory(const std::wstring& name);
 

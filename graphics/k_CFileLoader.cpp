@@ -1,5 +1,6 @@
 #include "graphics/k_CFileLoader.h"
 
+#include "engine/k_Log.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
@@ -42,6 +43,13 @@ bool k_CFileLoader::Load(const std::wstring& fileName)
     m_file.reset(m_engine->GetFileSystem()->OpenFile(fileName));
     if (!m_file)
         return false;
+    if (m_file->GetSize() > k_MaxFileBytes)
+    {
+        k_Log(k_Log::Colour::Error) << "Cannot read " << fileName << ": " << m_file->GetSize()
+                                    << " bytes is more than a script may have (" << k_MaxFileBytes << ")";
+        m_file.reset();
+        return false;
+    }
     const std::string_view text(reinterpret_cast<const char*>(m_file->GetData()),
                                 m_file->GetSize() > 0 ? static_cast<size_t>(m_file->GetSize()) : 0);
     std::vector<std::string> tokens;

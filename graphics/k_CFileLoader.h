@@ -32,8 +32,11 @@ public:
     // The end line of the section of that kind; false stops the reading.
     virtual bool EndSection(const std::string& name);
 
-    // Reads the file through the engine's file system; false when it cannot be opened or a handler said stop.
+    // Reads the file through the engine's file system; false when it cannot be opened, is larger than
+    // k_MaxFileBytes (logged in red) or a handler said stop.
     bool Load(const std::wstring& fileName);
+    // Scripts are written by hand; a file of many megabytes is damage or mischief, refused before it is read.
+    static constexpr int k_MaxFileBytes = 1 << 20;
 
     // The tokens of a line under the given delimiters.
     static void Tokenize(std::string_view line, std::string_view delimiters, std::vector<std::string>& tokens);

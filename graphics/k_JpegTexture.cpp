@@ -67,54 +67,75 @@ void OnEmitMessage(j_common_ptr decoder, int level)
     }
 }
 
+// Each scan of a progressive or multi-scan file passes over the whole coefficient buffer: a few bytes per scan
+// would make thousands of passes. Real encoders write about ten.
+constexpr int k_MaxScans = 500;
+
+void OnProgress(j_common_ptr decoder)
+{
+    const auto* decompressor = reinterpret_cast<j_decompress_ptr>(decoder);
+    if (decompressor->input_scan_number <= k_MaxScans)
+        return;
+    ErrorManager* errors = reinterpret_cast<ErrorManager*>(decoder->err);
+    std::snprintf(errors->message, sizeof errors->message, "more than %d scans", k_MaxScans);
+    std::longjmp(errors->jump, 1);
+}
+
 enum class Result
 {
     Ok,
     DecoderError,
-    Unsupported,
+    TooLarge,
+    NotRgb,
 };
 
-// Decodes into pixels (RGB, top row first). pixels lives in the caller, so the jump skips no destructor.
-Result Decode(const unsigned char* data, unsigned long size, std::vector<unsigned char>& pixels, int& width,
-              int& height, ErrorManager& errors)
+// Decodes into image (RGB, top row first). image lives in the caller, so the jump skips no destructor.
+Result DecodeJpeg(const unsigned char* data, unsigned long size, k_TextureBase::Image& image, ErrorManager& errors,
+                  unsigned long& width, unsigned long& height)
 {
     jpeg_decompress_struct decoder;
+    jpeg_progress_mgr progress{};
     decoder.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = OnFatalError;
     errors.base.output_message = OnMessage;
     errors.base.emit_message = OnEmitMessage;
     errors.message[0] = '\0';
     errors.phase = Phase::Starting;
+    progress.progress_monitor = OnProgress;
     if (setjmp(errors.jump))
     {
         jpeg_destroy_decompress(&decoder);
         return Result::DecoderError;
     }
     jpeg_create_decompress(&decoder);
+    decoder.progress = &progress;
     jpeg_mem_src(&decoder, data, size);
     jpeg_read_header(&decoder, TRUE);
     // Greyscale converts to RGB; CMYK cannot.
     if (decoder.jpeg_color_space == JCS_GRAYSCALE)
         decoder.out_color_space = JCS_RGB;
-    if (decoder.image_width > k_TextureBase::k_MaxImageSide || decoder.image_height > k_TextureBase::k_MaxImageSide)
+    width = decoder.image_width;
+    height = decoder.image_height;
+    if (!k_TextureBase::IsWithinLimits(width, height))
     {
         jpeg_destroy_decompress(&decoder);
-        return Result::Unsupported;
+        return Result::TooLarge;
     }
     jpeg_start_decompress(&decoder);
     if (decoder.output_components != 3)
     {
         jpeg_destroy_decompress(&decoder);
-        return Result::Unsupported;
+        return Result::NotRgb;
     }
-    width = static_cast<int>(decoder.output_width);
-    height = static_cast<int>(decoder.output_height);
-    pixels.resize(static_cast<size_t>(width) * height * 3);
-    const size_t stride = static_cast<size_t>(width) * 3;
+    image.width = static_cast<int>(decoder.output_width);
+    image.height = static_cast<int>(decoder.output_height);
+    image.components = 3;
+    const size_t stride = static_cast<size_t>(image.width) * 3;
+    image.pixels.resize(stride * static_cast<size_t>(image.height));
     errors.phase = Phase::Rows;
     while (decoder.output_scanline < decoder.output_height)
     {
-        JSAMPROW row = pixels.data() + decoder.output_scanline * stride;
+        JSAMPROW row = image.pixels.data() + decoder.output_scanline * stride;
         jpeg_read_scanlines(&decoder, &row, 1);
     }
     errors.phase = Phase::Finishing;
@@ -131,26 +152,35 @@ k_JpegTexture::k_JpegTexture(IEngine* engine, const std::wstring& fileName) : k_
 
 void k_JpegTexture::Load(IFile* file)
 {
-    std::vector<unsigned char> pixels;
-    int width = 0;
-    int height = 0;
+    Image image;
+    Decode(file->GetData(), file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0, image);
+    m_width = image.width;
+    m_height = image.height;
+    UploadMipmapped(image.pixels.data(), image.width, image.height, 3);
+}
+
+void k_JpegTexture::Decode(const unsigned char* data, size_t size, Image& image)
+{
     ErrorManager errors;
-    const Result result =
-        Decode(file->GetData(), static_cast<unsigned long>(file->GetSize()), pixels, width, height, errors);
-    if (result == Result::DecoderError)
+    unsigned long width = 0;
+    unsigned long height = 0;
+    switch (DecodeJpeg(data, static_cast<unsigned long>(size), image, errors, width, height))
     {
+    case Result::Ok:
+        return;
+    case Result::DecoderError:
+        image = Image();
         k_Log(k_Log::Colour::Error) << "Cannot decode JPEG: " << errors.message;
         throw L"Cannot decode JPEG.";
+    case Result::TooLarge:
+        k_Log(k_Log::Colour::Error) << "Unsupported JPEG: " << width << " x " << height << " pixels (at most "
+                                    << k_MaxImageSide << " a side and " << k_MaxImagePixels << " in all)";
+        throw L"JPEG too large.";
+    case Result::NotRgb:
+        break;
     }
-    if (result == Result::Unsupported)
-    {
-        k_Log(k_Log::Colour::Error) << "Unsupported JPEG: only RGB and greyscale images up to " << k_MaxImageSide
-                                    << " pixels a side";
-        throw L"Unsupported JPEG.";
-    }
-    m_width = width;
-    m_height = height;
-    UploadMipmapped(pixels.data(), width, height, 3);
+    k_Log(k_Log::Colour::Error) << "Unsupported JPEG: only RGB and greyscale images";
+    throw L"Unsupported JPEG.";
 }
 
 bool k_JpegTexture::HasMipmaps()

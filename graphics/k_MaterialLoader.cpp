@@ -158,23 +158,25 @@ unsigned int k_MaterialLoader::ParseWrap(const std::string& token)
 k_MaterialLoader::k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName)
     : k_CFileLoader(engine), m_material(material), m_fileName(fileName)
 {
-    std::vector<std::wstring> chain;
-    Run(chain);
+    Includes includes;
+    Run(includes);
 }
 
 k_MaterialLoader::k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName,
-                                   std::vector<std::wstring>& chain)
+                                   Includes& includes)
     : k_CFileLoader(engine), m_material(material), m_fileName(fileName)
 {
-    Run(chain);
+    Run(includes);
 }
 
 k_MaterialLoader::~k_MaterialLoader() = default;
 
-void k_MaterialLoader::Run(std::vector<std::wstring>& chain)
+void k_MaterialLoader::Run(Includes& includes)
 {
+    std::vector<std::wstring>& chain = includes.chain;
     k_Log() << k_Label << "Loading material: " << m_fileName << "...";
     chain.push_back(m_fileName);
+    ++includes.scriptsRead;
     Load(m_fileName);
     k_Log() << k_Label << "Finished loading material.";
     k_Log() << k_Label << "Loading material includes...";
@@ -186,7 +188,19 @@ void k_MaterialLoader::Run(std::vector<std::wstring>& chain)
             k_Log(k_Log::Colour::Warning) << k_Label << "Include loop skipped: " << include << " in " << m_fileName;
             continue;
         }
-        k_MaterialLoader loader(m_engine, m_material, include, chain);
+        if (static_cast<int>(chain.size()) >= k_MaxIncludeDepth)
+        {
+            k_Log(k_Log::Colour::Error) << k_Label << "Includes nested deeper than " << k_MaxIncludeDepth
+                                        << " levels; skipped " << include << " in " << m_fileName;
+            continue;
+        }
+        if (includes.scriptsRead >= k_MaxScripts)
+        {
+            k_Log(k_Log::Colour::Error) << k_Label << "More than " << k_MaxScripts
+                                        << " scripts for one material; skipped " << include << " in " << m_fileName;
+            continue;
+        }
+        k_MaterialLoader loader(m_engine, m_material, include, includes);
     }
     chain.pop_back();
     k_Log() << k_Label << "Finished loading material.";

@@ -42,6 +42,11 @@ public:
     // GL wrap mode of "clamp", "repeat", "mirror"; clamp for anything else.
     static unsigned int ParseWrap(const std::string& token);
 
+    // Includes nested deeper than this, or past this many scripts for one material, are skipped with a red
+    // line: real materials include one or two levels, and a hostile pack must not make loading last forever.
+    static constexpr int k_MaxIncludeDepth = 16;
+    static constexpr int k_MaxScripts = 64;
+
 private:
     enum State
     {
@@ -54,10 +59,16 @@ private:
         Skipped = 6, // a malformed header: the body is read over and the end does nothing
     };
 
-    // Reads one script of the include chain (the files being read, outermost first, guard against loops).
-    k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName,
-                     std::vector<std::wstring>& chain);
-    void Run(std::vector<std::wstring>& chain);
+    // The include chain being read (outermost first; guards against loops and depth) and the scripts read so
+    // far for this material (guards against an include fan-out that grows with every level).
+    struct Includes
+    {
+        std::vector<std::wstring> chain;
+        int scriptsRead = 0;
+    };
+    // Reads one script of the include chain.
+    k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName, Includes& includes);
+    void Run(Includes& includes);
     void ParseMaterialKey(const std::vector<std::string>& tokens);
     void SetTextureSlot(const std::vector<std::string>& tokens, bool load);
     // " at <file>:<line>" for messages about the line being read.

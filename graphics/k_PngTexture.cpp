@@ -1,9 +1,11 @@
 #include "graphics/k_PngTexture.h"
 
+#include "engine/k_Log.h"
 #include "interfaces/IFile.h"
 
 #include <GL/glew.h>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <png.h>
 #include <vector>
@@ -27,19 +29,35 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t count)
     reader->cursor += count;
 }
 
-void OnError(png_structp png, png_const_charp)
+// Why decoding stopped, for the log line; written before every jump out of the decoder.
+struct Failure
 {
+    char text[160];
+};
+
+void Fail(png_structp png, const char* text)
+{
+    Failure* failure = static_cast<Failure*>(png_get_error_ptr(png));
+    std::snprintf(failure->text, sizeof failure->text, "%s", text);
     png_longjmp(png, 1);
+}
+
+void OnError(png_structp png, png_const_charp message)
+{
+    Fail(png, message);
 }
 
 void OnWarning(png_structp, png_const_charp) {}
 
-// Decodes into pixels (rows stored bottom row first). pixels and rows live in the caller, so the jump
-// skips no destructor.
-bool Decode(Reader& reader, std::vector<unsigned char>& pixels, std::vector<png_bytep>& rows, int& width, int& height,
-            int& channels)
+// Ancillary chunks (text, colour profiles) are decompressed whole in memory; more than this is no picture's.
+constexpr png_alloc_size_t k_MaxChunkBytes = 8u << 20;
+
+// Decodes into image (rows stored bottom row first). image and rows live in the caller, so the jump skips no
+// destructor.
+bool DecodePng(Reader& reader, k_TextureBase::Image& image, std::vector<png_bytep>& rows, Failure& failure,
+               png_uint_32& pngWidth, png_uint_32& pngHeight)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &failure, OnError, OnWarning);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
@@ -55,16 +73,18 @@ bool Decode(Reader& reader, std::vector<unsigned char>& pixels, std::vector<png_
     }
     png_set_read_fn(png, &reader, ReadBytes);
     png_set_sig_bytes(png, 8);
+    png_set_chunk_malloc_max(png, k_MaxChunkBytes);
     png_read_info(png, info);
 
-    png_uint_32 pngWidth = 0;
-    png_uint_32 pngHeight = 0;
     int bitDepth = 0;
     int colourType = 0;
-    if (!png_get_IHDR(png, info, &pngWidth, &pngHeight, &bitDepth, &colourType, nullptr, nullptr, nullptr) ||
-        pngWidth > static_cast<png_uint_32>(k_TextureBase::k_MaxImageSide) ||
-        pngHeight > static_cast<png_uint_32>(k_TextureBase::k_MaxImageSide))
+    if (!png_get_IHDR(png, info, &pngWidth, &pngHeight, &bitDepth, &colourType, nullptr, nullptr, nullptr))
+        Fail(png, "no image header");
+    if (!k_TextureBase::IsWithinLimits(pngWidth, pngHeight))
     {
+        std::snprintf(failure.text, sizeof failure.text, "%u x %u pixels (at most %d a side and %lld in all)",
+                      static_cast<unsigned>(pngWidth), static_cast<unsigned>(pngHeight), k_TextureBase::k_MaxImageSide,
+                      static_cast<long long>(k_TextureBase::k_MaxImagePixels));
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -78,19 +98,16 @@ bool Decode(Reader& reader, std::vector<unsigned char>& pixels, std::vector<png_
         png_set_strip_16(png);
     png_read_update_info(png, info);
 
-    channels = png_get_channels(png, info);
-    if (channels != 3 && channels != 4)
-    {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    width = static_cast<int>(pngWidth);
-    height = static_cast<int>(pngHeight);
-    const size_t stride = static_cast<size_t>(width) * channels;
-    pixels.resize(stride * height);
-    rows.resize(static_cast<size_t>(height));
-    for (int i = 0; i < height; ++i)
-        rows[static_cast<size_t>(i)] = pixels.data() + static_cast<size_t>(height - 1 - i) * stride;
+    image.components = png_get_channels(png, info);
+    if (image.components != 3 && image.components != 4)
+        Fail(png, "only RGB, RGBA, palette and grey-with-alpha images");
+    image.width = static_cast<int>(pngWidth);
+    image.height = static_cast<int>(pngHeight);
+    const size_t stride = static_cast<size_t>(image.width) * static_cast<size_t>(image.components);
+    image.pixels.resize(stride * static_cast<size_t>(image.height));
+    rows.resize(static_cast<size_t>(image.height));
+    for (int i = 0; i < image.height; ++i)
+        rows[static_cast<size_t>(i)] = image.pixels.data() + static_cast<size_t>(image.height - 1 - i) * stride;
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -105,20 +122,29 @@ k_PngTexture::k_PngTexture(IEngine* engine, const std::wstring& fileName) : k_Te
 
 void k_PngTexture::Load(IFile* file)
 {
-    const size_t size = file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0;
-    if (size < 8 || png_sig_cmp(file->GetData(), 0, 8) != 0)
+    Image image;
+    Decode(file->GetData(), file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0, image);
+    m_width = image.width;
+    m_height = image.height;
+    UploadMipmapped(image.pixels.data(), image.width, image.height, image.components);
+}
+
+void k_PngTexture::Decode(const unsigned char* data, size_t size, Image& image)
+{
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
         throw L"Not a PNG file.";
-    Reader reader{file->GetData(), size, 8};
-    std::vector<unsigned char> pixels;
+    Reader reader{data, size, 8};
     std::vector<png_bytep> rows;
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    if (!Decode(reader, pixels, rows, width, height, channels))
-        throw L"Cannot decode PNG.";
-    m_width = width;
-    m_height = height;
-    UploadMipmapped(pixels.data(), width, height, channels);
+    Failure failure{};
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    if (!DecodePng(reader, image, rows, failure, width, height))
+    {
+        const bool tooLarge = !IsWithinLimits(width, height);
+        image = Image();
+        k_Log(k_Log::Colour::Error) << (tooLarge ? "Unsupported PNG: " : "Cannot decode PNG: ") << failure.text;
+        throw tooLarge ? L"PNG too large." : L"Cannot decode PNG.";
+    }
 }
 
 bool k_PngTexture::HasMipmaps()

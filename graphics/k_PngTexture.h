@@ -15,5 +15,8 @@ public:
     k_PngTexture(IEngine* engine, const std::wstring& fileName);
 
     void Load(IFile* file) override;
+    // Decodes a PNG file's bytes into RGB or RGBA rows, bottom row first, without touching GL; logs in red and
+    // throws when the data cannot be decoded or the picture is too large (k_MaxImageSide, k_MaxImagePixels).
+    static void Decode(const unsigned char* data, size_t size, Image& image);
     bool HasMipmaps() override;
 };

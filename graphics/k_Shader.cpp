@@ -107,6 +107,12 @@ k_Shader::~k_Shader()
 
 void k_Shader::Compile(const std::string& source)
 {
+    if (source.size() > k_MaxSourceBytes)
+    {
+        k_Log(k_Log::Colour::Error) << "Error compiling " << KindLabel(m_type) << m_name << ": " << source.size()
+                                    << " bytes of source is more than a shader may have (" << k_MaxSourceBytes << ")";
+        return;
+    }
     if (!m_handle)
         m_handle = glCreateShader(GlShaderKind(m_type));
     if (DriverLacksGeometryShader4(m_type) && !m_hasSource)

@@ -31,6 +31,10 @@ public:
     void GetGeometryParameters(r_PrimitiveTopology& input, r_PrimitiveTopology& output,
                                int& maxOutputVertices) override;
 
+    // Longer sources are refused before the driver sees them (logged like a compile failure; no GL shader is
+    // made): no shader of ours comes near, and the compiler's time grows with the text.
+    static constexpr size_t k_MaxSourceBytes = 256 * 1024;
+
     // Whether the driver itself lists GL_EXT_geometry_shader4 (asked once per process).
     static bool DriverHasGeometryShader4();
     // The source with layout qualifiers for the geometry parameters put at the start of its first line of

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class IEngine;
 
@@ -25,9 +26,27 @@ public:
     // The GL texture name (0 until the texture exists).
     unsigned int GetName() const { return m_name; }
 
-    // Images wider or taller than this are refused before any pixel memory is reserved (also the largest
-    // texture side Mesa accepts).
+    // A decoded picture: tightly packed 8-bit rows in the order they go to GL, 3 (RGB) or 4 (RGBA)
+    // components a pixel.
+    struct Image
+    {
+        std::vector<unsigned char> pixels;
+        int width = 0;
+        int height = 0;
+        int components = 0;
+    };
+
+    // Images wider or taller than this, or with more pixels in all, are refused from their header, before any
+    // pixel memory is reserved: the side is the largest Mesa accepts, the area keeps a hostile header from
+    // making the decoder reserve hundreds of megabytes (4096 x 4096 RGBA is 64 MiB).
     static constexpr int k_MaxImageSide = 16384;
+    static constexpr int64_t k_MaxImagePixels = 4096 * 4096;
+    // Whether an image of that size is within both limits.
+    static bool IsWithinLimits(uint64_t width, uint64_t height)
+    {
+        return width <= k_MaxImageSide && height <= k_MaxImageSide &&
+               width * height <= static_cast<uint64_t>(k_MaxImagePixels);
+    }
 
 protected:
     k_TextureBase(IEngine* engine, int32_t format);

@@ -1,15 +1,13 @@
 #include "platform/k_Bass.h"
 
 #include "engine/k_Log.h"
-#include "platform/k_VorbisMemoryFile.h"
+#include "platform/k_OggStream.h"
 
 #include <SDL.h>
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
-#include <vorbis/vorbisfile.h>
 
 namespace
 {
@@ -17,16 +15,8 @@ namespace
 
 struct Stream
 {
-    k_VorbisMemoryFile vorbis;
-    SDL_AudioStream* converter = nullptr; // decoded rate and channels -> the device's
+    std::unique_ptr<k_OggStream> tune;
     bool playing = false;
-    bool decodedAll = false;
-
-    ~Stream()
-    {
-        if (converter)
-            SDL_FreeAudioStream(converter);
-    }
 };
 
 SDL_AudioDeviceID g_device = 0;
@@ -45,27 +35,6 @@ auto& g_chunk = g_mixer.chunk;
 auto& g_mix = g_mixer.mix;
 uint32_t g_nextHandle = 1;
 
-// Fills the converter until it holds the wanted bytes or the tune has ended.
-void Decode(Stream& stream, int wantedBytes)
-{
-    char buffer[4096];
-    while (!stream.decodedAll && SDL_AudioStreamAvailable(stream.converter) < wantedBytes)
-    {
-        int section = 0;
-        const long got = ov_read(stream.vorbis.Get(), buffer, sizeof buffer, SDL_BYTEORDER == SDL_BIG_ENDIAN ? 1 : 0, 2,
-                                 1, &section);
-        if (got == OV_HOLE)
-            continue; // a gap in the data: skip it and go on
-        if (got <= 0)
-        {
-            stream.decodedAll = true;
-            SDL_AudioStreamFlush(stream.converter);
-            break;
-        }
-        SDL_AudioStreamPut(stream.converter, buffer, static_cast<int>(got));
-    }
-}
-
 // Runs on SDL's audio thread: mixes every playing stream into the device buffer.
 void FillDevice(void*, Uint8* output, int length)
 {
@@ -76,11 +45,10 @@ void FillDevice(void*, Uint8* output, int length)
     {
         if (!stream->playing)
             continue;
-        Decode(*stream, length);
-        const int got = SDL_AudioStreamGet(stream->converter, g_chunk.data(), length);
-        for (size_t i = 0; got > 0 && i < static_cast<size_t>(got) / sizeof(int16_t); ++i)
+        const int got = stream->tune->Read(g_chunk.data(), length);
+        for (size_t i = 0; i < static_cast<size_t>(got) / sizeof(int16_t); ++i)
             g_mix[i] += g_chunk[i];
-        if (got < length && stream->decodedAll && SDL_AudioStreamAvailable(stream->converter) == 0)
+        if (got < length && stream->tune->IsAtEnd())
             stream->playing = false; // the tune has ended
     }
     auto* out = reinterpret_cast<int16_t*>(output);
@@ -131,11 +99,9 @@ uint32_t k_Bass::StreamCreateFile(bool memory, const void* file, uint64_t offset
     if (g_device == 0 || !memory || !file || length == 0)
         return 0;
     auto stream = std::make_unique<Stream>();
-    if (!stream->vorbis.Open(static_cast<const unsigned char*>(file) + offset, static_cast<size_t>(length)))
-        return 0; // not OGG Vorbis
-    stream->converter = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(stream->vorbis.GetChannels()),
-                                           stream->vorbis.GetRate(), g_spec.format, g_spec.channels, g_spec.freq);
-    if (!stream->converter)
+    stream->tune = k_OggStream::Open(static_cast<const unsigned char*>(file) + offset, static_cast<size_t>(length),
+                                     g_spec.format, g_spec.channels, g_spec.freq);
+    if (!stream->tune)
         return 0;
     SDL_LockAudioDevice(g_device);
     const uint32_t handle = g_nextHandle++;
@@ -155,11 +121,7 @@ bool k_Bass::ChannelPlay(uint32_t handle, bool restart)
     {
         Stream& stream = *found->second;
         if (restart)
-        {
-            ov_raw_seek(stream.vorbis.Get(), 0);
-            SDL_AudioStreamClear(stream.converter);
-            stream.decodedAll = false;
-        }
+            stream.tune->Restart();
         stream.playing = true;
     }
     SDL_UnlockAudioDevice(g_device);

@@ -1,5 +1,7 @@
 #include "platform/k_VorbisMemoryFile.h"
 
+#include "engine/k_Log.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -50,10 +52,19 @@ bool k_VorbisMemoryFile::Open(const void* data, size_t size)
     m_source = Source{static_cast<const unsigned char*>(data), size, 0};
     const ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
     if (!data || ov_open_callbacks(&m_source, &m_file, nullptr, 0, callbacks) != 0)
+    {
+        k_Log(k_Log::Colour::Error) << "OGG Vorbis :: The data is not an OGG Vorbis stream";
         return false;
+    }
     const vorbis_info* info = ov_info(&m_file, -1);
-    if (!info || info->channels < 1 || info->rate < 1)
+    if (!info || info->channels < 1 || info->channels > k_MaxChannels || info->rate < k_MinRate ||
+        info->rate > k_MaxRate)
+    {
+        k_Log(k_Log::Colour::Error) << "OGG Vorbis :: Unsupported OGG Vorbis stream: " << (info ? info->channels : 0)
+                                    << " channels at " << (info ? info->rate : 0L) << " Hz (1 to " << k_MaxChannels
+                                    << " channels at " << k_MinRate << " to " << k_MaxRate << " Hz are played)";
         return false;
+    }
     m_channels = info->channels;
     m_rate = static_cast<int>(info->rate);
     return true;

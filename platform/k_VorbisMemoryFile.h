@@ -24,7 +24,14 @@ public:
     k_VorbisMemoryFile(const k_VorbisMemoryFile&) = delete;
     k_VorbisMemoryFile& operator=(const k_VorbisMemoryFile&) = delete;
 
-    // Opens the block; returns false when it is not OGG Vorbis or has no usable channels and rate.
+    // Streams of more channels, or a rate outside this range, are refused when opened: no tune of ours has
+    // them, and a damaged header could otherwise make a converter expand every second of sound into minutes.
+    static constexpr int k_MaxChannels = 8;
+    static constexpr long k_MinRate = 8000;
+    static constexpr long k_MaxRate = 192000;
+
+    // Opens the block; returns false, after a red log line saying why, when it is not OGG Vorbis or its
+    // channels or rate are outside the limits.
     bool Open(const void* data, size_t size);
     // The open file, for vorbisfile's calls.
     OggVorbis_File* Get() { return &m_file; }

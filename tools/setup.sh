@@ -23,6 +23,8 @@ packages=(
   locales
   # starwane-capture encodes videos with the ffmpeg program (ffprobe checks them)
   ffmpeg
+  # fuzzing (clang with libFuzzer), the sanitizer and memcheck runs, peak memory of damaged-pack runs
+  clang libclang-rt-14-dev valgrind time
 )
 
 missing=()

@@ -2,6 +2,7 @@
 #include "engine/k_Log.h"
 #include "interfaces/IFile.h"
 #include "support/k_TestZip.h"
+#include "support/k_UsageProbe.h"
 
 #include <filesystem>
 #include <functional>
@@ -23,7 +24,7 @@ std::string Contents(IFile& file)
 
 class k_FileSystemTest : public ::testing::Test
 {
-  protected:
+protected:
     void SetUp() override
     {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -134,8 +135,8 @@ TEST_F(k_FileSystemTest, DamagedEntryOpensAsNullAfterARedLineNamingIt)
         {"flipped stored byte", false, [](std::string& z) { z[k_TestZip::FirstEntryData(z) + 100] ^= 1; }, "CRC"},
         {"invalid deflate block", true, [](std::string& z) { z[k_TestZip::FirstEntryData(z)] = '\xff'; },
          "does not decompress"},
-        {"size over 2 GiB", true, [](std::string& z) { k_TestZip::SetUncompressedSize(z, 0x90000000u); }, "2 GiB"},
-        {"size beyond deflate's reach", true, [](std::string& z) { k_TestZip::SetUncompressedSize(z, 0x7fffff00u); },
+        {"size over 64 MiB", true, [](std::string& z) { k_TestZip::SetUncompressedSize(z, 0x90000000u); }, "64 MiB"},
+        {"size beyond deflate's reach", true, [](std::string& z) { k_TestZip::SetUncompressedSize(z, 60u << 20); },
          "does not fit"},
         {"stored size mismatch", false, [](std::string& z) { k_TestZip::SetUncompressedSize(z, 6000); },
          "does not fit"},
@@ -174,6 +175,43 @@ TEST_F(k_FileSystemTest, DamagedEntryOpensAsNullAfterARedLineNamingIt)
         FilePtr intact(files.OpenFile(L"Intact.txt"));
         ASSERT_NE(intact, nullptr);
         EXPECT_EQ(Contents(*intact), k_Text);
+    }
+}
+
+TEST_F(k_FileSystemTest, HostileEntrySizesAreRefusedQuicklyWithoutReservingMemory)
+{
+    const fs::path pack = m_folder / "hostile.pak";
+    {
+        // A real entry past the limit (100 MB of zeros deflate to about 100 KB) and two that lie about their size.
+        std::string zeros(100u << 20, '\0');
+        ASSERT_TRUE(k_TestZip::Write(pack, {{"Bomb.bin", std::move(zeros), true}}));
+    }
+    const fs::path lying = m_folder / "lying.pak";
+    ASSERT_TRUE(k_TestZip::Write(lying, {{"Small.txt", std::string(3000, 'a'), true}}));
+    std::string small = k_TestZip::Load(lying);
+    k_TestZip::SetUncompressedSize(small, 0xfffffff0u);
+    k_TestZip::Save(m_folder / "huge.pak", small);
+    k_TestZip::SetUncompressedSize(small, 63u << 20); // within the limit, but no deflate stream expands so far
+    k_TestZip::Save(m_folder / "ratio.pak", small);
+
+    for (const char* name : {"hostile.pak", "huge.pak", "ratio.pak"})
+    {
+        SCOPED_TRACE(name);
+        k_FileSystem files(nullptr);
+        OpenPack(files, m_folder / name);
+        std::string log;
+        IFile* file = nullptr;
+        const k_UsageProbe::Usage usage = k_UsageProbe::Measure([&] {
+            testing::internal::CaptureStdout();
+            file = files.OpenFile(std::string(name) == "hostile.pak" ? L"Bomb.bin" : L"Small.txt");
+            log = testing::internal::GetCapturedStdout();
+        });
+        EXPECT_EQ(file, nullptr);
+        delete file;
+        EXPECT_NE(log.find(std::string(name) == "ratio.pak" ? "does not fit" : "exceeds the 64 MiB"), std::string::npos)
+            << log;
+        EXPECT_LT(usage.cpuSeconds, 0.5);
+        EXPECT_LT(usage.peakResidentMb, 256.0);
     }
 }
 

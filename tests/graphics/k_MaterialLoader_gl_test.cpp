@@ -8,6 +8,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
 #include "support/k_TestImages.h"
+#include "support/k_UsageProbe.h"
 
 #include "engine/k_Log.h"
 
@@ -639,4 +640,78 @@ TEST_F(MaterialLoaderTest, NumbersReadTheSameInACommaDecimalLocale)
     testing::internal::CaptureStdout();
     k_Log() << 0.5 << " " << 1234567 << " " << 7654321ull;
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "0.5 1234567 7654321\n");
+}
+
+// --- limits ---
+
+TEST_F(MaterialLoaderTest, OversizedScriptsAndShaderSourcesAreRefusedCheaplyWithARedLine)
+{
+    // A script of many megabytes is refused before a line of it is read.
+    std::string huge;
+    while (huge.size() <= static_cast<size_t>(k_CFileLoader::k_MaxFileBytes))
+        huge += "material {\n    culling none\n}\n";
+    IMaterial* material = nullptr;
+    k_UsageProbe::Usage usage = k_UsageProbe::Measure([&] { material = Load(huge); });
+    ASSERT_NE(material, nullptr);
+    EXPECT_TRUE(material->GetPasses().empty());
+    EXPECT_TRUE(Logged("Cannot read Test/M.mat: " + std::to_string(huge.size()) +
+                       " bytes is more than a script may have (1048576)"))
+        << log.substr(0, 500);
+    EXPECT_LT(usage.cpuSeconds, 0.5);
+    EXPECT_LT(usage.peakResidentMb, 256.0);
+
+    // GLSL of megabytes, inline or in a file, never reaches the compiler; the rest of the script is read.
+    const std::string body(300 * 1024, ' ');
+    engine->WriteFile("Test/Big.vs", "void main() {" + body + "}\n");
+    usage = k_UsageProbe::Measure([&] {
+        material = Load("pixelshader big {{\nvoid main() {" + body +
+                        "}\n}}\nmaterial {\n  useshader big\n"
+                        "  vertexshader Test/Big.vs\n  culling front\n}\n");
+    });
+    ASSERT_NE(material, nullptr);
+    ASSERT_EQ(material->GetPasses().size(), 1u);
+    EXPECT_EQ(material->GetPasses()[0]->cullMode, static_cast<unsigned>(GL_FRONT));
+    EXPECT_TRUE(Logged("Error compiling pixelshader: Test/M.mat:big: 307216 bytes of source is more than a shader "
+                       "may have (262144)"))
+        << log;
+    EXPECT_TRUE(Logged("Error compiling vertexshader: Test/Big.vs: 307215 bytes of source"));
+    EXPECT_LT(usage.cpuSeconds, 0.5);
+}
+
+TEST_F(MaterialLoaderTest, DeepOrWideIncludesStopAtTheirLimitsWithARedLine)
+{
+    // A chain of 40 scripts, each with a pass of its own and including the next.
+    for (int i = 1; i < 40; ++i)
+        engine->WriteFile("Deep/" + std::to_string(i) + ".mat", "include {\n  Deep/" + std::to_string(i + 1) +
+                                                                    ".mat\n}\nmaterial {\n  target t" +
+                                                                    std::to_string(i) + "\n}\n");
+    IMaterial* material = nullptr;
+    k_UsageProbe::Usage usage =
+        k_UsageProbe::Measure([&] { material = Load("include {\n  Deep/1.mat\n}\n", "Deep/0.mat"); });
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->GetPasses().size(), static_cast<size_t>(k_MaterialLoader::k_MaxIncludeDepth - 1));
+    EXPECT_TRUE(Logged("MaterialLoader: Includes nested deeper than 16 levels; skipped Deep/16.mat in Deep/15.mat"))
+        << log;
+    EXPECT_LT(usage.cpuSeconds, 0.5);
+
+    // A script naming one script a thousand times, which names another a thousand times: a million reads
+    // without a limit; the fan-out stops at the script limit.
+    auto naming = [](const std::string& name) {
+        std::string script = "include {\n";
+        for (int i = 0; i < 1000; ++i)
+            script += "  " + name + "\n";
+        return script + "}\nmaterial {\n}\n";
+    };
+    engine->WriteFile("Wide/Leaf.mat", naming("Wide/Leaf2.mat"));
+    engine->WriteFile("Wide/Leaf2.mat", "material {\n}\n");
+    usage = k_UsageProbe::Measure([&] { material = Load(naming("Wide/Leaf.mat"), "Wide/Root.mat"); });
+    ASSERT_NE(material, nullptr);
+    size_t scripts = 0;
+    for (size_t at = log.find("Loading material: "); at != std::string::npos;
+         at = log.find("Loading material: ", at + 1))
+        ++scripts;
+    EXPECT_EQ(scripts, static_cast<size_t>(k_MaterialLoader::k_MaxScripts));
+    EXPECT_TRUE(Logged("MaterialLoader: More than 64 scripts for one material; skipped Wide/Leaf.mat in "));
+    EXPECT_LT(usage.cpuSeconds, 0.5);
+    EXPECT_LT(usage.peakResidentMb, 256.0);
 }

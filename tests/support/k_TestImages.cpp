@@ -14,7 +14,7 @@ void Append(png_structp png, png_bytep data, png_size_t size)
 void Flush(png_structp) {}
 
 std::string EncodeJpeg(int width, int height, const std::vector<uint8_t>& pixels, int components, J_COLOR_SPACE space,
-                       int quality)
+                       int quality, bool progressive = false)
 {
     jpeg_compress_struct encoder;
     jpeg_error_mgr errors;
@@ -32,6 +32,8 @@ std::string EncodeJpeg(int width, int height, const std::vector<uint8_t>& pixels
     // No chroma subsampling, so a two-pixel-high stripe keeps its colours.
     for (int i = 0; i < encoder.num_components; ++i)
         encoder.comp_info[i].h_samp_factor = encoder.comp_info[i].v_samp_factor = 1;
+    if (progressive)
+        jpeg_simple_progression(&encoder);
     jpeg_start_compress(&encoder, TRUE);
     while (encoder.next_scanline < encoder.image_height)
     {
@@ -84,4 +86,24 @@ std::string k_TestImages::Jpeg(int width, int height, const std::vector<uint8_t>
 std::string k_TestImages::GreyJpeg(int width, int height, const std::vector<uint8_t>& grey, int quality)
 {
     return EncodeJpeg(width, height, grey, 1, JCS_GRAYSCALE, quality);
+}
+
+std::string k_TestImages::ProgressiveJpeg(int width, int height, const std::vector<uint8_t>& rgb)
+{
+    return EncodeJpeg(width, height, rgb, 3, JCS_RGB, 90, true);
+}
+
+std::string k_TestImages::ManyScanJpeg(int scans)
+{
+    const std::string jpeg = ProgressiveJpeg(8, 8, std::vector<uint8_t>(8 * 8 * 3, 100));
+    // The first scan runs from its SOS marker to the next marker; copies of it follow it.
+    const size_t first = jpeg.find("\xff\xda");
+    size_t next = first + 2;
+    while ((next = jpeg.find('\xff', next)) != std::string::npos && jpeg[next + 1] == '\0')
+        next += 2;
+    const std::string scan = jpeg.substr(first, next - first);
+    std::string out = jpeg.substr(0, next);
+    for (int i = 1; i < scans; ++i)
+        out += scan;
+    return out + jpeg.substr(next);
 }

@@ -89,3 +89,21 @@ std::vector<unsigned char> k_TestOgg::Make(double seconds, int rate, int channel
     vorbis_info_clear(&info);
     return out;
 }
+
+std::vector<unsigned char> k_TestOgg::WithHeader(std::vector<unsigned char> ogg, int channels, uint32_t rate)
+{
+    // The first page holds the identification header alone: "\x01vorbis", version, channels, rate, ...
+    if (ogg.size() < 27)
+        return ogg;
+    const size_t headerLength = 27 + ogg[26];
+    unsigned char* body = ogg.data() + headerLength;
+    body[11] = static_cast<unsigned char>(channels);
+    for (int i = 0; i < 4; ++i)
+        body[12 + i] = static_cast<unsigned char>(rate >> (8 * i));
+    size_t bodyLength = 0;
+    for (size_t i = 0; i < ogg[26]; ++i)
+        bodyLength += ogg[27 + i];
+    ogg_page page{ogg.data(), static_cast<long>(headerLength), body, static_cast<long>(bodyLength)};
+    ogg_page_checksum_set(&page);
+    return ogg;
+}

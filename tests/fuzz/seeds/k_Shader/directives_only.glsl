@@ -1,0 +1,2 @@
+#version 150
+#define X 1
