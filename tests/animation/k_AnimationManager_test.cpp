@@ -184,6 +184,19 @@ TEST_F(AnimationManagerTest, BackwardPlayUsesIntervalsKeyedByTheirEnd)
     EXPECT_DOUBLE_EQ(f[0].progress, 0.25);
 }
 
+// Off the middle and on both bounds, so a progress that runs the wrong way shows.
+TEST_F(AnimationManagerTest, BackwardProgressIsTheForwardFractionFallingWithTime)
+{
+    manager.AddAnimation(2.0, 4.0, &x, 1);
+    Frame(5.0);
+    timeline.SetSpeed(-1.0);
+    std::vector<double> progress;
+    for (double step : {1.0, 0.5, 1.0, 0.5, 0.5}) // 4.0, 3.5, 2.5, 2.0, 1.5
+        for (const Call& c : Frame(step))
+            progress.push_back(c.progress);
+    EXPECT_EQ(progress, (std::vector<double>{1.0, 0.75, 0.25, 0.0}));
+}
+
 TEST_F(AnimationManagerTest, RealTimeProgressRunsFromOneDownToZero)
 {
     manager.AddRealTimeAnimation(1.0, 2.0, &x, 9);

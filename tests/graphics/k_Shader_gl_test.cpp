@@ -6,6 +6,8 @@
 #include "support/k_GpuTestEngine.h"
 
 #include <GL/glew.h>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -254,6 +256,81 @@ TEST_F(ShaderTest, SettersAndGettersRoundTripAndLeaveTheProgramCurrent)
     EXPECT_FLOAT_EQ(program->GetUniformFloat("tint"), 0.1f);
 
     EXPECT_EQ(engine->graphics.errors, 0);
+}
+
+// Each setter, in each of its shapes, works with no program current (or another one): it makes its own
+// program current first.
+TEST_F(ShaderTest, EverySetterMakesItsProgramCurrentFirst)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    IShader* vertex = factory->CreateShaderFromSource(
+        L"all.vs", r_ShaderType::Vertex, L"all.vs",
+        "#version 120\n"
+        "uniform float f;\n"
+        "uniform vec2 v2;\n"
+        "uniform vec3 v3;\n"
+        "uniform vec4 v4;\n"
+        "uniform mat2 m2;\n"
+        "uniform mat3 m3;\n"
+        "uniform mat4 m4;\n"
+        "uniform mat4 list[2];\n"
+        "uniform int i;\n"
+        "void main() {\n"
+        "  gl_Position = gl_Vertex * f + vec4(v2, v3.x, 0.0) + v4 + vec4(m2[1], m3[2].yz) + m4[3] + list[0][1]\n"
+        "    + list[1][3] + vec4(float(i));\n"
+        "}\n");
+    IShader* pixel = factory->CreateShaderFromSource(L"all.ps", r_ShaderType::Pixel, L"all.ps",
+                                                     "#version 120\nvoid main() { gl_FragColor = vec4(1.0); }\n");
+    IShaderProgram* program = factory->CreateShaderProgram({vertex, pixel});
+    ASSERT_NE(program, nullptr);
+    k_ShaderProgram* other = MakeProgram();
+    ASSERT_NE(other, nullptr);
+    const GLint handle = static_cast<GLint>(dynamic_cast<k_ShaderProgram*>(program)->GetHandle());
+
+    float values[32];
+    for (int k = 0; k < 32; ++k)
+        values[k] = static_cast<float>(k + 1);
+    // The first n floats GL holds for the uniform.
+    auto first = [&](const std::string& name, size_t n) {
+        const auto all = program->GetUniformMatrix4(name);
+        return std::vector<float>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n));
+    };
+    auto expected = [&](size_t n, size_t from = 0) {
+        return std::vector<float>(values + from, values + from + n);
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> setters = {
+        {"float", [&] { program->SetUniformFloat("f", 2.5f); }},
+        {"int", [&] { program->SetUniformInt("i", 7); }},
+        {"vector 1", [&] { program->SetUniformVector("f", values, 1); }},
+        {"vector 2", [&] { program->SetUniformVector("v2", values, 2); }},
+        {"vector 3", [&] { program->SetUniformVector("v3", values, 3); }},
+        {"vector 4", [&] { program->SetUniformVector("v4", values, 4); }},
+        {"matrix 1", [&] { program->SetUniformMatrix("f", values + 3, 1); }},
+        {"matrix 2", [&] { program->SetUniformMatrix("m2", values, 2); }},
+        {"matrix 3", [&] { program->SetUniformMatrix("m3", values, 3); }},
+        {"matrix 4", [&] { program->SetUniformMatrix("m4", values, 4); }},
+        {"matrix array", [&] { program->SetUniformMatrix4Array("list", values, 2); }},
+    };
+    for (const auto& [what, set] : setters)
+        for (GLuint current : {0u, other->GetHandle()})
+        {
+            SCOPED_TRACE(what + (current ? " after another program" : " after glUseProgram(0)"));
+            glUseProgram(current);
+            set();
+            EXPECT_EQ(CurrentProgram(), handle);
+            EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); // a uniform set on the wrong program
+        }
+    // The values arrived (the float was last set through the one-element matrix).
+    EXPECT_FLOAT_EQ(program->GetUniformFloat("f"), 4.0f);
+    EXPECT_EQ(program->GetUniformInt("i"), 7);
+    EXPECT_EQ(first("v2", 2), expected(2));
+    EXPECT_EQ(first("v3", 3), expected(3));
+    EXPECT_EQ(first("v4", 4), expected(4));
+    EXPECT_EQ(first("m2", 4), expected(4));
+    EXPECT_EQ(first("m3", 9), expected(9));
+    EXPECT_EQ(first("m4", 16), expected(16));
+    EXPECT_EQ(first("list[1]", 16), expected(16, 16));
+    glUseProgram(0);
 }
 
 TEST_F(ShaderTest, AbsentNamesSetNothingAndReadDefaults)

@@ -102,3 +102,20 @@ TEST(k_Matrix, SingularOrBrokenMatrixGivesIdentityAndSaysSo)
     EXPECT_EQ(tiny.Inverse(&ok), k_Matrix());
     EXPECT_FALSE(ok);
 }
+
+// Element by element against values worked out by hand for 30 degrees (cos = sqrt(3)/2, sin = 1/2) and
+// -90 degrees (cos = 0, sin = -1), so a sine term with the wrong sign shows.
+TEST(k_Matrix, RotationsAboutXAndYHoldTheirSinesWhereTheyBelong)
+{
+    const double thirty = 3.14159265358979323846 / 6.0;
+    const float c = 0.8660254f;
+    const float x30[16] = {1, 0, 0, 0, 0, c, -0.5f, 0, 0, 0.5f, c, 0, 0, 0, 0, 1};
+    const float y30[16] = {c, 0, 0.5f, 0, 0, 1, 0, 0, -0.5f, 0, c, 0, 0, 0, 0, 1};
+    ExpectNear(k_Matrix::RotationX(thirty), k_Matrix(x30), 1e-6f);
+    ExpectNear(k_Matrix::RotationY(thirty), k_Matrix(y30), 1e-6f);
+    const float xMinus90[16] = {1, 0, 0, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1};
+    const float yMinus90[16] = {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1};
+    const double minus90 = -3.0 * thirty;
+    ExpectNear(k_Matrix::RotationX(minus90), k_Matrix(xMinus90), 1e-6f);
+    ExpectNear(k_Matrix::RotationY(minus90), k_Matrix(yMinus90), 1e-6f);
+}

@@ -1,4 +1,5 @@
 #include "scene/k_Camera.h"
+#include "scene/k_Frustum.h"
 #include "scene/k_Light.h"
 #include "support/k_SceneTestEngine.h"
 
@@ -38,6 +39,38 @@ TEST_F(GlTest, CameraApplySetsProjectionAndLookAtAndCapturesTheViewMatrix)
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(loaded[i], other[i]);
     EXPECT_NEAR(camera.GetViewMatrix()[14], -5.0f, 1e-5f); // untouched by LoadMatrix
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+// The projection follows the device's aspect ratio each time the camera is applied; the frustum keeps
+// the ratio the camera was made with. At 10 in front, the 45 degree view reaches 4.14 to the side at
+// ratio 1 and 8.28 at ratio 2: a point 6 to the side is outside the one and inside the other.
+TEST_F(GlTest, ProjectionTakesTheAspectRatioAtApplyAndTheFrustumAtConstruction)
+{
+    k_SceneTestEngine engine;
+    engine.Graphics().SetAspectRatio(1.0f);
+    k_Camera square(&engine);
+    engine.Graphics().SetAspectRatio(2.0f);
+    k_Camera wide(&engine);
+    const float f = 1.0f / std::tan(22.5f * 3.1415927f / 180.0f);
+    for (k_Camera* camera : {&square, &wide})
+    {
+        camera->SetPosition(k_VectorUA(0, 0, 0, 0));
+        camera->SetTarget(k_VectorUA(0, 0, -1, 0));
+        camera->Apply();
+        float projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        EXPECT_NEAR(projection[0], f / 2.0f, 1e-4f);
+        EXPECT_NEAR(projection[5], f, 1e-4f);
+    }
+    EXPECT_EQ(square.GetFrustum()->TestPoint(k_VectorUA(6, 0, -10, 0)), k_Frustum::Outside);
+    EXPECT_EQ(square.GetFrustum()->TestPoint(k_VectorUA(3, 0, -10, 0)), k_Frustum::Inside);
+    EXPECT_EQ(wide.GetFrustum()->TestPoint(k_VectorUA(6, 0, -10, 0)), k_Frustum::Inside);
+    EXPECT_EQ(wide.GetFrustum()->TestPoint(k_VectorUA(9, 0, -10, 0)), k_Frustum::Outside);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 

@@ -1,3 +1,6 @@
+#include "graphics/k_RenderTarget.h"
+#include "graphics/k_TextureBase.h"
+#include "interfaces/ITexture.h"
 #include "scene/k_Camera.h"
 #include "scene/k_Light.h"
 #include "scene/k_Renderable.h"
@@ -25,6 +28,7 @@ public:
     void OnRenderStage(int stage) override
     {
         m_log->push_back(GetName() + ":stage" + std::to_string(stage));
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebufferAtStage[stage]);
         if (stage == 1)
         {
             lightingAtStage1 = glIsEnabled(GL_LIGHTING);
@@ -45,6 +49,7 @@ public:
     bool lightingAtStage1 = false;
     bool light1AtStage1 = false;
     IWorld* currentAtStage1 = nullptr;
+    GLint framebufferAtStage[4] = {-1, -1, -1, -1};
 
 private:
     std::vector<std::string>* m_log;
@@ -167,6 +172,49 @@ TEST_F(k_RendererTest, LinkingWorldDrawsOnlyTheSharedNodesOfTheLinkedWorldFirst)
     engine.Update(0.01);
     EXPECT_EQ(std::count(log.begin(), log.end(), "secret"), 1); // by its own world only
     EXPECT_EQ(std::count(log.begin(), log.end(), "shared"), 2);
+}
+
+// --- render targets ---
+
+// A world with a target: stage 0 runs on the window, stages 1 and 2 inside the target, stage 3 on the
+// window again; the target is cleared as the world's own flags say, and the window is left alone.
+TEST_F(k_RendererTest, WorldWithATargetDrawsIntoItWithItsOwnClearFlags)
+{
+    k_RenderTarget target(&engine, 16, 16);
+    ITexture* texture = target.AddColorTexture(2);
+    ASSERT_NE(texture, nullptr);
+    k_RecordingWorld world(&engine, "off", &log);
+    world.SetRenderTarget(&target);
+    world.SetClearColour(k_VectorUA(1, 0, 0, 1));
+    world.SetClearFlags(k_RenderTarget::k_ClearColour | k_RenderTarget::k_DrawAll);
+    engine.AddWorld(&world);
+    auto texel = [&] {
+        std::vector<uint8_t> texels(16 * 16 * 4);
+        glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return std::vector<uint8_t>(texels.begin() + 4 * (8 * 16 + 8), texels.begin() + 4 * (8 * 16 + 9));
+    };
+
+    engine.Update(0.01);
+    EXPECT_EQ(log, (std::vector<std::string>{"off:stage0", "off:stage1", "off:stage2", "off:stage3"}));
+    const GLint framebuffer = static_cast<GLint>(target.GetFramebuffer());
+    ASSERT_NE(framebuffer, 0);
+    EXPECT_EQ(std::vector<GLint>(world.framebufferAtStage, world.framebufferAtStage + 4),
+              (std::vector<GLint>{0, framebuffer, framebuffer, 0}));
+    EXPECT_EQ(texel(), Rgba(255, 0, 0));
+    EXPECT_EQ(Pixel(10, 10), Rgba(0, 0, 0)); // the window is not cleared by a world with a target
+
+    // Without the colour flag the target keeps what it holds; with it, it takes the new colour.
+    world.SetClearColour(k_VectorUA(0, 1, 0, 1));
+    world.SetClearFlags(k_RenderTarget::k_DrawAll);
+    engine.Update(0.01);
+    EXPECT_EQ(texel(), Rgba(255, 0, 0));
+    world.SetClearFlags(k_RenderTarget::k_ClearColour | k_RenderTarget::k_DrawAll);
+    engine.Update(0.01);
+    EXPECT_EQ(texel(), Rgba(0, 255, 0));
+    EXPECT_TRUE(engine.Graphics().errors.empty());
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 
 // --- camera and lights ---
