@@ -19,6 +19,7 @@
 #include "platform/k_MessagePump.h"
 #include "platform/k_PngWriter.h"
 #include "platform/k_SdlDisplay.h"
+#include "platform/k_SdlGlContext.h"
 #include "platform/k_SdlWindow.h"
 #include "platform/k_VideoEncoder.h"
 #include "platform/k_VorbisMemoryFile.h"
@@ -191,7 +192,19 @@ int main(int argc, char** argv)
                               });
     try
     {
-        // --- what cannot be written is found before anything is drawn ---
+        // --- what cannot be drawn or written is found before anything is drawn ---
+        if (!k_SdlDisplay::Open())
+            throw L"Cannot open the display: the capture needs a graphical session (is DISPLAY set?).";
+        // A size the driver cannot draw is a bad command line too, found before anything is drawn.
+        int maxWidth = 0, maxHeight = 0;
+        if (k_SdlGlContext::QueryMaxPictureSize(maxWidth, maxHeight))
+        {
+            if (const std::string tooLarge = options.CheckDriverLimit(maxWidth, maxHeight); !tooLarge.empty())
+            {
+                std::cerr << "starwane-capture: " << tooLarge << "\n" << k_CaptureOptions::Usage();
+                return 2;
+            }
+        }
         if (!options.outDirectory.empty())
             PrepareFolder(options.outDirectory);
         if (!options.jsonFile.empty())
@@ -204,8 +217,6 @@ int main(int argc, char** argv)
             if (!video->Prepare(error))
                 Fail("Capture: " + error);
         }
-        if (!k_SdlDisplay::Open())
-            throw L"Cannot open the display: the capture needs a graphical session (is DISPLAY set?).";
 
         // --- the show's start-up, without the dialog and the tune ---
         SetupSettings settings;

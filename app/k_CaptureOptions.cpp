@@ -188,6 +188,14 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
     return {};
 }
 
+std::string k_CaptureOptions::CheckDriverLimit(int maxWidth, int maxHeight) const
+{
+    if (width <= maxWidth && height <= maxHeight)
+        return {};
+    return "--size " + std::to_string(width) + "x" + std::to_string(height) + " is larger than the driver draws (" +
+           std::to_string(maxWidth) + "x" + std::to_string(maxHeight) + " at most)";
+}
+
 std::string k_CaptureOptions::Usage()
 {
     return "usage: starwane-capture [options]\n"

@@ -23,12 +23,15 @@ public:
     std::string jsonFile; // --json (with --bench)
     bool help = false;
 
-    // The largest size accepted before the driver is asked (the driver's own limit is checked later).
-    static constexpr int MaxSize = 16384;
+    // The largest size accepted before the driver is asked (the window system's limit); the driver's own
+    // limit is checked with CheckDriverLimit once a display is open.
+    static constexpr int MaxSize = 32767;
 
     // Reads the arguments after the program's name. Returns an empty string on success, else the message
     // for the usage error. With --help nothing else is checked.
     std::string Parse(const std::vector<std::string>& arguments);
+    // The refusal for a size above the driver's largest picture (empty when it fits).
+    std::string CheckDriverLimit(int maxWidth, int maxHeight) const;
     // The text of --help.
     static std::string Usage();
 };

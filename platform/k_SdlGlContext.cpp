@@ -1,6 +1,8 @@
 #include "platform/k_SdlGlContext.h"
 
 #include <SDL.h>
+#include <SDL_opengl.h>
+#include <algorithm>
 
 namespace
 {
@@ -42,4 +44,30 @@ bool k_SdlGlContext::Swap(k_DeviceContext deviceContext)
 std::string k_SdlGlContext::GetError()
 {
     return SDL_GetError();
+}
+
+bool k_SdlGlContext::QueryMaxPictureSize(int& maxWidth, int& maxHeight)
+{
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!probe)
+        return false;
+    SDL_GLContext context = SDL_GL_CreateContext(probe);
+    if (!context)
+    {
+        SDL_DestroyWindow(probe);
+        return false;
+    }
+    GLint viewport[2] = {0, 0}, texture = 0, renderbuffer = 1 << 30;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    while (glGetError() != GL_NO_ERROR)
+    {
+    }
+    SDL_GL_MakeCurrent(probe, nullptr);
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(probe);
+    maxWidth = std::min({viewport[0], texture, renderbuffer});
+    maxHeight = std::min({viewport[1], texture, renderbuffer});
+    return maxWidth > 0 && maxHeight > 0;
 }

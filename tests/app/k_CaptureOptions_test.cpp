@@ -70,7 +70,7 @@ TEST(CaptureOptions, RefusesBadCommandLines)
         {{"--out", "f", "--size", "-640x480"}, "--size"},
         {{"--out", "f", "--size", "640"}, "WIDTHxHEIGHT"},
         {{"--out", "f", "--size", "640x480x2"}, "WIDTHxHEIGHT"},
-        {{"--out", "f", "--size", "16385x100"}, "larger than 16384"},
+        {{"--out", "f", "--size", "32768x100"}, "larger than 32767"},
         {{"--out", "f", "--size", "99999999999x100"}, "WIDTHxHEIGHT"},
         {{"--out", "f", "--aspect", "16:0"}, "--aspect"},
         {{"--out", "f", "--aspect", "16/9"}, "--aspect"},
@@ -102,4 +102,14 @@ TEST(CaptureOptions, RefusesBadCommandLines)
         const std::string refusal = Refusal(c.arguments);
         EXPECT_NE(refusal.find(c.mentions), std::string::npos) << refusal;
     }
+}
+
+TEST(CaptureOptions, SizeWithinTheDriversLimit)
+{
+    k_CaptureOptions options;
+    ASSERT_EQ(options.Parse({"--out", "f", "--size", "4096x2160"}), "");
+    EXPECT_EQ(options.CheckDriverLimit(4096, 4096), "");
+    EXPECT_EQ(options.CheckDriverLimit(4095, 4096),
+              "--size 4096x2160 is larger than the driver draws (4095x4096 at most)");
+    EXPECT_NE(options.CheckDriverLimit(8192, 2048), "");
 }
