@@ -80,6 +80,20 @@ status=$?
   pass "an unwritable video: $(cat "$work/verr.txt")" || fail "unwritable video: status $status, $(cat "$work/verr.txt")"
 [ ! -e "$work/missing" ] || fail "the missing folder was made"
 
+# --- the benchmark: figures on standard output and as JSON, no frames ---
+"$capture" --bench --size 160x90 --to 2 --json "$work/bench.json" >"$work/bench.txt" 2>"$work/err_bench.txt"
+status=$?
+echo "--- bench"; sed -n '/^bench:/,$p' "$work/bench.txt"
+[ "$status" = 0 ] && grep -q "^start-up: .* s to the first show frame (engine initialisation" "$work/bench.txt" &&
+  grep -q "^GL errors logged: 0" "$work/bench.txt" && pass "bench figures" || fail "bench: status $status"
+# Frames 1 to 59 are the range after the first frame (which is timed with the start-up).
+grep -q '{"from": 0, "to": 27, "frames": 59, "median_ms": [0-9.]*, "p95_ms"' "$work/bench.json" &&
+  grep -q '"gl_errors": 0' "$work/bench.json" && pass "bench JSON" || fail "bench JSON: $(cat "$work/bench.json")"
+"$capture" --bench --size 160x90 --to 1 --json "$work/missing/bench.json" >/dev/null 2>"$work/err_bench2.txt"
+status=$?
+[ "$status" = 1 ] && [ ! -e "$work/missing" ] && pass "an unwritable JSON file: $(cat "$work/err_bench2.txt")" ||
+  fail "unwritable JSON: status $status"
+
 # --- bad command lines: status 2, usage, no output ---
 bad=("--fps 0" "--size 0x0" "--size 20000x100" "--from 5 --to 4" "--at 250" "--bogus" "--every 0" "--size 161x90 --video $work/bad.mp4")
 for args in "${bad[@]}"; do
