@@ -116,8 +116,8 @@ void PrepareFolder(const std::string& folder)
                   "into the output folder " + folder);
 }
 
-// The tune's samples for the video's frames: sample 0 of the tune is demo time 0, so the sound starts
-// at the first frame's demo time and lasts as long as the frames; silence fills what the tune lacks.
+// The tune's samples for the video's frames: the sound starts at the first frame's demo time and lasts
+// as long as the frames.
 std::vector<int16_t> TuneForFrames(IEngine* engine, double start, double duration, int& channels, int& rate)
 {
     IFile* tune = engine->GetFileSystem()->OpenFile(L"ov-starwane.ogg");
@@ -129,12 +129,7 @@ std::vector<int16_t> TuneForFrames(IEngine* engine, double start, double duratio
         throw L"Capture: the OGG tune \"ov-starwane.ogg\" cannot be decoded!";
     channels = vorbis.GetChannels();
     rate = vorbis.GetRate();
-    const auto first = static_cast<size_t>(std::llround(start * rate)) * static_cast<size_t>(channels);
-    const auto count = static_cast<size_t>(std::llround(duration * rate)) * static_cast<size_t>(channels);
-    std::vector<int16_t> samples(count, 0);
-    for (size_t i = 0; i < count && first + i < decoded.size(); ++i)
-        samples[i] = decoded[first + i];
-    return samples;
+    return k_VideoEncoder::Slice(decoded, channels, rate, start, duration);
 }
 
 // Writes the text under a temporary name beside the file and renames it: a file that is there is whole.

@@ -1,7 +1,9 @@
 #include "platform/k_VideoEncoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -176,6 +178,19 @@ void k_VideoEncoder::Abort()
         m_child = -1;
     }
     RemoveTemporaries();
+}
+
+std::vector<int16_t> k_VideoEncoder::Slice(const std::vector<int16_t>& samples, int channels, int rate, double start,
+                                           double duration)
+{
+    const auto perFrame = static_cast<size_t>(channels);
+    const size_t first = static_cast<size_t>(std::llround(start * rate)) * perFrame;
+    const size_t count = static_cast<size_t>(std::llround(duration * rate)) * perFrame;
+    std::vector<int16_t> slice(count, 0);
+    if (first < samples.size())
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(first), std::min(count, samples.size() - first),
+                    slice.begin());
+    return slice;
 }
 
 void k_VideoEncoder::RemoveTemporaries()

@@ -38,6 +38,11 @@ public:
     // Stops ffmpeg and removes the temporary files.
     void Abort();
 
+    // The part of a tune that goes with frames from start for duration seconds: sample 0 of the tune is
+    // time 0, and silence fills what the tune lacks. samples: channels interleaved.
+    static std::vector<int16_t> Slice(const std::vector<int16_t>& samples, int channels, int rate, double start,
+                                      double duration);
+
 private:
     void RemoveTemporaries();
 
