@@ -99,3 +99,24 @@ TEST_F(FrameReaderTest, ReadsFramesUprightOneBehindInAWindowLargerThanTheScreen)
     }
     k_GlTestContext::MakeCurrent();
 }
+
+// A window that was never shown (the tests' own context is on a hidden window) reads back the same, also
+// through Flush alone when only one frame was read.
+TEST_F(FrameReaderTest, ReadsAHiddenWindow)
+{
+    constexpr int width = k_GlTestContext::k_Width, height = k_GlTestContext::k_Height;
+    k_GlTestContext::MakeCurrent();
+    std::vector<Delivered> delivered;
+    k_FrameReader reader(width, height, [&](int64_t tag, const uint8_t* rows) {
+        delivered.push_back({tag, std::vector<uint8_t>(rows, rows + static_cast<size_t>(width) * height * 3)});
+    });
+    const uint8_t lower[3] = {10, 20, 30}, upper[3] = {200, 100, 50};
+    DrawHalves(width, height, lower, upper);
+    reader.Read(3);
+    EXPECT_TRUE(delivered.empty());
+    reader.Flush();
+    ASSERT_EQ(delivered.size(), 1u);
+    EXPECT_EQ(delivered[0].tag, 3);
+    EXPECT_EQ(Pixel(delivered[0].rows, width, 5, 5), std::vector<uint8_t>({200, 100, 50}));
+    EXPECT_EQ(Pixel(delivered[0].rows, width, 5, height - 5), std::vector<uint8_t>({10, 20, 30}));
+}
