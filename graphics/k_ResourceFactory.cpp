@@ -1,8 +1,13 @@
 #include "graphics/k_ResourceFactory.h"
 
+#include "animation/k_Bone.h"
+#include "animation/k_BoneShaderCallback.h"
 #include "animation/k_Path.h"
 #include "animation/k_TransformationAnimation.h"
+#include "demo/k_Billboard.h"
+#include "demo/k_BillboardBatch.h"
 #include "demo/k_Text.h"
+#include "demo/k_VoxelBox.h"
 #include "engine/k_Log.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
@@ -53,7 +58,11 @@ bool Mentions(const std::wstring& fileName, const wchar_t* text)
 
 // --- construction and destruction ---
 
-k_ResourceFactory::k_ResourceFactory(IEngine* engine) : m_engine(engine) {}
+k_ResourceFactory::k_ResourceFactory(IEngine* engine) : m_engine(engine)
+{
+    // Every factory offers skinning: programs attach "bones" with a skeleton's handle.
+    RegisterShaderCallback(new k_BoneShaderCallback(engine));
+}
 
 k_ResourceFactory::~k_ResourceFactory()
 {
@@ -75,6 +84,10 @@ k_ResourceFactory::~k_ResourceFactory()
         delete light;
     for (IRenderTarget* target : m_renderTargets)
         delete target;
+    for (IBone* bone : m_bones)
+        delete bone;
+    for (IVoxelBox* box : m_voxelBoxes)
+        delete box;
     for (auto& [name, callback] : m_shaderCallbacks)
         delete callback;
     for (auto& path : m_paths)
@@ -189,6 +202,23 @@ IMeshBuffer* k_ResourceFactory::CreateMeshBuffer()
     return mesh;
 }
 
+IBillboard* k_ResourceFactory::CreateBillboard()
+{
+    k_Billboard* billboard = Guarded([&]() -> k_Billboard* { return new k_Billboard(m_engine); });
+    if (billboard)
+        m_renderables.push_back(billboard);
+    return billboard;
+}
+
+IBillboardBatch* k_ResourceFactory::CreateBillboardBatch(int capacity, IMaterial* material)
+{
+    k_BillboardBatch* batch =
+        Guarded([&]() -> k_BillboardBatch* { return new k_BillboardBatch(m_engine, capacity, material); });
+    if (batch)
+        m_renderables.push_back(batch);
+    return batch;
+}
+
 ICamera* k_ResourceFactory::CreateCamera()
 {
     ICamera* camera = Guarded([&]() -> ICamera* { return new k_Camera(m_engine); });
@@ -220,6 +250,30 @@ IRenderTarget* k_ResourceFactory::CreateRenderTarget(int width, int height)
         m_renderTargets.push_back(target);
     return target;
 }
+
+// --- bones ---
+
+IBone* k_ResourceFactory::CreateBone(const std::wstring& name, int index, const k_VectorUA& position,
+                                     const k_VectorUA& scale, const k_VectorUA& rotation)
+{
+    IBone* bone = Guarded(
+        [&]() -> IBone* { return new k_Bone(m_engine, name, index, position, scale.x, scale.y, scale.z, rotation); });
+    if (bone)
+        m_bones.push_back(bone);
+    return bone;
+}
+
+// --- voxel boxes ---
+
+IVoxelBox* k_ResourceFactory::CreateVoxelBox(int width, int height, int depth)
+{
+    IVoxelBox* box = Guarded([&]() -> IVoxelBox* { return new k_VoxelBox(m_engine, width, height, depth); });
+    if (box)
+        m_voxelBoxes.push_back(box);
+    return box;
+}
+
+// --- text ---
 
 IText* k_ResourceFactory::CreateText(const std::string& text, const std::wstring& fontName, int height, float depth,
                                      int style)

@@ -30,10 +30,15 @@ public:
     IShaderProgram* CreateShaderProgram(std::vector<IShader*> shaders) override;
     IRenderable* CreateEmptyRenderable() override;
     IMeshBuffer* CreateMeshBuffer() override;
+    IBillboard* CreateBillboard() override;
     ICamera* CreateCamera() override;
     ILight* CreateLight() override;
+    IBillboardBatch* CreateBillboardBatch(int capacity, IMaterial* material) override;
     IRenderTarget* CreateRenderTargetWithTexture(int width, int height, int format) override;
     IRenderTarget* CreateRenderTarget(int width, int height) override;
+    IBone* CreateBone(const std::wstring& name, int index, const k_VectorUA& position, const k_VectorUA& scale,
+                      const k_VectorUA& rotation) override;
+    IVoxelBox* CreateVoxelBox(int width, int height, int depth) override;
     IText* CreateText(const std::string& text, const std::wstring& fontName, int height, float depth,
                       int style) override;
     IPath<k_VectorUA>* CreateVectorPath() override;
@@ -52,6 +57,8 @@ private:
     std::vector<ICamera*> m_cameras;
     std::vector<ILight*> m_lights;
     std::vector<IRenderTarget*> m_renderTargets;
+    std::vector<IBone*> m_bones;
+    std::vector<IVoxelBox*> m_voxelBoxes;
     std::map<std::wstring, IShaderCallback*> m_shaderCallbacks;
     // Both kinds of path in one list, in the order they were made.
     std::vector<std::variant<IPath<float>*, IPath<k_VectorUA>*>> m_paths;

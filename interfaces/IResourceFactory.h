@@ -29,6 +29,10 @@ class ICamera;
 class ILight;
 class IRenderTarget;
 class ITransformationAnimation;
+class IBone;
+class IBillboard;
+class IBillboardBatch;
+class IVoxelBox;
 
 class IResourceFactory
 {
@@ -60,16 +64,29 @@ public:
     // A new empty mesh buffer (topology Triangle); the object is also a node (dynamic_cast to IRenderable).
     // Owned by the factory.
     virtual IMeshBuffer* CreateMeshBuffer() = 0;
+    // A new billboard (no texture, fixed facing); the object is also a node (dynamic_cast to IRenderable).
+    // Owned by the factory.
+    virtual IBillboard* CreateBillboard() = 0;
     // A new camera looking from (0, 0, -5) at the origin with up +y. Owned by the factory.
     virtual ICamera* CreateCamera() = 0;
     // A new light: no ambient, white diffuse and specular, at the origin, no spot, no attenuation.
     // Owned by the factory.
     virtual ILight* CreateLight() = 0;
+    // A new billboard batch with room for capacity billboards (at least 1), drawn with the material; null on
+    // failure. The object is also a node (dynamic_cast to IRenderable). Owned by the factory.
+    virtual IBillboardBatch* CreateBillboardBatch(int capacity, IMaterial* material) = 0;
     // CreateRenderTarget, then a first colour texture of the format code; null on failure. Owned by the factory.
     virtual IRenderTarget* CreateRenderTargetWithTexture(int width, int height, int format) = 0;
     // A new render target of the size with a depth buffer and no colour texture yet; null on failure.
     // Owned by the factory.
     virtual IRenderTarget* CreateRenderTarget(int width, int height) = 0;
+    // A new bone whose bind matrix is made of the position, scale (x, y, z) and rotation quaternion; null on
+    // failure. Owned by the factory.
+    virtual IBone* CreateBone(const std::wstring& name, int index, const k_VectorUA& position, const k_VectorUA& scale,
+                              const k_VectorUA& rotation) = 0;
+    // A new voxel box of width x height x depth samples holding the initial field; null on failure. The object
+    // is also a node (dynamic_cast to IRenderable). Owned by the factory.
+    virtual IVoxelBox* CreateVoxelBox(int width, int height, int depth) = 0;
     // A new text node drawing the text as extruded letters of the font (see IText); null when no font can
     // be opened. The object is also a node (dynamic_cast to IRenderable). Owned by the factory.
     virtual IText* CreateText(const std::string& text, const std::wstring& fontName, int height, float depth,

@@ -105,10 +105,17 @@ public:
     }
     IRenderable* CreateEmptyRenderable() override { return nullptr; }
     IMeshBuffer* CreateMeshBuffer() override { return nullptr; }
+    IBillboard* CreateBillboard() override { return nullptr; }
     ICamera* CreateCamera() override { return nullptr; }
     ILight* CreateLight() override { return nullptr; }
+    IBillboardBatch* CreateBillboardBatch(int, IMaterial*) override { return nullptr; }
     IRenderTarget* CreateRenderTargetWithTexture(int, int, int) override { return nullptr; }
     IRenderTarget* CreateRenderTarget(int, int) override { return nullptr; }
+    IBone* CreateBone(const std::wstring&, int, const k_VectorUA&, const k_VectorUA&, const k_VectorUA&) override
+    {
+        return nullptr;
+    }
+    IVoxelBox* CreateVoxelBox(int, int, int) override { return nullptr; }
     IPath<k_VectorUA>* CreateVectorPath() override { return nullptr; }
     IPath<float>* CreateFloatPath() override { return nullptr; }
     bool RegisterShaderCallback(IShaderCallback*) override { return false; }
