@@ -11,10 +11,12 @@ namespace
 {
 // Live bones by handle. The callback's value is a 32-bit int, too small for a
 // pointer, so programs are given a bone's handle and the callback looks it up.
+// The map is never destroyed: bones owned by an object of static lifetime may
+// be destroyed at exit after any function-local static.
 std::map<int, k_Bone*>& Handles()
 {
-    static std::map<int, k_Bone*> handles;
-    return handles;
+    static auto* handles = new std::map<int, k_Bone*>;
+    return *handles;
 }
 
 int NextHandle()
