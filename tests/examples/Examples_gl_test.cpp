@@ -95,3 +95,15 @@ TEST(Examples, SkinnedTubeStandsBentInTheMiddle)
     EXPECT_GT(p.CountDifferent(280, 20, 680, 520, background), 12000);
     EXPECT_EQ(p.CountDifferent(0, 0, 100, 100, background), 0);
 }
+
+TEST(Examples, ExtrudedTextSpansTheMiddleOfTheFrame)
+{
+    const Picture p = Shot("extruded_text", 1.5);
+    ASSERT_EQ(p.width, 960);
+    const uint8_t background[3] = {13, 11, 18};
+    // The word runs across the middle: letters at its left and right ends, nothing above or below it.
+    EXPECT_GT(p.CountDifferent(200, 200, 400, 340, background), 2000);
+    EXPECT_GT(p.CountDifferent(560, 200, 760, 340, background), 2000);
+    EXPECT_EQ(p.CountDifferent(0, 0, 960, 80, background), 0);
+    EXPECT_EQ(p.CountDifferent(0, 470, 960, 540, background), 0);
+}
