@@ -1,14 +1,16 @@
 #include "examples/k_ExampleRunner.h"
 
+#include "app/k_CaptureLoop.h"
+#include "app/k_CaptureOptions.h"
 #include "app/k_MainLoop.h"
 #include "app/k_Window.h"
 #include "demo/k_Demo.h"
 #include "engine/k_Engine.h"
-#include "graphics/k_PngWriter.h"
+#include "graphics/k_FrameReader.h"
 #include "interfaces/IGraphics.h"
+#include "platform/k_PngWriter.h"
 #include "platform/k_SdlDisplay.h"
 
-#include <GL/glew.h>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -16,8 +18,6 @@
 
 namespace
 {
-constexpr double k_ShotStep = 1.0 / 30.0;
-
 int Usage(const char* program)
 {
     std::cerr << "usage: " << program << " [--shot SECONDS FILE.png]\n";
@@ -55,31 +55,38 @@ int k_ExampleRunner::Run(int argc, char** argv, const wchar_t* title, const std:
         engine->GetGraphics()->SetAspectRatio(static_cast<float>(Width) / Height);
         std::unique_ptr<k_Demo> demo(makeDemo(engine.get()));
         demo->Build();
-        engine->Update(0.00001);
 
         if (!shot)
         {
+            engine->Update(0.00001);
+            window->Present();
             k_MainLoop loop(engine.get(), window.get(), demo.get());
             loop.Start();
             loop.Run();
             return 0;
         }
 
-        // Fixed steps up to the shot's time; the last frame is read back before it is shown.
-        double time = 0.00001;
-        do
-        {
-            const double step = std::min(k_ShotStep, shotTime - time);
-            demo->BeginFrame();
-            engine->Update(step > 0.0 ? step : 0.0);
-            time += step > 0.0 ? step : 0.0;
-            if (time < shotTime)
-                window->Present();
-        } while (time < shotTime);
-        glReadBuffer(GL_BACK);
-        const bool written = k_PngWriter::WriteFramebuffer(shotFile, engine->GetGraphics()->GetWidth(),
-                                                           engine->GetGraphics()->GetHeight());
-        window->Present();
+        // The capture program's fixed steps (0.00001 s, then 1/30 s) up to the first frame that reaches
+        // the time; that frame is read back before it is shown.
+        k_CaptureOptions options;
+        options.width = Width;
+        options.height = Height;
+        options.to = shotTime;
+        options.at = {shotTime};
+        bool written = false;
+        std::string error = "no frame was drawn";
+        k_FrameReader reader(Width, Height, [&](int64_t, const uint8_t* rows) {
+            written = k_PngWriter::Write(shotFile, Width, Height, rows, error);
+        });
+        k_CaptureLoop::Hooks hooks;
+        hooks.drawn = [&reader](int64_t index, const k_CaptureLoop::Frame* frame) {
+            if (frame != nullptr)
+                reader.Read(index);
+        };
+        k_CaptureLoop(options).Run(engine.get(), window.get(), demo.get(), hooks);
+        reader.Flush();
+        if (!written)
+            std::cerr << "cannot write " << shotFile << ": " << error << "\n";
         return written ? 0 : 1;
     }
     catch (const wchar_t* message)
