@@ -1,23 +1,158 @@
 #include "demo/k_Demo.h"
 
+#include "demo/k_AfterWorld.h"
+#include "demo/k_DriftWorld.h"
+#include "demo/k_PlasmaWorld.h"
+#include "demo/k_TextEvent.h"
+#include "interfaces/IAnimationManager.h"
+#include "interfaces/ICamera.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/IRenderTarget.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderProgram.h"
 #include "interfaces/IWindow.h"
 
 #include <GL/glew.h>
+#include <iterator>
+#include <string>
+
+namespace
+{
+// One caption of the show: image, start and length in seconds of demo time, fade-in and fade-out.
+struct Caption
+{
+    const wchar_t* image;
+    double start;
+    double duration;
+    k_TextEvent::Fade fadeIn;
+    k_TextEvent::Fade fadeOut;
+};
+
+constexpr k_TextEvent::Fade k_Slide{3, 3.0f};
+constexpr k_TextEvent::Fade k_SlideOut{4, 3.0f};
+constexpr k_TextEvent::Fade k_QuickIn{1, 0.5f};
+constexpr k_TextEvent::Fade k_QuickOut{1, 0.25f};
+constexpr k_TextEvent::Fade k_HandOver{3, 0.1f};
+
+// The 34 captions in the order they are made.
+const Caption k_Captions[] = {
+    {L"time.png", 0, 10, k_Slide, k_SlideOut},
+    {L"it-is-time.png", 8, 10, k_Slide, k_SlideOut},
+    {L"whattime1.png", 10, 2, k_QuickIn, k_QuickOut},
+    {L"whattime2.png", 11.5, 2, k_QuickIn, k_QuickOut},
+    {L"whattime3.png", 13, 2, k_QuickIn, k_QuickOut},
+    {L"whattime4.png", 14.5, 2, k_QuickIn, k_QuickOut},
+    {L"married.png", 18, 10, k_Slide, k_SlideOut},
+    {L"married2.png", 25, 5, {1, 2.0f}, {1, 2.0f}},
+    {L"corin.png", 30, 15, {3, 10.0f}, {3, 3.0f}},
+    {L"goodbye.png", 45, 30, {3, 10.0f}, {3, 3.0f}},
+    {L"gratitude.png", 76, 4, k_QuickIn, k_QuickOut},
+    {L"Thanks/orm.png", 80, 13, k_Slide, k_SlideOut},
+    {L"Thanks/tz.png", 91, 13, k_Slide, k_SlideOut},
+    {L"Thanks/wendel.png", 102, 14, k_Slide, k_SlideOut},
+    {L"Thanks/ux.png", 114, 13, k_Slide, k_SlideOut},
+    {L"Thanks/brannock.png", 125, 12, k_Slide, k_SlideOut},
+    {L"adore.png", 137, 4, k_QuickIn, k_QuickOut},
+    {L"greet1.png", 141, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet2.png", 143, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet3.png", 145, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet4.png", 147, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet5.png", 149, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet6.png", 151, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet7.png", 153, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet8.png", 155, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet9.png", 157, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet10.png", 159, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet11.png", 161, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet12.png", 163, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet13.png", 165, 1.5, {1, 0.25f}, k_HandOver},
+    {L"greet14.png", 167, 1.5, {1, 0.25f}, k_HandOver},
+    {L"function.png", 170, 4, {1, 2.0f}, {1, 2.0f}},
+    {L"were-not-dead.png", 175, 10, {1, 0.25f}, k_HandOver},
+    {L"corin-says.png", 185, 1000, {1, 0.25f}, k_HandOver},
+};
+static_assert(std::size(k_Captions) == 34);
+} // namespace
 
 k_Demo::k_Demo(IEngine* engine) : m_engine(engine) {}
 
-k_Demo::~k_Demo() = default;
+k_Demo::~k_Demo()
+{
+    for (auto event = m_events.rbegin(); event != m_events.rend(); ++event)
+        delete *event;
+}
 
 // --- building the show ---
 
-void k_Demo::Build()
+void k_Demo::Progress(int step)
 {
-    // The worlds and captions join here as they are written; the bar ends full either way.
-    m_engine->GetGraphics()->DrawProgressBar(1.0f);
+    Progress(static_cast<float>(step) / static_cast<float>(k_ProgressSteps));
+}
+
+void k_Demo::Progress(float fraction)
+{
+    m_engine->GetGraphics()->DrawProgressBar(fraction);
     if (IWindow* window = m_engine->GetWindow())
         window->Present();
+}
+
+void k_Demo::Build()
+{
+    IResourceFactory* factory = m_engine->GetResourceFactory();
+    IAnimationManager* manager = m_engine->GetAnimationManager();
+
+    // 1, 2. The landscape and the chain that tone-maps it to the screen.
+    Progress(1);
+    Progress(2);
+    ICamera* camera = m_terrainWorld ? m_terrainWorld->GetCamera() : factory->CreateCamera();
+
+    // 3. The overlay: plasma and fades; enabled for the whole show.
+    m_plasmaWorld = new k_PlasmaWorld(m_engine);
+    m_engine->AddWorld(m_plasmaWorld);
+    Progress(3);
+
+    // 4. The logo, and the world the captions are shown in.
+    m_afterWorld = new k_AfterWorld(m_engine);
+    m_afterWorld->SetCamera(camera);
+    m_engine->AddWorld(m_afterWorld);
+    Progress(4);
+
+    // 5. The feedback the greetings dissolve in.
+    IRenderTarget* driftTarget = factory->CreateRenderTargetWithTexture(512, 512, 3);
+    if (!driftTarget)
+        throw L"k_Demo: Unable to create the 512 x 512 render target of the drift world.";
+    m_driftWorld = new k_DriftWorld(m_engine);
+    m_driftWorld->SetCamera(camera);
+    m_driftWorld->SetRenderTarget(driftTarget);
+    m_engine->AddWorld(m_driftWorld);
+    driftTarget->Unbind();
+    Progress(5);
+
+    // 6, 7. The captions, with the show's own schedule among them.
+    int step = 5;
+    for (const Caption& caption : k_Captions)
+    {
+        m_events.push_back(new k_TextEvent(m_afterWorld, m_engine, m_driftWorld, caption.image, std::string(),
+                                           k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f), caption.start, caption.duration,
+                                           caption.fadeIn, caption.fadeOut));
+        ++step;
+        if (step == 5 + 11)
+        {
+            manager->AddEvent(27.0, this, 1);
+            manager->AddAnimation(27.0, 36.7, this, 1);
+            manager->AddAnimation(71.8, 76.6, this, 2);
+            manager->AddEvent(76.6, this, 3);
+            manager->AddAnimation(76.6, 78.0, this, 3);
+        }
+        else if (step == 5 + 31)
+        {
+            manager->AddAnimation(169.0, 175.0, this, 4);
+        }
+        if (step < k_ProgressSteps)
+            Progress(step);
+    }
+    Progress(1.0f);
 }
 
 // --- per frame ---
@@ -33,6 +168,57 @@ void k_Demo::BeginFrame()
 
 // --- schedule ---
 
-void k_Demo::Trigger(int /*code*/) {}
+void k_Demo::SetLandscapeEnabled(bool enabled)
+{
+    if (m_terrainWorld)
+        m_terrainWorld->SetEnabled(enabled);
+    if (m_hdrWorld)
+        m_hdrWorld->SetEnabled(enabled);
+}
 
-void k_Demo::Animate(double /*progress*/, int /*code*/) {}
+void k_Demo::SetFadeColour(float r, float g, float b, float a)
+{
+    if (IShaderProgram* program = m_plasmaWorld ? m_plasmaWorld->GetProgram() : nullptr)
+    {
+        const float colour[4] = {r, g, b, a};
+        program->SetUniformVector("fadeColor", colour, 4);
+    }
+}
+
+void k_Demo::Trigger(int code)
+{
+    if (code == 1)
+    {
+        SetLandscapeEnabled(true);
+    }
+    else if (code == 3)
+    {
+        if (IShaderProgram* program = m_plasmaWorld ? m_plasmaWorld->GetProgram() : nullptr)
+            program->SetUniformInt("disablePlasma", 0);
+        SetLandscapeEnabled(false);
+    }
+}
+
+void k_Demo::Animate(double progress, int code)
+{
+    const float p = static_cast<float>(progress);
+    switch (code)
+    {
+    case 1:
+        SetFadeColour(0.0f, 0.0f, 0.0f, 1.0f - p);
+        break;
+    case 2:
+        SetFadeColour(1.0f, 1.0f, 1.0f, p);
+        break;
+    case 3:
+        SetFadeColour(1.0f, 1.0f, 1.0f, 1.0f - p);
+        break;
+    case 4:
+        if (IShaderProgram* logo = m_afterWorld ? m_afterWorld->GetLogoProgram() : nullptr)
+            logo->SetUniformFloat("alpha", p);
+        SetFadeColour(0.0f, 0.0f, 0.0f, p);
+        break;
+    default:
+        break;
+    }
+}

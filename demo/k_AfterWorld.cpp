@@ -1,0 +1,43 @@
+#include "demo/k_AfterWorld.h"
+
+#include "demo/k_OrvelantLogo.h"
+#include "graphics/k_MaterialPass.h"
+#include "interfaces/IMaterial.h"
+#include "interfaces/IMeshBuffer.h"
+#include "interfaces/IRenderable.h"
+#include "interfaces/IShaderProgram.h"
+
+#include <GL/glew.h>
+
+k_AfterWorld::k_AfterWorld(IEngine* engine) : k_World(engine, "AfterWorld") {}
+
+k_AfterWorld::~k_AfterWorld()
+{
+    delete m_logo;
+}
+
+void k_AfterWorld::Build()
+{
+    m_logo = new k_OrvelantLogo(m_engine);
+    AddRenderable(dynamic_cast<IRenderable*>(m_logo->GetMesh()));
+    IShaderProgram* program = GetLogoProgram();
+    if (!program)
+        throw L"k_AfterWorld: Orvelant.mat has no shader pass for the after world.";
+    program->SetUniformFloat("alpha", 0.0f);
+}
+
+// Depth writes are switched on first: the pass drawn last (an overlay) may have left them off, and then the
+// clear would leave the depth buffer as it was.
+void k_AfterWorld::Clear()
+{
+    glDepthMask(GL_TRUE);
+    glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+IShaderProgram* k_AfterWorld::GetLogoProgram()
+{
+    if (!m_logo)
+        return nullptr;
+    k_MaterialPass* pass = m_logo->GetMaterial()->FindPass(this);
+    return pass ? pass->program : nullptr;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The world drawn after the others without clearing their colour: it shows
+// the logo, faded by the show through "alpha" on the logo material's pass for
+// this world, and hosts the captions while they are on screen.
+#include "scene/k_World.h"
+
+class k_OrvelantLogo;
+class IShaderProgram;
+
+class k_AfterWorld : public k_World
+{
+public:
+    // Names the world "AfterWorld".
+    explicit k_AfterWorld(IEngine* engine);
+    ~k_AfterWorld() override;
+
+    // Makes the logo, adds its quad as a node and sets its "alpha" to 0. Throws a wide message when the logo
+    // cannot be made or its material has no shader pass for this world.
+    void Build() override;
+    // Clears only the depth buffer, keeping the colour of the worlds drawn before.
+    void Clear() override;
+
+    k_OrvelantLogo* GetLogo() const { return m_logo; }
+    // The program of the logo material's pass for this world, or null.
+    IShaderProgram* GetLogoProgram();
+
+private:
+    k_OrvelantLogo* m_logo = nullptr;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The full-screen overlay drawn over whatever the worlds before it drew: one
+// quad with "Plasma.mat", which shows either a plasma or only a fade colour.
+// The show animates its "fadeColor" (RGBA) and switches the plasma on with
+// "disablePlasma" (1 off, 0 on). The world never clears the framebuffer.
+#include "scene/k_World.h"
+
+class IMaterial;
+class IMeshBuffer;
+class IShaderProgram;
+class k_MaterialPass;
+
+class k_PlasmaWorld : public k_World
+{
+public:
+    // Names the world "Plasma".
+    explicit k_PlasmaWorld(IEngine* engine);
+
+    // Loads "Plasma.mat", sets "fadeColor" (0, 0, 0, 0.5) and "disablePlasma" 1, builds the quad.
+    // Throws a wide message when the material, its pass or the quad cannot be made.
+    void Build() override;
+    // Stage 2: draws the overlay quad.
+    void OnRenderStage(int stage) override;
+    // Does nothing: the overlay draws over the current picture.
+    void Clear() override;
+
+    // The pass of "Plasma.mat" for this world (null before Build).
+    k_MaterialPass* GetPass() const { return m_pass; }
+    // The program carrying "fadeColor" and "disablePlasma", or null.
+    IShaderProgram* GetProgram() const;
+
+private:
+    k_MaterialPass* m_pass = nullptr;
+    IMeshBuffer* m_quad = nullptr;
+    IMaterial* m_material = nullptr;
+};

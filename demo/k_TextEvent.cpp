@@ -1,0 +1,181 @@
+#include "demo/k_TextEvent.h"
+
+#include "demo/k_DistortedQuad.h"
+#include "engine/k_Log.h"
+#include "graphics/k_MaterialPass.h"
+#include "interfaces/IAnimationManager.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IMaterial.h"
+#include "interfaces/IRenderable.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderProgram.h"
+#include "interfaces/ITexture.h"
+#include "interfaces/IWorld.h"
+
+// --- construction ---
+
+k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const std::wstring& fileOrFont,
+                         const std::string& text, const k_VectorUA& offset, double start, double duration, Fade fadeIn,
+                         Fade fadeOut)
+    : m_worldB(worldB), m_worldA(worldA), m_engine(engine), m_start(start), m_duration(duration), m_fadeIn(fadeIn),
+      m_fadeOut(fadeOut)
+{
+    (void)offset;
+    IResourceFactory* factory = engine->GetResourceFactory();
+    if (text.empty())
+    {
+        ITexture* texture = factory->CreateTexture(fileOrFont, fileOrFont);
+        if (!texture)
+        {
+            // The show goes on without this caption.
+            k_Log(k_Log::Colour::Error) << "k_TextEvent: Cannot load the caption image " << fileOrFont
+                                        << "; the caption is skipped.";
+            return;
+        }
+        m_node = new k_DistortedQuad(engine, texture);
+    }
+    else
+    {
+        k_Log(k_Log::Colour::Error) << "k_TextEvent: Text captions are not available; the caption is skipped.";
+        return;
+    }
+
+    // The caption's start, once: the material lays captions out on screen by it (captions that share the
+    // screen are told apart only by when they come).
+    if (IMaterial* material = GetMaterial())
+        for (k_MaterialPass* pass : material->GetPasses())
+            if (pass->program)
+                pass->program->SetUniformFloat("captionStart", static_cast<float>(start));
+
+    // --- the schedule ---
+    IAnimationManager* manager = engine->GetAnimationManager();
+    const double end = start + duration;
+    manager->AddEvent(start, this, 1);
+    if (fadeIn.seconds != 0.0f)
+    {
+        const double fade = static_cast<double>(fadeIn.seconds);
+        manager->AddEvent(start + fade, this, 2);
+        manager->AddAnimation(start, start + fade, this, 1);
+    }
+    if (fadeOut.seconds != 0.0f)
+    {
+        const double fade = static_cast<double>(fadeOut.seconds);
+        manager->AddEvent(end - fade, this, 3);
+        manager->AddAnimation(end - fade, end, this, 3);
+    }
+    manager->AddEvent(end, this, 4);
+}
+
+k_TextEvent::~k_TextEvent()
+{
+    if (m_node && m_node->GetWorld())
+        m_node->GetWorld()->RemoveRenderable(m_node);
+    delete m_node;
+}
+
+// --- uniforms ---
+
+IMaterial* k_TextEvent::GetMaterial() const
+{
+    if (!m_node)
+        return nullptr;
+    if (auto* quad = dynamic_cast<k_DistortedQuad*>(m_node))
+        return quad->GetMaterial();
+    return nullptr;
+}
+
+void k_TextEvent::SetUniform(const char* name, float value)
+{
+    IMaterial* material = GetMaterial();
+    if (!material)
+        return;
+    k_MaterialPass* pass = material->FindPass(m_worldA);
+    if (pass && pass->program)
+        pass->program->SetUniformFloat(name, value);
+}
+
+// --- the schedule's calls ---
+
+// An event on a frame's exact time is triggered twice (by that frame and the next); a caption is therefore added
+// to a world only when it is not in it already, or it would be listed twice and never leave the screen.
+void k_TextEvent::Trigger(int code)
+{
+    if (!m_node)
+        return;
+    auto enterA = [this] {
+        if (m_node->GetWorld() != m_worldA)
+            m_worldA->AddRenderable(m_node);
+    };
+    switch (code)
+    {
+    case 1: // start
+        switch (m_fadeIn.kind)
+        {
+        case 0:
+        case 2:
+            enterA();
+            break;
+        case 1:
+            enterA();
+            SetUniform("animPos", 1.0f);
+            SetUniform("alpha", 0.0f);
+            break;
+        case 3:
+            SetUniform("animPos", 0.0f);
+            SetUniform("alpha", 1.0f);
+            enterA();
+            break;
+        default:
+            break;
+        }
+        break;
+    case 2: // fade-in over
+        if (m_fadeIn.kind == 1)
+            SetUniform("alpha", 1.0f);
+        else if (m_fadeIn.kind == 3)
+            SetUniform("animPos", 1.0f);
+        break;
+    case 3: // fade-out begins
+        if (m_fadeOut.kind == 1)
+            SetUniform("alpha", 1.0f);
+        else if (m_fadeOut.kind == 2)
+            SetUniform("animPos", 1.0f);
+        else if (m_fadeOut.kind == 3 && m_node->GetWorld() != m_worldB)
+        {
+            m_worldA->RemoveRenderable(m_node);
+            if (m_worldB)
+                m_worldB->AddRenderable(m_node);
+        }
+        break;
+    case 4: // end
+        if (m_fadeOut.kind == 3)
+        {
+            if (m_worldB)
+                m_worldB->RemoveRenderable(m_node);
+        }
+        else if (m_fadeOut.kind >= 0 && m_fadeOut.kind <= 4)
+            m_worldA->RemoveRenderable(m_node);
+        break;
+    default:
+        break;
+    }
+}
+
+void k_TextEvent::Animate(double progress, int code)
+{
+    const float p = static_cast<float>(progress);
+    if (code == 1)
+    {
+        if (m_fadeIn.kind == 1)
+            SetUniform("alpha", p);
+        else if (m_fadeIn.kind == 3)
+            SetUniform("animPos", p);
+    }
+    else if (code == 3)
+    {
+        if (m_fadeOut.kind == 1)
+            SetUniform("alpha", 1.0f - p);
+        else if (m_fadeOut.kind == 4)
+            SetUniform("animPos", 1.0f - p);
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+// One timed caption of the show: an image on a distorted screen quad, or a
+// line of extruded text carried in front of the camera. It enters world A at
+// its start, fades or slides in, stays, then fades, slides out or is handed
+// over to world B, and leaves at its end. Everything it does happens from the
+// animation manager's calls; the constructor registers the whole schedule.
+#include "interfaces/IAnimateable.h"
+#include "interfaces/IEvent.h"
+#include "math/k_VectorUA.h"
+
+#include <string>
+
+class IEngine;
+class IMaterial;
+class IRenderable;
+class IWorld;
+class ITexture;
+
+class k_TextEvent : public IEvent, public IAnimateable
+{
+public:
+    // How a caption comes in or goes out, and over how many seconds (0: no such phase).
+    //   kind  fade-in                          fade-out
+    //   0     shown at once                    removed at the end
+    //   1     "alpha" 0 -> 1                   "alpha" 1 -> 0
+    //   2     shown at once                    "animPos" set to 1, removed at the end
+    //   3     slide in: "animPos" 0 -> 1       handed over to world B, removed from it at the end
+    //   4     nothing happens                  slide out: "animPos" 1 -> 0
+    struct Fade
+    {
+        int kind = 0;
+        float seconds = 0.0f;
+    };
+
+    // Schedule codes: events 1 start, 2 fade-in over, 3 fade-out begins, 4 end; animations 1 fade-in, 3 fade-out.
+    // An empty text makes an image caption of the file fileOrFont; otherwise the text is drawn in that font.
+    // A caption whose image cannot be loaded logs a red line naming the file and registers nothing.
+    k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const std::wstring& fileOrFont,
+                const std::string& text, const k_VectorUA& offset, double start, double duration, Fade fadeIn,
+                Fade fadeOut);
+    // Takes the node out of the world it is in and destroys it.
+    ~k_TextEvent() override;
+    k_TextEvent(const k_TextEvent&) = delete;
+    k_TextEvent& operator=(const k_TextEvent&) = delete;
+
+    void Trigger(int code) override;
+    void Animate(double progress, int code) override;
+
+    // The caption's node (a k_DistortedQuad or a k_CameraAttachedRenderable), or null when it was skipped.
+    IRenderable* GetNode() const { return m_node; }
+    // The material whose pass for world A carries "alpha" and "animPos", or null.
+    IMaterial* GetMaterial() const;
+
+private:
+    void SetUniform(const char* name, float value);
+
+    IWorld* m_worldB;
+    IWorld* m_worldA;
+    IRenderable* m_node = nullptr;
+    IRenderable* m_textNode = nullptr;
+    IEngine* m_engine;
+    double m_start;
+    double m_duration;
+    Fade m_fadeIn;
+    Fade m_fadeOut;
+};

@@ -1,0 +1,322 @@
+#include "demo/k_AfterWorld.h"
+#include "demo/k_Demo.h"
+#include "demo/k_DriftWorld.h"
+#include "demo/k_PlasmaWorld.h"
+#include "demo/k_TextEvent.h"
+#include "graphics/k_MaterialPass.h"
+#include "interfaces/IMaterial.h"
+#include "interfaces/IRenderTarget.h"
+#include "interfaces/IRenderable.h"
+#include "interfaces/IShaderProgram.h"
+#include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
+#include "interfaces/IWorld.h"
+#include "support/k_ShowTestEngine.h"
+
+#include <GL/glew.h>
+#include <algorithm>
+#include <array>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace
+{
+const wchar_t* const k_CaptionFiles[] = {
+    L"time.png",          L"it-is-time.png",    L"whattime1.png", L"whattime2.png",
+    L"whattime3.png",     L"whattime4.png",     L"married.png",   L"married2.png",
+    L"corin.png",         L"goodbye.png",       L"gratitude.png", L"Thanks/orm.png",
+    L"Thanks/tz.png",     L"Thanks/wendel.png", L"Thanks/ux.png", L"Thanks/brannock.png",
+    L"adore.png",         L"greet1.png",        L"greet2.png",    L"greet3.png",
+    L"greet4.png",        L"greet5.png",        L"greet6.png",    L"greet7.png",
+    L"greet8.png",        L"greet9.png",        L"greet10.png",   L"greet11.png",
+    L"greet12.png",       L"greet13.png",       L"greet14.png",   L"function.png",
+    L"were-not-dead.png", L"corin-says.png",
+};
+
+// The show built over the pack's materials, with stand-in caption pictures (so the schedule is tested whatever
+// the pack's pictures are) and the clocks moved by hand.
+class DemoTest : public GlTest
+{
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        engine = std::make_unique<k_ShowTestEngine>();
+        for (const wchar_t* file : k_CaptionFiles)
+            engine->files.overrides[file] = k_ShowTestEngine::WhitePng(64, 16);
+        demo = std::make_unique<k_Demo>(engine.get());
+    }
+
+    void TearDown() override
+    {
+        demo.reset();
+        engine.reset();
+    }
+
+    void Build()
+    {
+        testing::internal::CaptureStdout();
+        demo->Build();
+        log = testing::internal::GetCapturedStdout();
+    }
+
+    // The caption n (1 to 34) of the show.
+    k_TextEvent* Caption(int n) { return dynamic_cast<k_TextEvent*>(demo->GetEvents().at(static_cast<size_t>(n - 1))); }
+
+    static bool Holds(IWorld* world, IRenderable* node)
+    {
+        const std::vector<IRenderable*>& nodes = *world->GetRenderables();
+        return std::find(nodes.begin(), nodes.end(), node) != nodes.end();
+    }
+
+    // Where caption n is: "A" (after world), "B" (drift world), "" (neither) or "AB".
+    std::string WhereIs(int n)
+    {
+        IRenderable* node = Caption(n)->GetNode();
+        std::string where;
+        if (Holds(demo->GetAfterWorld(), node))
+            where += "A";
+        if (Holds(demo->GetDriftWorld(), node))
+            where += "B";
+        return where;
+    }
+
+    float Uniform(int n, const char* name)
+    {
+        IMaterial* material = Caption(n)->GetMaterial();
+        return material->FindPass(demo->GetAfterWorld())->program->GetUniformFloat(name);
+    }
+
+    std::array<float, 4> FadeColour() { return demo->GetPlasmaWorld()->GetProgram()->GetUniformVector4("fadeColor"); }
+
+    double Now() { return engine->GetTimeline()->GetTime(); }
+
+    std::unique_ptr<k_ShowTestEngine> engine;
+    std::unique_ptr<k_Demo> demo;
+    std::string log;
+};
+} // namespace
+
+// --- building ---
+
+TEST_F(DemoTest, BuildAdvancesTheBarThirtyEightStepsThenFillsItAndPresentsEachStep)
+{
+    Build();
+    const std::vector<float>& progress = engine->graphics.progress;
+    ASSERT_EQ(progress.size(), 39u);
+    for (int k = 1; k <= 38; ++k)
+        EXPECT_EQ(progress[static_cast<size_t>(k - 1)], static_cast<float>(k) / 39.0f) << "step " << k;
+    EXPECT_EQ(progress.back(), 1.0f);
+    EXPECT_EQ(std::count(engine->trace.begin(), engine->trace.end(), "present"), 39);
+    EXPECT_EQ(demo->GetEvents().size(), 34u);
+    EXPECT_EQ(engine->graphics.errors.size(), 0u);
+}
+
+TEST_F(DemoTest, WorldsAreListedInDrawingOrderAndWiredTogether)
+{
+    Build();
+    std::vector<std::string> names;
+    for (IWorld* world : engine->GetWorlds())
+        names.push_back(world->GetName());
+    // The landscape's two worlds lead the list once they are part of the show.
+    std::vector<std::string> expected = {"Plasma", "AfterWorld", "Drift"};
+    if (demo->GetTerrainWorld())
+        expected.insert(expected.begin(), {"Terrain", "Hdr"});
+    EXPECT_EQ(names, expected);
+
+    EXPECT_TRUE(demo->GetPlasmaWorld()->IsEnabled());
+    EXPECT_TRUE(demo->GetAfterWorld()->IsEnabled());
+    ASSERT_NE(demo->GetAfterWorld()->GetCamera(), nullptr);
+    EXPECT_EQ(demo->GetDriftWorld()->GetCamera(), demo->GetAfterWorld()->GetCamera());
+    IRenderTarget* drift = demo->GetDriftWorld()->GetRenderTarget();
+    ASSERT_NE(drift, nullptr);
+    EXPECT_EQ(drift->GetWidth(), 512);
+    EXPECT_EQ(drift->GetHeight(), 512);
+    EXPECT_EQ(drift->GetColorTextures()->front()->GetFormat(), 3);
+    // Nothing is on screen before the show starts; the logo starts invisible.
+    EXPECT_EQ(demo->GetAfterWorld()->GetRenderables()->size(), 1u);
+    EXPECT_EQ(demo->GetAfterWorld()->GetLogoProgram()->GetUniformFloat("alpha"), 0.0f);
+}
+
+TEST_F(DemoTest, ACaptionWhosePictureIsMissingIsSkippedWithARedLineAndTheShowGoesOn)
+{
+    engine->files.overrides[L"greet3.png"] = std::nullopt;
+    Build();
+    EXPECT_NE(log.find("greet3.png"), std::string::npos);
+    EXPECT_NE(log.find("the caption is skipped"), std::string::npos);
+    EXPECT_EQ(Caption(20)->GetNode(), nullptr);
+    EXPECT_EQ(engine->graphics.progress.back(), 1.0f);
+    // The show runs past the missing greeting; its neighbours come and go as before.
+    engine->AdvanceTo(145.5);
+    EXPECT_EQ(WhereIs(21), "");
+    engine->AdvanceTo(147.5);
+    EXPECT_EQ(WhereIs(21), "A");
+}
+
+// --- the captions' schedule ---
+
+TEST_F(DemoTest, CaptionsEnterTheAfterWorldAtTheirStartAndLeaveAtTheirEnd)
+{
+    Build();
+    engine->AdvanceTo(0.5);
+    EXPECT_EQ(WhereIs(1), "A");
+    EXPECT_EQ(WhereIs(2), "");
+    engine->AdvanceTo(9.0);
+    EXPECT_EQ(WhereIs(1), "A");
+    EXPECT_EQ(WhereIs(2), "A");
+    engine->AdvanceTo(10.25);
+    EXPECT_EQ(WhereIs(1), "");
+    EXPECT_EQ(WhereIs(3), "A");
+    engine->AdvanceTo(80.5);
+    EXPECT_EQ(WhereIs(11), "");
+    EXPECT_EQ(WhereIs(12), "A");
+    engine->AdvanceTo(200.0);
+    EXPECT_EQ(WhereIs(32), "");
+    EXPECT_EQ(WhereIs(34), "A");
+    EXPECT_EQ(engine->graphics.errors.size(), 0u);
+}
+
+// The clocks step onto each start time exactly, where the start event is triggered twice: the greeting must
+// still be listed once, so that the hand-over takes it out of the after world.
+TEST_F(DemoTest, GreetingsAreHandedToTheDriftWorldForTheirLastTenthOfASecond)
+{
+    Build();
+    for (int i = 1; i <= 14; ++i)
+    {
+        const double start = 141.0 + 2.0 * (i - 1);
+        const int n = 17 + i;
+        engine->AdvanceTo(start + 1.375);
+        EXPECT_EQ(WhereIs(n), "A") << "greet" << i;
+        engine->AdvanceTo(start + 1.4375);
+        EXPECT_EQ(WhereIs(n), "B") << "greet" << i;
+        EXPECT_EQ(Caption(n)->GetNode()->GetWorld(), demo->GetDriftWorld());
+        engine->AdvanceTo(start + 1.5);
+        EXPECT_EQ(WhereIs(n), "") << "greet" << i;
+        EXPECT_EQ(Caption(n)->GetNode()->GetWorld(), nullptr);
+    }
+    // The two closing lines go the same way.
+    engine->AdvanceTo(184.9375);
+    EXPECT_EQ(WhereIs(33), "B");
+    engine->AdvanceTo(185.0);
+    EXPECT_EQ(WhereIs(33), "");
+    EXPECT_EQ(WhereIs(34), "A");
+}
+
+TEST_F(DemoTest, FadeKindsDriveAlphaAndAnimPos)
+{
+    Build();
+    // Caption 1 slides in over 3 s (alpha held at 1) and slides out over its last 3 s.
+    engine->AdvanceTo(1.5);
+    EXPECT_FLOAT_EQ(Uniform(1, "animPos"), 0.5f);
+    EXPECT_FLOAT_EQ(Uniform(1, "alpha"), 1.0f);
+    engine->AdvanceTo(5.0);
+    EXPECT_FLOAT_EQ(Uniform(1, "animPos"), 1.0f);
+    engine->AdvanceTo(8.5);
+    EXPECT_FLOAT_EQ(Uniform(1, "animPos"), 0.5f);
+    // Caption 3 fades in over 0.5 s (animPos held at 1) and out over 0.25 s.
+    engine->AdvanceTo(10.25);
+    EXPECT_FLOAT_EQ(Uniform(3, "alpha"), 0.5f);
+    EXPECT_FLOAT_EQ(Uniform(3, "animPos"), 1.0f);
+    engine->AdvanceTo(11.0);
+    EXPECT_FLOAT_EQ(Uniform(3, "alpha"), 1.0f);
+    engine->AdvanceTo(11.875);
+    EXPECT_FLOAT_EQ(Uniform(3, "alpha"), 0.5f);
+    // A greeting's hand-over has no animation: it stays fully shown until it moves.
+    engine->AdvanceTo(142.375);
+    EXPECT_FLOAT_EQ(Uniform(18, "alpha"), 1.0f);
+    EXPECT_FLOAT_EQ(Uniform(18, "animPos"), 1.0f);
+}
+
+TEST_F(DemoTest, CaptionsSevenAndEightShareOneFadeInterval)
+{
+    Build();
+    // "married2.png" fades in from 25 to 27, but its interval joined "married.png"'s fade-out (25 to 28), which
+    // started at the same instant: its alpha follows (t - 25) / 3 until 28, past its own fade-in event at 27.
+    engine->AdvanceTo(26.0);
+    EXPECT_FLOAT_EQ(Uniform(8, "alpha"), 1.0f / 3.0f);
+    EXPECT_FLOAT_EQ(Uniform(7, "animPos"), 2.0f / 3.0f);
+    engine->AdvanceTo(27.5);
+    EXPECT_FLOAT_EQ(Uniform(8, "alpha"), 2.5f / 3.0f);
+    // Its own fade-out (28 to 30) then runs as registered.
+    engine->AdvanceTo(29.0);
+    EXPECT_FLOAT_EQ(Uniform(8, "alpha"), 0.5f);
+}
+
+// --- the show's own schedule ---
+
+TEST_F(DemoTest, TheScheduleFadesFromBlackToWhiteToPlasmaAndEndsOnTheLogo)
+{
+    Build();
+    IShaderProgram* plasma = demo->GetPlasmaWorld()->GetProgram();
+    IShaderProgram* logo = demo->GetAfterWorld()->GetLogoProgram();
+    engine->AdvanceTo(26.0);
+    EXPECT_EQ(FadeColour(), (std::array<float, 4>{0, 0, 0, 0.5f}));
+    EXPECT_EQ(plasma->GetUniformInt("disablePlasma"), 1);
+
+    engine->AdvanceTo(31.0);
+    EXPECT_FLOAT_EQ(FadeColour()[3], static_cast<float>(1.0 - 4.0 / 9.7));
+    // No event closes the fade from black: the last frame inside it leaves the colour almost transparent.
+    engine->AdvanceTo(40.0);
+    const float left = FadeColour()[3];
+    EXPECT_GT(left, 0.0f);
+    EXPECT_LT(left, 0.01f);
+
+    engine->AdvanceTo(74.2);
+    const std::array<float, 4> white = FadeColour();
+    EXPECT_EQ(white[0], 1.0f);
+    EXPECT_FLOAT_EQ(white[3], static_cast<float>((Now() - 71.8) / 4.8));
+    EXPECT_EQ(plasma->GetUniformInt("disablePlasma"), 1);
+
+    engine->AdvanceTo(77.0);
+    EXPECT_EQ(plasma->GetUniformInt("disablePlasma"), 0);
+    EXPECT_FLOAT_EQ(FadeColour()[3], static_cast<float>(1.0 - (Now() - 76.6) / 1.4));
+    EXPECT_EQ(logo->GetUniformFloat("alpha"), 0.0f);
+
+    engine->AdvanceTo(172.0);
+    EXPECT_FLOAT_EQ(logo->GetUniformFloat("alpha"), 0.5f);
+    EXPECT_EQ(FadeColour(), (std::array<float, 4>{0, 0, 0, 0.5f}));
+    engine->AdvanceTo(190.0);
+    EXPECT_GT(logo->GetUniformFloat("alpha"), 0.99f);
+    EXPECT_GT(FadeColour()[3], 0.99f);
+}
+
+TEST_F(DemoTest, TheLandscapeIsOnFromTwentySevenSecondsUntilThePlasma)
+{
+    Build();
+    if (!demo->GetTerrainWorld())
+        GTEST_SKIP() << "the landscape is not part of the show yet";
+    IWorld* terrain = demo->GetTerrainWorld();
+    IWorld* hdr = demo->GetHdrWorld();
+    engine->AdvanceTo(26.5);
+    EXPECT_FALSE(terrain->IsEnabled());
+    EXPECT_FALSE(hdr->IsEnabled());
+    engine->AdvanceTo(27.0);
+    EXPECT_TRUE(terrain->IsEnabled());
+    EXPECT_TRUE(hdr->IsEnabled());
+    engine->AdvanceTo(76.5);
+    EXPECT_TRUE(terrain->IsEnabled());
+    engine->AdvanceTo(76.625);
+    EXPECT_FALSE(terrain->IsEnabled());
+    EXPECT_FALSE(hdr->IsEnabled());
+}
+
+// --- the frame ---
+
+TEST_F(DemoTest, BeginFrameClearsColourAndDepthToZeroWithClockwiseFronts)
+{
+    glClearColor(1, 1, 1, 1);
+    glClearDepth(1.0);
+    glDepthMask(GL_FALSE);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glFrontFace(GL_CCW);
+    demo->BeginFrame();
+    GLint front = 0;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    EXPECT_EQ(front, GL_CW);
+    float depth = 1.0f;
+    glReadPixels(10, 10, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_EQ(depth, 0.0f);
+    const std::vector<uint8_t> pixel = k_GlTestContext::ReadPixels(10, 10, 1, 1);
+    EXPECT_EQ(pixel[0] + pixel[1] + pixel[2], 0);
+    glFrontFace(GL_CCW);
+}

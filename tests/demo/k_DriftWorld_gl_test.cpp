@@ -1,0 +1,176 @@
+#include "demo/k_DriftWorld.h"
+#include "interfaces/IRenderTarget.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/ITexture.h"
+#include "scene/k_Renderable.h"
+#include "support/k_ShowTestEngine.h"
+
+#include <GL/glew.h>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace
+{
+constexpr int k_Size = 64;
+
+// Paints a white square into whatever is bound (stage 1) and counts how often it did.
+class k_SquareNode : public k_Renderable
+{
+public:
+    using k_Renderable::k_Renderable;
+    void Draw(int stage) override
+    {
+        if (stage != 1)
+            return;
+        ++drawn;
+        glUseProgram(0);
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_BLEND);
+        glDisable(GL_TEXTURE_2D);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glColor4f(1, 1, 1, 1);
+        glBegin(GL_QUADS);
+        glVertex2f(-0.25f, -0.25f);
+        glVertex2f(0.25f, -0.25f);
+        glVertex2f(0.25f, 0.25f);
+        glVertex2f(-0.25f, 0.25f);
+        glEnd();
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopAttrib();
+    }
+    int drawn = 0;
+};
+
+// What the drift world's target holds: its total brightness and the share of it outside the painted square.
+struct Picture
+{
+    double energy = 0.0;
+    double outside = 0.0;
+};
+
+Picture Read(ITexture* texture)
+{
+    std::vector<float> pixels(k_Size * k_Size * 4);
+    texture->Bind(0);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    Picture picture;
+    for (int y = 0; y < k_Size; ++y)
+        for (int x = 0; x < k_Size; ++x)
+        {
+            const float* p = &pixels[static_cast<size_t>((y * k_Size + x) * 4)];
+            const double value = p[0] + p[1] + p[2];
+            picture.energy += value;
+            const bool inside = x >= 22 && x < 42 && y >= 22 && y < 42;
+            if (!inside)
+                picture.outside += value;
+        }
+    return picture;
+}
+
+struct DriftScene
+{
+    DriftScene()
+    {
+        world = std::make_unique<k_DriftWorld>(&engine);
+        target = engine.GetResourceFactory()->CreateRenderTargetWithTexture(k_Size, k_Size, 3);
+        world->SetRenderTarget(target);
+        engine.AddWorld(world.get());
+        target->Unbind();
+        node = std::make_unique<k_SquareNode>(&engine);
+        world->AddRenderable(node.get());
+    }
+    ~DriftScene() { world->RemoveRenderable(node.get()); }
+
+    // Runs frames of the given length for about the given seconds.
+    void Run(double seconds, double frame)
+    {
+        for (int i = 0; i < static_cast<int>(seconds / frame + 0.5); ++i)
+            engine.Update(frame);
+    }
+
+    k_ShowTestEngine engine;
+    std::unique_ptr<k_DriftWorld> world;
+    IRenderTarget* target = nullptr;
+    std::unique_ptr<k_SquareNode> node;
+};
+} // namespace
+
+TEST_F(GlTest, DriftWorldRefusesToBuildWithoutARenderTarget)
+{
+    k_ShowTestEngine engine;
+    k_DriftWorld world(&engine);
+    try
+    {
+        world.Build();
+        FAIL() << "built without a render target";
+    }
+    catch (const wchar_t* message)
+    {
+        EXPECT_STREQ(message, L"k_DriftWorld: Unable to work without a rendertarget.");
+    }
+}
+
+// The feedback keeps the target's colour from the second frame on, and takes in a node only in the frame after
+// it was made visible.
+TEST_F(GlTest, DriftWorldDrawsAVisibleNodeInExactlyOneFrameAndKeepsItsPictureAfterwards)
+{
+    DriftScene scene;
+    EXPECT_EQ(scene.world->GetClearFlags(), 259);
+    EXPECT_EQ(scene.world->GetName(), "Drift");
+    ASSERT_NE(scene.world->GetAuxiliaryTarget(), nullptr);
+    EXPECT_EQ(scene.world->GetAuxiliaryTarget()->GetWidth(), k_Size);
+    EXPECT_EQ(scene.world->GetAuxiliaryTexture()->GetFormat(), 3);
+
+    scene.engine.Update(1.0 / 60.0);
+    EXPECT_EQ(scene.world->GetClearFlags(), 257);
+    EXPECT_TRUE(scene.world->IsStarted());
+    EXPECT_EQ(scene.node->drawn, 1);
+    EXPECT_FALSE(scene.node->IsVisible());
+    scene.Run(3.0 / 60.0, 1.0 / 60.0);
+    EXPECT_EQ(scene.node->drawn, 1);
+    EXPECT_EQ(scene.world->GetClearFlags(), 257);
+
+    scene.node->SetVisible(true);
+    scene.engine.Update(1.0 / 60.0);
+    EXPECT_EQ(scene.node->drawn, 2);
+    EXPECT_FALSE(scene.node->IsVisible());
+    EXPECT_EQ(scene.engine.graphics.errors.size(), 0u);
+}
+
+// What was taken in is carried away and fades over a few seconds, at the same pace at 60 and at 20 frames a second.
+TEST_F(GlTest, DriftWorldCarriesThePictureAwayAndDissolvesItAtAnyFrameRate)
+{
+    DriftScene fast;
+    fast.engine.Update(1.0 / 60.0);
+    ITexture* fastTexture = fast.target->GetColorTextures()->front();
+    const Picture first = Read(fastTexture);
+    ASSERT_GT(first.energy, 100.0);
+    fast.Run(1.0, 1.0 / 60.0);
+    const Picture fastLater = Read(fastTexture);
+    EXPECT_LT(fastLater.energy, first.energy * 0.8);
+    EXPECT_GT(fastLater.energy, first.energy * 0.1);
+    EXPECT_GT(fastLater.outside / fastLater.energy, first.outside / first.energy + 0.05);
+    fast.Run(6.0, 1.0 / 60.0);
+    EXPECT_LT(Read(fastTexture).energy, first.energy * 0.05);
+
+    DriftScene slow;
+    slow.engine.Update(1.0 / 60.0);
+    slow.Run(1.0, 1.0 / 20.0);
+    const Picture slowLater = Read(slow.target->GetColorTextures()->front());
+    EXPECT_NEAR(slowLater.energy / fastLater.energy, 1.0, 0.15);
+    EXPECT_NEAR(slowLater.outside / slowLater.energy, fastLater.outside / fastLater.energy, 0.1);
+    EXPECT_EQ(fast.engine.graphics.errors.size() + slow.engine.graphics.errors.size(), 0u);
+}

@@ -1,0 +1,159 @@
+#include "demo/k_CameraAttachedRenderable.h"
+#include "demo/k_DistortedQuad.h"
+#include "demo/k_TextEvent.h"
+#include "graphics/k_MaterialPass.h"
+#include "interfaces/IMaterial.h"
+#include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderProgram.h"
+#include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
+#include "scene/k_Camera.h"
+#include "scene/k_EmptyRenderable.h"
+#include "scene/k_World.h"
+#include "support/k_ShowTestEngine.h"
+
+#include <GL/glew.h>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace
+{
+// A world with the captions' world name, so the caption material's own pass is used.
+struct CaptionScene
+{
+    CaptionScene()
+    {
+        engine.files.overrides[L"wide.png"] = k_ShowTestEngine::WhitePng(64, 16);
+        engine.files.overrides[L"square.png"] = k_ShowTestEngine::WhitePng(32, 32);
+        camera = engine.GetResourceFactory()->CreateCamera();
+        world.SetCamera(camera);
+        world.SetClearColour(k_VectorUA(0, 0, 0, 1));
+        world.SetClearDepth(0.0f);
+        engine.AddWorld(&world);
+        drift.SetEnabled(false);
+        engine.AddWorld(&drift);
+    }
+
+    int Brightness(int x, int y)
+    {
+        const std::vector<uint8_t> p = k_GlTestContext::ReadPixels(x, y, 1, 1);
+        return p[0] + p[1] + p[2];
+    }
+
+    k_ShowTestEngine engine;
+    ICamera* camera = nullptr;
+    k_World world{&engine, "AfterWorld"};
+    k_World drift{&engine, "Drift"};
+};
+} // namespace
+
+// Every picture gets a material of its own (the whole address names it), told the picture's aspect ratio.
+TEST_F(GlTest, DistortedQuadsHaveAMaterialPerTextureAndTheTexturesAspectRatio)
+{
+    CaptionScene scene;
+    IResourceFactory* factory = scene.engine.GetResourceFactory();
+    ITexture* wide = factory->CreateTexture(L"wide.png", L"wide.png");
+    ITexture* square = factory->CreateTexture(L"square.png", L"square.png");
+    ASSERT_NE(wide, nullptr);
+    ASSERT_NE(square, nullptr);
+    k_DistortedQuad first(&scene.engine, wide);
+    k_DistortedQuad second(&scene.engine, square);
+    k_DistortedQuad again(&scene.engine, wide);
+    EXPECT_NE(first.GetMaterial(), second.GetMaterial());
+    EXPECT_EQ(first.GetMaterial(), again.GetMaterial());
+    EXPECT_NE(k_DistortedQuad::MaterialName(wide), k_DistortedQuad::MaterialName(square));
+    EXPECT_EQ(k_DistortedQuad::MaterialName(wide).rfind(L"Quad", 0), 0u);
+
+    ASSERT_EQ(first.GetMaterial()->GetPasses().size(), 2u);
+    for (k_MaterialPass* pass : first.GetMaterial()->GetPasses())
+        EXPECT_EQ(pass->textures.at(0).texture, wide);
+    first.Draw(0);
+    second.Draw(0);
+    for (k_MaterialPass* pass : first.GetMaterial()->GetPasses())
+        EXPECT_EQ(pass->program->GetUniformFloat("texAspectRatio"), 4.0f);
+    EXPECT_EQ(second.GetMaterial()->GetPasses().front()->program->GetUniformFloat("texAspectRatio"), 1.0f);
+}
+
+// A caption slides in from off screen to its place and is seen there; with the fade-in kind 1 it fades in where
+// it rests.
+TEST_F(GlTest, ACaptionSlidesInToItsPlaceAndIsSeenThere)
+{
+    CaptionScene scene;
+    k_TextEvent caption(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 0.0, 10.0,
+                        {3, 2.0f}, {4, 2.0f});
+    ASSERT_NE(caption.GetNode(), nullptr);
+    // The first caption of the show rests a little left of the middle, in the upper half.
+    const int x = 115;
+    const int y = 182;
+
+    scene.engine.Update(0.05);
+    EXPECT_EQ(caption.GetNode()->GetWorld(), &scene.world);
+    EXPECT_LT(scene.Brightness(x, y), 30);
+    scene.engine.Update(2.0);
+    EXPECT_GT(scene.Brightness(x, y), 700);
+    EXPECT_LT(scene.Brightness(x, 40), 30);
+    scene.engine.Update(8.0);
+    EXPECT_EQ(caption.GetNode()->GetWorld(), nullptr);
+    EXPECT_LT(scene.Brightness(x, y), 30);
+    EXPECT_EQ(scene.engine.graphics.errors.size(), 0u);
+}
+
+TEST_F(GlTest, ACaptionWithoutFadesRegistersOnlyItsStartAndEnd)
+{
+    CaptionScene scene;
+    k_TextEvent caption(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 2.0,
+                        {0, 0.0f}, {0, 0.0f});
+    IShaderProgram* program = caption.GetMaterial()->FindPass(&scene.world)->program;
+    scene.engine.AdvanceTo(1.5);
+    EXPECT_EQ(caption.GetNode()->GetWorld(), &scene.world);
+    // Nothing animates it: both uniforms stay as the material made them.
+    EXPECT_EQ(program->GetUniformFloat("alpha"), 0.0f);
+    EXPECT_EQ(program->GetUniformFloat("animPos"), 0.0f);
+    scene.engine.AdvanceTo(3.0);
+    EXPECT_EQ(caption.GetNode()->GetWorld(), nullptr);
+}
+
+// The node stands at the camera plus the distance along the view, turned to face the viewer, and shifts its first
+// child by x and y.
+TEST_F(GlTest, CameraAttachedNodeStandsInFrontOfTheCameraFacingIt)
+{
+    k_ShowTestEngine engine;
+    k_Camera camera(&engine);
+    camera.SetPosition(k_VectorUA(3, 4, 12, 0));
+    camera.SetTarget(k_VectorUA(0, 0, 0, 0));
+    camera.Apply();
+    k_World world(&engine, "Scene");
+    world.SetCamera(&camera);
+
+    k_CameraAttachedRenderable lonely(&engine, k_VectorUA(1, 1, 5, 0));
+    lonely.Draw(0); // no world yet: nothing to follow, nothing happens
+    EXPECT_EQ(lonely.GetPosition(), k_VectorUA(0, 0, 0, 1));
+
+    k_CameraAttachedRenderable node(&engine, k_VectorUA(0.5f, -0.25f, 13.0f, 0));
+    k_EmptyRenderable child(&engine);
+    world.AddRenderable(&node);
+    node.AddChild(&child);
+    node.Draw(1);
+    EXPECT_EQ(node.GetPosition(), k_VectorUA(0, 0, 0, 1));
+    node.Draw(0);
+
+    // 13 along the unit direction from (3, 4, 12) reaches the origin (the estimate is good to about 1e-3).
+    const k_VectorUA position = node.GetPosition();
+    EXPECT_NEAR(position.x, 0.0f, 0.02f);
+    EXPECT_NEAR(position.y, 0.0f, 0.02f);
+    EXPECT_NEAR(position.z, 0.0f, 0.02f);
+    EXPECT_EQ(child.GetMatrix()[12], 0.5f);
+    EXPECT_EQ(child.GetMatrix()[13], -0.25f);
+    // The view's rotation after the node's own matrix leaves directions unturned.
+    const k_Matrix view(camera.GetViewMatrix());
+    const k_Matrix product = view * node.GetMatrix();
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 3; ++row)
+            EXPECT_NEAR(product[4 * column + row], row == column ? 1.0f : 0.0f, 1e-4f) << column << "," << row;
+
+    // Without a child only the node itself is placed.
+    node.RemoveChild(&child);
+    node.Draw(0);
+    world.RemoveRenderable(&node);
+}
