@@ -27,10 +27,12 @@ void k_AfterWorld::Build()
 }
 
 // Depth writes are switched on first: the pass drawn last (an overlay) may have left them off, and then the
-// clear would leave the depth buffer as it was.
+// clear would leave the depth buffer as it was. The depth is the world's own clear depth, not whatever the
+// frame's start or an earlier world left set (the frame starts with 0, where nothing would pass a depth test).
 void k_AfterWorld::Clear()
 {
     glDepthMask(GL_TRUE);
+    glClearDepth(m_clearDepth);
     glClear(GL_DEPTH_BUFFER_BIT);
 }
 

@@ -17,7 +17,7 @@ public:
     // Makes the logo, adds its quad as a node and sets its "alpha" to 0. Throws a wide message when the logo
     // cannot be made or its material has no shader pass for this world.
     void Build() override;
-    // Clears only the depth buffer, keeping the colour of the worlds drawn before.
+    // Clears only the depth buffer (to the world's clear depth), keeping the colour of the worlds drawn before.
     void Clear() override;
 
     k_OrvelantLogo* GetLogo() const { return m_logo; }

@@ -1,5 +1,6 @@
 #include "demo/k_TextEvent.h"
 
+#include "demo/k_CameraAttachedRenderable.h"
 #include "demo/k_DistortedQuad.h"
 #include "engine/k_Log.h"
 #include "graphics/k_MaterialPass.h"
@@ -9,6 +10,7 @@
 #include "interfaces/IRenderable.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/IText.h"
 #include "interfaces/ITexture.h"
 #include "interfaces/IWorld.h"
 
@@ -20,7 +22,6 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
     : m_worldB(worldB), m_worldA(worldA), m_engine(engine), m_start(start), m_duration(duration), m_fadeIn(fadeIn),
       m_fadeOut(fadeOut)
 {
-    (void)offset;
     IResourceFactory* factory = engine->GetResourceFactory();
     if (text.empty())
     {
@@ -36,8 +37,21 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
     }
     else
     {
-        k_Log(k_Log::Colour::Error) << "k_TextEvent: Text captions are not available; the caption is skipped.";
-        return;
+        // Every text caption gets a material instance of its own: "Common/TextLight.mat" and one more character.
+        static int textCaptions = 0;
+        std::wstring materialName = L"Common/TextLight.mat";
+        materialName += static_cast<wchar_t>(L'0' + textCaptions++);
+        IText* textNode = factory->CreateText(text, fileOrFont, 200, 0.2f, 0);
+        if (!textNode)
+        {
+            k_Log(k_Log::Colour::Error) << "k_TextEvent: Cannot make the text caption in the font " << fileOrFont
+                                        << "; the caption is skipped.";
+            return;
+        }
+        textNode->SetMaterial(factory->CreateMaterial(materialName, L"Common/TextLight.mat"));
+        m_textNode = dynamic_cast<IRenderable*>(textNode);
+        m_node = new k_CameraAttachedRenderable(engine, offset);
+        m_node->AddChild(m_textNode);
     }
 
     // The caption's start, once: the material lays captions out on screen by it (captions that share the
@@ -79,6 +93,8 @@ IMaterial* k_TextEvent::GetMaterial() const
 {
     if (!m_node)
         return nullptr;
+    if (auto* text = dynamic_cast<IText*>(m_textNode))
+        return text->GetMaterial();
     if (auto* quad = dynamic_cast<k_DistortedQuad*>(m_node))
         return quad->GetMaterial();
     return nullptr;

@@ -48,6 +48,8 @@ public:
 
     // The caption's node (a k_DistortedQuad or a k_CameraAttachedRenderable), or null when it was skipped.
     IRenderable* GetNode() const { return m_node; }
+    // The text node (owned by the resource factory) of a text caption, else null.
+    IRenderable* GetTextNode() const { return m_textNode; }
     // The material whose pass for world A carries "alpha" and "animPos", or null.
     IMaterial* GetMaterial() const;
 

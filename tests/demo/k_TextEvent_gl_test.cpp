@@ -16,6 +16,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -29,7 +31,6 @@ struct CaptionScene
         camera = engine.GetResourceFactory()->CreateCamera();
         world.SetCamera(camera);
         world.SetClearColour(k_VectorUA(0, 0, 0, 1));
-        world.SetClearDepth(0.0f);
         engine.AddWorld(&world);
         drift.SetEnabled(false);
         engine.AddWorld(&drift);
@@ -112,6 +113,50 @@ TEST_F(GlTest, ACaptionWithoutFadesRegistersOnlyItsStartAndEnd)
     EXPECT_EQ(program->GetUniformFloat("animPos"), 0.0f);
     scene.engine.AdvanceTo(3.0);
     EXPECT_EQ(caption.GetNode()->GetWorld(), nullptr);
+}
+
+// A text caption carries extruded letters in front of the camera, each with a material instance of its own.
+TEST_F(GlTest, ATextCaptionShowsItsLettersInFrontOfTheCamera)
+{
+    CaptionScene scene;
+    // A camera's frame is consistent only after a setter (a new one looks at the origin but points down -z).
+    scene.camera->SetPosition(k_VectorUA(0, 0, -5, 0));
+    scene.camera->SetTarget(k_VectorUA(0, 0, 0, 0));
+    k_TextEvent first(&scene.world, &scene.engine, &scene.drift, L"DejaVu Sans", "HI", k_VectorUA(-0.6f, -0.35f, 4, 0),
+                      0.5, 5.0, {1, 0.5f}, {1, 0.5f});
+    k_TextEvent second(&scene.world, &scene.engine, &scene.drift, L"DejaVu Sans", "ok", k_VectorUA(0, 0, 4, 0), 0.5,
+                       5.0, {0, 0.0f}, {0, 0.0f});
+    ASSERT_NE(first.GetTextNode(), nullptr);
+    ASSERT_NE(first.GetMaterial(), nullptr);
+    EXPECT_NE(first.GetMaterial(), second.GetMaterial());
+    EXPECT_EQ(first.GetNode()->GetChildren(), std::vector<IRenderable*>{first.GetTextNode()});
+    // The k-th text caption of the process uses "Common/TextLight.mat" followed by '0' + k.
+    IResourceFactory* factory = scene.engine.GetResourceFactory();
+    testing::internal::CaptureStdout();
+    int k = 0;
+    while (k < 40 && factory->CreateMaterial(std::wstring(L"Common/TextLight.mat") + static_cast<wchar_t>(L'0' + k),
+                                             L"Common/TextLight.mat") != first.GetMaterial())
+        ++k;
+    EXPECT_EQ(factory->CreateMaterial(std::wstring(L"Common/TextLight.mat") + static_cast<wchar_t>(L'0' + k + 1),
+                                      L"Common/TextLight.mat"),
+              second.GetMaterial());
+    testing::internal::GetCapturedStdout();
+
+    glFrontFace(GL_CW); // as every frame of the show starts
+    auto lit = [] {
+        const std::vector<uint8_t> pixels = k_GlTestContext::ReadPixels(0, 0, 256, 256);
+        int count = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            count += pixels[i] + pixels[i + 1] + pixels[i + 2] > 150;
+        return count;
+    };
+    scene.engine.Update(0.25);
+    EXPECT_EQ(lit(), 0);
+    scene.engine.Update(1.0);
+    EXPECT_EQ(first.GetNode()->GetWorld(), &scene.world);
+    EXPECT_GT(lit(), 400);
+    glFrontFace(GL_CCW);
+    EXPECT_EQ(scene.engine.graphics.errors.size(), 0u);
 }
 
 // The node stands at the camera plus the distance along the view, turned to face the viewer, and shifts its first
