@@ -3,6 +3,7 @@
 #include "demo/k_AfterWorld.h"
 #include "demo/k_DriftWorld.h"
 #include "demo/k_PlasmaWorld.h"
+#include "demo/k_TerrainWorld.h"
 #include "demo/k_TextEvent.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/ICamera.h"
@@ -11,7 +12,9 @@
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/ITexture.h"
 #include "interfaces/IWindow.h"
+#include "scene/k_HdrToLdrWorld.h"
 
 #include <GL/glew.h>
 #include <iterator>
@@ -102,10 +105,25 @@ void k_Demo::Build()
     IResourceFactory* factory = m_engine->GetResourceFactory();
     IAnimationManager* manager = m_engine->GetAnimationManager();
 
-    // 1, 2. The landscape and the chain that tone-maps it to the screen.
+    // 1. The landscape, off until its fade from black.
+    m_terrainWorld = new k_TerrainWorld(m_engine);
+    m_engine->AddWorld(m_terrainWorld);
+    m_terrainWorld->SetEnabled(false);
     Progress(1);
+
+    // 2. The landscape is drawn into a float target of the screen's size, which the tone map shows.
+    IGraphics* graphics = m_engine->GetGraphics();
+    IRenderTarget* landscapeTarget = factory->CreateRenderTarget(graphics->GetWidth(), graphics->GetHeight());
+    if (!landscapeTarget)
+        throw L"k_Demo: Unable to create the render target of the landscape.";
+    ITexture* landscapePicture = landscapeTarget->AddColorTexture(3);
+    m_terrainWorld->SetRenderTarget(landscapeTarget);
+    m_hdrWorld = new k_HdrToLdrWorld(m_engine, landscapePicture);
+    m_engine->AddWorld(m_hdrWorld);
+    m_hdrWorld->SetEnabled(false);
+    landscapeTarget->Unbind();
     Progress(2);
-    ICamera* camera = m_terrainWorld ? m_terrainWorld->GetCamera() : factory->CreateCamera();
+    ICamera* camera = m_terrainWorld->GetCamera();
 
     // 3. The overlay: plasma and fades; enabled for the whole show.
     m_plasmaWorld = new k_PlasmaWorld(m_engine);
