@@ -4,7 +4,7 @@
 # the first seconds of the show are drawn at a small size from it. Each run
 # must either play (a damaged asset is reported in red and the show goes on,
 # status 0) or stop with a message on standard error and status 1; none may
-# crash, hang (each run is bounded in time) or grow past 256 MB resident.
+# crash, hang (each run is bounded in time) or grow past 384 MB resident.
 #
 #   bash damaged_packs.sh <bin-dir>            a fixed sample of about 30 cases (the test suite's run)
 #   bash damaged_packs.sh <bin-dir> --all      every case
@@ -18,7 +18,9 @@ trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 seconds=2     # of the show, from its start
 limit=120     # seconds a run may take before it counts as hung
-memory_kb=$((256 * 1024))
+# The whole show (landscape, tone map, drift feedback, 35 caption and logo pictures with their programs) takes
+# about 290 MB resident on llvmpipe at 160x90; the bound leaves room above that for what a damage may add.
+memory_kb=$((384 * 1024))
 
 for program in starwane-capture orvelant_damage_pack data.pak; do
   [ -e "$bin/$program" ] || { echo "FAIL: $bin/$program is missing"; exit 1; }
