@@ -137,8 +137,8 @@ TEST_F(HdrToLdrWorldTest, EvenPictureToneMapsToTheSameGreyAtAnyBrightnessAfterAd
     for (int frame = 0; frame < 6; ++frame)
         Frame(0.5);
     const int dim = Green(128, 128);
-    EXPECT_GE(dim, 160);
-    EXPECT_LE(dim, 205);
+    EXPECT_GE(dim, 125);
+    EXPECT_LE(dim, 175);
     EXPECT_LE(std::abs(Green(10, 240) - dim), 2); // even, apart from the dither
 
     Paint(source, 4.0f);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -53,8 +54,41 @@ std::vector<float> TrackDistances()
     return distances;
 }
 
+// Removes ridges narrower than about twice the radius from a field (the largest of the smallest values
+// around each point): where two channels of the camera's track run close together, the strip of land
+// between them would stand as a thin fin, which the camera sees edge-on as a stray line.
+std::vector<float> Open(const std::vector<float>& field, int size, int radius)
+{
+    std::vector<std::pair<int, int>> disc;
+    for (int dj = -radius; dj <= radius; ++dj)
+        for (int di = -radius; di <= radius; ++di)
+            if (di * di + dj * dj <= radius * radius)
+                disc.emplace_back(di, dj);
+    auto pass = [&](const std::vector<float>& in, bool smallest) {
+        std::vector<float> out(in.size());
+        for (int j = 0; j < size; ++j)
+        {
+            for (int i = 0; i < size; ++i)
+            {
+                float value = in[static_cast<size_t>(j) * size + i];
+                for (const auto& [di, dj] : disc)
+                {
+                    const int x = std::clamp(i + di, 0, size - 1);
+                    const int y = std::clamp(j + dj, 0, size - 1);
+                    const float other = in[static_cast<size_t>(y) * size + x];
+                    value = smallest ? std::min(value, other) : std::max(value, other);
+                }
+                out[static_cast<size_t>(j) * size + i] = value;
+            }
+        }
+        return out;
+    };
+    return pass(pass(field, true), false);
+}
+
 // The ground before the camera's track is carved out of it: rolling hills whose tops make islands in
-// the middle, rising into a bowl towards the edge, with ridged mountains on the rim.
+// the middle around a larger one at the centre, rising into a bowl towards the edge, with ridged
+// mountains on the rim.
 float Landscape(float x, float z)
 {
     const float edge = std::max(std::fabs(x), std::fabs(z));
@@ -63,26 +97,38 @@ float Landscape(float x, float z)
     const float bowl = 20.0f * SmoothStep(40.0f, 96.0f, reach);
     const float ridges =
         30.0f * k_Noise::Ridged(x / 34.0f + 3.1f, z / 34.0f - 1.7f, 5, 29u) * SmoothStep(58.0f, 96.0f, reach);
-    return 8.3f + hills + bowl + ridges;
+    // An island in the middle of the lake, where the camera always looks.
+    const float centre = 16.0f * std::exp(-(x * x + z * z) / (20.0f * 20.0f));
+    return 8.3f + hills + bowl + ridges + centre;
 }
 } // namespace
 
 k_TerrainShape::k_TerrainShape() : m_heights(static_cast<size_t>(k_Size) * k_Size)
 {
+    // The camera flies 3 units above the water: under its track the lake is 4.5 deep, and the banks rise
+    // gently from about 6 units away.
     const std::vector<float> track = TrackDistances();
+    std::vector<float> ceiling(track.size());
     for (int j = 0; j < k_Size; ++j)
     {
         for (int i = 0; i < k_Size; ++i)
         {
             const float x = static_cast<float>(i) - k_Origin;
             const float z = static_cast<float>(j) - k_Origin;
-            // The camera flies 3 units above the water: under its track the lake is at least 3 deep,
-            // and the banks rise gently from about 6 units away.
-            const float distance = track[static_cast<size_t>(j) * k_Size + i];
-            const float away = std::max(0.0f, distance - 6.0f);
+            const float away = std::max(0.0f, track[static_cast<size_t>(j) * k_Size + i] - 6.0f);
             const float banks = 3.0f * k_Noise::Fractal(x / 14.0f, z / 14.0f, 3, 61u);
-            const float ceiling = 6.0f + away * 0.55f + away * away * 0.02f + banks * std::min(1.0f, away / 6.0f);
-            const float height = SmoothMin(Landscape(x, z), ceiling, 4.0f);
+            ceiling[static_cast<size_t>(j) * k_Size + i] =
+                4.5f + away * 0.35f + away * away * 0.03f + banks * std::min(1.0f, away / 6.0f);
+        }
+    }
+    ceiling = Open(ceiling, k_Size, 7);
+    for (int j = 0; j < k_Size; ++j)
+    {
+        for (int i = 0; i < k_Size; ++i)
+        {
+            const float x = static_cast<float>(i) - k_Origin;
+            const float z = static_cast<float>(j) - k_Origin;
+            const float height = SmoothMin(Landscape(x, z), ceiling[static_cast<size_t>(j) * k_Size + i], 4.0f);
             m_heights[static_cast<size_t>(j) * k_Size + i] = std::clamp(height, 0.5f, k_MaxHeight - 0.5f);
         }
     }
@@ -130,7 +176,7 @@ std::vector<uint8_t> k_TerrainShape::Encode() const
             const float length = std::sqrt(dx * dx + 1.0f + dz * dz);
             const float nx = -dx / length;
             const float nz = -dz / length;
-            uint8_t* texel = &rgba[(static_cast<size_t>(j) * k_Size + i) * 4];
+            uint8_t* texel = &rgba[(static_cast<size_t>(k_Size - 1 - j) * k_Size + i) * 4];
             texel[0] = static_cast<uint8_t>(level >> 8);
             texel[1] = static_cast<uint8_t>(level & 0xFF);
             texel[2] = static_cast<uint8_t>(std::lround(std::clamp(nx * 0.5f + 0.5f, 0.0f, 1.0f) * 255.0f));

@@ -29,7 +29,8 @@ public:
     float HeightAt(float x, float z) const;
     // The world's camera position (x, z) at a demo time (it flies at height 12).
     static void CameraAt(double seconds, float& x, float& z);
-    // The picture: RGBA rows from texel row 0, as described above.
+    // The picture: RGBA rows from the top, as described above. Textures are uploaded bottom row first,
+    // so the picture's last row is texel row 0 (z = -96): its first row holds texel row 255.
     std::vector<uint8_t> Encode() const;
     // Height as decoded from an encoded texel's red and green bytes.
     static float Decode(uint8_t high, uint8_t low);

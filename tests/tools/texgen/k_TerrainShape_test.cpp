@@ -70,7 +70,9 @@ TEST(k_TerrainShape, PictureKeepsHeightsToSixteenBitsAndNormalsPointingUpTheSlop
     {
         for (int i = 1; i < 192; i += 5)
         {
-            const uint8_t* texel = &picture[(static_cast<size_t>(j) * k_TerrainShape::k_Size + i) * 4];
+            // The picture's rows run from the top; a texture's from the bottom.
+            const size_t row = static_cast<size_t>(k_TerrainShape::k_Size - 1 - j);
+            const uint8_t* texel = &picture[(row * k_TerrainShape::k_Size + i) * 4];
             worst = std::max(worst, std::fabs(k_TerrainShape::Decode(texel[0], texel[1]) - Shape().Height(i, j)));
             // The normal leans away from the higher neighbour.
             const float rise = Shape().Height(i + 1, j) - Shape().Height(i - 1, j);
