@@ -5,10 +5,12 @@
 #include "interfaces/IWindow.h"
 #include "platform/k_PerformanceCounter.h"
 
-k_MainLoop::k_MainLoop(IEngine* engine, IWindow* window, k_Demo* demo, Peek peek, Counter read, Counter frequency)
+k_MainLoop::k_MainLoop(IEngine* engine, IWindow* window, k_Demo* demo, Peek peek, Counter read, Counter frequency,
+                       Wait wait)
     : m_engine(engine), m_window(window), m_demo(demo), m_peek(std::move(peek)),
       m_read(read ? std::move(read) : Counter(k_PerformanceCounter::Read)),
-      m_frequency(frequency ? std::move(frequency) : Counter(k_PerformanceCounter::Frequency))
+      m_frequency(frequency ? std::move(frequency) : Counter(k_PerformanceCounter::Frequency)),
+      m_wait(wait ? std::move(wait) : Wait([] { k_MessagePump::WaitForMessage(IdleWaitMilliseconds); }))
 {
 }
 
@@ -31,7 +33,11 @@ void k_MainLoop::Run()
         if (peeked == k_MessagePump::Peeked::Dispatched)
             continue; // every waiting message before the next frame
         if (!m_window->IsActive())
-            continue; // minimised: no frames, and the previous reading stays where it was
+        {
+            // Minimised: no frames, and the previous reading stays where it was. Sleep rather than spin.
+            m_wait();
+            continue;
+        }
         if (m_engine->IsQuitRequested())
         {
             quit = true;

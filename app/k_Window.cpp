@@ -6,6 +6,7 @@
 #include "platform/k_MessagePump.h"
 #include "platform/k_SdlGlContext.h"
 #include "platform/k_SdlWindow.h"
+#include "platform/k_Signals.h"
 
 k_Window::k_Window(const wchar_t* title, int width, int height, IEngine* engine, bool active, bool fullscreen)
     : m_title(title), m_width(width), m_height(height), m_engine(engine), m_active(active), m_fullscreen(fullscreen)
@@ -45,14 +46,7 @@ void k_Window::Create()
         }
     }
     if (!m_fullscreen)
-    {
-        k_SdlWindow::ShowCursor(true);
-        int screenWidth = 0, screenHeight = 0, outerWidth = 0, outerHeight = 0;
-        k_SdlWindow::GetScreenSize(screenWidth, screenHeight);
-        k_SdlWindow::GetOuterSize(m_handle, outerWidth, outerHeight);
-        k_SdlWindow::SetPosition(m_handle, CentredPosition(outerWidth, screenWidth),
-                                 CentredPosition(outerHeight, screenHeight));
-    }
+        OpenCentred();
 
     m_deviceContext = k_SdlWindow::GetDeviceContext(m_handle);
     if (!m_deviceContext)
@@ -64,6 +58,31 @@ void k_Window::Create()
     graphics->Resize(m_width, m_height);
     m_engine->SetWindow(this);
     k_SdlWindow::Show(m_handle);
+    // The display changes its mode only now, as the window is shown, and may refuse it then.
+    if (m_fullscreen && !FullscreenHolds())
+    {
+        k_Log() << "Window: the display refused " << m_width << "x" << m_height
+                << " when the window was shown, opening a window instead";
+        k_SdlWindow::LeaveFullscreen(m_handle);
+        m_fullscreen = false;
+        OpenCentred();
+        graphics->Resize(m_width, m_height);
+    }
+}
+
+void k_Window::OpenCentred()
+{
+    k_SdlWindow::ShowCursor(true);
+    int screenX = 0, screenY = 0, screenWidth = 0, screenHeight = 0, outerWidth = 0, outerHeight = 0;
+    k_SdlWindow::GetScreenArea(screenX, screenY, screenWidth, screenHeight);
+    k_SdlWindow::GetOuterSize(m_handle, outerWidth, outerHeight);
+    k_SdlWindow::SetPosition(m_handle, screenX + CentredPosition(outerWidth, screenWidth),
+                             screenY + CentredPosition(outerHeight, screenHeight));
+}
+
+bool k_Window::FullscreenHolds()
+{
+    return k_SdlWindow::IsFullscreenAt(m_handle, m_width, m_height);
 }
 
 k_Window::~k_Window()
@@ -119,6 +138,8 @@ int64_t k_Window::HandleMessage(uint32_t message, uint32_t wParam, uint32_t lPar
 
 bool k_Window::Present()
 {
+    // The show presents after each loading step: a signal while it loads ends the program here.
+    k_Signals::ThrowIfCaught();
     return k_SdlGlContext::Swap(m_deviceContext);
 }
 

@@ -8,7 +8,7 @@ class IEngine;
 
 class k_Window : public IWindow
 {
-  public:
+public:
     // The title is not copied: it must outlive the window.
     k_Window(const wchar_t* title, int width, int height, IEngine* engine, bool active, bool fullscreen);
     ~k_Window() override;
@@ -32,7 +32,14 @@ class k_Window : public IWindow
     // then no further left than 0, then no further right than the screen's edge (which wins).
     static int CentredPosition(int outerSize, int screenSize);
 
-  private:
+protected:
+    // Whether the display really runs the full-screen mode once the window is shown.
+    virtual bool FullscreenHolds();
+
+private:
+    // Shows the cursor and centres the window on the display.
+    void OpenCentred();
+
     const wchar_t* m_title;
     int m_width;
     int m_height;

@@ -6,6 +6,7 @@
 #include "app/k_SetupDialog.h"
 #include "platform/k_GtkSetupDialog.h"
 #include "platform/k_SdlDisplay.h"
+#include "platform/k_Signals.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -44,24 +45,46 @@ void RunSetupDialog(SetupSettings& settings)
                           });
 }
 
+// Ctrl+C or SIGTERM: the display mode comes back and the audio stops (SDL's shut-down does both), then the
+// process ends as the signal would have: status 130 or 143, so that a shell or a launcher can tell an
+// interrupted run from a viewer's quit.
+[[noreturn]] void EndInterrupted()
+{
+    k_SdlDisplay::Close();
+    k_Signals::ExitAsSignalled();
+}
+
 } // namespace
 
 int main()
 {
+    k_Signals::Install();
     k_Application application(k_Application::PlatformParts(), k_Application::PlatformAudio(),
                               k_Application::PlatformShowError());
     try
     {
         SetupSettings settings;
         RunSetupDialog(settings);
+        if (k_Signals::Caught())
+            EndInterrupted();
         if (!settings.start)
             return 0;
-        return application.Run(settings);
+        // In the show a signal ends the main loop as a quit does: stream freed, show, window, engine gone.
+        const int status = application.Run(settings);
+        if (k_Signals::Caught())
+            EndInterrupted();
+        return status;
+    }
+    catch (const k_Signals::Interrupted&)
+    {
+        EndInterrupted(); // while the show loads
     }
     catch (const wchar_t* message)
     {
         const int status = application.ReportError(message);
         // Nothing else is cleaned up; the display mode is restored and the status tells callers it failed.
+        if (k_Signals::Caught())
+            EndInterrupted();
         k_SdlDisplay::Close();
         std::_Exit(status);
     }

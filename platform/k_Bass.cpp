@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <vector>
@@ -55,6 +56,14 @@ void FillDevice(void*, Uint8* output, int length)
     for (size_t i = 0; i < samples; ++i)
         out[i] = static_cast<int16_t>(std::clamp(g_mix[i], -32768, 32767));
 }
+
+// Without a device the program stops; the viewer learns on standard error how to watch without sound.
+void SuggestSilence()
+{
+    std::fprintf(stderr, "No audio device could be opened. To play without sound, start the program with "
+                         "SDL_AUDIODRIVER=dummy in its environment (for example: SDL_AUDIODRIVER=dummy starwane).\n");
+    std::fflush(stderr);
+}
 } // namespace
 
 // --- the five calls ---
@@ -72,6 +81,7 @@ bool k_Bass::Init(int device, uint32_t frequency, uint32_t /*flags*/, k_WindowHa
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
         k_Log(k_Log::Colour::Error) << "BASS :: " << SDL_GetError();
+        SuggestSilence();
         return false;
     }
     const char* name = nullptr;
@@ -88,6 +98,7 @@ bool k_Bass::Init(int device, uint32_t frequency, uint32_t /*flags*/, k_WindowHa
     {
         k_Log(k_Log::Colour::Error) << "BASS :: " << SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SuggestSilence();
         return false;
     }
     return true;

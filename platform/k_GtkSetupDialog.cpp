@@ -1,5 +1,7 @@
 #include "platform/k_GtkSetupDialog.h"
 
+#include "platform/k_GtkDialogRunner.h"
+
 #include <clocale>
 #include <gtk/gtk.h>
 
@@ -137,7 +139,9 @@ void k_GtkSetupDialog::Run(const Content& content, const Handler& handler)
 
     for (;;)
     {
-        const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+        const int response = k_GtkDialogRunner::Run(GTK_DIALOG(dialog));
+        if (response == k_GtkDialogRunner::Interrupted)
+            break; // the caller sees the signal and ends the program
         const uint32_t command = response == k_ResponseConfirm ? 1u : 2u; // anything else closes: cancel
         const Verdict verdict = handler(command, gtk_entry_get_text(GTK_ENTRY(resolution.entry)),
                                         gtk_entry_get_text(GTK_ENTRY(aspect.entry)));
@@ -148,8 +152,10 @@ void k_GtkSetupDialog::Run(const Content& content, const Handler& handler)
             GtkWidget* message = gtk_message_dialog_new(GTK_WINDOW(dialog), GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING,
                                                         GTK_BUTTONS_OK, "%s", verdict.refusal.c_str());
             gtk_window_set_title(GTK_WINDOW(message), content.title.c_str());
-            gtk_dialog_run(GTK_DIALOG(message));
+            const int answer = k_GtkDialogRunner::Run(GTK_DIALOG(message));
             gtk_widget_destroy(message);
+            if (answer == k_GtkDialogRunner::Interrupted)
+                break;
         }
     }
     gtk_widget_destroy(dialog);

@@ -11,7 +11,7 @@
 
 class k_GtkSetupDialog
 {
-  public:
+public:
     struct Content
     {
         std::string title;
@@ -33,6 +33,6 @@ class k_GtkSetupDialog
 
     // Connects to the display; returns false when there is none.
     static bool Open();
-    // Shows the dialog and returns when the handler ends it.
+    // Shows the dialog and returns when the handler ends it, or at once when a signal arrives (k_Signals).
     static void Run(const Content& content, const Handler& handler);
 };

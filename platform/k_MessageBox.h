@@ -5,7 +5,8 @@
 
 class k_MessageBox
 {
-  public:
-    // Writes the text to standard error, then shows the box (owned by the window, if any) until it is dismissed.
+public:
+    // Writes the text to standard error, then shows the box (kept above the window, if any) until it is
+    // dismissed or a signal arrives.
     static void Show(k_WindowHandle owner, const wchar_t* text, const wchar_t* caption);
 };

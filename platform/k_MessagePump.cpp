@@ -2,6 +2,7 @@
 
 #include "interfaces/IWindow.h"
 #include "platform/k_SdlWindow.h"
+#include "platform/k_Signals.h"
 
 #include <SDL.h>
 
@@ -83,6 +84,8 @@ void DispatchKey(const SDL_KeyboardEvent& event)
 
 k_MessagePump::Peeked k_MessagePump::PeekAndDispatch()
 {
+    if (k_Signals::Caught() != 0)
+        return Peeked::Quit;
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0)
     {
@@ -110,4 +113,13 @@ k_MessagePump::Peeked k_MessagePump::PeekAndDispatch()
 void k_MessagePump::PostQuit()
 {
     g_quitPosted = true;
+}
+
+void k_MessagePump::WaitForMessage(int milliseconds)
+{
+    if (g_quitPosted || k_Signals::Caught() != 0)
+        return;
+    // A null event leaves what arrives in the queue for the next peek. SDL's wait on X11 sleeps in poll(),
+    // which a signal interrupts.
+    SDL_WaitEventTimeout(nullptr, milliseconds);
 }

@@ -1,5 +1,7 @@
 #include "platform/k_SdlDisplay.h"
 
+#include "platform/k_SdlWindow.h"
+
 #include <SDL.h>
 
 bool k_SdlDisplay::Open()
@@ -10,11 +12,11 @@ bool k_SdlDisplay::Open()
 std::vector<k_SdlDisplay::Mode> k_SdlDisplay::GetModes()
 {
     std::vector<Mode> modes;
-    const int count = SDL_GetNumDisplayModes(0);
+    const int count = SDL_GetNumDisplayModes(k_SdlWindow::Display);
     for (int i = 0; i < count; ++i)
     {
         SDL_DisplayMode mode{};
-        if (SDL_GetDisplayMode(0, i, &mode) == 0)
+        if (SDL_GetDisplayMode(k_SdlWindow::Display, i, &mode) == 0)
             modes.push_back({mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate});
     }
     return modes;
@@ -23,7 +25,7 @@ std::vector<k_SdlDisplay::Mode> k_SdlDisplay::GetModes()
 k_SdlDisplay::Mode k_SdlDisplay::GetDesktopMode()
 {
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
+    if (SDL_GetDesktopDisplayMode(k_SdlWindow::Display, &mode) != 0)
         return {};
     return {mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
 }

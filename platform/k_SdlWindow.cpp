@@ -41,7 +41,8 @@ k_WindowHandle k_SdlWindow::Create(const std::wstring& title, int width, int hei
     for (int depthBits : {32, 24})
     {
         SetSurfaceWishes(depthBits);
-        window = SDL_CreateWindow(caption.c_str(), 0, 0, width, height, flags);
+        window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED_DISPLAY(Display),
+                                  SDL_WINDOWPOS_CENTERED_DISPLAY(Display), width, height, flags);
         if (window)
             break;
     }
@@ -57,14 +58,14 @@ k_WindowHandle k_SdlWindow::Create(const std::wstring& title, int width, int hei
 bool k_SdlWindow::EnterFullscreen(k_WindowHandle window, int width, int height)
 {
     SDL_DisplayMode desktop{};
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0)
+    if (SDL_GetDesktopDisplayMode(Display, &desktop) != 0)
         return false;
     // Only an exact size counts: SDL would otherwise settle for the closest mode.
     SDL_DisplayMode wanted = desktop;
     wanted.w = width;
     wanted.h = height;
     SDL_DisplayMode closest{};
-    if (!SDL_GetClosestDisplayMode(0, &wanted, &closest) || closest.w != width || closest.h != height)
+    if (!SDL_GetClosestDisplayMode(Display, &wanted, &closest) || closest.w != width || closest.h != height)
     {
         SDL_SetError("the display has no %dx%d mode", width, height);
         return false;
@@ -74,6 +75,17 @@ bool k_SdlWindow::EnterFullscreen(k_WindowHandle window, int width, int height)
     if (SDL_SetWindowFullscreen(Native(window), SDL_WINDOW_FULLSCREEN) != 0)
         return false;
     return true;
+}
+
+bool k_SdlWindow::IsFullscreenAt(k_WindowHandle window, int width, int height)
+{
+    if ((SDL_GetWindowFlags(Native(window)) & SDL_WINDOW_FULLSCREEN) == 0)
+        return false;
+    // SDL keeps the flag when the display refuses the mode as the window is shown; the display's mode tells.
+    SDL_DisplayMode current{};
+    if (SDL_GetWindowDisplayIndex(Native(window)) != Display || SDL_GetCurrentDisplayMode(Display, &current) != 0)
+        return false;
+    return current.w == width && current.h == height;
 }
 
 void k_SdlWindow::LeaveFullscreen(k_WindowHandle window)
@@ -87,12 +99,19 @@ void k_SdlWindow::ShowCursor(bool show)
     SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
-void k_SdlWindow::GetScreenSize(int& width, int& height)
+bool k_SdlWindow::IsCursorShown()
 {
-    SDL_DisplayMode mode{};
-    SDL_GetCurrentDisplayMode(0, &mode);
-    width = mode.w;
-    height = mode.h;
+    return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
+void k_SdlWindow::GetScreenArea(int& x, int& y, int& width, int& height)
+{
+    SDL_Rect area{};
+    SDL_GetDisplayBounds(Display, &area);
+    x = area.x;
+    y = area.y;
+    width = area.w;
+    height = area.h;
 }
 
 void k_SdlWindow::GetDrawableSize(k_WindowHandle window, int& width, int& height)

@@ -12,17 +12,27 @@ class IWindow;
 class k_SdlWindow
 {
 public:
-    // Creates a hidden, resizable GL window of the client size; returns null on failure (reason in GetError).
+    // The display the program works on: the setup dialog offers its modes, full screen changes its mode and a
+    // window opens centred on it.
+    static constexpr int Display = 0;
+
+    // Creates a hidden, resizable GL window of the client size on the display; returns null on failure (reason
+    // in GetError).
     static k_WindowHandle Create(const std::wstring& title, int width, int height);
     // Switches the display to exactly width x height at the desktop's depth and refresh and makes the window
     // full screen on it; returns false, with nothing changed, when the display has no such mode or refuses.
     static bool EnterFullscreen(k_WindowHandle window, int width, int height);
+    // Whether the shown window is full screen with the display really in width x height (a display may refuse
+    // the change only when the window is shown).
+    static bool IsFullscreenAt(k_WindowHandle window, int width, int height);
     // Leaves full screen; the display returns to the desktop mode.
     static void LeaveFullscreen(k_WindowHandle window);
+    // Whether the mouse cursor is shown.
+    static bool IsCursorShown();
     // Shows or hides the mouse cursor.
     static void ShowCursor(bool show);
-    // The screen size of the primary display.
-    static void GetScreenSize(int& width, int& height);
+    // The display's area on the desktop: its top-left corner and its size.
+    static void GetScreenArea(int& x, int& y, int& width, int& height);
     // The window's outer size (client area plus decorations).
     static void GetOuterSize(k_WindowHandle window, int& width, int& height);
     // The size in pixels of the window's GL drawable (what frames are drawn into).

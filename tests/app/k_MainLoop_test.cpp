@@ -23,6 +23,7 @@ protected:
     // Each peek takes the next step; an empty script ends the run with a quit.
     std::deque<std::function<Peeked()>> script;
     int64_t ticks = 0;
+    int waits = 0;
 
     k_MainLoop MakeLoop()
     {
@@ -35,7 +36,7 @@ protected:
                 script.pop_front();
                 return step();
             },
-            [this] { return ticks; }, [] { return int64_t{1000}; });
+            [this] { return ticks; }, [] { return int64_t{1000}; }, [this] { ++waits; });
     }
     std::function<Peeked()> Message()
     {
@@ -63,7 +64,8 @@ TEST_F(ScriptedLoop, MessagesFirstThenOneFrameInOrder)
     EXPECT_EQ(trace, expected);
 }
 
-// While minimised nothing is drawn and the clock is not read; the next frame gets the whole interval.
+// While minimised nothing is drawn and the clock is not read; the loop sleeps on each empty turn instead of
+// spinning, and the next frame gets the whole interval.
 TEST_F(ScriptedLoop, MinimisedTimeBecomesTheNextStep)
 {
     k_MainLoop loop = MakeLoop();
@@ -83,6 +85,7 @@ TEST_F(ScriptedLoop, MinimisedTimeBecomesTheNextStep)
     loop.Run();
     const Trace expected = {"begin", "update 0.020000", "present", "begin", "update 3.500000", "present"};
     EXPECT_EQ(trace, expected);
+    EXPECT_EQ(waits, 2) << "one sleep for each empty turn while minimised, none while active";
 }
 
 // The engine's quit request ends the loop before the next frame, but only while the window is active.

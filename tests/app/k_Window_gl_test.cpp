@@ -1,4 +1,5 @@
 #include "interfaces/IGraphics.h"
+#include "platform/k_SdlWindow.h"
 #include "support/k_WindowFixture.h"
 
 #include <GL/glew.h>
@@ -39,6 +40,67 @@ TEST_F(WindowTest, TitleRoundTripsWideText)
     EXPECT_EQ(window->GetTitle(), L"window test");
     window->SetTitle(L"Orvelant \u2013 \u00fcber");
     EXPECT_EQ(window->GetTitle(), L"Orvelant \u2013 \u00fcber");
+}
+
+// --- full screen ---
+
+namespace
+{
+// A display that takes the mode change at first and refuses it only when the window is shown.
+class LateRefusalWindow : public k_Window
+{
+public:
+    using k_Window::k_Window;
+
+protected:
+    bool FullscreenHolds() override { return false; }
+};
+
+SDL_Window* Native(IWindow& window)
+{
+    return reinterpret_cast<SDL_Window*>(window.GetHandle());
+}
+} // namespace
+
+// Full screen in the display's own mode holds once shown and hides the cursor; closing shows it again. A display
+// that refuses the mode only when the window is shown gets the refused change's answer all the same: a window of
+// the client size, centred on the display, with the cursor shown.
+TEST_F(WindowTest, FullscreenHoldsOrFallsBackToACentredWindow)
+{
+    int x = 0, y = 0, width = 0, height = 0;
+    k_SdlWindow::GetScreenArea(x, y, width, height);
+    ASSERT_GT(width, 0);
+    {
+        k_Engine fullEngine;
+        k_Window full(L"full screen test", width, height, &fullEngine, true, true);
+        full.Create();
+        Settle();
+        EXPECT_TRUE(full.IsFullscreen());
+        EXPECT_TRUE(k_SdlWindow::IsFullscreenAt(full.GetHandle(), width, height));
+        EXPECT_FALSE(k_SdlWindow::IsCursorShown());
+        EXPECT_FALSE(k_SdlWindow::IsFullscreenAt(full.GetHandle(), width / 2, height / 2));
+    }
+    EXPECT_TRUE(k_SdlWindow::IsCursorShown());
+
+    k_Engine lateEngine;
+    LateRefusalWindow late(L"late refusal test", width, height, &lateEngine, true, true);
+    late.Create();
+    Settle();
+    EXPECT_FALSE(late.IsFullscreen());
+    EXPECT_EQ(SDL_GetWindowFlags(Native(late)) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_TRUE(k_SdlWindow::IsCursorShown());
+    int clientWidth = 0, clientHeight = 0, left = 0, top = 0;
+    SDL_GetWindowSize(Native(late), &clientWidth, &clientHeight);
+    EXPECT_EQ(clientWidth, width);
+    EXPECT_EQ(clientHeight, height);
+    EXPECT_EQ(lateEngine.GetGraphics()->GetWidth(), width);
+    int outerWidth = 0, outerHeight = 0;
+    k_SdlWindow::GetOuterSize(late.GetHandle(), outerWidth, outerHeight);
+    int borderTop = 0, borderLeft = 0;
+    SDL_GetWindowBordersSize(Native(late), &borderTop, &borderLeft, nullptr, nullptr);
+    SDL_GetWindowPosition(Native(late), &left, &top);
+    EXPECT_EQ(left - borderLeft, x + k_Window::CentredPosition(outerWidth, width));
+    EXPECT_EQ(top - borderTop, y + k_Window::CentredPosition(outerHeight, height));
 }
 
 // --- messages ---

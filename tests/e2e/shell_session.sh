@@ -14,60 +14,8 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 title="Orvelant - starwane"
 failures=0
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-
-# Ids and geometry ("id WxH+X+Y") of the top-level windows named exactly $1. (SDL names its windows in
-# UTF-8, which xdotool's name search does not read, so the window tree is asked.)
-windows_named() {
-  xwininfo -root -children 2>/dev/null | grep -F "\"$1\": (" | awk '{ print $1, $(NF-1) }'
-}
-
-# Waits up to $2 seconds for a window named $1 other than $3; prints its id and geometry.
-wait_window() {
-  local found="" i
-  for i in $(seq $(( $2 * 5 ))); do
-    found=$(windows_named "$1" | awk -v skip="${3:-none}" '$1 != skip' | head -1)
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-
-# Waits up to $2 seconds for process $1 to end; sets status to its exit status (or "timeout").
-wait_exit() {
-  local i
-  for i in $(seq $(( $2 * 5 ))); do
-    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; status=$?; return 0; fi
-    sleep 0.2
-  done
-  kill "$1" 2>/dev/null; wait "$1" 2>/dev/null
-  status="timeout"
-}
-
-# Sends keys to a window after giving it the input focus.
-keys() {
-  local id=$1; shift
-  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-  sleep 0.3
-  xdotool key --clearmodifiers "$@"
-}
-
-# Red, green and blue of the screen pixel (x, y) from an xwd dump (header big-endian, 32-bit pixels).
-pixel() {
-  local file=$1 x=$2 y=$3
-  local header ncolors bpl order offset
-  read -r header <<<"$(od -An -t u1 -j 0 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
-  read -r order <<<"$(od -An -t u1 -j 28 -N 4 "$file" | awk '{print $4}')"
-  read -r bpl <<<"$(od -An -t u1 -j 48 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
-  read -r ncolors <<<"$(od -An -t u1 -j 76 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
-  offset=$(( header + ncolors * 12 + y * bpl + x * 4 ))
-  if [ "$order" = 0 ]; then
-    od -An -t u1 -j "$offset" -N 4 "$file" | awk '{print $3, $2, $1}'
-  else
-    od -An -t u1 -j "$offset" -N 4 "$file" | awk '{print $2, $3, $4}'
-  fi
-}
+# shellcheck source=lib/session.sh
+. "$(dirname "$0")/lib/session.sh"
 
 # --- a folder to run from: the built program and its pack, which holds the tune ---
 run="$work/run"
@@ -128,6 +76,11 @@ done
 grep -q "FAILED!" "$work/out1.txt" && fail "the pack did not open"
 # A normal run on Mesa logs no GL error.
 grep -q "OPENGL :: ERROR" "$work/out1.txt" && fail "a GL error was logged"
+# Standard error is for the program's errors: a normal run leaves it empty (no toolkit chatter). SDL's disk
+# audio driver, which records the tune here, announces itself there; nothing else may appear.
+grep -vE "^CRITICAL: (You are using the SDL disk i/o audio driver!| Writing to file \[)" "$work/err1.txt" >"$work/err1-rest.txt"
+[ -s "$work/err1-rest.txt" ] && fail "standard error is not empty after a normal run: $(cat "$work/err1-rest.txt")" ||
+  pass "standard error stays empty"
 # The tune played: the device received sound, not only silence.
 played=$(od -An -t d2 -v -w2 "$work/played.raw" 2>/dev/null | awk '$1 > 2000 || $1 < -2000 { n++ } END { print n + 0 }')
 [ "$played" -gt 1000 ] && pass "the tune played ($played loud samples)" || fail "no tune was played ($played loud samples)"
@@ -142,6 +95,7 @@ if dialog=$(wait_window "$title" 40); then
   fi
   wait_exit "$pid" 60
   [ "$status" = 0 ] && pass "Escape while loading ends with status 0" || fail "Escape while loading: status $status"
+  [ -s "$work/err1b.txt" ] && fail "standard error is not empty: $(cat "$work/err1b.txt")"
 else
   fail "no setup dialog (escape while loading)"; kill "$pid" 2>/dev/null
 fi
@@ -154,6 +108,7 @@ if dialog=$(wait_window "$title" 40); then
   wait_exit "$pid" 20
   [ "$status" = 0 ] && pass "cancel ends with status 0" || fail "cancel: exit status $status"
   grep -q "Initializing OpenGL" "$work/out2.txt" && fail "cancel still opened the window"
+  [ -s "$work/err2.txt" ] && fail "standard error is not empty after a cancel: $(cat "$work/err2.txt")"
 else
   fail "no setup dialog to cancel"; kill "$pid" 2>/dev/null
 fi
@@ -190,6 +145,8 @@ if dialog=$(wait_window "$title" 40); then
   wait_exit "$pid" 20
   [ "$status" = 1 ] && grep -q "BASS :: Can't initialize audio device!" "$work/err4.txt" &&
     pass "no audio device reported" || fail "no audio device: status $status, $(cat "$work/err4.txt")"
+  grep -q "SDL_AUDIODRIVER=dummy" "$work/err4.txt" && pass "how to play without sound is said" ||
+    fail "no hint about playing without sound"
 else
   fail "no setup dialog (no audio)"; kill "$pid" 2>/dev/null
 fi

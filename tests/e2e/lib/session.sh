@@ -1,0 +1,59 @@
+# Shared by the end-to-end scripts: finding windows by name on the test
+# display, waiting for a process to end, typing into a window, reading a
+# pixel of a screen dump. Sourced, not run; the caller sets failures=0.
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# Ids and geometry ("id WxH+X+Y") of the top-level windows named exactly $1. (SDL names its windows in
+# UTF-8, which xdotool's name search does not read, so the window tree is asked.)
+windows_named() {
+  xwininfo -root -children 2>/dev/null | grep -F "\"$1\": (" | awk '{ print $1, $(NF-1) }'
+}
+
+# Waits up to $2 seconds for a window named $1 other than $3; prints its id and geometry.
+wait_window() {
+  local found="" i
+  for i in $(seq $(( $2 * 5 ))); do
+    found=$(windows_named "$1" | awk -v skip="${3:-none}" '$1 != skip' | head -1)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; sets status to its exit status (or "timeout").
+wait_exit() {
+  local i
+  for i in $(seq $(( $2 * 5 ))); do
+    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; status=$?; return 0; fi
+    sleep 0.2
+  done
+  kill "$1" 2>/dev/null; wait "$1" 2>/dev/null
+  status="timeout"
+}
+
+# Sends keys to a window after giving it the input focus.
+keys() {
+  local id=$1; shift
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  sleep 0.3
+  xdotool key --clearmodifiers "$@"
+}
+
+# Red, green and blue of the screen pixel (x, y) from an xwd dump (header big-endian, 32-bit pixels).
+pixel() {
+  local file=$1 x=$2 y=$3
+  local header ncolors bpl order offset
+  read -r header <<<"$(od -An -t u1 -j 0 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
+  read -r order <<<"$(od -An -t u1 -j 28 -N 4 "$file" | awk '{print $4}')"
+  read -r bpl <<<"$(od -An -t u1 -j 48 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
+  read -r ncolors <<<"$(od -An -t u1 -j 76 -N 4 "$file" | awk '{print $1*16777216+$2*65536+$3*256+$4}')"
+  offset=$(( header + ncolors * 12 + y * bpl + x * 4 ))
+  if [ "$order" = 0 ]; then
+    od -An -t u1 -j "$offset" -N 4 "$file" | awk '{print $3, $2, $1}'
+  else
+    od -An -t u1 -j "$offset" -N 4 "$file" | awk '{print $2, $3, $4}'
+  fi
+}
+

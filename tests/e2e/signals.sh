@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# End to end: Ctrl+C (SIGINT) and SIGTERM at every stage of a run end the
+# program promptly and cleanly: at the setup dialog, while the show loads,
+# during the show, at the error box. The program ends as the signal would
+# have (status 130 for SIGINT, 143 for SIGTERM), leaves no window behind,
+# leaves the display in its mode, and writes nothing to standard error.
+#   bash signals.sh <bin-dir>
+set -uo pipefail
+bin=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+title="Orvelant - starwane"
+failures=0
+
+# shellcheck source=lib/session.sh
+. "$(dirname "$0")/lib/session.sh"
+
+run="$work/run"
+mkdir -p "$run" "$work/nopack"
+cp "$bin/starwane" "$bin/data.pak" "$run/"
+cp "$bin/starwane" "$work/nopack/"
+geometry=$(xdotool getdisplaygeometry)
+
+# Checks what an interrupted run ($1: name, $2: expected status, $3: stderr file) left behind.
+ended_cleanly() {
+  [ "$status" = "$2" ] && pass "$1: ended with status $2" || fail "$1: status $status, not $2"
+  [ -s "$3" ] && fail "$1: standard error: $(cat "$3")"
+  [ -z "$(windows_named "$title")$(windows_named "Orvelant demo system")" ] || fail "$1: a window is left"
+  [ "$(xdotool getdisplaygeometry)" = "$geometry" ] || fail "$1: the display mode changed"
+}
+
+# --- at the setup dialog ---
+"$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
+pid=$!
+if wait_window "$title" 40 >/dev/null; then
+  sleep 0.5
+  kill -INT "$pid"
+  wait_exit "$pid" 5
+  ended_cleanly "Ctrl+C at the dialog" 130 "$work/err1.txt"
+  grep -q "Initializing OpenGL" "$work/out1.txt" && fail "Ctrl+C at the dialog went on to start the show"
+else
+  fail "no setup dialog"; kill "$pid" 2>/dev/null
+fi
+
+# --- while the show loads: as soon as the window and its GL context come up ---
+"$run/starwane" >"$work/out2.txt" 2>"$work/err2.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 40); then
+  keys "${dialog%% *}" Return
+  for i in $(seq 400); do grep -q "Initializing OpenGL" "$work/out2.txt" && break; sleep 0.05; done
+  kill -TERM "$pid"
+  wait_exit "$pid" 10
+  ended_cleanly "SIGTERM while loading" 143 "$work/err2.txt"
+else
+  fail "no setup dialog (loading)"; kill "$pid" 2>/dev/null
+fi
+
+# --- during the show ---
+"$run/starwane" >"$work/out3.txt" 2>"$work/err3.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 40); then
+  keys "${dialog%% *}" Return
+  if wait_window "$title" 40 "${dialog%% *}" >/dev/null; then
+    sleep 2
+    kill -0 "$pid" 2>/dev/null && pass "the show is running" || fail "the show ended on its own"
+    kill -INT "$pid"
+    wait_exit "$pid" 5
+    ended_cleanly "Ctrl+C during the show" 130 "$work/err3.txt"
+  else
+    fail "no demo window"; kill "$pid" 2>/dev/null
+  fi
+else
+  fail "no setup dialog (show)"; kill "$pid" 2>/dev/null
+fi
+
+# --- at the error box (no data.pak) ---
+"$work/nopack/starwane" >"$work/out4.txt" 2>"$work/err4.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 40); then
+  keys "${dialog%% *}" Return
+  if wait_window "Orvelant demo system" 60 >/dev/null; then
+    kill -TERM "$pid"
+    wait_exit "$pid" 5
+    # The error itself was on standard error before the signal; nothing else may follow it.
+    grep -v "^Orvelant demo system: " "$work/err4.txt" >"$work/err4-rest.txt"
+    ended_cleanly "SIGTERM at the error box" 143 "$work/err4-rest.txt"
+  else
+    fail "no error box"; kill "$pid" 2>/dev/null
+  fi
+else
+  fail "no setup dialog (error box)"; kill "$pid" 2>/dev/null
+fi
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
