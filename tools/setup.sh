@@ -13,6 +13,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # the display font of the captions and the logo (Pango and Cairo come with GTK 3)
   fonts-comfortaa
+  # the desktop icon is drawn with Cairo at build time
+  libcairo2-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # running GL without a screen, driving the setup dialog
@@ -25,6 +27,8 @@ packages=(
   ffmpeg
   # fuzzing (clang with libFuzzer), the sanitizer and memcheck runs, peak memory of damaged-pack runs
   clang libclang-rt-14-dev valgrind time
+  # installing and packaging: the desktop entry and AppStream validators, dpkg-shlibdeps for cpack
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

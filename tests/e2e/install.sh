@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# End to end: install the build into a temporary DESTDIR as a packager would
+# (prefix /usr), check what went where and that the desktop files validate,
+# start the installed bin/starwane link from another working folder and
+# cancel its dialog (status 0), then build the Debian package and check its
+# contents and the library dependencies dpkg-shlibdeps worked out.
+#   bash install.sh <bin-dir>
+set -uo pipefail
+bin=$(cd "$1" && pwd)
+build=$(cd "$bin/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+title="Orvelant - starwane"
+failures=0
+
+# shellcheck source=lib/session.sh
+. "$(dirname "$0")/lib/session.sh"
+
+# Width and height of a PNG, from its header.
+png_size() {
+  od -An -t u1 -j 16 -N 8 "$1" | awk '{ print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8 }'
+}
+
+# --- install ---
+root="$work/root"
+if DESTDIR="$root" cmake --install "$build" --prefix /usr >"$work/install.txt" 2>&1; then
+  pass "cmake --install"
+else
+  fail "cmake --install: $(cat "$work/install.txt")"
+fi
+usr="$root/usr"
+for f in lib/starwane/starwane lib/starwane/data.pak share/applications/org.orvelant.starwane.desktop \
+         share/metainfo/org.orvelant.starwane.metainfo.xml; do
+  [ -f "$usr/$f" ] || fail "not installed: $f"
+done
+[ -x "$usr/lib/starwane/starwane" ] || fail "the installed program is not executable"
+[ "$(readlink "$usr/bin/starwane")" = "../lib/starwane/starwane" ] && pass "bin/starwane links to lib/starwane/starwane" ||
+  fail "bin/starwane is not the relative link: $(ls -l "$usr/bin/starwane" 2>&1)"
+for size in 48 64 128 256; do
+  icon="$usr/share/icons/hicolor/${size}x${size}/apps/org.orvelant.starwane.png"
+  [ "$(png_size "$icon" 2>/dev/null)" = "${size}x${size}" ] || fail "icon ${size}x${size} missing or of the wrong size"
+done
+desktop-file-validate "$usr/share/applications/org.orvelant.starwane.desktop" >"$work/dfv.txt" 2>&1 &&
+  pass "the desktop entry validates" || fail "desktop-file-validate: $(cat "$work/dfv.txt")"
+appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.orvelant.starwane.metainfo.xml" >"$work/asv.txt" 2>&1 &&
+  pass "the AppStream metadata validates" || fail "appstreamcli validate: $(cat "$work/asv.txt")"
+grep -q "^Icon=org.orvelant.starwane$" "$usr/share/applications/org.orvelant.starwane.desktop" ||
+  fail "the desktop entry does not name the installed icon"
+
+# --- the installed link, started from somewhere else: the dialog opens, cancel ends with 0 ---
+mkdir -p "$work/elsewhere"
+(cd "$work/elsewhere" && exec "$usr/bin/starwane") >"$work/out.txt" 2>"$work/err.txt" &
+pid=$!
+if dialog=$(wait_window "$title" 40); then
+  pass "the installed program shows its dialog"
+  keys "${dialog%% *}" Escape
+  wait_exit "$pid" 20
+  [ "$status" = 0 ] && pass "cancel ends the installed program with status 0" || fail "cancel: status $status"
+  [ -s "$work/err.txt" ] && fail "standard error: $(cat "$work/err.txt")"
+else
+  fail "the installed program shows no dialog: $(cat "$work/err.txt")"; kill "$pid" 2>/dev/null
+fi
+
+# --- the Debian package ---
+if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package") >"$work/cpack.txt" 2>&1; then
+  deb=$(ls "$work"/package/*.deb 2>/dev/null | head -1)
+  if [ -n "$deb" ]; then
+    pass "cpack made $(basename "$deb")"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    echo "Depends: $depends"
+    for lib in libsdl2 libgtk-3 libglew libvorbisfile libpng; do
+      grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
+    done
+    dpkg-deb -c "$deb" >"$work/contents.txt"
+    for f in ./usr/lib/starwane/starwane ./usr/lib/starwane/data.pak ./usr/bin/starwane \
+             ./usr/share/applications/org.orvelant.starwane.desktop; do
+      grep -qF " $f" "$work/contents.txt" || fail "the package lacks $f"
+    done
+  else
+    fail "cpack made no .deb: $(cat "$work/cpack.txt")"
+  fi
+else
+  fail "cpack -G DEB: $(cat "$work/cpack.txt")"
+fi
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
