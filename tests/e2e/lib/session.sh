@@ -33,9 +33,14 @@ wait_exit() {
   status="timeout"
 }
 
-# Sends keys to a window after giving it the input focus.
+# Sends keys to a window after giving it the input focus. SDL creates its window hidden and shows it only
+# once the GL context is up: keys sent before that would go nowhere, so wait (10 s at most) until it is mapped.
 keys() {
-  local id=$1; shift
+  local id=$1 i; shift
+  for i in $(seq 50); do
+    xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && break
+    sleep 0.2
+  done
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
   sleep 0.3
   xdotool key --clearmodifiers "$@"
