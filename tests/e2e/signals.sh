@@ -2,8 +2,9 @@
 # End to end: Ctrl+C (SIGINT) and SIGTERM at every stage of a run end the
 # program promptly and cleanly: at the setup dialog, while the show loads,
 # during the show, at the error box. The program ends as the signal would
-# have (status 130 for SIGINT, 143 for SIGTERM), leaves no window behind,
-# leaves the display in its mode, and writes nothing to standard error.
+# have (status 130 for SIGINT, 143 for SIGTERM), leaves no window behind
+# and writes nothing to standard error. (The test display has one mode
+# only, so a mode left changed cannot be seen here.)
 #   bash signals.sh <bin-dir>
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -20,14 +21,12 @@ run="$work/run"
 mkdir -p "$run" "$work/nopack"
 cp "$bin/starwane" "$bin/data.pak" "$run/"
 cp "$bin/starwane" "$work/nopack/"
-geometry=$(xdotool getdisplaygeometry)
 
 # Checks what an interrupted run ($1: name, $2: expected status, $3: stderr file) left behind.
 ended_cleanly() {
   [ "$status" = "$2" ] && pass "$1: ended with status $2" || fail "$1: status $status, not $2"
   [ -s "$3" ] && fail "$1: standard error: $(cat "$3")"
   [ -z "$(windows_named "$title")$(windows_named "Orvelant demo system")" ] || fail "$1: a window is left"
-  [ "$(xdotool getdisplaygeometry)" = "$geometry" ] || fail "$1: the display mode changed"
 }
 
 # --- at the setup dialog ---
