@@ -60,6 +60,10 @@ bool k_SdlWindow::EnterFullscreen(k_WindowHandle window, int width, int height)
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(Display, &desktop) != 0)
         return false;
+    // The desktop's own size needs no mode change: the window covers the display as it is. (Setting the mode
+    // anyway makes SDL grab the X server around the change, which has been seen to leave the server stalled.)
+    if (desktop.w == width && desktop.h == height)
+        return SDL_SetWindowFullscreen(Native(window), SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     // Only an exact size counts: SDL would otherwise settle for the closest mode.
     SDL_DisplayMode wanted = desktop;
     wanted.w = width;

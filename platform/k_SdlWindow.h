@@ -19,8 +19,9 @@ public:
     // Creates a hidden, resizable GL window of the client size on the display; returns null on failure (reason
     // in GetError).
     static k_WindowHandle Create(const std::wstring& title, int width, int height);
-    // Switches the display to exactly width x height at the desktop's depth and refresh and makes the window
-    // full screen on it; returns false, with nothing changed, when the display has no such mode or refuses.
+    // Switches the display to exactly width x height at the desktop's depth and refresh (no switch when that is
+    // the desktop's size) and makes the window full screen on it; returns false, with nothing changed, when the
+    // display has no such mode or refuses.
     static bool EnterFullscreen(k_WindowHandle window, int width, int height);
     // Whether the shown window is full screen with the display really in width x height (a display may refuse
     // the change only when the window is shown).

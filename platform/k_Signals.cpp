@@ -12,11 +12,18 @@ namespace
 volatile std::sig_atomic_t g_caught = 0;
 int g_wake[2] = {-1, -1};
 
-// Only async-signal-safe work: note the first signal and wake the dialogs' loop.
+// Only async-signal-safe work: note the first signal and wake the dialogs' loop. A second signal ends the
+// process at once, for a program stuck where it cannot look at the first (a display server that stopped
+// answering, say).
 void OnSignal(int signal)
 {
-    if (g_caught == 0)
-        g_caught = signal;
+    if (g_caught != 0)
+    {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    g_caught = signal;
     if (g_wake[1] >= 0)
     {
         const char byte = 1;

@@ -4,6 +4,7 @@
 // event wait); the program notices it at its next step (the dialogs, the
 // message queue, the next presented picture), cleans up as for a quit, and
 // then ends the way the signal would have, so the shell sees 128 + signal.
+// A second signal ends the process at once.
 
 class k_Signals
 {
