@@ -49,7 +49,7 @@ if dialog=$(wait_window "$title" 40); then
   keys "${dialog%% *}" Return
   for i in $(seq 400); do grep -q "Initializing OpenGL" "$work/out2.txt" && break; sleep 0.05; done
   kill -TERM "$pid"
-  wait_exit "$pid" 10
+  wait_exit "$pid" 20
   ended_cleanly "SIGTERM while loading" 143 "$work/err2.txt"
 else
   fail "no setup dialog (loading)"; kill "$pid" 2>/dev/null
