@@ -2,7 +2,8 @@
 # End to end: install the build into a temporary DESTDIR as a packager would
 # (prefix /usr), check what went where and that the desktop files validate,
 # start the installed bin/starwane link from another working folder and
-# cancel its dialog (status 0), then build the Debian package and check its
+# cancel its dialog (status 0), run the installed capture program for one
+# frame, then build the Debian package and check its
 # contents and the library dependencies dpkg-shlibdeps worked out.
 #   bash install.sh <bin-dir>
 set -uo pipefail
@@ -30,7 +31,7 @@ else
   fail "cmake --install: $(cat "$work/install.txt")"
 fi
 usr="$root/usr"
-for f in lib/starwane/starwane lib/starwane/data.pak share/applications/org.orvelant.starwane.desktop \
+for f in lib/starwane/starwane lib/starwane/starwane-capture lib/starwane/data.pak share/applications/org.orvelant.starwane.desktop \
          share/metainfo/org.orvelant.starwane.metainfo.xml; do
   [ -f "$usr/$f" ] || fail "not installed: $f"
 done
@@ -62,6 +63,18 @@ else
   fail "the installed program shows no dialog: $(cat "$work/err.txt")"; kill "$pid" 2>/dev/null
 fi
 
+# --- the installed capture program: one frame, from another working folder ---
+[ "$(readlink "$usr/bin/starwane-capture")" = "../lib/starwane/starwane-capture" ] ||
+  fail "bin/starwane-capture is not the relative link"
+if (cd "$work/elsewhere" && "$usr/bin/starwane-capture" --at 1 --size 160x90 --out "$work/frames") \
+  >"$work/capture.txt" 2>&1; then
+  frame=$(ls "$work"/frames/*.png 2>/dev/null | head -1)
+  [ -n "$frame" ] && [ "$(png_size "$frame")" = "160x90" ] && pass "the installed capture program drew a frame" ||
+    fail "the installed capture program wrote no 160x90 frame: $(ls "$work/frames" 2>&1)"
+else
+  fail "the installed capture program failed: $(tail -5 "$work/capture.txt")"
+fi
+
 # --- the Debian package ---
 if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package") >"$work/cpack.txt" 2>&1; then
   deb=$(ls "$work"/package/*.deb 2>/dev/null | head -1)
@@ -73,7 +86,7 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
       grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
     done
     dpkg-deb -c "$deb" >"$work/contents.txt"
-    for f in ./usr/lib/starwane/starwane ./usr/lib/starwane/data.pak ./usr/bin/starwane \
+    for f in ./usr/lib/starwane/starwane ./usr/lib/starwane/starwane-capture ./usr/lib/starwane/data.pak ./usr/bin/starwane \
              ./usr/share/applications/org.orvelant.starwane.desktop; do
       grep -qF " $f" "$work/contents.txt" || fail "the package lacks $f"
     done

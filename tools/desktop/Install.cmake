@@ -1,17 +1,20 @@
 # Install rules and the Debian package.
-# The program and its pack live together in lib/starwane/ under the prefix
+# The programs and their pack live together in lib/starwane/ under the prefix
 # (the engine opens data.pak beside the executable it runs from, through
-# symlinks); bin/starwane is a relative link to it. The desktop entry, the
+# symlinks); bin/starwane and bin/starwane-capture are relative links. The desktop entry, the
 # icon drawn at build time and the AppStream metadata go where desktops and
 # software centres look for them.
 set(ORV_APP_ID org.orvelant.starwane)
 set(ORV_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/tools/desktop)
 
-install(TARGETS starwane RUNTIME DESTINATION lib/starwane)
+# starwane-capture (frames and videos of the show) finds the pack beside itself as well.
+install(TARGETS starwane starwane-capture RUNTIME DESTINATION lib/starwane)
 install(FILES ${ORV_BIN_DIR}/data.pak DESTINATION lib/starwane)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
-file(CREATE_LINK ../lib/starwane/starwane ${CMAKE_BINARY_DIR}/install-links/starwane SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/install-links/starwane DESTINATION bin)
+foreach(program starwane starwane-capture)
+  file(CREATE_LINK ../lib/starwane/${program} ${CMAKE_BINARY_DIR}/install-links/${program} SYMBOLIC)
+  install(FILES ${CMAKE_BINARY_DIR}/install-links/${program} DESTINATION bin)
+endforeach()
 install(FILES ${ORV_DESKTOP_DIR}/${ORV_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${ORV_DESKTOP_DIR}/${ORV_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 foreach(size ${ORV_ICON_SIZES})
@@ -34,5 +37,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Orvelant developers <starwane@orvelant.org>")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# starwane-capture runs the ffmpeg program only to write videos.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS ffmpeg)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 include(CPack)
