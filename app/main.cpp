@@ -45,12 +45,12 @@ void RunSetupDialog(SetupSettings& settings)
                           });
 }
 
-// Ctrl+C or SIGTERM: the display mode comes back and the audio stops (SDL's shut-down does both), then the
+// Ctrl+C or SIGTERM: the display mode comes back and the audio stops, then the
 // process ends as the signal would have: status 130 or 143, so that a shell or a launcher can tell an
 // interrupted run from a viewer's quit.
 [[noreturn]] void EndInterrupted()
 {
-    k_SdlDisplay::Close();
+    k_SdlDisplay::Abandon();
     k_Signals::ExitAsSignalled();
 }
 

@@ -30,6 +30,14 @@ k_SdlDisplay::Mode k_SdlDisplay::GetDesktopMode()
     return {mode.w, mode.h, static_cast<int>(SDL_BITSPERPIXEL(mode.format)), mode.refresh_rate};
 }
 
+void k_SdlDisplay::Abandon()
+{
+    if (SDL_Window* window = SDL_GL_GetCurrentWindow())
+        SDL_SetWindowFullscreen(window, 0);
+    if (SDL_WasInit(SDL_INIT_AUDIO))
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 void k_SdlDisplay::Close()
 {
     SDL_Quit();

@@ -6,7 +6,7 @@
 
 class k_SdlDisplay
 {
-  public:
+public:
     struct Mode
     {
         int width = 0;
@@ -23,6 +23,10 @@ class k_SdlDisplay
     static Mode GetDesktopMode();
     // Shuts SDL down at once (after an error): the desktop mode comes back and the audio stops.
     static void Close();
+    // Before the process ends abruptly: takes the program's window out of full screen (the desktop mode comes
+    // back) and closes the audio device, but leaves the display connection to the process's end. (Closing it
+    // with the GL context still alive can hang in the GL driver's teardown.)
+    static void Abandon();
     // SDL's last error text.
     static std::string GetError();
 };
