@@ -131,6 +131,7 @@ Result DecodeJpeg(const unsigned char* data, unsigned long size, k_TextureBase::
     image.height = static_cast<int>(decoder.output_height);
     image.components = 3;
     const size_t stride = static_cast<size_t>(image.width) * 3;
+    image.pixels.reserve(stride * static_cast<size_t>(image.height) + k_TextureBase::k_UploadSlackBytes);
     image.pixels.resize(stride * static_cast<size_t>(image.height));
     errors.phase = Phase::Rows;
     while (decoder.output_scanline < decoder.output_height)
@@ -156,7 +157,7 @@ void k_JpegTexture::Load(IFile* file)
     Decode(file->GetData(), file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0, image);
     m_width = image.width;
     m_height = image.height;
-    UploadMipmapped(image.pixels.data(), image.width, image.height, 3);
+    UploadMipmapped(image);
 }
 
 void k_JpegTexture::Decode(const unsigned char* data, size_t size, Image& image)

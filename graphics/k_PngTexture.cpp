@@ -104,6 +104,7 @@ bool DecodePng(Reader& reader, k_TextureBase::Image& image, std::vector<png_byte
     image.width = static_cast<int>(pngWidth);
     image.height = static_cast<int>(pngHeight);
     const size_t stride = static_cast<size_t>(image.width) * static_cast<size_t>(image.components);
+    image.pixels.reserve(stride * static_cast<size_t>(image.height) + k_TextureBase::k_UploadSlackBytes);
     image.pixels.resize(stride * static_cast<size_t>(image.height));
     rows.resize(static_cast<size_t>(image.height));
     for (int i = 0; i < image.height; ++i)
@@ -126,7 +127,7 @@ void k_PngTexture::Load(IFile* file)
     Decode(file->GetData(), file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0, image);
     m_width = image.width;
     m_height = image.height;
-    UploadMipmapped(image.pixels.data(), image.width, image.height, image.components);
+    UploadMipmapped(image);
 }
 
 void k_PngTexture::Decode(const unsigned char* data, size_t size, Image& image)

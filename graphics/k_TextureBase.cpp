@@ -67,15 +67,21 @@ void k_TextureBase::LoadImageFile(const std::wstring& fileName)
     }
 }
 
-void k_TextureBase::UploadMipmapped(const unsigned char* pixels, int width, int height, int components)
+void k_TextureBase::UploadMipmapped(Image& image)
 {
+    // When a side is not a power of two, gluBuild2DMipmaps first scales the picture with a box filter that reads
+    // the pixel just right of each row's last one, with a weight of zero; after the last row that pixel lies
+    // past the buffer. A zeroed pixel there keeps the read inside our memory; it changes no texel.
+    const size_t bytes = image.pixels.size();
+    image.pixels.resize(bytes + k_UploadSlackBytes);
     // Rows are tightly packed; GL's default unpack alignment of 4 would skew RGB rows of odd widths.
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, components, width, height, components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
-                      pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, image.components, image.width, image.height,
+                      image.components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    image.pixels.resize(bytes);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLfloat>(GL_LINEAR_MIPMAP_LINEAR));
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLfloat>(GL_LINEAR));
 }

@@ -35,6 +35,9 @@ public:
         int height = 0;
         int components = 0;
     };
+    // Room a decoder reserves after the pixels (one pixel of either kind), so that the upload can lay out a
+    // zeroed pixel past the last row without moving the picture (see UploadMipmapped).
+    static constexpr size_t k_UploadSlackBytes = 4;
 
     // Images wider or taller than this, or with more pixels in all, are refused from their header, before any
     // pixel memory is reserved: the side is the largest Mesa accepts, the area keeps a hostile header from
@@ -55,9 +58,9 @@ protected:
     // file system and Loads it. Logs "Cannot read from file: " and throws when the file cannot be opened;
     // throws when Load does.
     void LoadImageFile(const std::wstring& fileName);
-    // Uploads tightly packed 8-bit rows (bottom row first in GL's eyes) with a full mipmap chain and
-    // trilinear minification; components is 3 (RGB) or 4 (RGBA).
-    void UploadMipmapped(const unsigned char* pixels, int width, int height, int components);
+    // Uploads the image's rows (bottom row first in GL's eyes) with a full mipmap chain and trilinear
+    // minification. The pixels are left as they were.
+    void UploadMipmapped(Image& image);
 
     IEngine* m_engine;
     int32_t m_width = 0;

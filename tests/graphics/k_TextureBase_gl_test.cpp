@@ -116,6 +116,46 @@ TEST_F(TextureTest, OddWidthsAndNonPowerOfTwoSizesKeepTheDecodedSize)
     EXPECT_EQ(wide->GetHeight(), 200);
 }
 
+// RGB rows whose length is not a multiple of four arrive unskewed, whatever unpack alignment the caller had
+// set, and that alignment is left as it was.
+TEST_F(TextureTest, OddLengthRgbRowsArriveUnskewed)
+{
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    // One pixel a row (3 bytes), top first: red, green, blue, white.
+    const std::vector<uint8_t> column = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    ITexture* narrow = Create("narrow.png", k_TestImages::Png(1, 4, PNG_COLOR_TYPE_RGB, 8, column));
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_EQ(Read(narrow, GL_RGB, 1, 4), (std::vector<uint8_t>{255, 255, 255, 0, 0, 255, 0, 255, 0, 255, 0, 0}));
+
+    // 6 x 5 pixels (18 bytes a row), rescaled to powers of two: dark on the left, bright on the right, the same
+    // in every row. Skewed rows would shift the edge from row to row.
+    std::vector<uint8_t> halves(6 * 5 * 3);
+    for (size_t i = 0; i < halves.size(); ++i)
+        halves[i] = (i % 18) < 9 ? 10 : 240;
+    ITexture* wide = Create("halves.png", k_TestImages::Png(6, 5, PNG_COLOR_TYPE_RGB, 8, halves));
+    ASSERT_NE(wide, nullptr);
+    wide->Bind(0);
+    const GLint width = Level0(GL_TEXTURE_WIDTH);
+    const GLint height = Level0(GL_TEXTURE_HEIGHT);
+    ASSERT_GT(width, 1);
+    const std::vector<uint8_t> texels = Read(wide, GL_RGB, width, height);
+    const size_t stride = static_cast<size_t>(width) * 3;
+    for (GLint row = 0; row < height; ++row)
+    {
+        const auto first = texels.begin() + static_cast<std::ptrdiff_t>(row * stride);
+        EXPECT_EQ(std::vector<uint8_t>(first, first + static_cast<std::ptrdiff_t>(stride)),
+                  std::vector<uint8_t>(texels.begin(), texels.begin() + static_cast<std::ptrdiff_t>(stride)))
+            << "row " << row;
+        EXPECT_NEAR(first[0], 10, 1);
+        EXPECT_NEAR(first[static_cast<std::ptrdiff_t>(stride) - 1], 240, 1);
+    }
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 2);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    EXPECT_EQ(engine->graphics.errors, 0);
+}
+
 TEST_F(TextureTest, PngConversions)
 {
     // Grey with alpha becomes RGBA.
