@@ -82,6 +82,7 @@ k_Demo::k_Demo(IEngine* engine) : m_engine(engine) {}
 
 k_Demo::~k_Demo()
 {
+    // The captions first: each takes its node out of the world it is shown in. The worlds follow as members.
     for (auto event = m_events.rbegin(); event != m_events.rend(); ++event)
         delete *event;
 }
@@ -106,8 +107,8 @@ void k_Demo::Build()
     IAnimationManager* manager = m_engine->GetAnimationManager();
 
     // 1. The landscape, off until its fade from black.
-    m_terrainWorld = new k_TerrainWorld(m_engine);
-    m_engine->AddWorld(m_terrainWorld);
+    m_terrainWorld = std::make_unique<k_TerrainWorld>(m_engine);
+    m_engine->AddWorld(m_terrainWorld.get());
     m_terrainWorld->SetEnabled(false);
     Progress(1);
 
@@ -118,32 +119,32 @@ void k_Demo::Build()
         throw L"k_Demo: Unable to create the render target of the landscape.";
     ITexture* landscapePicture = landscapeTarget->AddColorTexture(3);
     m_terrainWorld->SetRenderTarget(landscapeTarget);
-    m_hdrWorld = new k_HdrToLdrWorld(m_engine, landscapePicture);
-    m_engine->AddWorld(m_hdrWorld);
+    m_hdrWorld = std::make_unique<k_HdrToLdrWorld>(m_engine, landscapePicture);
+    m_engine->AddWorld(m_hdrWorld.get());
     m_hdrWorld->SetEnabled(false);
     landscapeTarget->Unbind();
     Progress(2);
     ICamera* camera = m_terrainWorld->GetCamera();
 
     // 3. The overlay: plasma and fades; enabled for the whole show.
-    m_plasmaWorld = new k_PlasmaWorld(m_engine);
-    m_engine->AddWorld(m_plasmaWorld);
+    m_plasmaWorld = std::make_unique<k_PlasmaWorld>(m_engine);
+    m_engine->AddWorld(m_plasmaWorld.get());
     Progress(3);
 
     // 4. The logo, and the world the captions are shown in.
-    m_afterWorld = new k_AfterWorld(m_engine);
+    m_afterWorld = std::make_unique<k_AfterWorld>(m_engine);
     m_afterWorld->SetCamera(camera);
-    m_engine->AddWorld(m_afterWorld);
+    m_engine->AddWorld(m_afterWorld.get());
     Progress(4);
 
     // 5. The feedback the greetings dissolve in.
     IRenderTarget* driftTarget = factory->CreateRenderTargetWithTexture(512, 512, 3);
     if (!driftTarget)
         throw L"k_Demo: Unable to create the 512 x 512 render target of the drift world.";
-    m_driftWorld = new k_DriftWorld(m_engine);
+    m_driftWorld = std::make_unique<k_DriftWorld>(m_engine);
     m_driftWorld->SetCamera(camera);
     m_driftWorld->SetRenderTarget(driftTarget);
-    m_engine->AddWorld(m_driftWorld);
+    m_engine->AddWorld(m_driftWorld.get());
     driftTarget->Unbind();
     Progress(5);
 
@@ -151,9 +152,9 @@ void k_Demo::Build()
     int step = 5;
     for (const Caption& caption : k_Captions)
     {
-        m_events.push_back(new k_TextEvent(m_afterWorld, m_engine, m_driftWorld, caption.image, std::string(),
-                                           k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f), caption.start, caption.duration,
-                                           caption.fadeIn, caption.fadeOut));
+        m_events.push_back(new k_TextEvent(m_afterWorld.get(), m_engine, m_driftWorld.get(), caption.image,
+                                           std::string(), k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f), caption.start,
+                                           caption.duration, caption.fadeIn, caption.fadeOut));
         ++step;
         if (step == 5 + 11)
         {

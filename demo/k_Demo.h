@@ -2,10 +2,12 @@
 // The show "starwane": builds its five worlds and 34 timed captions behind
 // the loading bar, clears the screen before each frame, and at the times it
 // registers with the animation manager switches worlds on and off and drives
-// the fade colour of the plasma overlay and the logo's alpha.
+// the fade colour of the plasma overlay and the logo's alpha. It owns the
+// worlds and captions it makes; the engine's world list only refers to them.
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
 
+#include <memory>
 #include <vector>
 
 class IEngine;
@@ -18,7 +20,8 @@ class k_Demo : public IEvent, public IAnimateable
 {
 public:
     explicit k_Demo(IEngine* engine);
-    // Destroys the captions, last created first; the worlds live on (the engine's list refers to them).
+    // Destroys the captions, then the worlds, each last created first. The engine's list still refers to the
+    // worlds, so it must draw no frame after this (the demo goes before the window and the engine).
     ~k_Demo() override;
     k_Demo(const k_Demo&) = delete;
     k_Demo& operator=(const k_Demo&) = delete;
@@ -33,11 +36,11 @@ public:
     // Fades: 1 from black, 2 to white, 3 from white, 4 logo in and picture to black.
     void Animate(double progress, int code) override;
 
-    k_PlasmaWorld* GetPlasmaWorld() const { return m_plasmaWorld; }
-    k_AfterWorld* GetAfterWorld() const { return m_afterWorld; }
-    IWorld* GetTerrainWorld() const { return m_terrainWorld; }
-    IWorld* GetHdrWorld() const { return m_hdrWorld; }
-    k_DriftWorld* GetDriftWorld() const { return m_driftWorld; }
+    k_PlasmaWorld* GetPlasmaWorld() const { return m_plasmaWorld.get(); }
+    k_AfterWorld* GetAfterWorld() const { return m_afterWorld.get(); }
+    IWorld* GetTerrainWorld() const { return m_terrainWorld.get(); }
+    IWorld* GetHdrWorld() const { return m_hdrWorld.get(); }
+    k_DriftWorld* GetDriftWorld() const { return m_driftWorld.get(); }
     // The captions in creation order (owned).
     const std::vector<IEvent*>& GetEvents() const { return m_events; }
 
@@ -52,9 +55,10 @@ private:
 
     IEngine* m_engine;
     std::vector<IEvent*> m_events;
-    k_PlasmaWorld* m_plasmaWorld = nullptr;
-    k_AfterWorld* m_afterWorld = nullptr;
-    IWorld* m_terrainWorld = nullptr;
-    IWorld* m_hdrWorld = nullptr;
-    k_DriftWorld* m_driftWorld = nullptr;
+    // In creation order, so that they are destroyed last made first.
+    std::unique_ptr<IWorld> m_terrainWorld;
+    std::unique_ptr<IWorld> m_hdrWorld;
+    std::unique_ptr<k_PlasmaWorld> m_plasmaWorld;
+    std::unique_ptr<k_AfterWorld> m_afterWorld;
+    std::unique_ptr<k_DriftWorld> m_driftWorld;
 };
