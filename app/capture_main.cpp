@@ -16,6 +16,7 @@
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IWindow.h"
+#include "platform/k_HeapPolicy.h"
 #include "platform/k_MessagePump.h"
 #include "platform/k_PngWriter.h"
 #include "platform/k_SdlDisplay.h"
@@ -159,6 +160,7 @@ void WriteWhole(const std::string& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
+    k_HeapPolicy::KeepLargeBlocksApart();
     const Clock::time_point mainStarted = Clock::now();
     const double beforeMain = SecondsSinceProcessStart();
 

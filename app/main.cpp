@@ -5,6 +5,7 @@
 #include "app/k_Application.h"
 #include "app/k_SetupDialog.h"
 #include "platform/k_GtkSetupDialog.h"
+#include "platform/k_HeapPolicy.h"
 #include "platform/k_SdlDisplay.h"
 #include "platform/k_Signals.h"
 
@@ -58,6 +59,7 @@ void RunSetupDialog(SetupSettings& settings)
 
 int main()
 {
+    k_HeapPolicy::KeepLargeBlocksApart();
     k_Signals::Install();
     k_Application application(k_Application::PlatformParts(), k_Application::PlatformAudio(),
                               k_Application::PlatformShowError());

@@ -78,10 +78,13 @@ void k_TextureBase::UploadMipmapped(Image& image)
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // The filters come before the levels: with GL's default minifying filter Mesa keeps the base level in
+    // storage of its own beside the mipmap chain until the texture is first drawn (a megabyte more for each
+    // caption while the show loads); told the final filter first, it stores all levels in one place.
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLfloat>(GL_LINEAR_MIPMAP_LINEAR));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLfloat>(GL_LINEAR));
     gluBuild2DMipmaps(GL_TEXTURE_2D, image.components, image.width, image.height,
                       image.components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     image.pixels.resize(bytes);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLfloat>(GL_LINEAR_MIPMAP_LINEAR));
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLfloat>(GL_LINEAR));
 }
