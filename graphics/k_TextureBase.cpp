@@ -69,9 +69,10 @@ void k_TextureBase::LoadImageFile(const std::wstring& fileName)
 
 void k_TextureBase::UploadMipmapped(Image& image)
 {
-    // When a side is not a power of two, gluBuild2DMipmaps first scales the picture with a box filter that reads
-    // the pixel just right of each row's last one, with a weight of zero; after the last row that pixel lies
-    // past the buffer. A zeroed pixel there keeps the read inside our memory; it changes no texel.
+    // When a side is not a power of two, gluBuild2DMipmaps first scales the picture with a box filter that also
+    // reads the pixel just right of each row's last one, weighted zero (or a rounding residue); after the last
+    // row that pixel lies past the buffer. A zeroed pixel there keeps the read inside our memory and the texels
+    // independent of whatever memory follows.
     const size_t bytes = image.pixels.size();
     image.pixels.resize(bytes + k_UploadSlackBytes);
     // Rows are tightly packed; GL's default unpack alignment of 4 would skew RGB rows of odd widths.
