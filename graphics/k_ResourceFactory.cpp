@@ -177,8 +177,17 @@ ITransformationAnimation* k_ResourceFactory::CreateTransformationAnimation(const
 IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> shaders)
 {
     k_Log() << "Creating shader program...";
-    IShaderProgram* program =
-        Guarded([&]() -> IShaderProgram* { return new k_ShaderProgram(m_engine, std::move(shaders)); });
+    IShaderProgram* program = Guarded([&]() -> IShaderProgram* {
+        // Programs of the same shaders share one link; each keeps its own uniform values.
+        std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[shaders];
+        std::shared_ptr<k_LinkedProgram> linked = known.lock();
+        if (!linked)
+        {
+            linked = std::make_shared<k_LinkedProgram>(m_engine, shaders);
+            known = linked;
+        }
+        return new k_ShaderProgram(m_engine, std::move(shaders), std::move(linked));
+    });
     if (program)
         m_programs.push_back(program);
     return program;

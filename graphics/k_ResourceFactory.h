@@ -6,11 +6,13 @@
 #include "interfaces/IResourceFactory.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
 class IEngine;
+class k_LinkedProgram;
 
 class k_ResourceFactory : public IResourceFactory
 {
@@ -53,6 +55,8 @@ private:
     std::map<std::wstring, IShader*> m_shaders;
     std::map<std::wstring, ITransformationAnimation*> m_animations;
     std::vector<IShaderProgram*> m_programs;
+    // The linked GL program of each shader list, shared by the programs made from it while any is alive.
+    std::map<std::vector<IShader*>, std::weak_ptr<k_LinkedProgram>> m_linkedPrograms;
     std::vector<IRenderable*> m_renderables;
     std::vector<ICamera*> m_cameras;
     std::vector<ILight*> m_lights;

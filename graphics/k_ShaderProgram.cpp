@@ -1,7 +1,6 @@
 #include "graphics/k_ShaderProgram.h"
 
 #include "engine/k_Log.h"
-#include "graphics/k_Shader.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IResourceFactory.h"
@@ -12,65 +11,34 @@
 
 // --- construction ---
 
-k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders)
-    : m_engine(engine), m_shaders(std::move(shaders))
+namespace
 {
-    m_handle = glCreateProgram();
-    try
-    {
-        for (IShader* shader : m_shaders)
-        {
-            if (shader->GetType() == r_ShaderType::Geometry)
-            {
-                r_PrimitiveTopology input;
-                r_PrimitiveTopology output;
-                int maxVertices = 0;
-                shader->GetGeometryParameters(input, output, maxVertices);
-                // Without the extension the parameters were compiled into the shader's source.
-                if (k_Shader::DriverHasGeometryShader4())
-                {
-                    glProgramParameteriEXT(m_handle, GL_GEOMETRY_INPUT_TYPE_EXT, static_cast<GLint>(input));
-                    CheckErrors();
-                    glProgramParameteriEXT(m_handle, GL_GEOMETRY_OUTPUT_TYPE_EXT, static_cast<GLint>(output));
-                    CheckErrors();
-                    glProgramParameteriEXT(m_handle, GL_GEOMETRY_VERTICES_OUT_EXT, maxVertices);
-                    CheckErrors();
-                }
-            }
-            glAttachShader(m_handle, shader->GetHandle());
-            CheckErrors();
-        }
-    }
-    catch (...)
-    {
-        // The half-made program is never handed out: do not leak its GL name.
-        glDeleteProgram(m_handle);
-        throw;
-    }
-    glLinkProgram(m_handle);
-    GLint status = GL_FALSE;
-    glGetProgramiv(m_handle, GL_LINK_STATUS, &status);
-    if (status == GL_TRUE)
-        return;
-    k_Log() << "Error/Warning linking shaders.";
-    GLint logLength = 0;
-    glGetProgramiv(m_handle, GL_INFO_LOG_LENGTH, &logLength);
-    if (logLength > 0)
-    {
-        std::string log(static_cast<size_t>(logLength), '\0');
-        glGetProgramInfoLog(m_handle, logLength, nullptr, log.data());
-        log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
-        while (!log.empty() && log.back() == '\n')
-            log.pop_back();
-        k_Log() << log;
-    }
+unsigned long long NextUser()
+{
+    static unsigned long long users = 0;
+    return ++users;
+}
+} // namespace
+
+k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders)
+    : k_ShaderProgram(engine, shaders, std::make_shared<k_LinkedProgram>(engine, shaders))
+{
 }
 
-k_ShaderProgram::~k_ShaderProgram()
+k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders,
+                                 std::shared_ptr<k_LinkedProgram> linked)
+    : m_engine(engine), m_linked(std::move(linked)), m_handle(m_linked->GetHandle()), m_user(NextUser()),
+      m_shaders(std::move(shaders))
 {
-    if (m_handle)
-        glDeleteProgram(m_handle);
+    if (m_linked->IsLinked())
+        return;
+    k_Log() << "Error/Warning linking shaders.";
+    if (!m_linked->GetLog().empty())
+        k_Log() << m_linked->GetLog();
 }
+
+// The linked program goes when its last user does.
+k_ShaderProgram::~k_ShaderProgram() = default;
 
 void k_ShaderProgram::CheckErrors()
 {
@@ -79,82 +47,79 @@ void k_ShaderProgram::CheckErrors()
 
 // --- setters ---
 
-void k_ShaderProgram::SetUniformMatrix4Array(const std::string& name, const float* data, int count)
+void k_ShaderProgram::Claim()
 {
     glUseProgram(m_handle);
+    m_linked->Claim(m_user, m_values);
+}
+
+k_LinkedProgram::Value& k_ShaderProgram::Scratch(k_LinkedProgram::Value::Kind kind, int size, int count,
+                                                 const float* data)
+{
+    m_scratch.kind = kind;
+    m_scratch.size = size;
+    m_scratch.count = count;
+    const int perElement = kind == k_LinkedProgram::Value::Kind::Matrix ? size * size : size;
+    m_scratch.floats.assign(data, data + static_cast<std::ptrdiff_t>(perElement) * count);
+    return m_scratch;
+}
+
+void k_ShaderProgram::Set(const std::string& name, const k_LinkedProgram::Value& value)
+{
+    Claim();
     const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glUniformMatrix4fv(location, count, GL_FALSE, data);
+    if (location < 0)
+        return;
+    m_linked->Set(location, value);
+    m_values[location] = value;
+}
+
+void k_ShaderProgram::SetUniformMatrix4Array(const std::string& name, const float* data, int count)
+{
+    if (count <= 0)
+    {
+        // Nothing to set; GL still reports a negative count.
+        Claim();
+        if (const int location = GetUniformLocation(name); location >= 0)
+            glUniformMatrix4fv(location, count, GL_FALSE, data);
+        return;
+    }
+    Set(name, Scratch(k_LinkedProgram::Value::Kind::Matrix, 4, count, data));
 }
 
 void k_ShaderProgram::SetUniformMatrix(const std::string& name, const float* data, int dimension)
 {
-    glUseProgram(m_handle);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-    {
-        switch (dimension)
-        {
-        case 1:
-            glUniform1fv(location, 1, data);
-            break;
-        case 2:
-            glUniformMatrix2fv(location, 1, GL_FALSE, data);
-            break;
-        case 3:
-            glUniformMatrix3fv(location, 1, GL_FALSE, data);
-            break;
-        case 4:
-            glUniformMatrix4fv(location, 1, GL_FALSE, data);
-            break;
-        default:
-            break;
-        }
-    }
+    if (dimension == 1)
+        Set(name, Scratch(k_LinkedProgram::Value::Kind::Float, 1, 1, data));
+    else if (dimension >= 2 && dimension <= 4)
+        Set(name, Scratch(k_LinkedProgram::Value::Kind::Matrix, dimension, 1, data));
+    else
+        Claim();
     CheckErrors();
 }
 
 void k_ShaderProgram::SetUniformVector(const std::string& name, const float* data, int components)
 {
-    glUseProgram(m_handle);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-    {
-        switch (components)
-        {
-        case 1:
-            glUniform1fv(location, 1, data);
-            break;
-        case 2:
-            glUniform2fv(location, 1, data);
-            break;
-        case 3:
-            glUniform3fv(location, 1, data);
-            break;
-        case 4:
-            glUniform4fv(location, 1, data);
-            break;
-        default:
-            break;
-        }
-    }
+    if (components >= 1 && components <= 4)
+        Set(name, Scratch(k_LinkedProgram::Value::Kind::Float, components, 1, data));
+    else
+        Claim();
     CheckErrors();
 }
 
 void k_ShaderProgram::SetUniformFloat(const std::string& name, float value)
 {
-    glUseProgram(m_handle);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glUniform1f(location, value);
+    Set(name, Scratch(k_LinkedProgram::Value::Kind::Float, 1, 1, &value));
 }
 
 void k_ShaderProgram::SetUniformInt(const std::string& name, int value)
 {
-    glUseProgram(m_handle);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glUniform1i(location, value);
+    m_scratch.kind = k_LinkedProgram::Value::Kind::Int;
+    m_scratch.size = 1;
+    m_scratch.count = 1;
+    m_scratch.floats.clear();
+    m_scratch.integer = value;
+    Set(name, m_scratch);
 }
 
 // --- getters ---
@@ -163,6 +128,7 @@ int k_ShaderProgram::GetUniformInt(const std::string& name)
 {
     // GL writes every component of the uniform: room for a whole matrix, the first one is returned.
     std::array<GLint, 16> value{};
+    m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
         glGetUniformiv(m_handle, location, value.data());
@@ -172,6 +138,7 @@ int k_ShaderProgram::GetUniformInt(const std::string& name)
 float k_ShaderProgram::GetUniformFloat(const std::string& name)
 {
     std::array<GLfloat, 16> value{};
+    m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
         glGetUniformfv(m_handle, location, value.data());
@@ -182,6 +149,7 @@ std::array<float, 4> k_ShaderProgram::GetUniformVector4(const std::string& name)
 {
     // GL writes as many floats as the uniform has; a full matrix would overrun four.
     std::array<float, 16> value{};
+    m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
         glGetUniformfv(m_handle, location, value.data());
@@ -191,6 +159,7 @@ std::array<float, 4> k_ShaderProgram::GetUniformVector4(const std::string& name)
 std::array<float, 16> k_ShaderProgram::GetUniformMatrix4(const std::string& name)
 {
     std::array<float, 16> value{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
         glGetUniformfv(m_handle, location, value.data());
@@ -235,7 +204,7 @@ bool k_ShaderProgram::AddShaderCallback(const std::wstring& name, int value)
 
 void k_ShaderProgram::Use()
 {
-    glUseProgram(m_handle);
+    Claim();
     CheckErrors();
     for (auto& [name, entry] : m_callbacks)
         entry.first->Apply(this, entry.second);

@@ -2,10 +2,14 @@
 // A GLSL program linked from shaders of the resource factory. Uniform and
 // attribute locations are asked of GL once per name and then cached (also
 // when the name is absent), so per-draw uploads cost one map lookup each.
-// Link failures are logged and never raised.
+// Link failures are logged and never raised. Programs made from the same
+// shaders may share one linked GL program (k_LinkedProgram); each keeps the
+// uniform values it set and sees only those.
+#include "graphics/k_LinkedProgram.h"
 #include "interfaces/IShaderProgram.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +23,8 @@ class k_ShaderProgram : public IShaderProgram
 public:
     // Links the shaders in list order; throws when a geometry shader's parameters were never set.
     k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders);
+    // Uses a program linked already from these shaders, shared with other users.
+    k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders, std::shared_ptr<k_LinkedProgram> linked);
     ~k_ShaderProgram() override;
     k_ShaderProgram(const k_ShaderProgram&) = delete;
     k_ShaderProgram& operator=(const k_ShaderProgram&) = delete;
@@ -39,15 +45,26 @@ public:
 
     // The GL program name.
     unsigned int GetHandle() const { return m_handle; }
+    const std::shared_ptr<k_LinkedProgram>& GetLinked() const { return m_linked; }
 
 private:
     void CheckErrors();
+    // Makes this program's uniform values the ones in GL and the program the one in use.
+    void Claim();
+    // Claims the program, then sets and remembers the value at the name's location (nothing when absent).
+    void Set(const std::string& name, const k_LinkedProgram::Value& value);
+    // A reusable value of the given shape, its floats copied from data.
+    k_LinkedProgram::Value& Scratch(k_LinkedProgram::Value::Kind kind, int size, int count, const float* data);
     // The cached location of a name; asks GL with query (and checks errors) only the first time.
     int CachedLocation(std::map<std::string, int, std::less<>>& cache, const std::string& name,
                        int (*query)(unsigned int, const char*));
 
     IEngine* m_engine;
+    std::shared_ptr<k_LinkedProgram> m_linked;
     unsigned int m_handle = 0;
+    unsigned long long m_user = 0; // who this program is to its linked program
+    k_LinkedProgram::Values m_values;
+    k_LinkedProgram::Value m_scratch;
     std::map<std::string, int, std::less<>> m_uniformLocations;
     std::map<std::string, int, std::less<>> m_attributeLocations;
     std::map<std::wstring, std::pair<IShaderCallback*, int>> m_callbacks;
