@@ -20,7 +20,7 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 seconds=2     # of the show, from its start
 limit=120     # seconds a run may take before it counts as hung
 # The intact show (landscape, tone map, drift feedback, 35 caption and logo pictures with their programs)
-# takes about 225 MB resident on llvmpipe at 160x90 by the end of its start-up.
+# takes about 195 MB resident on llvmpipe at 160x90 by the end of its start-up.
 memory_kb=$((256 * 1024))
 
 for program in starwane-capture orvelant_damage_pack data.pak; do
