@@ -188,6 +188,62 @@ TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)
     EXPECT_LT(SkyShare(mirrored, 512, 0, 512), 0.9);
 }
 
+// Along the shore a texel of the picture under the water is only partly ground: filtered against the
+// cleared background its values are the ground's times its share (alpha). The water must see the ground
+// there as where it is wholly covered, not fall back to the dark of deep water (a seam at the waterline).
+TEST_F(TerrainWorldTest, PartlyCoveredGroundUnderTheWaterLooksAsWhollyCoveredGround)
+{
+    Scene scene(engine.get(), true);
+    k_TerrainWorld& world = scene.world;
+    Frame(40.0);
+    world.GetFourthStep()->SetVisible(false);
+    world.GetFirstStep()->SetVisible(false); // its pictures are written below instead
+
+    // Every texel is sand at the same share, lying 30 units of eye distance away: first whole, then at 3/8.
+    auto waterOver = [&](float share) {
+        const int size = world.GetFirstStep()->GetColour()->GetWidth();
+        std::vector<float> colour(static_cast<size_t>(size) * size * 4);
+        std::vector<float> depth(colour.size());
+        for (size_t i = 0; i < colour.size(); i += 4)
+        {
+            const float sand[4] = {0.9f, 0.75f, 0.5f, 1.0f};
+            const float ground[4] = {5.0f, 30.0f, 5.0f, 1.0f};
+            for (int c = 0; c < 4; ++c)
+            {
+                colour[i + c] = sand[c] * share;
+                depth[i + c] = ground[c] * share;
+            }
+        }
+        for (auto [texture, texels] : {std::pair{world.GetFirstStep()->GetColour(), &colour},
+                                       std::pair{world.GetFirstStep()->GetDepth(), &depth}})
+        {
+            glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RGBA, GL_FLOAT, texels->data());
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        Frame(0.0);
+        return Texels(scene.target->GetColorTextures()->front());
+    };
+    const std::vector<float> whole = waterOver(1.0f);
+    const std::vector<float> partly = waterOver(0.375f);
+
+    // The lower rows are water; compare them texel for texel.
+    const int width = k_GlTestContext::k_Width;
+    double worst = 0.0;
+    double brightest = 0.0;
+    for (size_t i = 0; i < static_cast<size_t>(60 * width) * 4; i += 4)
+    {
+        for (int c = 0; c < 3; ++c)
+        {
+            worst = std::max(worst, std::fabs(static_cast<double>(whole[i + c]) - partly[i + c]));
+            brightest = std::max(brightest, static_cast<double>(whole[i + c]));
+        }
+    }
+    EXPECT_GT(brightest, 0.1); // the water shows something to compare
+    EXPECT_LT(worst, 0.01 * brightest);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(TerrainWorldTest, WithoutAWorldTargetTheWaterIsDrawnToTheWindow)
 {
     Scene scene(engine.get(), false);
