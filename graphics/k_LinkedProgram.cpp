@@ -162,9 +162,8 @@ k_LinkedProgram::Value k_LinkedProgram::Read(unsigned int handle, int location, 
         return value;
     }
     // An array's elements lie at consecutive locations; GL reads one element per call.
-    const size_t perElement =
-        static_cast<size_t>(shape.kind == Value::Kind::Matrix ? shape.size * shape.size : shape.size);
-    value.floats.assign(perElement * static_cast<size_t>(shape.count), 0.0f);
+    const size_t perElement = shape.FloatsPerElement();
+    value.floats.assign(shape.FloatCount(), 0.0f);
     for (int element = 0; element < shape.count; ++element)
     {
         std::array<GLfloat, 16> read{};

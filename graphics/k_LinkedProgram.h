@@ -10,6 +10,7 @@
 // values are in GL is the holder. Before another user touches the program it
 // claims it: the locations the holder set go back to the values linking gave
 // them, and the claimer's own values are uploaded.
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ public:
         int count = 1;
         std::vector<float> floats;
         int integer = 0;
+
+        // Floats in one element (a vector's components or a matrix's entries) and in the whole value.
+        size_t FloatsPerElement() const { return static_cast<size_t>(kind == Kind::Matrix ? size * size : size); }
+        size_t FloatCount() const { return FloatsPerElement() * static_cast<size_t>(count); }
     };
     using Values = std::map<int, Value>; // by location
 

@@ -27,7 +27,7 @@ k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders)
 
 k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders,
                                  std::shared_ptr<k_LinkedProgram> linked)
-    : m_engine(engine), m_linked(std::move(linked)), m_handle(m_linked->GetHandle()), m_user(NextUser()),
+    : m_engine(engine), m_linked(std::move(linked)), m_user(NextUser()),
       m_shaders(std::move(shaders))
 {
     if (m_linked->IsLinked())
@@ -49,29 +49,28 @@ void k_ShaderProgram::CheckErrors()
 
 void k_ShaderProgram::Claim()
 {
-    glUseProgram(m_handle);
+    glUseProgram(m_linked->GetHandle());
     m_linked->Claim(m_user, m_values);
 }
 
-k_LinkedProgram::Value& k_ShaderProgram::Scratch(k_LinkedProgram::Value::Kind kind, int size, int count,
-                                                 const float* data)
-{
-    m_scratch.kind = kind;
-    m_scratch.size = size;
-    m_scratch.count = count;
-    const int perElement = kind == k_LinkedProgram::Value::Kind::Matrix ? size * size : size;
-    m_scratch.floats.assign(data, data + static_cast<std::ptrdiff_t>(perElement) * count);
-    return m_scratch;
-}
-
-void k_ShaderProgram::Set(const std::string& name, const k_LinkedProgram::Value& value)
+void k_ShaderProgram::Set(const std::string& name, k_LinkedProgram::Value::Kind kind, int size, int count,
+                          const float* floats, int integer)
 {
     Claim();
     const int location = GetUniformLocation(name);
     if (location < 0)
         return;
+    // Written in place: after a location's first set its floats keep their room, so a set allocates nothing.
+    k_LinkedProgram::Value& value = m_values[location];
+    value.kind = kind;
+    value.size = size;
+    value.count = count;
+    value.integer = integer;
+    if (floats)
+        value.floats.assign(floats, floats + value.FloatCount());
+    else
+        value.floats.clear();
     m_linked->Set(location, value);
-    m_values[location] = value;
 }
 
 void k_ShaderProgram::SetUniformMatrix4Array(const std::string& name, const float* data, int count)
@@ -84,15 +83,15 @@ void k_ShaderProgram::SetUniformMatrix4Array(const std::string& name, const floa
             glUniformMatrix4fv(location, count, GL_FALSE, data);
         return;
     }
-    Set(name, Scratch(k_LinkedProgram::Value::Kind::Matrix, 4, count, data));
+    Set(name, k_LinkedProgram::Value::Kind::Matrix, 4, count, data);
 }
 
 void k_ShaderProgram::SetUniformMatrix(const std::string& name, const float* data, int dimension)
 {
     if (dimension == 1)
-        Set(name, Scratch(k_LinkedProgram::Value::Kind::Float, 1, 1, data));
+        Set(name, k_LinkedProgram::Value::Kind::Float, 1, 1, data);
     else if (dimension >= 2 && dimension <= 4)
-        Set(name, Scratch(k_LinkedProgram::Value::Kind::Matrix, dimension, 1, data));
+        Set(name, k_LinkedProgram::Value::Kind::Matrix, dimension, 1, data);
     else
         Claim();
     CheckErrors();
@@ -101,7 +100,7 @@ void k_ShaderProgram::SetUniformMatrix(const std::string& name, const float* dat
 void k_ShaderProgram::SetUniformVector(const std::string& name, const float* data, int components)
 {
     if (components >= 1 && components <= 4)
-        Set(name, Scratch(k_LinkedProgram::Value::Kind::Float, components, 1, data));
+        Set(name, k_LinkedProgram::Value::Kind::Float, components, 1, data);
     else
         Claim();
     CheckErrors();
@@ -109,17 +108,12 @@ void k_ShaderProgram::SetUniformVector(const std::string& name, const float* dat
 
 void k_ShaderProgram::SetUniformFloat(const std::string& name, float value)
 {
-    Set(name, Scratch(k_LinkedProgram::Value::Kind::Float, 1, 1, &value));
+    Set(name, k_LinkedProgram::Value::Kind::Float, 1, 1, &value);
 }
 
 void k_ShaderProgram::SetUniformInt(const std::string& name, int value)
 {
-    m_scratch.kind = k_LinkedProgram::Value::Kind::Int;
-    m_scratch.size = 1;
-    m_scratch.count = 1;
-    m_scratch.floats.clear();
-    m_scratch.integer = value;
-    Set(name, m_scratch);
+    Set(name, k_LinkedProgram::Value::Kind::Int, 1, 1, nullptr, value);
 }
 
 // --- getters ---
@@ -131,7 +125,7 @@ int k_ShaderProgram::GetUniformInt(const std::string& name)
     m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
-        glGetUniformiv(m_handle, location, value.data());
+        glGetUniformiv(m_linked->GetHandle(), location, value.data());
     return value[0];
 }
 
@@ -141,7 +135,7 @@ float k_ShaderProgram::GetUniformFloat(const std::string& name)
     m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
-        glGetUniformfv(m_handle, location, value.data());
+        glGetUniformfv(m_linked->GetHandle(), location, value.data());
     return value[0];
 }
 
@@ -152,7 +146,7 @@ std::array<float, 4> k_ShaderProgram::GetUniformVector4(const std::string& name)
     m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
-        glGetUniformfv(m_handle, location, value.data());
+        glGetUniformfv(m_linked->GetHandle(), location, value.data());
     return {value[0], value[1], value[2], value[3]};
 }
 
@@ -162,7 +156,7 @@ std::array<float, 16> k_ShaderProgram::GetUniformMatrix4(const std::string& name
     m_linked->Claim(m_user, m_values);
     const int location = GetUniformLocation(name);
     if (location >= 0)
-        glGetUniformfv(m_handle, location, value.data());
+        glGetUniformfv(m_linked->GetHandle(), location, value.data());
     return value;
 }
 
@@ -181,11 +175,11 @@ int k_ShaderProgram::GetUniformLocation(const std::string& name)
 int k_ShaderProgram::CachedLocation(std::map<std::string, int, std::less<>>& cache, const std::string& name,
                                     int (*query)(unsigned int, const char*))
 {
-    if (!m_handle)
+    if (!m_linked->GetHandle())
         return -1;
     if (auto found = cache.find(name); found != cache.end())
         return found->second;
-    const int location = query(m_handle, name.c_str());
+    const int location = query(m_linked->GetHandle(), name.c_str());
     CheckErrors();
     cache.emplace(name, location);
     return location;

@@ -44,27 +44,25 @@ public:
     void Use() override;
 
     // The GL program name.
-    unsigned int GetHandle() const { return m_handle; }
+    unsigned int GetHandle() const { return m_linked->GetHandle(); }
     const std::shared_ptr<k_LinkedProgram>& GetLinked() const { return m_linked; }
 
 private:
     void CheckErrors();
     // Makes this program's uniform values the ones in GL and the program the one in use.
     void Claim();
-    // Claims the program, then sets and remembers the value at the name's location (nothing when absent).
-    void Set(const std::string& name, const k_LinkedProgram::Value& value);
-    // A reusable value of the given shape, its floats copied from data.
-    k_LinkedProgram::Value& Scratch(k_LinkedProgram::Value::Kind kind, int size, int count, const float* data);
+    // Claims the program, then remembers the value at the name's location and uploads it (nothing when the
+    // name is absent): floats of the given shape, or the integer when floats is null.
+    void Set(const std::string& name, k_LinkedProgram::Value::Kind kind, int size, int count, const float* floats,
+             int integer = 0);
     // The cached location of a name; asks GL with query (and checks errors) only the first time.
     int CachedLocation(std::map<std::string, int, std::less<>>& cache, const std::string& name,
                        int (*query)(unsigned int, const char*));
 
     IEngine* m_engine;
     std::shared_ptr<k_LinkedProgram> m_linked;
-    unsigned int m_handle = 0;
     unsigned long long m_user = 0; // who this program is to its linked program
     k_LinkedProgram::Values m_values;
-    k_LinkedProgram::Value m_scratch;
     std::map<std::string, int, std::less<>> m_uniformLocations;
     std::map<std::string, int, std::less<>> m_attributeLocations;
     std::map<std::wstring, std::pair<IShaderCallback*, int>> m_callbacks;
