@@ -115,6 +115,9 @@ void k_FileSystem::OpenDataPack(const std::wstring& archiveName)
 
 IFile* k_FileSystem::OpenFile(const std::wstring& name)
 {
+    if (!m_overlayFolder.empty())
+        if (IFile* file = OpenFromFolder(m_overlayFolder, name))
+            return file;
     return m_packMode ? OpenFromPack(name) : OpenFromDirectory(name);
 }
 
@@ -164,7 +167,12 @@ IFile* k_FileSystem::OpenFromPack(const std::wstring& name)
 
 IFile* k_FileSystem::OpenFromDirectory(const std::wstring& name)
 {
-    const fs::path path = FindIgnoringCase(m_directoryRoot, ToPath(name));
+    return OpenFromFolder(m_directoryRoot, name);
+}
+
+IFile* k_FileSystem::OpenFromFolder(const fs::path& root, const std::wstring& name)
+{
+    const fs::path path = FindIgnoringCase(root, ToPath(name));
     if (path.empty())
         return nullptr;
     std::FILE* in = std::fopen(path.c_str(), "rb");

@@ -33,13 +33,22 @@ public:
     // The folder of the running executable, against which names are resolved.
     const std::filesystem::path& GetBaseFolder() const { return m_baseFolder; }
 
+    // --- overlay folder ---
+    // Serves files from the folder before the pack or the directory of the mode, so that a demo maker's
+    // working copy of the assets is read instead of what was packed; names missing there come from the mode.
+    // An empty path turns the overlay off.
+    void SetOverlayFolder(const std::filesystem::path& folder) { m_overlayFolder = folder; }
+    const std::filesystem::path& GetOverlayFolder() const { return m_overlayFolder; }
+
 private:
     IFile* OpenFromPack(const std::wstring& name);
     IFile* OpenFromDirectory(const std::wstring& name);
+    IFile* OpenFromFolder(const std::filesystem::path& root, const std::wstring& name);
 
     IEngine* m_engine;
     bool m_packMode = false;
     std::unique_ptr<k_ZipArchive> m_archive;
     std::filesystem::path m_directoryRoot;
     std::filesystem::path m_baseFolder;
+    std::filesystem::path m_overlayFolder;
 };

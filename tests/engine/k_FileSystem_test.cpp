@@ -283,3 +283,34 @@ TEST_F(k_FileSystemTest, DirectoryModeReadsLooseFilesWithoutRegardToCase)
     ASSERT_NE(packed, nullptr);
     EXPECT_EQ(Contents(*packed), "packed");
 }
+
+// --- overlay folder ---
+
+TEST_F(k_FileSystemTest, OverlayFolderIsReadBeforeThePackAndFallsBackToIt)
+{
+    ASSERT_TRUE(
+        k_TestZip::Write(m_folder / "test.pak", {{"Plasma.mat", "packed plasma"}, {"Only/Packed.txt", "pack"}}));
+    fs::create_directories(m_folder / "Work" / "Only");
+    k_TestZip::Save(m_folder / "Work" / "plasma.MAT", "edited plasma");
+
+    k_FileSystem files(nullptr);
+    OpenPack(files, m_folder / "test.pak");
+    files.SetOverlayFolder(m_folder / "Work");
+    FilePtr edited(files.OpenFile(L"Plasma.mat"));
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(Contents(*edited), "edited plasma");
+    // Names the folder lacks come from the pack (a folder of that name does not hide the file).
+    FilePtr packed(files.OpenFile(L"Only/Packed.txt"));
+    ASSERT_NE(packed, nullptr);
+    EXPECT_EQ(Contents(*packed), "pack");
+
+    // A file saved again is read anew; removing the overlay shows the pack again.
+    k_TestZip::Save(m_folder / "Work" / "plasma.MAT", "saved again");
+    FilePtr again(files.OpenFile(L"PLASMA.mat"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(Contents(*again), "saved again");
+    files.SetOverlayFolder({});
+    FilePtr original(files.OpenFile(L"Plasma.mat"));
+    ASSERT_NE(original, nullptr);
+    EXPECT_EQ(Contents(*original), "packed plasma");
+}
