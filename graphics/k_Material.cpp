@@ -2,11 +2,12 @@
 
 #include "graphics/k_MaterialLoader.h"
 #include "graphics/k_MaterialPass.h"
+#include "graphics/k_ShaderProgram.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IRenderer.h"
 #include "interfaces/IWorld.h"
 
-k_Material::k_Material(IEngine* engine, const std::wstring& fileName) : m_engine(engine)
+k_Material::k_Material(IEngine* engine, const std::wstring& fileName) : m_engine(engine), m_fileName(fileName)
 {
     if (fileName.empty())
         return;
@@ -78,4 +79,56 @@ k_MaterialPass* k_Material::FindPass(IWorld* world)
         }
     }
     return result;
+}
+
+// --- live reload ---
+
+std::vector<IShaderProgram*> k_Material::TakePassesOf(k_Material& fresh)
+{
+    std::vector<IShaderProgram*> unused;
+    for (k_MaterialPass*& incoming : fresh.m_passes)
+    {
+        k_MaterialPass* kept = nullptr;
+        for (k_MaterialPass* pass : m_passes)
+            if (pass->target == incoming->target)
+                kept = pass;
+        if (!kept)
+        {
+            m_passes.push_back(incoming);
+            incoming = nullptr;
+            continue;
+        }
+        // Slots the script only reserves are filled by code: they keep their texture.
+        std::map<int32_t, k_MaterialPass::TextureSlot> textures = incoming->textures;
+        for (auto& [unit, slot] : textures)
+            if (!slot.texture)
+                if (auto old = kept->textures.find(unit); old != kept->textures.end())
+                    slot.texture = old->second.texture;
+        IShaderProgram* program = kept->program;
+        auto* keptProgram = dynamic_cast<k_ShaderProgram*>(kept->program);
+        auto* newProgram = dynamic_cast<k_ShaderProgram*>(incoming->program);
+        if (keptProgram && newProgram)
+        {
+            if (keptProgram->GetLinked() != newProgram->GetLinked() ||
+                keptProgram->GetShaders() != newProgram->GetShaders())
+                keptProgram->ReplaceLinked(newProgram->GetShaders(), newProgram->GetLinked());
+            keptProgram->TakeCallbacks(*newProgram);
+            unused.push_back(newProgram);
+        }
+        else if (!program)
+        {
+            program = incoming->program;
+        }
+        else if (incoming->program)
+        {
+            unused.push_back(incoming->program);
+        }
+        *kept = *incoming;
+        kept->textures = std::move(textures);
+        kept->program = program;
+    }
+    for (k_MaterialPass*& pass : fresh.m_passes)
+        delete pass;
+    fresh.m_passes.clear();
+    return unused;
 }

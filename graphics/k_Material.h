@@ -7,6 +7,7 @@
 #include <vector>
 
 class IEngine;
+class IShaderProgram;
 
 class k_Material : public IMaterial
 {
@@ -26,7 +27,24 @@ public:
     // The engine the passes draw with.
     IEngine* GetEngine() const { return m_engine; }
 
+    // --- live reload ---
+    // The script the material was made from (empty for none).
+    const std::wstring& GetFileName() const { return m_fileName; }
+    // Every script read into the material: the first, then its includes as they were read.
+    const std::vector<std::wstring>& GetScripts() const { return m_scripts; }
+    void AddScript(const std::wstring& fileName) { m_scripts.push_back(fileName); }
+    void SetScripts(std::vector<std::wstring> scripts) { m_scripts = std::move(scripts); }
+    // Takes the passes of a material made again from the same script. A pass for the same target keeps its
+    // object (worlds and meshes point to it) and takes the new state, textures and program; texture slots the
+    // new script only reserves keep what code put into them. The program keeps its object too: it is moved
+    // onto the new one's link, keeping the uniform values code gave it. New targets are added; passes the
+    // script no longer has stay as they were. Returns the programs of the fresh material that are no longer
+    // used (the caller's factory releases them).
+    std::vector<IShaderProgram*> TakePassesOf(k_Material& fresh);
+
 private:
     IEngine* m_engine;
+    std::wstring m_fileName;
+    std::vector<std::wstring> m_scripts;
     std::vector<k_MaterialPass*> m_passes;
 };

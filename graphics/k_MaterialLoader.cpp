@@ -176,6 +176,7 @@ void k_MaterialLoader::Run(Includes& includes)
     std::vector<std::wstring>& chain = includes.chain;
     k_Log() << k_Label << "Loading material: " << m_fileName << "...";
     chain.push_back(m_fileName);
+    m_material->AddScript(m_fileName);
     ++includes.scriptsRead;
     Load(m_fileName);
     k_Log() << k_Label << "Finished loading material.";

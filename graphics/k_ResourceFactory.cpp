@@ -9,8 +9,10 @@
 #include "demo/k_Text.h"
 #include "demo/k_VoxelBox.h"
 #include "engine/k_Log.h"
+#include "engine/k_Utf8.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
+#include "graphics/k_MaterialPass.h"
 #include "graphics/k_MeshBuffer.h"
 #include "graphics/k_PngTexture.h"
 #include "graphics/k_RenderTarget.h"
@@ -18,11 +20,14 @@
 #include "graphics/k_ShaderProgram.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/IMeshBuffer.h"
 #include "interfaces/IShaderCallback.h"
 #include "scene/k_Camera.h"
 #include "scene/k_EmptyRenderable.h"
 #include "scene/k_Light.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <new>
 
 namespace
@@ -143,7 +148,13 @@ IShader* k_ResourceFactory::CreateShaderFromSource(const std::wstring& key, r_Sh
 {
     k_Log() << "Creating " << displayName << "...";
     if (auto found = m_shaders.find(key); found != m_shaders.end())
+    {
+        // A script read again during a reload brings its inline shaders' text anew.
+        if (auto* shader = dynamic_cast<k_Shader*>(found->second);
+            m_reloading && shader && shader->GetSource() != source)
+            NoteShaderReload(shader, shader->Recompile(source), *m_reloading->report);
         return found->second;
+    }
     IShader* shader = Guarded([&]() -> IShader* { return new k_Shader(m_engine, type, displayName, source); });
     if (shader)
         m_shaders[key] = shader;
@@ -179,6 +190,8 @@ IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> sha
     k_Log() << "Creating shader program...";
     IShaderProgram* program = Guarded([&]() -> IShaderProgram* {
         // Programs of the same shaders share one link; each keeps its own uniform values.
+        if (m_reloading)
+            return new k_ShaderProgram(m_engine, shaders, Relinked(shaders, *m_reloading->report));
         std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[shaders];
         std::shared_ptr<k_LinkedProgram> linked = known.lock();
         if (!linked)
@@ -328,4 +341,191 @@ IShaderCallback* k_ResourceFactory::FindShaderCallback(const std::wstring& name)
 {
     auto found = m_shaderCallbacks.find(name);
     return found == m_shaderCallbacks.end() ? nullptr : found->second;
+}
+
+// --- live reload ---
+
+namespace
+{
+std::wstring Folded(const std::wstring& name)
+{
+    std::wstring folded = name;
+    for (wchar_t& c : folded)
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return folded;
+}
+} // namespace
+
+k_ResourceFactory::ReloadReport k_ResourceFactory::Reload(const std::vector<std::wstring>& changedFiles)
+{
+    ReloadReport report;
+    std::set<std::wstring> changed;
+    for (const std::wstring& file : changedFiles)
+        changed.insert(Folded(file));
+    auto isChanged = [&changed](const std::wstring& file) { return !file.empty() && changed.contains(Folded(file)); };
+    m_reloading = std::make_unique<Reloading>();
+    m_reloading->report = &report;
+
+    // Pictures go into the textures they were read into.
+    for (auto& [name, texture] : m_textures)
+    {
+        auto* image = dynamic_cast<k_TextureBase*>(texture);
+        if (!image || !isChanged(image->GetFileName()))
+            continue;
+        if (image->ReloadImageFile())
+            ++report.textures;
+        else
+            report.errors.push_back(k_Utf8::ToUtf8(image->GetFileName()) +
+                                    ": cannot be read; the previous picture stays");
+    }
+    // Shader files are compiled into the same shaders.
+    for (auto& [name, shader] : m_shaders)
+        if (auto* file = dynamic_cast<k_Shader*>(shader); file && isChanged(file->GetFileName()))
+            NoteShaderReload(file, file->ReloadFile(), report);
+    // Scripts: the materials that read one of them are made again and take the new passes.
+    std::set<IMaterial*> remade;
+    for (auto& [name, material] : m_materials)
+    {
+        auto* script = dynamic_cast<k_Material*>(material);
+        if (!script)
+            continue;
+        const std::vector<std::wstring>& scripts = script->GetScripts();
+        if (std::any_of(scripts.begin(), scripts.end(), isChanged))
+        {
+            const int before = report.materials;
+            ReloadMaterial(name, script, report);
+            if (report.materials > before)
+                remade.insert(material);
+        }
+    }
+    // Every link of a changed shader that no script brought up is linked again too (programs made in code).
+    for (auto& [shaders, known] : m_linkedPrograms)
+    {
+        if (known.expired())
+            continue;
+        if (std::any_of(shaders.begin(), shaders.end(),
+                        [this](IShader* shader) { return m_reloading->changedShaders.contains(shader); }))
+        {
+            try
+            {
+                Relinked(shaders, report);
+            }
+            catch (const wchar_t* message)
+            {
+                report.errors.push_back(k_Utf8::ToUtf8(message));
+            }
+        }
+    }
+    // Meshes compiled their lists with the programs' attribute locations and per pass: they compile them again.
+    for (IRenderable* renderable : m_renderables)
+    {
+        auto* mesh = dynamic_cast<IMeshBuffer*>(renderable);
+        IMaterial* material = mesh ? mesh->GetMaterial() : nullptr;
+        if (!material)
+            continue;
+        bool affected = remade.contains(material);
+        for (k_MaterialPass* pass : material->GetPasses())
+            affected = affected || m_reloading->movedPrograms.contains(pass->program);
+        if (affected)
+            mesh->SetMaterial(material);
+    }
+    report.programs = static_cast<int>(m_reloading->movedPrograms.size());
+    m_reloading.reset();
+    m_engine->GetGraphics()->CheckErrors();
+    return report;
+}
+
+void k_ResourceFactory::NoteShaderReload(k_Shader* shader, bool compiled, ReloadReport& report)
+{
+    if (compiled)
+    {
+        m_reloading->changedShaders.insert(shader);
+        ++report.shaders;
+    }
+    else
+    {
+        report.errors.push_back(shader->GetLastErrors().empty() ? "A shader failed; the previous one stays"
+                                                                : shader->GetLastErrors());
+    }
+}
+
+std::shared_ptr<k_LinkedProgram> k_ResourceFactory::Relinked(const std::vector<IShader*>& shaders, ReloadReport& report)
+{
+    std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[shaders];
+    std::shared_ptr<k_LinkedProgram> old = known.lock();
+    const bool changed = std::any_of(shaders.begin(), shaders.end(),
+                                     [this](IShader* shader) { return m_reloading->changedShaders.contains(shader); });
+    if (old && (!changed || m_reloading->decidedLinks.contains(old.get())))
+        return old;
+    // Throws only for a geometry shader without parameters, as the first link did.
+    std::shared_ptr<k_LinkedProgram> fresh = std::make_shared<k_LinkedProgram>(m_engine, shaders);
+    if (!fresh->IsLinked() && old)
+    {
+        report.errors.push_back("Linking failed; the previous program stays" +
+                                (fresh->GetLog().empty() ? std::string() : ": " + fresh->GetLog()));
+        m_reloading->decidedLinks.insert(old.get());
+        return old;
+    }
+    m_reloading->decidedLinks.insert(fresh.get());
+    known = fresh;
+    if (old)
+        for (IShaderProgram* program : m_programs)
+            if (auto* user = dynamic_cast<k_ShaderProgram*>(program); user && user->GetLinked() == old)
+            {
+                user->ReplaceLinked(shaders, fresh);
+                m_reloading->movedPrograms.insert(user);
+            }
+    return fresh;
+}
+
+void k_ResourceFactory::ReloadMaterial(const std::wstring& name, k_Material* material, ReloadReport& report)
+{
+    const std::string file = k_Utf8::ToUtf8(material->GetFileName());
+    k_Log() << "Reloading material '" << name << "' from " << material->GetFileName();
+    std::unique_ptr<k_Material> fresh(
+        Guarded([&]() -> k_Material* { return new k_Material(m_engine, material->GetFileName()); }));
+    if (!fresh)
+    {
+        report.errors.push_back(file + ": the material cannot be made; the previous one stays");
+        return;
+    }
+    std::vector<IShaderProgram*> programs;
+    bool usable = !(fresh->GetPasses().empty() && !material->GetPasses().empty());
+    if (!usable)
+        report.errors.push_back(file + ": no material section; the previous one stays");
+    for (k_MaterialPass* pass : fresh->GetPasses())
+    {
+        if (!pass->program)
+            continue;
+        programs.push_back(pass->program);
+        auto* program = dynamic_cast<k_ShaderProgram*>(pass->program);
+        if (program && !program->GetLinked()->IsLinked())
+        {
+            if (usable)
+                report.errors.push_back(
+                    file + ": a program does not link; the previous one stays" +
+                    (program->GetLinked()->GetLog().empty() ? std::string() : ": " + program->GetLinked()->GetLog()));
+            usable = false;
+        }
+    }
+    if (!usable)
+    {
+        fresh.reset();
+        for (IShaderProgram* program : programs)
+            ReleaseProgram(program);
+        return;
+    }
+    material->SetScripts(fresh->GetScripts());
+    for (IShaderProgram* program : material->TakePassesOf(*fresh))
+        ReleaseProgram(program);
+    ++report.materials;
+}
+
+void k_ResourceFactory::ReleaseProgram(IShaderProgram* program)
+{
+    auto found = std::find(m_programs.begin(), m_programs.end(), program);
+    if (found == m_programs.end())
+        return;
+    m_programs.erase(found);
+    delete program;
 }

@@ -7,12 +7,15 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
 
 class IEngine;
 class k_LinkedProgram;
+class k_Material;
+class k_Shader;
 
 class k_ResourceFactory : public IResourceFactory
 {
@@ -48,7 +51,44 @@ public:
     bool RegisterShaderCallback(IShaderCallback* callback) override;
     IShaderCallback* FindShaderCallback(const std::wstring& name) override;
 
+    // --- live reload ---
+    // What one reload did: how many objects were read again, and what failed (each failure keeps the previous
+    // version in use; shader errors come as "file:line:column: message" lines).
+    struct ReloadReport
+    {
+        int materials = 0;
+        int shaders = 0;
+        int textures = 0;
+        int programs = 0; // programs moved onto a new link
+        std::vector<std::string> errors;
+        bool Any() const { return materials + shaders + textures + programs > 0 || !errors.empty(); }
+    };
+    // Reads again whatever was made from the files (pack names, matched without regard to case): pictures
+    // into the same textures, shader files into the same shaders, material scripts (and the scripts they
+    // include) into the same materials and passes; programs that use a changed shader are linked again and
+    // every program of that link is moved onto it; meshes of the materials compile their lists again. Nothing
+    // is made anew for the objects in use, so every pointer held elsewhere stays valid.
+    ReloadReport Reload(const std::vector<std::wstring>& changedFiles);
+
 private:
+    void ReloadMaterial(const std::wstring& name, k_Material* material, ReloadReport& report);
+    void NoteShaderReload(k_Shader* shader, bool compiled, ReloadReport& report);
+    // During a reload: the link of the shaders, linked again once when one of them changed; a failed link
+    // keeps the old one (when there is one). Every program on the old link moves onto the new one.
+    std::shared_ptr<k_LinkedProgram> Relinked(const std::vector<IShader*>& shaders, ReloadReport& report);
+    // Deletes a program the factory made (a fresh material's that was not taken).
+    void ReleaseProgram(IShaderProgram* program);
+
+    // The reload under way, if any.
+    struct Reloading
+    {
+        ReloadReport* report = nullptr;
+        std::set<IShader*> changedShaders;
+        std::set<const k_LinkedProgram*> decidedLinks;
+        std::set<IShaderProgram*> movedPrograms;
+    };
+    std::unique_ptr<Reloading> m_reloading;
+
     IEngine* m_engine;
     std::map<std::wstring, ITexture*> m_textures;
     std::map<std::wstring, IMaterial*> m_materials;

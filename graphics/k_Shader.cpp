@@ -80,7 +80,7 @@ bool DriverLacksGeometryShader4(r_ShaderType type)
 // --- construction ---
 
 k_Shader::k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& fileName)
-    : m_engine(engine), m_name(fileName), m_type(type)
+    : m_engine(engine), m_name(fileName), m_type(type), m_fromFile(true)
 {
     std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(fileName));
     if (!file)
@@ -88,13 +88,14 @@ k_Shader::k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& fileN
         k_Log(k_Log::Colour::Error) << "Cannot read from file: " << fileName;
         return;
     }
-    Compile(std::string(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
+    m_source.assign(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize()));
+    Compile(m_source);
 }
 
 k_Shader::k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& name, std::string source)
-    : m_engine(engine), m_name(name), m_type(type)
+    : m_engine(engine), m_name(name), m_type(type), m_source(std::move(source))
 {
-    Compile(source);
+    Compile(m_source);
 }
 
 k_Shader::~k_Shader()
@@ -107,10 +108,13 @@ k_Shader::~k_Shader()
 
 void k_Shader::Compile(const std::string& source)
 {
+    m_compiled = false;
+    m_lastErrors.clear();
     if (source.size() > k_MaxSourceBytes)
     {
-        k_Log(k_Log::Colour::Error) << "Error compiling " << KindLabel(m_type) << m_name << ": " << source.size()
-                                    << " bytes of source is more than a shader may have (" << k_MaxSourceBytes << ")";
+        m_lastErrors = k_Utf8::ToUtf8(m_name) + ": " + std::to_string(source.size()) +
+                       " bytes of source is more than a shader may have (" + std::to_string(k_MaxSourceBytes) + ")";
+        k_Log(k_Log::Colour::Error) << "Error compiling " << KindLabel(m_type) << m_lastErrors;
         return;
     }
     if (!m_handle)
@@ -130,8 +134,12 @@ void k_Shader::Compile(const std::string& source)
     GLint status = GL_FALSE;
     glGetShaderiv(m_handle, GL_COMPILE_STATUS, &status);
     if (status == GL_TRUE)
+    {
+        m_compiled = true;
         return;
+    }
     k_Log(k_Log::Colour::Error) << "Error compiling " << KindLabel(m_type) << m_name;
+    m_lastErrors = "Error compiling " + k_Utf8::ToUtf8(m_name);
     GLint logLength = 0;
     glGetShaderiv(m_handle, GL_INFO_LOG_LENGTH, &logLength);
     if (logLength >= 1)
@@ -143,8 +151,63 @@ void k_Shader::Compile(const std::string& source)
         const size_t script = fileName.find(".mat:");
         if (script != std::string::npos)
             fileName.resize(script + 4);
-        k_Log(k_Log::Colour::Error) << FormatInfoLog(log.data(), fileName);
+        m_lastErrors = FormatInfoLog(log.data(), fileName);
+        k_Log(k_Log::Colour::Error) << m_lastErrors;
     }
+}
+
+// --- compiling again ---
+
+bool k_Shader::Recompile(const std::string& source)
+{
+    if (source == m_source)
+        return m_compiled || (DriverLacksGeometryShader4(m_type) && !m_geometryParametersSet);
+    std::string text = source;
+    if (DriverLacksGeometryShader4(m_type))
+    {
+        m_deferredSource = source;
+        m_hasSource = true;
+        if (!m_geometryParametersSet)
+        {
+            // Compiled when the parameters come, as the first time.
+            m_source = source;
+            return true;
+        }
+        text = InjectGeometryLayout(source, m_inputTopology, m_outputTopology, m_maxOutputVertices);
+    }
+    // A new shader object: programs linked from the old one keep working until they are linked again, and a
+    // source that does not compile leaves the old object in place.
+    const unsigned int previous = m_handle;
+    const bool previousCompiled = m_compiled;
+    m_handle = 0;
+    Compile(text);
+    if (!m_compiled && previous && previousCompiled)
+    {
+        if (m_handle)
+            glDeleteShader(m_handle);
+        m_handle = previous;
+        m_compiled = true;
+        return false;
+    }
+    if (previous)
+        glDeleteShader(previous);
+    m_source = source;
+    return m_compiled;
+}
+
+bool k_Shader::ReloadFile()
+{
+    if (!m_fromFile)
+        return false;
+    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(m_name));
+    if (!file)
+    {
+        m_lastErrors = "Cannot read from file: " + k_Utf8::ToUtf8(m_name);
+        k_Log(k_Log::Colour::Error) << m_lastErrors;
+        return false;
+    }
+    k_Log() << "Reloading " << m_name << "...";
+    return Recompile(std::string(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
 }
 
 std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::string& fileName)

@@ -31,6 +31,23 @@ public:
     void GetGeometryParameters(r_PrimitiveTopology& input, r_PrimitiveTopology& output,
                                int& maxOutputVertices) override;
 
+    // --- compiling again (live reload) ---
+    // Compiles the new source into a new shader object. When it compiles, the old object goes and true is
+    // returned; when it does not, the errors are logged, kept for GetLastErrors, and the old object stays in
+    // use (unless it had not compiled either). The same source again does nothing. Programs must be linked again
+    // to take the new object.
+    bool Recompile(const std::string& source);
+    // A shader read from a file: reads the file again and recompiles; false when unreadable or failing.
+    bool ReloadFile();
+    // The source the shader was last compiled from (without geometry layout qualifiers).
+    const std::string& GetSource() const { return m_source; }
+    // The file the shader was read from, or empty for a shader made from text.
+    std::wstring GetFileName() const { return m_fromFile ? m_name : std::wstring(); }
+    // Whether the shader object in use compiled.
+    bool IsCompiled() const { return m_compiled; }
+    // The errors of the last compile that failed, as "file:line:column: message" lines where the driver gave them.
+    const std::string& GetLastErrors() const { return m_lastErrors; }
+
     // Longer sources are refused before the driver sees them (logged like a compile failure; no GL shader is
     // made): no shader of ours comes near, and the compiler's time grows with the text.
     static constexpr size_t k_MaxSourceBytes = 256 * 1024;
@@ -59,4 +76,8 @@ private:
     // are known).
     std::string m_deferredSource;
     bool m_hasSource = false;
+    bool m_fromFile = false;
+    std::string m_source;
+    bool m_compiled = false;
+    std::string m_lastErrors;
 };

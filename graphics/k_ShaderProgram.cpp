@@ -185,6 +185,27 @@ int k_ShaderProgram::CachedLocation(std::map<std::string, int, std::less<>>& cac
     return location;
 }
 
+// --- live reload ---
+
+void k_ShaderProgram::ReplaceLinked(std::vector<IShader*> shaders, std::shared_ptr<k_LinkedProgram> linked)
+{
+    // The values by name, as the locations of the new link may differ.
+    std::vector<std::pair<std::string, k_LinkedProgram::Value>> named;
+    for (const auto& [name, location] : m_uniformLocations)
+        if (auto value = m_values.find(location); location >= 0 && value != m_values.end())
+            named.emplace_back(name, value->second);
+    m_shaders = std::move(shaders);
+    m_linked = std::move(linked);
+    m_user = NextUser();
+    m_values.clear();
+    m_uniformLocations.clear();
+    m_attributeLocations.clear();
+    for (const auto& [name, value] : named)
+        Set(name, value.kind, value.size, value.count, value.floats.empty() ? nullptr : value.floats.data(),
+            value.integer);
+    CheckErrors();
+}
+
 // --- callbacks ---
 
 bool k_ShaderProgram::AddShaderCallback(const std::wstring& name, int value)

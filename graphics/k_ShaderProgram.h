@@ -47,6 +47,16 @@ public:
     unsigned int GetHandle() const { return m_linked->GetHandle(); }
     const std::shared_ptr<k_LinkedProgram>& GetLinked() const { return m_linked; }
 
+    // --- live reload ---
+    // The shaders the program was linked from, in list order.
+    const std::vector<IShader*>& GetShaders() const { return m_shaders; }
+    // Moves the program onto another linked program of the shaders (linked again after a shader changed): the
+    // locations are asked anew and every uniform value this program set is set again by name (names the new
+    // program lacks are dropped). Users keep the same program object.
+    void ReplaceLinked(std::vector<IShader*> shaders, std::shared_ptr<k_LinkedProgram> linked);
+    // Takes the shader callbacks of another program (a material script read again names them afresh).
+    void TakeCallbacks(const k_ShaderProgram& other) { m_callbacks = other.m_callbacks; }
+
 private:
     void CheckErrors();
     // Makes this program's uniform values the ones in GL and the program the one in use.

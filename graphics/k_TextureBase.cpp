@@ -48,6 +48,7 @@ bool k_TextureBase::HasMipmaps()
 
 void k_TextureBase::LoadImageFile(const std::wstring& fileName)
 {
+    m_fileName = fileName;
     glGenTextures(1, &m_name);
     glBindTexture(GL_TEXTURE_2D, m_name);
     std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(fileName));
@@ -65,6 +66,35 @@ void k_TextureBase::LoadImageFile(const std::wstring& fileName)
         k_Log(k_Log::Colour::Error) << "Cannot load texture " << fileName << ": " << message;
         throw;
     }
+}
+
+bool k_TextureBase::ReloadImageFile()
+{
+    if (m_fileName.empty() || !m_name)
+        return false;
+    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(m_fileName));
+    if (!file)
+    {
+        k_Log(k_Log::Colour::Error) << "Cannot read from file: " << m_fileName;
+        return false;
+    }
+    k_Log() << "Reloading " << m_fileName << "...";
+    // The decoders throw before anything reaches GL, so a damaged file leaves the old picture.
+    const int32_t width = m_width;
+    const int32_t height = m_height;
+    glBindTexture(GL_TEXTURE_2D, m_name);
+    try
+    {
+        Load(file.get());
+    }
+    catch (const wchar_t* message)
+    {
+        m_width = width;
+        m_height = height;
+        k_Log(k_Log::Colour::Error) << "Cannot load texture " << m_fileName << ": " << message;
+        return false;
+    }
+    return true;
 }
 
 void k_TextureBase::UploadMipmapped(Image& image)

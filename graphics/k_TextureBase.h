@@ -26,6 +26,13 @@ public:
     // The GL texture name (0 until the texture exists).
     unsigned int GetName() const { return m_name; }
 
+    // --- live reload ---
+    // The file an image texture was read from (empty for other textures).
+    const std::wstring& GetFileName() const { return m_fileName; }
+    // Reads the image file again into the same GL texture; a file that cannot be read or decoded leaves the
+    // texture as it was (the reason is logged) and gives false.
+    bool ReloadImageFile();
+
     // A decoded picture: tightly packed 8-bit rows in the order they go to GL, 3 (RGB) or 4 (RGBA)
     // components a pixel.
     struct Image
@@ -67,4 +74,5 @@ protected:
     int32_t m_height = 0;
     unsigned int m_name = 0;
     int32_t m_format;
+    std::wstring m_fileName;
 };
