@@ -157,6 +157,41 @@ bool k_Bass::StreamFree(uint32_t handle)
     return released != nullptr;
 }
 
+bool k_Bass::ChannelPause(uint32_t handle)
+{
+    if (g_device == 0)
+        return false;
+    SDL_LockAudioDevice(g_device);
+    auto found = g_streams.find(handle);
+    const bool known = found != g_streams.end();
+    if (known)
+        found->second->playing = false;
+    SDL_UnlockAudioDevice(g_device);
+    return known;
+}
+
+bool k_Bass::ChannelSetPosition(uint32_t handle, double seconds)
+{
+    if (g_device == 0)
+        return false;
+    SDL_LockAudioDevice(g_device);
+    auto found = g_streams.find(handle);
+    const bool sought = found != g_streams.end() && found->second->tune->Seek(seconds);
+    SDL_UnlockAudioDevice(g_device);
+    return sought;
+}
+
+bool k_Bass::ChannelIsPlaying(uint32_t handle)
+{
+    if (g_device == 0)
+        return false;
+    SDL_LockAudioDevice(g_device);
+    auto found = g_streams.find(handle);
+    const bool playing = found != g_streams.end() && found->second->playing;
+    SDL_UnlockAudioDevice(g_device);
+    return playing;
+}
+
 void k_Bass::Free()
 {
     if (g_device == 0)

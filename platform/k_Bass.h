@@ -25,6 +25,14 @@ class k_Bass
     static bool ChannelPlay(uint32_t handle, bool restart);
     // Stops and releases the stream; returns false for an unknown handle.
     static bool StreamFree(uint32_t handle);
+    // --- beyond the five calls: what a tool that pauses and jumps in the show needs ---
+    // Stops playing the stream where it is (ChannelPlay without restart goes on from there).
+    static bool ChannelPause(uint32_t handle);
+    // Moves the stream to the time in seconds from the tune's start (clamped to the tune).
+    static bool ChannelSetPosition(uint32_t handle, double seconds);
+    // Whether the stream is playing.
+    static bool ChannelIsPlaying(uint32_t handle);
+
     // Releases every stream and closes the device (the program never calls it; tests start afresh with it).
     static void Free();
 };

@@ -73,3 +73,16 @@ void k_OggStream::Restart()
     SDL_AudioStreamClear(m_converter);
     m_decodedAll = false;
 }
+
+bool k_OggStream::Seek(double seconds)
+{
+    const ogg_int64_t total = ov_pcm_total(m_vorbis.Get(), -1);
+    ogg_int64_t sample = seconds > 0.0 ? static_cast<ogg_int64_t>(seconds * m_vorbis.GetRate()) : 0;
+    if (total >= 0 && sample > total)
+        sample = total;
+    if (ov_pcm_seek(m_vorbis.Get(), sample) != 0)
+        return false;
+    SDL_AudioStreamClear(m_converter);
+    m_decodedAll = false;
+    return true;
+}

@@ -27,6 +27,9 @@ public:
     bool IsAtEnd();
     // Goes back to the first sample.
     void Restart();
+    // Goes to the sample at the time in seconds (clamped to the tune); the next Read starts there. False when the
+    // data cannot be sought (the stream then stays where it was).
+    bool Seek(double seconds);
 
 private:
     k_OggStream() = default;

@@ -96,3 +96,35 @@ TEST_F(k_BassTest, InitFailsWithoutAnAudioDevice)
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_FALSE(k_Bass::Init(-1, 44100, 0, nullptr, nullptr));
 }
+
+// Pause and position, as a tool that jumps in the show uses them: a stream moved near its end plays out and
+// stops by itself; a paused one does not play out.
+TEST_F(k_BassTest, APausedStreamHoldsAndAMovedOnePlaysFromThere)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(k_Bass::Init(-1, 44100, 0, nullptr, nullptr));
+    const std::vector<unsigned char> tune = k_TestOgg::Make(2.0, 44100, 2);
+    const uint32_t stream = k_Bass::StreamCreateFile(true, tune.data(), 0, tune.size(), 0);
+    ASSERT_NE(stream, 0u);
+    EXPECT_FALSE(k_Bass::ChannelPause(stream + 1));
+    EXPECT_FALSE(k_Bass::ChannelSetPosition(stream + 1, 1.0));
+    EXPECT_FALSE(k_Bass::ChannelIsPlaying(stream));
+
+    ASSERT_TRUE(k_Bass::ChannelSetPosition(stream, 1.99));
+    ASSERT_TRUE(k_Bass::ChannelPause(stream));
+    EXPECT_FALSE(k_Bass::ChannelIsPlaying(stream));
+    ASSERT_TRUE(k_Bass::ChannelPlay(stream, false));
+    EXPECT_TRUE(k_Bass::ChannelIsPlaying(stream));
+    // The last hundredth of a second plays out within a few device buffers (waits for it, up to 10 s).
+    for (int i = 0; i < 1000 && k_Bass::ChannelIsPlaying(stream); ++i)
+        SDL_Delay(10);
+    EXPECT_FALSE(k_Bass::ChannelIsPlaying(stream));
+
+    // Moved back, it plays again.
+    ASSERT_TRUE(k_Bass::ChannelSetPosition(stream, 0.0));
+    ASSERT_TRUE(k_Bass::ChannelPlay(stream, false));
+    EXPECT_TRUE(k_Bass::ChannelIsPlaying(stream));
+    ASSERT_TRUE(k_Bass::ChannelPause(stream));
+    EXPECT_FALSE(k_Bass::ChannelIsPlaying(stream));
+    EXPECT_TRUE(k_Bass::StreamFree(stream));
+}

@@ -76,3 +76,27 @@ TEST(k_OggStreamTest, UnusualChannelCountsAndRatesAreRefusedCheaplyWithWhatTheSt
         EXPECT_LT(usage.peakResidentMb, 256.0);
     }
 }
+
+TEST(k_OggStreamTest, SeekPlaysTheRestFromThatTimeAndIsClampedToTheTune)
+{
+    const std::vector<unsigned char> ogg = k_TestOgg::Make(1.0, 44100, 2);
+    std::string log;
+    std::unique_ptr<k_OggStream> stream = Open(ogg, log);
+    ASSERT_NE(stream, nullptr) << log;
+    std::vector<char> chunk(4096);
+    ASSERT_GT(stream->Read(chunk.data(), static_cast<int>(chunk.size())), 0);
+
+    // From 0.75 s a quarter of a second remains, whatever was read or buffered before.
+    ASSERT_TRUE(stream->Seek(0.75));
+    EXPECT_NEAR(static_cast<double>(ReadAll(*stream)), 0.25 * 44100 * 4, 0.02 * 44100 * 4);
+    EXPECT_TRUE(stream->IsAtEnd());
+    // Back after the end: the stream plays again from there.
+    ASSERT_TRUE(stream->Seek(0.5));
+    EXPECT_FALSE(stream->IsAtEnd());
+    EXPECT_NEAR(static_cast<double>(ReadAll(*stream)), 0.5 * 44100 * 4, 0.02 * 44100 * 4);
+    // Past the end and before the start are the ends of the tune.
+    ASSERT_TRUE(stream->Seek(5.0));
+    EXPECT_LT(ReadAll(*stream), 0.02 * 44100 * 4);
+    ASSERT_TRUE(stream->Seek(-3.0));
+    EXPECT_NEAR(static_cast<double>(ReadAll(*stream)), 1.0 * 44100 * 4, 0.02 * 44100 * 4);
+}
