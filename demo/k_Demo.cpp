@@ -17,6 +17,7 @@
 #include "scene/k_HdrToLdrWorld.h"
 
 #include <GL/glew.h>
+#include <algorithm>
 #include <iterator>
 #include <string>
 
@@ -76,6 +77,33 @@ const Caption k_Captions[] = {
     {L"corin-says.png", 185, 1000, {1, 0.25f}, k_HandOver},
 };
 static_assert(std::size(k_Captions) == 34);
+
+// The show's own schedule, registered among the captions: an event (start == end) or an animation.
+struct Scheduled
+{
+    double start;
+    double end;
+    int code;
+    bool event;
+};
+// Landscape on and its fade from black, the fade to white, plasma on, the fade from white.
+constexpr Scheduled k_LandscapeSchedule[] = {
+    {27.0, 27.0, 1, true}, {27.0, 36.7, 1, false}, {71.8, 76.6, 2, false},
+    {76.6, 76.6, 3, true}, {76.6, 78.0, 3, false},
+};
+// The logo in, the picture to black.
+constexpr Scheduled k_LogoSchedule[] = {{169.0, 175.0, 4, false}};
+
+template <size_t N> void Register(IAnimationManager* manager, const Scheduled (&schedule)[N], k_Demo* demo)
+{
+    for (const Scheduled& entry : schedule)
+    {
+        if (entry.event)
+            manager->AddEvent(entry.start, demo, entry.code);
+        else
+            manager->AddAnimation(entry.start, entry.end, demo, entry.code);
+    }
+}
 } // namespace
 
 k_Demo::k_Demo(IEngine* engine) : m_engine(engine) {}
@@ -157,17 +185,9 @@ void k_Demo::Build()
                                            caption.duration, caption.fadeIn, caption.fadeOut));
         ++step;
         if (step == 5 + 11)
-        {
-            manager->AddEvent(27.0, this, 1);
-            manager->AddAnimation(27.0, 36.7, this, 1);
-            manager->AddAnimation(71.8, 76.6, this, 2);
-            manager->AddEvent(76.6, this, 3);
-            manager->AddAnimation(76.6, 78.0, this, 3);
-        }
+            Register(manager, k_LandscapeSchedule, this);
         else if (step == 5 + 31)
-        {
-            manager->AddAnimation(169.0, 175.0, this, 4);
-        }
+            Register(manager, k_LogoSchedule, this);
         if (step < k_ProgressSteps)
             Progress(step);
     }
@@ -240,4 +260,29 @@ void k_Demo::Animate(double progress, int code)
     default:
         break;
     }
+}
+
+// --- the show's timeline for tools ---
+
+std::vector<double> k_Demo::GetInstants()
+{
+    std::vector<double> instants;
+    for (const Caption& caption : k_Captions)
+        instants.push_back(caption.start);
+    for (const Scheduled& entry : k_LandscapeSchedule)
+        instants.insert(instants.end(), {entry.start, entry.end});
+    for (const Scheduled& entry : k_LogoSchedule)
+        instants.insert(instants.end(), {entry.start, entry.end});
+    std::sort(instants.begin(), instants.end());
+    instants.erase(std::unique(instants.begin(), instants.end()), instants.end());
+    return instants;
+}
+
+const std::vector<k_Demo::Section>& k_Demo::GetSections()
+{
+    static const std::vector<Section> sections = {
+        {"opening", 0.0, 27.0},      {"landscape", 27.0, 76.6}, {"thanks", 76.6, 137.0},
+        {"greetings", 137.0, 169.0}, {"logo", 169.0, 175.0},    {"ending", 175.0, ShowLength},
+    };
+    return sections;
 }

@@ -47,6 +47,22 @@ public:
     // Number of progress steps of Build before the bar is drawn full.
     static constexpr int k_ProgressSteps = 39;
 
+    // --- the show's timeline for tools (the studio's jumps, loops and status) ---
+    // A named part of the show, [start, end) in demo time.
+    struct Section
+    {
+        const char* name;
+        double start;
+        double end;
+    };
+    // Where the show's last section ends (its last caption then stays on screen).
+    static constexpr double ShowLength = 200.0;
+    // Every instant of the show's timeline, ascending, once each: the starts and ends of its own events and
+    // fades, and the captions' starts.
+    static std::vector<double> GetInstants();
+    // The sections in order; together they cover [0, ShowLength).
+    static const std::vector<Section>& GetSections();
+
 private:
     void Progress(int step);
     void Progress(float fraction);
