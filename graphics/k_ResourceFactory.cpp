@@ -185,6 +185,23 @@ ITransformationAnimation* k_ResourceFactory::CreateTransformationAnimation(const
 
 // --- programs ---
 
+// A geometry shader's topologies and vertex limit go into the link too (as program parameters, or compiled into
+// the shader as it stands now), so they are part of what is shared.
+k_ResourceFactory::LinkKey k_ResourceFactory::KeyOf(const std::vector<IShader*>& shaders)
+{
+    LinkKey key{shaders, {}};
+    for (IShader* shader : shaders)
+        if (shader->GetType() == r_ShaderType::Geometry)
+        {
+            r_PrimitiveTopology input;
+            r_PrimitiveTopology output;
+            int maxVertices = 0;
+            shader->GetGeometryParameters(input, output, maxVertices);
+            key.second.insert(key.second.end(), {static_cast<int>(input), static_cast<int>(output), maxVertices});
+        }
+    return key;
+}
+
 IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> shaders)
 {
     k_Log() << "Creating shader program...";
@@ -192,7 +209,7 @@ IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> sha
         // Programs of the same shaders share one link; each keeps its own uniform values.
         if (m_reloading)
             return new k_ShaderProgram(m_engine, shaders, Relinked(shaders, *m_reloading->report));
-        std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[shaders];
+        std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[KeyOf(shaders)];
         std::shared_ptr<k_LinkedProgram> linked = known.lock();
         if (!linked)
         {
@@ -399,8 +416,9 @@ k_ResourceFactory::ReloadReport k_ResourceFactory::Reload(const std::vector<std:
         }
     }
     // Every link of a changed shader that no script brought up is linked again too (programs made in code).
-    for (auto& [shaders, known] : m_linkedPrograms)
+    for (auto& [key, known] : m_linkedPrograms)
     {
+        const std::vector<IShader*>& shaders = key.first;
         if (known.expired())
             continue;
         if (std::any_of(shaders.begin(), shaders.end(),
@@ -451,7 +469,7 @@ void k_ResourceFactory::NoteShaderReload(k_Shader* shader, bool compiled, Reload
 
 std::shared_ptr<k_LinkedProgram> k_ResourceFactory::Relinked(const std::vector<IShader*>& shaders, ReloadReport& report)
 {
-    std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[shaders];
+    std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[KeyOf(shaders)];
     std::shared_ptr<k_LinkedProgram> old = known.lock();
     const bool changed = std::any_of(shaders.begin(), shaders.end(),
                                      [this](IShader* shader) { return m_reloading->changedShaders.contains(shader); });

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -71,6 +72,12 @@ public:
     ReloadReport Reload(const std::vector<std::wstring>& changedFiles);
 
 private:
+    // The linked GL program of each shader list with its geometry shaders' parameters (input and output
+    // topology, vertex limit), shared by the programs made from it while any is alive; throws when a geometry
+    // shader's parameters were never set.
+    using LinkKey = std::pair<std::vector<IShader*>, std::vector<int>>;
+    static LinkKey KeyOf(const std::vector<IShader*>& shaders);
+
     void ReloadMaterial(const std::wstring& name, k_Material* material, ReloadReport& report);
     void NoteShaderReload(k_Shader* shader, bool compiled, ReloadReport& report);
     // During a reload: the link of the shaders, linked again once when one of them changed; a failed link
@@ -95,8 +102,7 @@ private:
     std::map<std::wstring, IShader*> m_shaders;
     std::map<std::wstring, ITransformationAnimation*> m_animations;
     std::vector<IShaderProgram*> m_programs;
-    // The linked GL program of each shader list, shared by the programs made from it while any is alive.
-    std::map<std::vector<IShader*>, std::weak_ptr<k_LinkedProgram>> m_linkedPrograms;
+    std::map<LinkKey, std::weak_ptr<k_LinkedProgram>> m_linkedPrograms;
     std::vector<IRenderable*> m_renderables;
     std::vector<ICamera*> m_cameras;
     std::vector<ILight*> m_lights;

@@ -8,6 +8,8 @@
 #include "interfaces/IShaderCallback.h"
 
 #include <GL/glew.h>
+#include <algorithm>
+#include <cmath>
 
 // --- construction ---
 
@@ -27,8 +29,7 @@ k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders)
 
 k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders,
                                  std::shared_ptr<k_LinkedProgram> linked)
-    : m_engine(engine), m_linked(std::move(linked)), m_user(NextUser()),
-      m_shaders(std::move(shaders))
+    : m_engine(engine), m_linked(std::move(linked)), m_user(NextUser()), m_shaders(std::move(shaders))
 {
     if (m_linked->IsLinked())
         return;
@@ -60,17 +61,34 @@ void k_ShaderProgram::Set(const std::string& name, k_LinkedProgram::Value::Kind 
     const int location = GetUniformLocation(name);
     if (location < 0)
         return;
-    // Written in place: after a location's first set its floats keep their room, so a set allocates nothing.
-    k_LinkedProgram::Value& value = m_values[location];
-    value.kind = kind;
-    value.size = size;
-    value.count = count;
-    value.integer = integer;
-    if (floats)
-        value.floats.assign(floats, floats + value.FloatCount());
-    else
-        value.floats.clear();
-    m_linked->Set(location, value);
+    const int elements = m_linked->Fit(location, kind, size, count);
+    if (elements == 0)
+    {
+        // GL refuses it (another type or shape) and reports the error as for a program of one's own; nothing is
+        // kept, so no switch between users sends it again.
+        k_LinkedProgram::Upload(location, kind, size, count, floats, integer);
+        return;
+    }
+    // One record per element, written in place: after an element's first set its floats keep their room, so a
+    // set allocates nothing.
+    const size_t perElement = k_LinkedProgram::Value::FloatsPerElement(kind, size);
+    int element = location;
+    for (int index = 0; index < elements && element >= 0; ++index, element = m_linked->Next(element))
+    {
+        k_LinkedProgram::Value& value = m_values[element];
+        value.kind = kind;
+        value.size = size;
+        value.count = 1;
+        value.integer = integer;
+        if (floats)
+        {
+            const float* first = floats + perElement * static_cast<size_t>(index);
+            value.floats.assign(first, first + perElement);
+        }
+        else
+            value.floats.clear();
+    }
+    m_linked->Set(location, elements, kind, size, floats, integer);
 }
 
 void k_ShaderProgram::SetUniformMatrix4Array(const std::string& name, const float* data, int count)
@@ -118,46 +136,62 @@ void k_ShaderProgram::SetUniformInt(const std::string& name, int value)
 
 // --- getters ---
 
+// Answered from this program's own values, else from what linking gave the uniform: another user may hold
+// the GL program, and reading must not take it over (a read between another program's Use and its draw).
+
+const k_LinkedProgram::Value* k_ShaderProgram::Known(int location) const
+{
+    if (const auto own = m_values.find(location); own != m_values.end())
+        return &own->second;
+    return m_linked->LinkValue(location);
+}
+
+std::array<float, 16> k_ShaderProgram::Read(const std::string& name, std::array<float, 16> value)
+{
+    const int location = GetUniformLocation(name);
+    if (location < 0)
+        return value;
+    if (const k_LinkedProgram::Value* known = Known(location))
+    {
+        if (known->kind == k_LinkedProgram::Value::Kind::Int)
+            value[0] = static_cast<float>(known->integer);
+        else
+            std::copy_n(known->floats.begin(), std::min(known->floats.size(), value.size()), value.begin());
+        return value;
+    }
+    // A type no setter writes: no user changed it, so GL holds what linking gave it.
+    glGetUniformfv(m_linked->GetHandle(), location, value.data());
+    return value;
+}
+
 int k_ShaderProgram::GetUniformInt(const std::string& name)
 {
+    const int location = GetUniformLocation(name);
+    if (location < 0)
+        return 0;
+    if (const k_LinkedProgram::Value* known = Known(location))
+        return known->kind == k_LinkedProgram::Value::Kind::Int ? known->integer
+                                                                : static_cast<int>(std::lround(known->floats[0]));
     // GL writes every component of the uniform: room for a whole matrix, the first one is returned.
     std::array<GLint, 16> value{};
-    m_linked->Claim(m_user, m_values);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glGetUniformiv(m_linked->GetHandle(), location, value.data());
+    glGetUniformiv(m_linked->GetHandle(), location, value.data());
     return value[0];
 }
 
 float k_ShaderProgram::GetUniformFloat(const std::string& name)
 {
-    std::array<GLfloat, 16> value{};
-    m_linked->Claim(m_user, m_values);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glGetUniformfv(m_linked->GetHandle(), location, value.data());
-    return value[0];
+    return Read(name, {})[0];
 }
 
 std::array<float, 4> k_ShaderProgram::GetUniformVector4(const std::string& name)
 {
-    // GL writes as many floats as the uniform has; a full matrix would overrun four.
-    std::array<float, 16> value{};
-    m_linked->Claim(m_user, m_values);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glGetUniformfv(m_linked->GetHandle(), location, value.data());
+    const std::array<float, 16> value = Read(name, {});
     return {value[0], value[1], value[2], value[3]};
 }
 
 std::array<float, 16> k_ShaderProgram::GetUniformMatrix4(const std::string& name)
 {
-    std::array<float, 16> value{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    m_linked->Claim(m_user, m_values);
-    const int location = GetUniformLocation(name);
-    if (location >= 0)
-        glGetUniformfv(m_linked->GetHandle(), location, value.data());
-    return value;
+    return Read(name, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
 }
 
 // --- locations ---
@@ -189,11 +223,26 @@ int k_ShaderProgram::CachedLocation(std::map<std::string, int, std::less<>>& cac
 
 void k_ShaderProgram::ReplaceLinked(std::vector<IShader*> shaders, std::shared_ptr<k_LinkedProgram> linked)
 {
-    // The values by name, as the locations of the new link may differ.
+    // The values by name, as the locations of the new link may differ. Values are kept element by element: an
+    // array's elements that follow the named one are set again with it.
     std::vector<std::pair<std::string, k_LinkedProgram::Value>> named;
     for (const auto& [name, location] : m_uniformLocations)
-        if (auto value = m_values.find(location); location >= 0 && value != m_values.end())
-            named.emplace_back(name, value->second);
+    {
+        const auto first = m_values.find(location);
+        if (location < 0 || first == m_values.end())
+            continue;
+        k_LinkedProgram::Value whole = first->second;
+        for (int next = m_linked->Next(location); next >= 0 && whole.kind != k_LinkedProgram::Value::Kind::Int;
+             next = m_linked->Next(next))
+        {
+            const auto element = m_values.find(next);
+            if (element == m_values.end() || element->second.kind != whole.kind || element->second.size != whole.size)
+                break;
+            whole.floats.insert(whole.floats.end(), element->second.floats.begin(), element->second.floats.end());
+            ++whole.count;
+        }
+        named.emplace_back(name, std::move(whole));
+    }
     m_shaders = std::move(shaders);
     m_linked = std::move(linked);
     m_user = NextUser();

@@ -61,18 +61,23 @@ private:
     void CheckErrors();
     // Makes this program's uniform values the ones in GL and the program the one in use.
     void Claim();
-    // Claims the program, then remembers the value at the name's location and uploads it (nothing when the
-    // name is absent): floats of the given shape, or the integer when floats is null.
+    // Claims the program, then remembers the value at the name's location, element by element, and uploads it
+    // (nothing when the name is absent): floats of the given shape, or the integer when floats is null. A value
+    // GL refuses is sent (GL reports it) but not remembered.
     void Set(const std::string& name, k_LinkedProgram::Value::Kind kind, int size, int count, const float* floats,
              int integer = 0);
+    // This program's own value at the location, else the one linking gave it (null for types no setter writes).
+    const k_LinkedProgram::Value* Known(int location) const;
+    // The uniform's floats as Known has them (GL's when it has none) over the defaults in value.
+    std::array<float, 16> Read(const std::string& name, std::array<float, 16> value);
     // The cached location of a name; asks GL with query (and checks errors) only the first time.
     int CachedLocation(std::map<std::string, int, std::less<>>& cache, const std::string& name,
                        int (*query)(unsigned int, const char*));
 
     IEngine* m_engine;
     std::shared_ptr<k_LinkedProgram> m_linked;
-    unsigned long long m_user = 0; // who this program is to its linked program
-    k_LinkedProgram::Values m_values;
+    unsigned long long m_user = 0;    // who this program is to its linked program
+    k_LinkedProgram::Values m_values; // by element location
     std::map<std::string, int, std::less<>> m_uniformLocations;
     std::map<std::string, int, std::less<>> m_attributeLocations;
     std::map<std::wstring, std::pair<IShaderCallback*, int>> m_callbacks;

@@ -158,3 +158,48 @@ TEST_F(VoxelBoxTest, TheFactoryReleasesTheBoxsTexturesAtTheEnd)
     EXPECT_FALSE(glIsTexture(field));
     EXPECT_FALSE(glIsTexture(table));
 }
+
+// Two boxes share one linked program but not their grid's uniforms: drawn side by side in one frame, in either
+// order, each looks exactly as it does alone.
+TEST_F(VoxelBoxTest, BoxesOfDifferentSizesDrawnInOneFrameEachLookAsAlone)
+{
+    k_VoxelBox* coarse = Box(4, 4, 4);
+    ASSERT_NE(coarse, nullptr) << log;
+    k_VoxelBox* fine = Box(24, 24, 24);
+    ASSERT_NE(fine, nullptr) << log;
+    constexpr int half = k_GlTestContext::k_Width / 2;
+    auto frame = [](std::initializer_list<std::pair<k_VoxelBox*, int>> draws) {
+        k_SceneTestPlainState();
+        glMatrixMode(GL_PROJECTION);
+        glOrtho(-1.25, 1.25, -1.25, 1.25, -5, 5);
+        glMatrixMode(GL_MODELVIEW);
+        for (const auto& [box, x] : draws)
+        {
+            glViewport(x, 0, half, half);
+            box->Render();
+        }
+        glUseProgram(0);
+    };
+    auto lit = [](const std::vector<uint8_t>& pixels) {
+        int count = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            count += (pixels[i] | pixels[i + 1] | pixels[i + 2]) > 8 ? 1 : 0;
+        return count;
+    };
+
+    frame({{fine, half}});
+    const std::vector<uint8_t> fineAlone = k_GlTestContext::ReadPixels(half, 0, half, half);
+    frame({{coarse, 0}});
+    const std::vector<uint8_t> coarseAlone = k_GlTestContext::ReadPixels(0, 0, half, half);
+    ASSERT_GT(lit(fineAlone), 1000);
+    ASSERT_GT(lit(coarseAlone), 1000);
+    ASSERT_NE(fineAlone, coarseAlone);
+
+    frame({{coarse, 0}, {fine, half}});
+    EXPECT_EQ(k_GlTestContext::ReadPixels(0, 0, half, half), coarseAlone);
+    EXPECT_EQ(k_GlTestContext::ReadPixels(half, 0, half, half), fineAlone);
+    frame({{fine, half}, {coarse, 0}});
+    EXPECT_EQ(k_GlTestContext::ReadPixels(0, 0, half, half), coarseAlone);
+    EXPECT_EQ(k_GlTestContext::ReadPixels(half, 0, half, half), fineAlone);
+    EXPECT_EQ(engine->graphics.errors, 0);
+}

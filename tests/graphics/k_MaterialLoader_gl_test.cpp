@@ -382,6 +382,62 @@ TEST_F(MaterialLoaderTest, FileShadersAndProgramOrder)
     EXPECT_EQ(attached[1], factory->CreateShader(L"Shaders/a.vert", r_ShaderType::Vertex, L"")->GetHandle());
 }
 
+// The topologies and vertex limit are part of what is linked: two materials naming one geometry shader with
+// other parameters each draw with their own.
+TEST_F(MaterialLoaderTest, MaterialsNamingOneGeometryShaderWithOtherParametersDrawWithTheirOwn)
+{
+    engine->WriteFile("Shaders/q.vert", "#version 150 compatibility\nvoid main() { gl_Position = gl_Vertex; }\n");
+    engine->WriteFile("Shaders/q.frag", "#version 150\nout vec4 c;\nvoid main() { c = vec4(0, 1, 0, 1); }\n");
+    // Each point becomes a square half a unit across as a strip of four vertices.
+    engine->WriteFile("Shaders/q.geom", "#version 150\n"
+                                        "void main() {\n"
+                                        "  for (int i = 0; i < 4; ++i) {\n"
+                                        "    gl_Position = gl_in[0].gl_Position + 0.5 * vec4(i % 2, i / 2, 0, 0);\n"
+                                        "    EmitVertex();\n"
+                                        "  }\n"
+                                        "}\n");
+    const std::string shaders = "material {\n  vertexshader Shaders/q.vert\n  pixelshader Shaders/q.frag\n";
+    IMaterial* squares = Load(shaders + "  geometryshader Shaders/q.geom Point TriangleStrip 4\n}\n", "Test/S.mat");
+    IMaterial* points = Load(shaders + "  geometryshader Shaders/q.geom Point Point 1\n}\n", "Test/P.mat");
+    IMaterial* again = Load(shaders + "  geometryshader Shaders/q.geom Point TriangleStrip 4\n}\n", "Test/S2.mat");
+    ASSERT_TRUE(squares && points && again) << log;
+    auto program = [](IMaterial* material) {
+        return dynamic_cast<k_ShaderProgram*>(material->GetPasses()[0]->program);
+    };
+    ASSERT_TRUE(program(squares) && program(points) && program(again)) << log;
+    EXPECT_NE(program(points)->GetHandle(), program(squares)->GetHandle());
+    EXPECT_EQ(program(again)->GetHandle(), program(squares)->GetHandle());
+    GLint output = 0;
+    GLint vertices = 0;
+    glGetProgramiv(program(points)->GetHandle(), GL_GEOMETRY_OUTPUT_TYPE, &output);
+    glGetProgramiv(program(points)->GetHandle(), GL_GEOMETRY_VERTICES_OUT, &vertices);
+    EXPECT_EQ(output, GL_POINTS);
+    EXPECT_EQ(vertices, 1);
+
+    // Green pixels after drawing one point with the program.
+    auto drawn = [](k_ShaderProgram* program) {
+        glViewport(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
+        glDisable(GL_DEPTH_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        program->Use();
+        glBegin(GL_POINTS);
+        glVertex2f(-0.5f, -0.5f);
+        glEnd();
+        glUseProgram(0);
+        const std::vector<uint8_t> pixels =
+            k_GlTestContext::ReadPixels(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
+        int green = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            green += pixels[i + 1] > 128 ? 1 : 0;
+        return green;
+    };
+    EXPECT_NEAR(drawn(program(squares)), 64 * 64, 200);
+    EXPECT_LT(drawn(program(points)), 16);
+    EXPECT_NEAR(drawn(program(again)), 64 * 64, 200);
+    EXPECT_EQ(engine->graphics.errors, 0);
+}
+
 TEST_F(MaterialLoaderTest, GeometrySectionsAndKeys)
 {
     engine->WriteFile("Shaders/b.geom", "#version 150\nvoid main() { EmitVertex(); }\n");
