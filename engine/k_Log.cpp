@@ -2,10 +2,9 @@
 
 #include "engine/k_Utf8.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <locale>
+#include <unistd.h>
 
 namespace
 {
@@ -31,7 +30,7 @@ const char* Escape(k_Log::Colour colour)
     }
     return "";
 }
-}  // namespace
+} // namespace
 
 // Numbers are written the same whatever locale the process runs in ("0.5", "1234567").
 k_Log::k_Log(Colour colour) : m_colour(colour)
@@ -44,12 +43,84 @@ k_Log::~k_Log()
     const bool colour = m_colour != Colour::Normal && UsesColour(STDOUT_FILENO);
     if (colour)
         std::cout << Escape(m_colour);
-    std::cout << m_text.str();
+    const std::string text = Printable(m_text.view());
+    std::cout << text;
     if (colour)
         std::cout << "\x1b[0m";
     std::cout << '\n' << std::flush;
     if (g_listener)
-        g_listener(m_text.view());
+        g_listener(text);
+}
+
+// --- what reaches the terminal ---
+
+namespace
+{
+// The length of the well-formed UTF-8 sequence at the start of text (0 when there is none) and its code point.
+size_t Utf8Sequence(std::string_view text, char32_t& codePoint)
+{
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xbf;
+    if (lead >= 0xc2 && lead <= 0xdf)
+        length = 2;
+    else if (lead >= 0xe0 && lead <= 0xef)
+    {
+        length = 3;
+        low = lead == 0xe0 ? 0xa0 : 0x80;  // no overlong forms
+        high = lead == 0xed ? 0x9f : 0xbf; // no surrogates
+    }
+    else if (lead >= 0xf0 && lead <= 0xf4)
+    {
+        length = 4;
+        low = lead == 0xf0 ? 0x90 : 0x80;
+        high = lead == 0xf4 ? 0x8f : 0xbf;
+    }
+    if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    codePoint = lead & (length == 2 ? 0x1f : length == 3 ? 0x0f : 0x07);
+    for (size_t i = 1; i < length; ++i)
+    {
+        if (i > 1 && (byte(i) < 0x80 || byte(i) > 0xbf))
+            return 0;
+        codePoint = (codePoint << 6) | (byte(i) & 0x3f);
+    }
+    return length;
+}
+} // namespace
+
+std::string k_Log::Printable(std::string_view text)
+{
+    static constexpr char k_Hex[] = "0123456789abcdef";
+    std::string printable;
+    printable.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size())
+    {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c >= 0x20 && c < 0x7f) || c == '\n' || c == '\t')
+        {
+            printable += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char32_t codePoint = 0;
+        const size_t length = c >= 0x80 ? Utf8Sequence(text.substr(i), codePoint) : 0;
+        // The C1 controls (U+0080 to U+009F) act on a terminal as the escapes below 0x20 do.
+        if (length > 0 && codePoint > 0x9f)
+        {
+            printable.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        printable += "\\x";
+        printable += k_Hex[c >> 4];
+        printable += k_Hex[c & 0x0f];
+        ++i;
+    }
+    return printable;
 }
 
 k_Log& k_Log::operator<<(std::string_view text)

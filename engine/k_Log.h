@@ -9,6 +9,13 @@
 // Wide text is written as UTF-8 through the same stream as narrow text (a C
 // stream cannot carry both orientations on Linux). Colours are ANSI escapes
 // while standard output is a terminal and are left out while it is redirected.
+//
+// Lines quote what files hold (names and keys of material scripts, names from
+// the data pack, driver logs about shader sources): every byte that a terminal
+// would not print as text is written as \xNN (a backslash, x and two lower-case
+// hex digits), so a damaged or hostile file cannot send escapes or control
+// bytes to the terminal. Line breaks and tabs stay (driver logs span lines), as
+// do well-formed UTF-8 letters.
 #include <functional>
 #include <sstream>
 #include <string>
@@ -19,9 +26,9 @@ class k_Log
 public:
     enum class Colour
     {
-        Normal,   // progress
-        Error,    // failures that loading survives (red)
-        Warning,  // unknown sections and keys of material scripts (yellow)
+        Normal,  // progress
+        Error,   // failures that loading survives (red)
+        Warning, // unknown sections and keys of material scripts (yellow)
     };
 
     explicit k_Log(Colour colour = Colour::Normal);
@@ -43,6 +50,10 @@ public:
     k_Log& operator<<(long long value);
     k_Log& operator<<(unsigned long long value);
     k_Log& operator<<(double value);
+
+    // The text with every byte escaped as \xNN that is not printable ASCII, a line break, a tab or part of a
+    // well-formed UTF-8 sequence of a character above the C1 controls.
+    static std::string Printable(std::string_view text);
 
     // Forces colour escapes on or off (tests).
     static void SetColourEnabled(bool enabled);

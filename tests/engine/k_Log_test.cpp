@@ -125,3 +125,25 @@ TEST(k_Log, ListenerSeesEveryLineWithoutChangingTheOutput)
     EXPECT_EQ(heard, (std::vector<std::string>{"Initializing file system with data file: d\xC3\xA4ta.pak", "FAILED!",
                                                "MaterialLoader: Water.mat:12"}));
 }
+
+// Text quoted from files reaches the terminal as text: control bytes, C1 controls and malformed UTF-8 are written
+// as \xNN, in narrow and wide pieces alike; letters, line breaks and tabs stay.
+TEST(k_Log, BytesATerminalWouldActOnAreWrittenEscaped)
+{
+    std::vector<std::string> heard;
+    k_Log::SetListener([&heard](std::string_view line) { heard.emplace_back(line); });
+    k_Log::SetColourEnabled(true);
+    testing::internal::CaptureStdout();
+    k_Log(k_Log::Colour::Warning) << "MaterialLoader: Unknown section " << std::string_view("a\x1b[2Jb\x07\r\x7f", 9);
+    k_Log() << L"name\u001b]0;title\u0007" << " \xc2\x9b"
+            << "31m \xe2\x82\xac \xff\xc3 \xed\xa0\x80 \xf0\x9f\x8e\xb5";
+    k_Log() << "line one\n\tline two";
+    const std::string out = testing::internal::GetCapturedStdout();
+    k_Log::FollowTerminal();
+    k_Log::SetListener(nullptr);
+    EXPECT_EQ(out, "\x1b[93mMaterialLoader: Unknown section a\\x1b[2Jb\\x07\\x0d\\x7f\x1b[0m\n"
+                   "name\\x1b]0;title\\x07 \\xc2\\x9b31m \xe2\x82\xac \\xff\\xc3 \\xed\\xa0\\x80 \xf0\x9f\x8e\xb5\n"
+                   "line one\n\tline two\n");
+    ASSERT_EQ(heard.size(), 3u);
+    EXPECT_EQ(heard[0], "MaterialLoader: Unknown section a\\x1b[2Jb\\x07\\x0d\\x7f");
+}

@@ -1,3 +1,4 @@
+#include "engine/k_Log.h"
 #include "graphics/k_MaterialLoader.h"
 #include "graphics/k_MaterialPass.h"
 #include "graphics/k_ShaderProgram.h"
@@ -9,8 +10,6 @@
 #include "support/k_GpuTestEngine.h"
 #include "support/k_TestImages.h"
 #include "support/k_UsageProbe.h"
-
-#include "engine/k_Log.h"
 
 #include <GL/glew.h>
 #include <array>
@@ -141,6 +140,22 @@ TEST_F(MaterialLoaderTest, UnknownSectionStopsTheFileButCollectedIncludesAreRead
     EXPECT_EQ(passes[0]->target, "first");
     EXPECT_EQ(passes[1]->target, "inc");
     EXPECT_TRUE(Logged("MaterialLoader: Unknown section Material at Test/M.mat:7")) << log;
+}
+
+// A damaged script's bytes are quoted in the log with what a terminal would act on escaped: unknown keys and
+// sections, names of missing files and shaders.
+TEST_F(MaterialLoaderTest, LogLinesQuotingTheScriptEscapeItsControlBytes)
+{
+    IMaterial* material = Load("material {\n target a\n col\x1b[31mour 1\n  useshader s\x1b]0;x\x07\n"
+                               "  loadtexture 0 Tex/\x1b[2J.png\n}\n"
+                               "\x1b[2Jmaterial {\n}\n");
+    ASSERT_NE(material, nullptr);
+    EXPECT_TRUE(Logged("MaterialLoader: Unknown contenttype: col\\x1b[31mour at Test/M.mat:3")) << log;
+    EXPECT_TRUE(Logged("Shader not definied: s\\x1b]0;x\\x07")) << log;
+    EXPECT_TRUE(Logged("Tex/\\x1b[2J.png")) << log;
+    EXPECT_TRUE(Logged("MaterialLoader: Unknown section \\x1b[2Jmaterial at Test/M.mat:7")) << log;
+    EXPECT_EQ(log.find('\x1b'), std::string::npos) << log;
+    EXPECT_EQ(log.find('\x07'), std::string::npos) << log;
 }
 
 TEST_F(MaterialLoaderTest, FileEndingInsideASectionAddsNothingForIt)
