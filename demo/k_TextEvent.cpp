@@ -125,6 +125,10 @@ void k_TextEvent::Trigger(int code)
     switch (code)
     {
     case 1: // start
+        // Triggered again by the next frame, after that frame's fade-in step: the caption in a world has started
+        // already, and setting its start values again would show it unfaded for one frame.
+        if (m_node->GetWorld())
+            break;
         switch (m_fadeIn.kind)
         {
         case 0:
@@ -164,13 +168,9 @@ void k_TextEvent::Trigger(int code)
         }
         break;
     case 4: // end
-        if (m_fadeOut.kind == 3)
-        {
-            if (m_worldB)
-                m_worldB->RemoveRenderable(m_node);
-        }
-        else if (m_fadeOut.kind >= 0 && m_fadeOut.kind <= 4)
-            m_worldA->RemoveRenderable(m_node);
+        // Out of whichever world holds it: a hand-over without time never left world A.
+        if (IWorld* world = m_node->GetWorld())
+            world->RemoveRenderable(m_node);
         break;
     default:
         break;

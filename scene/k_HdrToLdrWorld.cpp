@@ -101,6 +101,7 @@ void k_HdrToLdrWorld::Build()
         m_glowPass->program->SetUniformFloat("Exposure", m_exposure);
         m_glowPass->program->SetUniformFloat("GlowStrength", m_glowStrength);
     }
+    m_built = true;
 }
 
 k_MaterialPass* k_HdrToLdrWorld::LoadPass(const wchar_t* fileName, IMaterial*& material, const wchar_t* failure)
@@ -153,8 +154,9 @@ void k_HdrToLdrWorld::DrawInto(const Level& level, IRenderable* quad)
 // the source as it stands then. The glow reads A before this frame's adaption overwrites it.
 void k_HdrToLdrWorld::Update()
 {
-    if (m_toneMapQuad == nullptr)
-        return; // not built
+    // A build that stopped part-way (it threw) may leave the world listed with some chains empty.
+    if (!m_built)
+        return;
     m_engine->GetRenderer()->SetCurrentWorld(this);
 
     if (m_luminancePass != nullptr)

@@ -80,4 +80,5 @@ private:
     std::vector<Level> m_blurChain;
     float m_exposure = 1.0f;
     float m_glowStrength = 0.25f;
+    bool m_built = false; // Build ran to its end
 };

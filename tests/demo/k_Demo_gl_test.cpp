@@ -186,6 +186,68 @@ TEST_F(DemoTest, CaptionsEnterTheAfterWorldAtTheirStartAndLeaveAtTheirEnd)
     EXPECT_EQ(engine->graphics.errors.size(), 0u);
 }
 
+// Where every caption is at its start, when its fade-in is over, when its fade-out begins and at its end, the
+// clocks stepping onto each of those times exactly: in the after world throughout, in the drift world from a
+// hand-over's beginning (the 3 s ones of "corin.png" at 42 s and "goodbye.png" at 72 s, the greetings' last
+// tenth of a second), and in neither at the end.
+TEST_F(DemoTest, EveryCaptionIsWhereItBelongsAtEachStepOfItsSchedule)
+{
+    struct Caption
+    {
+        double start, duration;
+        int fadeInKind;
+        float fadeIn;
+        int fadeOutKind;
+        float fadeOut;
+    };
+    std::vector<Caption> captions = {
+        {0, 10, 3, 3.0f, 4, 3.0f},    {8, 10, 3, 3.0f, 4, 3.0f},   {10, 2, 1, 0.5f, 1, 0.25f},
+        {11.5, 2, 1, 0.5f, 1, 0.25f}, {13, 2, 1, 0.5f, 1, 0.25f},  {14.5, 2, 1, 0.5f, 1, 0.25f},
+        {18, 10, 3, 3.0f, 4, 3.0f},   {25, 5, 1, 2.0f, 1, 2.0f},   {30, 15, 3, 10.0f, 3, 3.0f},
+        {45, 30, 3, 10.0f, 3, 3.0f},  {76, 4, 1, 0.5f, 1, 0.25f},  {80, 13, 3, 3.0f, 4, 3.0f},
+        {91, 13, 3, 3.0f, 4, 3.0f},   {102, 14, 3, 3.0f, 4, 3.0f}, {114, 13, 3, 3.0f, 4, 3.0f},
+        {125, 12, 3, 3.0f, 4, 3.0f},  {137, 4, 1, 0.5f, 1, 0.25f},
+    };
+    for (int i = 1; i <= 14; ++i)
+        captions.push_back({141.0 + 2.0 * (i - 1), 1.5, 1, 0.25f, 3, 0.1f});
+    captions.push_back({170, 4, 1, 2.0f, 1, 2.0f});
+    captions.push_back({175, 10, 1, 0.25f, 3, 0.1f});
+    captions.push_back({185, 1000, 1, 0.25f, 3, 0.1f});
+    ASSERT_EQ(captions.size(), 34u);
+
+    // (time, caption, where) in the order of time; the times are the schedule's own doubles.
+    struct Probe
+    {
+        double time;
+        int caption;
+        std::string where;
+    };
+    std::vector<Probe> probes;
+    for (int n = 1; n <= 34; ++n)
+    {
+        const Caption& c = captions[static_cast<size_t>(n - 1)];
+        const double end = c.start + c.duration;
+        // The show's first update is 0.00001 s: the first caption's start is seen there.
+        probes.push_back({c.start == 0.0 ? 0.00001 : c.start, n, "A"});
+        probes.push_back({c.start + static_cast<double>(c.fadeIn), n, "A"});
+        probes.push_back({end - static_cast<double>(c.fadeOut), n, c.fadeOutKind == 3 ? "B" : "A"});
+        probes.push_back({end, n, ""});
+    }
+    std::stable_sort(probes.begin(), probes.end(), [](const Probe& a, const Probe& b) { return a.time < b.time; });
+
+    Build();
+    std::vector<int> seen(35, 0);
+    for (const Probe& probe : probes)
+    {
+        // Past the show's last change the clocks may take long steps.
+        engine->AdvanceTo(probe.time, probe.time > 190.0 ? 4.0 : 1.0 / 32.0);
+        ASSERT_EQ(Now(), probe.time);
+        EXPECT_EQ(WhereIs(probe.caption), probe.where) << "caption " << probe.caption << " at " << probe.time;
+        ++seen[static_cast<size_t>(probe.caption)];
+    }
+    EXPECT_EQ(std::count(seen.begin() + 1, seen.end(), 4), 34);
+}
+
 // The clocks step onto each start time exactly, where the start event is triggered twice: the greeting must
 // still be listed once, so that the hand-over takes it out of the after world.
 TEST_F(DemoTest, GreetingsAreHandedToTheDriftWorldForTheirLastTenthOfASecond)

@@ -115,6 +115,42 @@ TEST_F(GlTest, ACaptionWithoutFadesRegistersOnlyItsStartAndEnd)
     EXPECT_EQ(caption.GetNode()->GetWorld(), nullptr);
 }
 
+// A hand-over without time never happens: the caption ends in world A and leaves it at its end all the same.
+TEST_F(GlTest, ACaptionWhoseHandOverTakesNoTimeLeavesWorldAAtItsEnd)
+{
+    CaptionScene scene;
+    k_TextEvent caption(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 2.0,
+                        {0, 0.0f}, {3, 0.0f});
+    scene.engine.AdvanceTo(2.5);
+    EXPECT_EQ(caption.GetNode()->GetWorld(), &scene.world);
+    scene.engine.AdvanceTo(3.0);
+    EXPECT_EQ(caption.GetNode()->GetWorld(), nullptr);
+    EXPECT_TRUE(scene.world.GetRenderables()->empty());
+    EXPECT_TRUE(scene.drift.GetRenderables()->empty());
+}
+
+// A frame on a caption's exact start triggers the start again in the next frame, after that frame's fade-in
+// step: the fade must go on from there, not back to its start values for a frame.
+TEST_F(GlTest, AStartTriggeredAgainByTheNextFrameLeavesTheFadeInWhereItIs)
+{
+    CaptionScene scene;
+    k_TextEvent fading(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 4.0,
+                       {1, 0.5f}, {0, 0.0f});
+    k_TextEvent sliding(&scene.world, &scene.engine, &scene.drift, L"square.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 4.0,
+                        {3, 1.0f}, {0, 0.0f});
+    IShaderProgram* fade = fading.GetMaterial()->FindPass(&scene.world)->program;
+    IShaderProgram* slide = sliding.GetMaterial()->FindPass(&scene.world)->program;
+    scene.engine.AdvanceTo(1.0);
+    EXPECT_EQ(fade->GetUniformFloat("alpha"), 0.0f);
+    EXPECT_EQ(slide->GetUniformFloat("animPos"), 0.0f);
+    scene.engine.AdvanceTo(1.125, 1.0);
+    EXPECT_FLOAT_EQ(fade->GetUniformFloat("alpha"), 0.25f);
+    EXPECT_FLOAT_EQ(fade->GetUniformFloat("animPos"), 1.0f);
+    EXPECT_FLOAT_EQ(slide->GetUniformFloat("animPos"), 0.125f);
+    EXPECT_FLOAT_EQ(slide->GetUniformFloat("alpha"), 1.0f);
+    EXPECT_EQ(scene.world.GetRenderables()->size(), 2u);
+}
+
 // A text caption carries extruded letters in front of the camera, each with a material instance of its own.
 TEST_F(GlTest, ATextCaptionShowsItsLettersInFrontOfTheCamera)
 {

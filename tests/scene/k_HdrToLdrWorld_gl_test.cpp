@@ -188,6 +188,11 @@ TEST_F(HdrToLdrWorldTest, SourceTheDriverCannotChainEndsTheBuildWithAMessage)
     {
         EXPECT_EQ(std::wstring(message), L"HDR: a luminance render target could not be made.");
     }
+    // The build stopped after the tone map and the adaption were made, with no luminance level: a frame
+    // that still reaches the world does nothing.
+    ASSERT_NE(tooLarge.GetToneMapPass(), nullptr);
+    ASSERT_TRUE(tooLarge.GetLuminanceChain().empty());
+    tooLarge.Update();
 
     k_SizeOnlyTexture tiny(640, 7);
     k_HdrToLdrWorld tooSmall(engine.get(), &tiny);
