@@ -130,22 +130,25 @@ TEST_F(GlTest, ACaptionWhoseHandOverTakesNoTimeLeavesWorldAAtItsEnd)
 }
 
 // A frame on a caption's exact start triggers the start again in the next frame, after that frame's fade-in
-// step: the fade must go on from there, not back to its start values for a frame.
+// step: the fade must go on from there, not back to its start values for a frame. (The two captions start at
+// different times: intervals that start together share one.)
 TEST_F(GlTest, AStartTriggeredAgainByTheNextFrameLeavesTheFadeInWhereItIs)
 {
     CaptionScene scene;
     k_TextEvent fading(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 4.0,
                        {1, 0.5f}, {0, 0.0f});
-    k_TextEvent sliding(&scene.world, &scene.engine, &scene.drift, L"square.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 4.0,
+    k_TextEvent sliding(&scene.world, &scene.engine, &scene.drift, L"square.png", "", k_VectorUA(0, 0, 0, 0), 2.0, 4.0,
                         {3, 1.0f}, {0, 0.0f});
     IShaderProgram* fade = fading.GetMaterial()->FindPass(&scene.world)->program;
     IShaderProgram* slide = sliding.GetMaterial()->FindPass(&scene.world)->program;
     scene.engine.AdvanceTo(1.0);
     EXPECT_EQ(fade->GetUniformFloat("alpha"), 0.0f);
-    EXPECT_EQ(slide->GetUniformFloat("animPos"), 0.0f);
     scene.engine.AdvanceTo(1.125, 1.0);
     EXPECT_FLOAT_EQ(fade->GetUniformFloat("alpha"), 0.25f);
     EXPECT_FLOAT_EQ(fade->GetUniformFloat("animPos"), 1.0f);
+    scene.engine.AdvanceTo(2.0);
+    EXPECT_EQ(slide->GetUniformFloat("animPos"), 0.0f);
+    scene.engine.AdvanceTo(2.125, 1.0);
     EXPECT_FLOAT_EQ(slide->GetUniformFloat("animPos"), 0.125f);
     EXPECT_FLOAT_EQ(slide->GetUniformFloat("alpha"), 1.0f);
     EXPECT_EQ(scene.world.GetRenderables()->size(), 2u);

@@ -286,7 +286,9 @@ TEST_F(LinkedArrayTest, ValuesGlRefusesAreReportedOnceAndNeverSentAgain)
 
     // An int or a 3x3 matrix for a 4x4 one is a GL error, reported once like the same call on
     // a program of one's own; switching programs afterwards sends neither again.
+    // (GL keeps one error of a kind until it is read: each is read before the next.)
     second->SetUniformInt("bones", 3);
+    second->Use();
     second->SetUniformMatrix("bones", Scaled(0.0f).data(), 3);
     second->Use();
     const int reported = engine->graphics.errors;
