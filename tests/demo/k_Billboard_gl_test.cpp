@@ -162,6 +162,45 @@ TEST_F(BillboardTest, StandaloneBillboardTakesItsWidthFromTheTexture)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// The picture stands upright and unmirrored: a texture of four coloured quarters shows each in its place.
+TEST_F(BillboardTest, StandaloneBillboardShowsItsPictureTheRightWayRound)
+{
+    // Top left red, top right green, bottom left blue, bottom right white (rows from the top, as in the file).
+    std::vector<uint8_t> quarters(256 * 128 * 3);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 256; ++x)
+        {
+            uint8_t* p = &quarters[(static_cast<size_t>(y) * 256 + x) * 3];
+            const bool top = y < 64;
+            const bool left = x < 128;
+            p[0] = (top && left) || (!top && !left) ? 255 : 0;
+            p[1] = (top && !left) || (!top && !left) ? 255 : 0;
+            p[2] = !top ? 255 : 0;
+        }
+    engine->WriteFile("Test/quarters.png", k_TestImages::Png(256, 128, PNG_COLOR_TYPE_RGB, 8, quarters));
+    testing::internal::CaptureStdout();
+    ITexture* texture = factory->CreateTexture(L"quarters", L"Test/quarters.png");
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(texture, nullptr);
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-2, 2, -2, 2, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    IRenderable* node = Billboard({0, 0, 0, 1}, {1, 1, 1, 1}, IBillboard::Spherical);
+    dynamic_cast<IBillboard*>(node)->SetTexture(texture);
+    glRotatef(70.0f, 0.3f, 1.0f, 0.2f);
+    node->Render();
+    // Half a unit left or right of the middle and a quarter up or down: 32 and 16 pixels.
+    auto colour = [](int x, int y) {
+        const std::vector<uint8_t> p = k_GlTestContext::ReadPixels(x, y, 1, 1);
+        return std::vector<int>{p[0] > 128, p[1] > 128, p[2] > 128};
+    };
+    EXPECT_EQ(colour(96, 144), (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(colour(160, 144), (std::vector<int>{0, 1, 0}));
+    EXPECT_EQ(colour(96, 112), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ(colour(160, 112), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(BillboardTest, CylindricalBillboardKeepsItsParentsVerticalAxis)
 {
     glMatrixMode(GL_PROJECTION);

@@ -174,3 +174,24 @@ TEST_F(GlTest, DriftWorldCarriesThePictureAwayAndDissolvesItAtAnyFrameRate)
     EXPECT_NEAR(slowLater.outside / slowLater.energy, fastLater.outside / fastLater.energy, 0.1);
     EXPECT_EQ(fast.engine.graphics.errors.size() + slow.engine.graphics.errors.size(), 0u);
 }
+
+// The last stage shows what the world carries over the window's picture, not only in its target.
+TEST_F(GlTest, DriftWorldShowsWhatItCarriesInTheWindow)
+{
+    DriftScene scene;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    scene.engine.Update(1.0 / 60.0);
+    auto brightness = [](int x, int y) {
+        const std::vector<uint8_t> p = k_GlTestContext::ReadPixels(x, y, 1, 1);
+        return p[0] + p[1] + p[2];
+    };
+    const int middle = k_GlTestContext::k_Width / 2;
+    EXPECT_GT(brightness(middle, middle), 600);
+    EXPECT_GT(brightness(middle + 24, middle - 24), 600);
+    EXPECT_LT(brightness(middle + 48, middle), 60);
+    EXPECT_LT(brightness(8, 8), 30);
+    EXPECT_LT(brightness(k_GlTestContext::k_Width - 8, k_GlTestContext::k_Height - 8), 30);
+    EXPECT_EQ(scene.engine.graphics.errors.size(), 0u);
+}

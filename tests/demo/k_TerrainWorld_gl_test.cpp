@@ -11,6 +11,7 @@
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderCallback.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/r_PrimitiveTopology.h"
 #include "scene/k_HdrToLdrWorld.h"
@@ -167,6 +168,90 @@ TEST_F(TerrainWorldTest, StepsLeaveTheTerrainAsTheyFoundItAndFillTheirTargets)
     EXPECT_LT(SkyShare(mirrored, 512, 0, 512), 0.9);
     EXPECT_GT(SkyShare(mirrored, 512, 0, 512), 0.05);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+namespace
+{
+// Notes, each time the terrain's program is used, what the terrain is drawn with and where.
+class k_TerrainDrawRecorder : public IShaderCallback
+{
+public:
+    struct Draw
+    {
+        int fog = -1;
+        int clip = -1;
+        k_Matrix matrix;
+        k_VectorUA position;
+        unsigned cullMode = 0;
+        GLint framebuffer = 0;
+    };
+
+    k_TerrainDrawRecorder(IRenderable* terrain, k_MaterialPass* pass) : m_terrain(terrain), m_pass(pass) {}
+    std::wstring GetName() override { return L"terrainDrawRecorder"; }
+    bool IsSupported(IShaderProgram*) override { return true; }
+    void Apply(IShaderProgram* program, int) override
+    {
+        Draw draw;
+        draw.fog = program->GetUniformInt("fogEnabled");
+        draw.clip = program->GetUniformInt("clipPlaneEnabled");
+        draw.matrix = m_terrain->GetMatrix();
+        draw.position = m_terrain->GetPosition();
+        draw.cullMode = m_pass->cullMode;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &draw.framebuffer);
+        draws.push_back(draw);
+    }
+
+    std::vector<Draw> draws;
+
+private:
+    IRenderable* m_terrain;
+    k_MaterialPass* m_pass;
+};
+} // namespace
+
+// A holds the land seen from the camera and B its mirror image about the water (y = 9), both without fog and
+// with the water clip; the land drawn last has fog and no clip.
+TEST_F(TerrainWorldTest, FirstAndSecondStepsDrawWithoutFogAndTheSecondMirrorsAboutTheWater)
+{
+    Scene scene(engine.get(), true);
+    auto* terrain = dynamic_cast<IRenderable*>(scene.world.GetTerrainMesh());
+    k_MaterialPass* pass = scene.world.GetTerrainMaterial()->GetPasses().front();
+    auto* recorder = new k_TerrainDrawRecorder(terrain, pass);
+    ASSERT_TRUE(engine->GetResourceFactory()->RegisterShaderCallback(recorder));
+    ASSERT_TRUE(pass->program->AddShaderCallback(L"terrainDrawRecorder", 0));
+    Frame(40.0);
+    ASSERT_EQ(recorder->draws.size(), 3u);
+    const k_TerrainDrawRecorder::Draw& a = recorder->draws[0];
+    const k_TerrainDrawRecorder::Draw& b = recorder->draws[1];
+    const k_TerrainDrawRecorder::Draw& land = recorder->draws[2];
+    EXPECT_EQ(a.fog, 0);
+    EXPECT_EQ(b.fog, 0);
+    EXPECT_EQ(land.fog, 1);
+    EXPECT_EQ(a.clip, 1);
+    EXPECT_EQ(b.clip, 1);
+    EXPECT_EQ(land.clip, 0);
+    EXPECT_NE(a.framebuffer, 0);
+    EXPECT_NE(b.framebuffer, 0);
+    EXPECT_NE(a.framebuffer, b.framebuffer);
+    // y' = 18 - y: a point at the water's height stays there, one 3 above it goes 3 below.
+    for (const float y : {9.0f, 12.0f, 0.0f})
+    {
+        const float* m = b.matrix.Data();
+        const float p[3] = {5.0f, y, -7.0f};
+        float moved[3];
+        for (int row = 0; row < 3; ++row)
+            moved[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row];
+        EXPECT_FLOAT_EQ(moved[0] + b.position.x, 5.0f);
+        EXPECT_FLOAT_EQ(moved[1] + b.position.y, 18.0f - y);
+        EXPECT_FLOAT_EQ(moved[2] + b.position.z, -7.0f);
+    }
+    EXPECT_EQ(b.cullMode, 0u);
+    for (const k_TerrainDrawRecorder::Draw* unmirrored : {&a, &land})
+    {
+        EXPECT_EQ(unmirrored->matrix, k_Matrix());
+        EXPECT_EQ(unmirrored->position.y, 0.0f);
+        EXPECT_EQ(unmirrored->cullMode, static_cast<unsigned>(GL_BACK));
+    }
 }
 
 TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)

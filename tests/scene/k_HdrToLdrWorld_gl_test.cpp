@@ -1,4 +1,5 @@
 #include "graphics/k_MaterialPass.h"
+#include "interfaces/IMaterial.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
@@ -121,6 +122,40 @@ TEST_F(HdrToLdrWorldTest, AdaptedLuminanceTexturesAlternateFrameByFrame)
         EXPECT_EQ(toneMap->textures.at(2).texture, world.GetBlurChain().back().texture);
     }
     EXPECT_EQ(seen, (std::vector<ITexture*>{a, b, a, b}));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Each pass reads what its place in the chain gives it: the glow the adapted luminance before this frame's
+// adaption overwrites it (written two frames before), the adaption the value written last frame (unit 0) and
+// the last luminance level (unit 2), the tone map the value written this frame; the glow's strength is 0.25.
+TEST_F(HdrToLdrWorldTest, EachPassReadsWhatItsPlaceInTheChainGivesIt)
+{
+    IResourceFactory* factory = engine->GetResourceFactory();
+    IRenderTarget* source = factory->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    ITexture* picture = source->GetColorTextures()->front();
+    k_HdrToLdrWorld world(engine.get(), picture);
+    engine->AddWorld(&world);
+    IMaterial* glowMaterial = factory->CreateMaterial(L"Hdr/Glow.mat", L"Hdr/Glow.mat");
+    IMaterial* adaptionMaterial = factory->CreateMaterial(L"Hdr/LuminanceAdaption.mat", L"Hdr/LuminanceAdaption.mat");
+    ASSERT_TRUE(glowMaterial && adaptionMaterial);
+    k_MaterialPass* glow = glowMaterial->FindPass(&world);
+    k_MaterialPass* adaption = adaptionMaterial->FindPass(&world);
+    ASSERT_TRUE(glow && glow->program && adaption);
+    EXPECT_FLOAT_EQ(glow->program->GetUniformFloat("GlowStrength"), 0.25f);
+    EXPECT_FLOAT_EQ(glow->program->GetUniformFloat("Exposure"), 1.0f);
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        SCOPED_TRACE(frame);
+        ITexture* overwritten = world.GetAdaptedA().texture;
+        ITexture* lastFrames = world.GetAdaptedB().texture;
+        Frame(1.0 / 30.0);
+        EXPECT_EQ(glow->textures.at(0).texture, picture);
+        EXPECT_EQ(glow->textures.at(1).texture, overwritten);
+        EXPECT_EQ(adaption->textures.at(0).texture, lastFrames);
+        EXPECT_EQ(adaption->textures.at(2).texture, world.GetLuminanceChain().back().texture);
+        EXPECT_EQ(world.GetToneMapPass()->textures.at(1).texture, overwritten);
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
