@@ -67,7 +67,7 @@ TEST_F(WindowTest, MinimisedLoopSleepsAndTheFirstFrameCatchesUp)
     RecordProperty("minimised_cpu_seconds", std::to_string(cpu));
     EXPECT_EQ(demo.frames, 1);
     EXPECT_GE(wall, 0.99);
-    EXPECT_LT(wall, 3.0) << "the restore woke the loop";
+    EXPECT_LT(wall, 20.0) << "the restore woke the loop";
     EXPECT_LT(cpu, 0.05) << "the minimised loop used " << cpu << " s of CPU in " << wall << " s";
     EXPECT_GE(engine->GetTimeline()->GetRealTime(), 0.99) << "the first frame's step covers the minimised time";
 }

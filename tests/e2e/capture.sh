@@ -8,7 +8,9 @@ set -uo pipefail
 bin=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
+# sound device, Mesa's software renderer.
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 capture="$bin/starwane-capture"
 failures=0
 

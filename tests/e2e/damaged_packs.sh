@@ -16,7 +16,9 @@ bin=$(cd "$1" && pwd)
 mode=${2:-sample}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
+# sound device, Mesa's software renderer.
+export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 seconds=2     # of the show, from its start
 limit=120     # seconds a run may take before it counts as hung
 # The intact show (landscape, tone map, drift feedback, 35 caption and logo pictures with their programs)

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -12,7 +13,7 @@
 
 class k_BassTest : public ::testing::Test
 {
-  protected:
+protected:
     void SetUp() override { k_Bass::Free(); }
     void TearDown() override { k_Bass::Free(); }
 };
@@ -35,7 +36,23 @@ TEST_F(k_BassTest, PlaysAnOggTuneFromMemory)
     ASSERT_NE(stream, 0u);
     EXPECT_FALSE(k_Bass::ChannelPlay(stream + 1, false));
     EXPECT_TRUE(k_Bass::ChannelPlay(stream, false));
-    SDL_Delay(600);
+    // The disk driver writes in real time, after any silent buffers it started with: wait (30 s at most) until a
+    // quarter of a second of sound is in the file.
+    auto soundFrames = [&played] {
+        std::ifstream in(played, std::ios::binary);
+        int16_t sample[2] = {0, 0};
+        size_t frames = 0;
+        bool heard = false;
+        while (in.read(reinterpret_cast<char*>(sample), sizeof sample))
+        {
+            heard = heard || sample[0] != 0;
+            frames += heard ? 1 : 0;
+        }
+        return frames;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (soundFrames() <= 44100 / 4 && std::chrono::steady_clock::now() < deadline)
+        SDL_Delay(20);
     EXPECT_TRUE(k_Bass::StreamFree(stream));
     EXPECT_FALSE(k_Bass::StreamFree(stream));
 

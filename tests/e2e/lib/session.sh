@@ -22,6 +22,29 @@ wait_window() {
   return 1
 }
 
+# Waits up to $2 seconds until window $1 is mapped and viewable (SDL and GTK create their windows hidden and
+# show them a little later); false when it never is.
+wait_viewable() {
+  local i
+  for i in $(seq $(( $2 * 5 ))); do
+    xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to $2 seconds until the raw sound file $1 (16-bit samples, as SDL's disk audio driver writes it)
+# holds sound, not only silence: the tune is playing. False when it never does.
+wait_sound() {
+  local i
+  for i in $(seq $(( $2 * 2 ))); do
+    [ "$(od -An -t d2 -v -w2 "$1" 2>/dev/null | awk '$1 > 2000 || $1 < -2000 { n++ } END { print n + 0 }')" -gt 100 ] &&
+      return 0
+    sleep 0.5
+  done
+  return 1
+}
+
 # Waits up to $2 seconds for process $1 to end; sets status to its exit status (or "timeout").
 wait_exit() {
   local i
@@ -34,15 +57,12 @@ wait_exit() {
 }
 
 # Sends keys to a window after giving it the input focus. SDL creates its window hidden and shows it only
-# once the GL context is up: keys sent before that would go nowhere, so wait (10 s at most) until it is mapped.
+# once the GL context is up: keys sent before that would go nowhere, so wait (60 s at most) until it is
+# mapped. The focus change is waited for (--sync); the keys then reach the window in order after it.
 keys() {
-  local id=$1 i; shift
-  for i in $(seq 50); do
-    xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && break
-    sleep 0.2
-  done
+  local id=$1; shift
+  wait_viewable "$id" 60 || echo "window $id was never shown; sending the keys anyway"
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-  sleep 0.3
   xdotool key --clearmodifiers "$@"
 }
 
