@@ -4,6 +4,7 @@
 #include "interfaces/IEngine.h"
 #include "interfaces/ITimeline.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -53,10 +54,17 @@ void k_AnimationManager::AddInterval(std::map<double, Interval>& table, double s
     it->second.targets.push_back({target, code});
 }
 
+void k_AnimationManager::AddRewindable(IRewindable* rewindable)
+{
+    if (rewindable && std::find(m_rewindables.begin(), m_rewindables.end(), rewindable) == m_rewindables.end())
+        m_rewindables.push_back(rewindable);
+}
+
 void k_AnimationManager::AddAnimation(double start, double end, IAnimateable* target, int code)
 {
     if (!IsValid(start, end, target, "an animation"))
         return;
+    AddRewindable(dynamic_cast<IRewindable*>(target));
     AddInterval(m_forward, start, end, target, code);
     // The backward table is keyed by the end: an entry with the same end keeps its start.
     auto [it, inserted] = m_backward.try_emplace(end, Interval{start, end, {}});
@@ -74,6 +82,7 @@ void k_AnimationManager::AddEvent(double time, IEvent* target, int code)
 {
     if (!IsValid(time, time, target, "an event"))
         return;
+    AddRewindable(dynamic_cast<IRewindable*>(target));
     m_events[time].push_back({target, code});
 }
 
@@ -107,10 +116,20 @@ void k_AnimationManager::Update()
     const double realTime = timeline->GetRealTime();
     const double speed = timeline->GetSpeed();
 
+    // A frame far past the last one (a stall, a minimised window restored) would jump over whole
+    // intervals, which are then never called, and leave their targets half-way. Such a frame replays
+    // what it jumped over instead. Playing backwards keeps the frame's rule.
+    const bool demoCatchUp = demoTime - m_lastDemoTime > CatchUpSeconds;
+    const bool realCatchUp = realTime - m_lastRealTime > CatchUpSeconds;
+    if (demoCatchUp)
+        Replay(m_forward, m_events, m_lastDemoTime, false, demoTime, ForwardProgress, 1.0);
+    if (realCatchUp)
+        Replay(m_realTime, m_realTimeEvents, m_lastRealTime, false, realTime, RealTimeProgress, 0.0);
+
     // Gather every interval call first, then make them, so that targets that register more
     // work while they are animated do not disturb the walk.
     m_calls.clear();
-    if (speed > 0.0)
+    if (!demoCatchUp && speed > 0.0)
     {
         for (const auto& [start, interval] : m_forward)
         {
@@ -121,7 +140,7 @@ void k_AnimationManager::Update()
                     m_calls.push_back({r.target, r.code, ForwardProgress(demoTime, interval.start, interval.end)});
         }
     }
-    else if (speed < 0.0)
+    else if (!demoCatchUp && speed < 0.0)
     {
         for (const auto& [end, interval] : m_backward)
         {
@@ -132,14 +151,15 @@ void k_AnimationManager::Update()
                     m_calls.push_back({r.target, r.code, ForwardProgress(demoTime, interval.start, interval.end)});
         }
     }
-    for (const auto& [start, interval] : m_realTime)
-    {
-        if (start > realTime)
-            break;
-        if (interval.end >= realTime)
-            for (const auto& r : interval.targets)
-                m_calls.push_back({r.target, r.code, RealTimeProgress(realTime, interval.start, interval.end)});
-    }
+    if (!realCatchUp)
+        for (const auto& [start, interval] : m_realTime)
+        {
+            if (start > realTime)
+                break;
+            if (interval.end >= realTime)
+                for (const auto& r : interval.targets)
+                    m_calls.push_back({r.target, r.code, RealTimeProgress(realTime, interval.start, interval.end)});
+        }
 
     // Swap the list out while calling, in case a target's Animate runs another update.
     std::vector<Call> calls;
@@ -148,12 +168,71 @@ void k_AnimationManager::Update()
         call.target->Animate(call.progress, call.code);
     calls.swap(m_calls);
 
-    if (speed > 0.0)
+    if (!demoCatchUp && speed > 0.0)
         TriggerRange(m_events, m_lastDemoTime, demoTime);
-    else if (speed < 0.0)
+    else if (!demoCatchUp && speed < 0.0)
         TriggerRange(m_events, demoTime, m_lastDemoTime);
-    TriggerRange(m_realTimeEvents, m_lastRealTime, realTime);
+    if (!realCatchUp)
+        TriggerRange(m_realTimeEvents, m_lastRealTime, realTime);
 
     m_lastDemoTime = demoTime;
     m_lastRealTime = realTime;
+}
+
+// --- seeking and catching up ---
+
+template <typename Table, typename Progress>
+void k_AnimationManager::Replay(const Table& intervals, EventTable& events, double from, bool includeFrom, double to,
+                                Progress progress, double final)
+{
+    // Gathered first and sorted by instant, animations before triggers at one instant (a stable sort keeps
+    // the tables' own order among equals); then called, as Update calls, with the list swapped out.
+    std::vector<ReplayCall> replay;
+    replay.swap(m_replay);
+    replay.clear();
+    for (const auto& [start, interval] : intervals)
+    {
+        if (start > to)
+            break;
+        if (interval.end < from || (interval.end == from && !includeFrom))
+            continue; // over before the replay's start: the frames before it called it for the last time
+        const bool holdsTo = interval.end >= to;
+        for (const auto& r : interval.targets)
+            replay.push_back({holdsTo ? to : interval.end, false, r.target, nullptr, r.code,
+                              holdsTo ? progress(to, interval.start, interval.end) : final});
+    }
+    for (auto it = events.lower_bound(from); it != events.end() && it->first <= to; ++it)
+    {
+        if (it->first == from && !includeFrom)
+            continue;
+        for (const auto& r : it->second)
+            replay.push_back({it->first, true, nullptr, r.target, r.code, 0.0});
+    }
+    std::stable_sort(replay.begin(), replay.end(), [](const ReplayCall& a, const ReplayCall& b) {
+        return a.time < b.time || (a.time == b.time && !a.trigger && b.trigger);
+    });
+    for (const ReplayCall& call : replay)
+    {
+        if (call.trigger)
+            call.event->Trigger(call.code);
+        else
+            call.animateable->Animate(call.progress, call.code);
+    }
+    replay.swap(m_replay);
+}
+
+void k_AnimationManager::Seek(double time)
+{
+    if (!std::isfinite(time))
+    {
+        k_Log(k_Log::Colour::Error) << "AnimationManager: ignored a seek to a time that is not finite";
+        return;
+    }
+    // Last registered first, as things are taken apart; a rewind may not register anything.
+    const std::vector<IRewindable*> rewindables = m_rewindables;
+    for (auto it = rewindables.rbegin(); it != rewindables.rend(); ++it)
+        (*it)->Rewind();
+    // The first frame of a show starts at 0 and catches the events there; so does the replay.
+    Replay(m_forward, m_events, 0.0, true, time, ForwardProgress, 1.0);
+    m_lastDemoTime = time;
 }

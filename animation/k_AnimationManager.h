@@ -3,8 +3,10 @@
 // one end only: the forward and real-time tables by start (ascending), the backward table by
 // end (descending), so a registration that repeats a key joins the existing entry and takes
 // its interval. Instants live in tables ordered by time. Each Update animates first, then
-// triggers.
+// triggers. A seek, and a frame that jumps further than CatchUpSeconds, replays the schedule:
+// what was jumped over is called in time order, as frames would have called it.
 #include "interfaces/IAnimationManager.h"
+#include "interfaces/IRewindable.h"
 
 #include <functional>
 #include <map>
@@ -24,6 +26,11 @@ public:
     void AddEvent(double time, IEvent* target, int code) override;
     void AddRealTimeEvent(double time, IEvent* target, int code) override;
     void Update() override;
+    void Seek(double time) override;
+
+    // A frame whose demo (or real) time moves on by more than this many seconds catches up instead of
+    // jumping: no ordinary frame of the show is this long, a stall or a restored window is.
+    static constexpr double CatchUpSeconds = 1.0;
 
 private:
     template <typename Target> struct Registration
@@ -46,11 +53,27 @@ private:
         double progress;
     };
     using EventTable = std::map<double, std::vector<Registration<IEvent>>>;
+    // One call of a replay, at the instant a frame would have made it.
+    struct ReplayCall
+    {
+        double time;
+        bool trigger; // at one instant, animations come before triggers, as in a frame
+        IAnimateable* animateable;
+        IEvent* event;
+        int code;
+        double progress;
+    };
 
     static bool IsValid(double start, double end, const void* target, const char* what);
     static void AddInterval(std::map<double, Interval>& table, double start, double end, IAnimateable* target,
                             int code);
     static void TriggerRange(EventTable& table, double from, double to);
+    void AddRewindable(IRewindable* rewindable);
+    // Calls what lies after from (from itself too when includeFrom) up to to, in time order: intervals that
+    // ended on the way get progress final, those that hold to their progress there, and every event fires.
+    template <typename Table, typename Progress>
+    void Replay(const Table& intervals, EventTable& events, double from, bool includeFrom, double to, Progress progress,
+                double final);
 
     IEngine* m_engine;
     std::map<double, Interval> m_forward;
@@ -60,6 +83,9 @@ private:
     EventTable m_realTimeEvents;
     double m_lastDemoTime = 0.0;
     double m_lastRealTime = 0.0;
+    // Registered targets that can be rewound, each once, in registration order.
+    std::vector<IRewindable*> m_rewindables;
     // Reused every frame so that scheduling allocates nothing once the show runs.
     std::vector<Call> m_calls;
+    std::vector<ReplayCall> m_replay;
 };

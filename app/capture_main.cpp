@@ -1,7 +1,8 @@
 // starwane-capture: the entry point of the capture program. Brings up the
 // same engine, window and show as starwane (without the setup dialog and
-// without playing the tune), then drives demo time in fixed steps and writes
-// the frames asked for as PNG files, or measures them (--bench).
+// without playing the tune), then drives demo time in fixed steps from a
+// warm-up before the first time asked for (or from 0) and writes the frames
+// asked for as PNG files or a video, or measures them (--bench).
 #include "app/SetupSettings.h"
 #include "app/k_Application.h"
 #include "app/k_BenchReport.h"
@@ -271,10 +272,11 @@ int main(int argc, char** argv)
         }
 
         k_BenchReport report(options.width, options.height, options.fps, options.from, options.to);
-        k_CaptureProgress progress(loop.LastFrame() + 1, isatty(STDERR_FILENO) != 0, std::cerr);
+        k_CaptureProgress progress(loop.DrawnCount(), isatty(STDERR_FILENO) != 0, std::cerr);
         Clock::time_point firstFrameDone{};
         Clock::time_point previous = built;
         int64_t written = 0;
+        int64_t drawn = 0;
         k_CaptureLoop::Hooks hooks;
         hooks.peek = k_MessagePump::PeekAndDispatch;
         hooks.drawn = [&](int64_t, const k_CaptureLoop::Frame* frame) {
@@ -291,7 +293,7 @@ int main(int argc, char** argv)
             else if (index >= loop.FirstInRange() && index <= loop.LastInRange())
                 report.AddFrame(loop.TimeOf(index), Seconds(previous, now) * 1000.0);
             previous = now;
-            progress.Update(index + 1, Seconds(built, now));
+            progress.Update(++drawn, Seconds(built, now));
         };
         loop.Run(engine, application.GetWindow(), application.GetDemo(), hooks);
         if (reader)
@@ -311,8 +313,7 @@ int main(int argc, char** argv)
             if (!options.jsonFile.empty())
                 WriteWhole(options.jsonFile, report.Json());
         }
-        std::cerr << "starwane-capture: " << written << " frame(s) written, " << (loop.LastFrame() + 1) << " drawn"
-                  << std::endl;
+        std::cerr << "starwane-capture: " << written << " frame(s) written, " << drawn << " drawn" << std::endl;
         application.ShutDown();
         k_Log::SetListener(nullptr);
         return 0;

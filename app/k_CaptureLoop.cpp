@@ -38,6 +38,31 @@ k_CaptureLoop::k_CaptureLoop(const k_CaptureOptions& options) : m_step(1.0 / opt
         }
     }
     m_lastFrame = m_written.empty() ? m_lastInRange : m_written.back().index;
+
+    // The spans: every frame from 0, or a warm-up before each frame (or range) written. A span joins the
+    // one before when its warm-up would reach back into it, so no frame is drawn twice.
+    if (options.fromStart || options.bench || m_written.empty())
+    {
+        m_spans.push_back(Span{0, m_lastFrame});
+        return;
+    }
+    const auto warmUp = static_cast<int64_t>(std::ceil(k_Demo::WarmUpSeconds * options.fps));
+    for (const Frame& frame : m_written)
+    {
+        const int64_t first = std::max<int64_t>(0, frame.index - warmUp);
+        if (!m_spans.empty() && first <= m_spans.back().last + 1)
+            m_spans.back().last = frame.index;
+        else
+            m_spans.push_back(Span{first, frame.index});
+    }
+}
+
+int64_t k_CaptureLoop::DrawnCount() const
+{
+    int64_t count = 0;
+    for (const Span& span : m_spans)
+        count += span.last - span.first + 1;
+    return count;
 }
 
 double k_CaptureLoop::TimeOf(int64_t index) const
@@ -68,26 +93,37 @@ std::string k_CaptureLoop::FileName(double time)
 void k_CaptureLoop::Run(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks) const
 {
     size_t next = 0;
-    for (int64_t index = 0; index <= m_lastFrame; ++index)
+    for (const Span& span : m_spans)
     {
-        if (hooks.peek)
-        {
-            k_MessagePump::Peeked peeked;
-            while ((peeked = hooks.peek()) == k_MessagePump::Peeked::Dispatched)
-            {
-            }
-            if (peeked == k_MessagePump::Peeked::Quit)
-                throw L"The capture was stopped before its last frame.";
-        }
-        // Frame 0 is the start-up's own frame, which comes without BeginFrame, as in the show.
-        if (index > 0)
-            demo->BeginFrame();
-        engine->Update(index == 0 ? FirstStep : m_step);
-        const Frame* frame = next < m_written.size() && m_written[next].index == index ? &m_written[next++] : nullptr;
-        if (hooks.drawn)
-            hooks.drawn(index, frame);
-        window->Present();
-        if (hooks.presented)
-            hooks.presented(index);
+        // The frame before the span's first is where a play from 0 would stand: the span's first step
+        // lands on its own frame's time.
+        if (span.first > 0)
+            engine->Seek(TimeOf(span.first - 1));
+        for (int64_t index = span.first; index <= span.last; ++index)
+            DrawFrame(engine, window, demo, hooks, index, next);
     }
+}
+
+void k_CaptureLoop::DrawFrame(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks, int64_t index,
+                              size_t& next) const
+{
+    if (hooks.peek)
+    {
+        k_MessagePump::Peeked peeked;
+        while ((peeked = hooks.peek()) == k_MessagePump::Peeked::Dispatched)
+        {
+        }
+        if (peeked == k_MessagePump::Peeked::Quit)
+            throw L"The capture was stopped before its last frame.";
+    }
+    // Frame 0 is the start-up's own frame, which comes without BeginFrame, as in the show.
+    if (index > 0)
+        demo->BeginFrame();
+    engine->Update(index == 0 ? FirstStep : m_step);
+    const Frame* frame = next < m_written.size() && m_written[next].index == index ? &m_written[next++] : nullptr;
+    if (hooks.drawn)
+        hooks.drawn(index, frame);
+    window->Present();
+    if (hooks.presented)
+        hooks.presented(index);
 }

@@ -2,9 +2,12 @@
 // The capture's own main loop: drives demo time in fixed steps instead of the
 // clock. Frame 0 takes the entry point's first step of 0.00001 s, every later
 // frame exactly 1 / fps, so frame n shows demo time 0.00001 + n / fps on any
-// machine, whatever a frame costs. Every frame from 0 is drawn (the show's
-// feedback and adaptation depend on its history); the frames the options ask
-// for are handed out after drawing, before the buffers are swapped.
+// machine, whatever a frame costs. The frames drawn come in spans: each span
+// starts a warm-up (k_Demo::WarmUpSeconds) before the first frame it writes,
+// where the engine seeks to, so that the show's feedback and adaptation reach
+// their look; a span that would start near 0 starts at frame 0 without a seek,
+// and --from-start or --bench draw every frame from 0. The frames the options
+// ask for are handed out after drawing, before the buffers are swapped.
 #include "app/k_CaptureOptions.h"
 #include "platform/k_MessagePump.h"
 
@@ -48,15 +51,29 @@ public:
     int64_t LastInRange() const { return m_lastInRange; }
     // The last frame that has to be drawn.
     int64_t LastFrame() const { return m_lastFrame; }
+    // The spans of frames drawn, each from its first to its last frame, in order.
+    struct Span
+    {
+        int64_t first = 0;
+        int64_t last = 0;
+    };
+    const std::vector<Span>& Spans() const { return m_spans; }
+    // How many frames the spans draw.
+    int64_t DrawnCount() const;
     // The frames to write, in order (none for --bench).
     const std::vector<Frame>& Written() const { return m_written; }
     // "frame_005.000.png" for 5 s.
     static std::string FileName(double time);
 
-    // Draws frames 0 .. LastFrame. A quit request from the window (closed, Escape) stops the run with an error.
+    // Draws the spans' frames, seeking the engine before each span that does not start at frame 0. A quit
+    // request from the window (closed, Escape) stops the capture with an error.
     void Run(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks) const;
 
 private:
+    // Draws frame index (peeking the window's messages first) and hands it out when it is to be written;
+    // next is the place of the next frame to write.
+    void DrawFrame(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks, int64_t index,
+                   size_t& next) const;
     // The first frame whose demo time reaches the time.
     int64_t FirstReaching(double time) const;
 
@@ -65,4 +82,5 @@ private:
     int64_t m_lastInRange = 0;
     int64_t m_lastFrame = 0;
     std::vector<Frame> m_written;
+    std::vector<Span> m_spans;
 };

@@ -79,11 +79,11 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
             name.resize(equals);
             hasValue = true;
         }
-        if (name == "--bench")
+        if (name == "--bench" || name == "--from-start")
         {
             if (hasValue)
-                return "--bench takes no value";
-            bench = true;
+                return name + " takes no value";
+            (name == "--bench" ? bench : fromStart) = true;
             continue;
         }
         static const std::string_view withValue[] = {"--size", "--aspect", "--fps", "--from",  "--to",
@@ -209,9 +209,12 @@ std::string k_CaptureOptions::Usage()
            "  --every N        write every Nth frame of the range (default 1)\n"
            "  --out DIR        write PNG frames into DIR as frame_TTT.TTT.png\n"
            "  --video FILE     write an MP4 video (H.264, with the tune as AAC)\n"
-           "  --bench          draw the range without writing frames and print timings\n"
+           "  --from-start     draw every frame from demo time 0 (the show's exact history)\n"
+           "  --bench          draw every frame from 0 without writing frames and print timings\n"
            "  --json FILE      with --bench: write the figures as JSON too\n"
            "  --help           show this text\n"
-           "Every frame from demo time 0 is drawn, also before --from, as the show depends on its history.\n"
+           "Frames start 2 s before the first time written (--from, --at): the show is sought there and\n"
+           "those frames bring its feedback and adaptation to their look. --from-start, --bench and\n"
+           "ranges from 0 draw every frame from demo time 0.\n"
            "Exit status: 0 done, 1 error (message on standard error), 2 bad command line.\n";
 }

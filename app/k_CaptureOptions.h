@@ -20,6 +20,8 @@ public:
     std::string outDirectory; // --out
     std::string videoFile;    // --video
     bool bench = false;
+    bool fromStart = false; // --from-start: draw every frame from 0 instead of seeking
+
     std::string jsonFile; // --json (with --bench)
     bool help = false;
 

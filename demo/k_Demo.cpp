@@ -191,6 +191,13 @@ void k_Demo::Build()
         if (step < k_ProgressSteps)
             Progress(step);
     }
+    if (IShaderProgram* program = m_plasmaWorld->GetProgram())
+    {
+        m_initial.fadeColour = program->GetUniformVector4("fadeColor");
+        m_initial.disablePlasma = program->GetUniformInt("disablePlasma");
+    }
+    if (IShaderProgram* logo = m_afterWorld->GetLogoProgram())
+        m_initial.logoAlpha = logo->GetUniformFloat("alpha");
     Progress(1.0f);
 }
 
@@ -236,6 +243,17 @@ void k_Demo::Trigger(int code)
             program->SetUniformInt("disablePlasma", 0);
         SetLandscapeEnabled(false);
     }
+}
+
+void k_Demo::Rewind()
+{
+    SetLandscapeEnabled(false);
+    const std::array<float, 4>& fade = m_initial.fadeColour;
+    SetFadeColour(fade[0], fade[1], fade[2], fade[3]);
+    if (IShaderProgram* program = m_plasmaWorld ? m_plasmaWorld->GetProgram() : nullptr)
+        program->SetUniformInt("disablePlasma", m_initial.disablePlasma);
+    if (IShaderProgram* logo = m_afterWorld ? m_afterWorld->GetLogoProgram() : nullptr)
+        logo->SetUniformFloat("alpha", m_initial.logoAlpha);
 }
 
 void k_Demo::Animate(double progress, int code)

@@ -6,7 +6,9 @@
 // worlds and captions it makes; the engine's world list only refers to them.
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
+#include "interfaces/IRewindable.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -16,7 +18,7 @@ class k_AfterWorld;
 class k_DriftWorld;
 class k_PlasmaWorld;
 
-class k_Demo : public IEvent, public IAnimateable
+class k_Demo : public IEvent, public IAnimateable, public IRewindable
 {
 public:
     explicit k_Demo(IEngine* engine);
@@ -35,6 +37,13 @@ public:
     virtual void BeginFrame();
     // Fades: 1 from black, 2 to white, 3 from white, 4 logo in and picture to black.
     void Animate(double progress, int code) override;
+    // The landscape off, the overlay's fade colour and plasma switch and the logo's alpha as Build left them.
+    void Rewind() override;
+
+    // Seconds of frames to draw before a time sought to: the drift feedback keeps a greeting visible for
+    // about two seconds (it fades by e^-0.85 a second) and the luminance adaptation closes 94% of its gap in
+    // that time, so the frame after such a warm-up looks as the one of a play from the start.
+    static constexpr double WarmUpSeconds = 2.0;
 
     k_PlasmaWorld* GetPlasmaWorld() const { return m_plasmaWorld.get(); }
     k_AfterWorld* GetAfterWorld() const { return m_afterWorld.get(); }
@@ -68,6 +77,13 @@ private:
     void Progress(float fraction);
     void SetFadeColour(float r, float g, float b, float a);
     void SetLandscapeEnabled(bool enabled);
+    // The values Build leaves, which a rewind puts back.
+    struct Initial
+    {
+        std::array<float, 4> fadeColour{};
+        int disablePlasma = 1;
+        float logoAlpha = 0.0f;
+    };
 
     IEngine* m_engine;
     std::vector<IEvent*> m_events;
@@ -77,4 +93,5 @@ private:
     std::unique_ptr<k_PlasmaWorld> m_plasmaWorld;
     std::unique_ptr<k_AfterWorld> m_afterWorld;
     std::unique_ptr<k_DriftWorld> m_driftWorld;
+    Initial m_initial;
 };

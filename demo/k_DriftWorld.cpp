@@ -56,12 +56,21 @@ void k_DriftWorld::Build()
 
 // --- the frame ---
 
+void k_DriftWorld::Rewind()
+{
+    if (!m_started)
+        return;
+    SetClearFlags(m_startClearFlags);
+    m_started = false;
+}
+
 void k_DriftWorld::OnRenderStage(int stage)
 {
     if (stage != 3 || !m_processPass)
         return;
     if (!m_started)
     {
+        m_startClearFlags = GetClearFlags();
         // From now on the target's colour is kept from frame to frame; only depth is cleared.
         SetClearFlags(257);
         m_started = true;

@@ -5,6 +5,7 @@
 // size and format) and shown over the picture by "Drift/ShowDrift.mat". A
 // node is drawn into the target only in the first frame after it was made
 // visible: at the end of every frame the world hides all its nodes.
+#include "interfaces/IRewindable.h"
 #include "scene/k_World.h"
 
 class IMaterial;
@@ -13,7 +14,7 @@ class IRenderTarget;
 class ITexture;
 class k_MaterialPass;
 
-class k_DriftWorld : public k_World
+class k_DriftWorld : public k_World, public IRewindable
 {
 public:
     // Names the world "Drift".
@@ -24,6 +25,8 @@ public:
     void Build() override;
     // Stage 3: processes the target twice, shows it on the current framebuffer, hides every node.
     void OnRenderStage(int stage) override;
+    // Forgets what the feedback holds: the next frame clears the target, as the first frame did.
+    void Rewind() override;
 
     bool IsStarted() const { return m_started; }
     IRenderTarget* GetAuxiliaryTarget() const { return m_auxiliaryTarget; }
@@ -44,4 +47,6 @@ private:
     k_MaterialPass* m_showPass = nullptr;
     ITexture* m_worldTexture = nullptr;
     bool m_started = false;
+    // The clear flags before the first frame, which keeps the target's colour from then on.
+    int m_startClearFlags = 0;
 };

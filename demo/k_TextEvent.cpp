@@ -61,6 +61,10 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
             if (pass->program)
                 pass->program->SetUniformFloat("captionStart", static_cast<float>(start));
 
+    m_initialAlpha = GetUniform("alpha");
+    m_initialAnimPos = GetUniform("animPos");
+    m_initiallyVisible = m_node->IsVisible();
+
     // --- the schedule ---
     IAnimationManager* manager = engine->GetAnimationManager();
     const double end = start + duration;
@@ -108,6 +112,15 @@ void k_TextEvent::SetUniform(const char* name, float value)
     k_MaterialPass* pass = material->FindPass(m_worldA);
     if (pass && pass->program)
         pass->program->SetUniformFloat(name, value);
+}
+
+std::optional<float> k_TextEvent::GetUniform(const char* name) const
+{
+    IMaterial* material = GetMaterial();
+    k_MaterialPass* pass = material ? material->FindPass(m_worldA) : nullptr;
+    if (!pass || !pass->program || pass->program->GetUniformLocation(name) < 0)
+        return std::nullopt;
+    return pass->program->GetUniformFloat(name);
 }
 
 // --- the schedule's calls ---
@@ -175,6 +188,19 @@ void k_TextEvent::Trigger(int code)
     default:
         break;
     }
+}
+
+void k_TextEvent::Rewind()
+{
+    if (!m_node)
+        return;
+    if (IWorld* world = m_node->GetWorld())
+        world->RemoveRenderable(m_node);
+    m_node->SetVisible(m_initiallyVisible);
+    if (m_initialAlpha)
+        SetUniform("alpha", *m_initialAlpha);
+    if (m_initialAnimPos)
+        SetUniform("animPos", *m_initialAnimPos);
 }
 
 void k_TextEvent::Animate(double progress, int code)

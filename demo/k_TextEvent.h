@@ -6,8 +6,10 @@
 // animation manager's calls; the constructor registers the whole schedule.
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
+#include "interfaces/IRewindable.h"
 #include "math/k_VectorUA.h"
 
+#include <optional>
 #include <string>
 
 class IEngine;
@@ -16,7 +18,7 @@ class IRenderable;
 class IWorld;
 class ITexture;
 
-class k_TextEvent : public IEvent, public IAnimateable
+class k_TextEvent : public IEvent, public IAnimateable, public IRewindable
 {
 public:
     // How a caption comes in or goes out, and over how many seconds (0: no such phase).
@@ -45,6 +47,8 @@ public:
 
     void Trigger(int code) override;
     void Animate(double progress, int code) override;
+    // Out of whichever world holds it, visible again, "alpha" and "animPos" as they were when it was made.
+    void Rewind() override;
 
     // The caption's node (a k_DistortedQuad or a k_CameraAttachedRenderable), or null when it was skipped.
     IRenderable* GetNode() const { return m_node; }
@@ -55,6 +59,8 @@ public:
 
 private:
     void SetUniform(const char* name, float value);
+    // The value of a uniform of world A's pass, when the pass's program has it.
+    std::optional<float> GetUniform(const char* name) const;
 
     IWorld* m_worldB;
     IWorld* m_worldA;
@@ -65,4 +71,8 @@ private:
     double m_duration;
     Fade m_fadeIn;
     Fade m_fadeOut;
+    // What a rewind puts back.
+    std::optional<float> m_initialAlpha;
+    std::optional<float> m_initialAnimPos;
+    bool m_initiallyVisible = true;
 };

@@ -10,6 +10,7 @@
 #include "interfaces/IGraphics.h"
 #include "interfaces/IRenderer.h"
 #include "interfaces/IResourceFactory.h"
+#include "interfaces/IRewindable.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 #include "scene/k_Renderer.h"
@@ -91,6 +92,15 @@ void k_Engine::Update(double elapsedSeconds)
         m_renderer->RenderFrame(elapsedSeconds);
     else if (m_timeline)
         m_timeline->Advance(elapsedSeconds);
+}
+
+void k_Engine::Seek(double time)
+{
+    for (IWorld* world : m_worlds)
+        if (auto* rewindable = dynamic_cast<IRewindable*>(world))
+            rewindable->Rewind();
+    if (m_timeline)
+        m_timeline->Seek(time);
 }
 
 // --- worlds ---

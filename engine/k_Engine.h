@@ -9,7 +9,7 @@
 
 class k_Engine : public IEngine
 {
-  public:
+public:
     // How each service is made from the engine; the default makers build the real services.
     // Tests hand in their own to watch the order of creation and release.
     struct ServiceMakers
@@ -33,6 +33,7 @@ class k_Engine : public IEngine
 
     void Initialize() override;
     void Update(double elapsedSeconds) override;
+    void Seek(double time) override;
 
     IGraphics* GetGraphics() override { return m_graphics; }
     IRenderer* GetRenderer() override { return m_renderer; }
@@ -51,7 +52,7 @@ class k_Engine : public IEngine
     void SetWindow(IWindow* window) override { m_window = window; }
     IWindow* GetWindow() override { return m_window; }
 
-  private:
+private:
     IGraphics* m_graphics = nullptr;
     IWindow* m_window = nullptr;
     IRenderer* m_renderer = nullptr;

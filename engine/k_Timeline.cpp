@@ -30,6 +30,16 @@ double k_Timeline::GetSpeed()
     return m_speed;
 }
 
+void k_Timeline::Seek(double time)
+{
+    m_demoTime = time;
+    m_lastStep = 0.0;
+    if (!m_engine)
+        return;
+    if (IAnimationManager* manager = m_engine->GetAnimationManager())
+        manager->Seek(time);
+}
+
 void k_Timeline::Advance(double step)
 {
     // The step is taken as it is: never clamped, and a negative step moves both clocks back.

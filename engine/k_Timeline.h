@@ -18,6 +18,7 @@ public:
     void SetSpeed(double speed) override;
     double GetSpeed() override;
     void Advance(double step) override;
+    void Seek(double time) override;
 
 private:
     IEngine* m_engine;

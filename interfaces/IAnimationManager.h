@@ -3,6 +3,9 @@
 // demo clock or the real clock, called from the timeline's per-frame advance. Targets are not
 // owned and must outlive the manager; nothing is ever unregistered.
 //
+// Targets that also implement IRewindable are put back as they were before the first frame when the
+// schedule is sought (see Seek).
+//
 // Intervals are keyed by their start alone: a registration whose start equals an earlier
 // one's joins that entry and takes its interval (for backward play, equal ends are merged).
 #include "interfaces/IAnimateable.h"
@@ -22,6 +25,14 @@ public:
     virtual void AddEvent(double time, IEvent* target, int code) = 0;
     // Triggers target when the real time reaches or passes time.
     virtual void AddRealTimeEvent(double time, IEvent* target, int code) = 0;
-    // Runs one frame: every due Animate, then every due Trigger.
+    // Runs one frame: every due Animate, then every due Trigger. A frame whose time moved forward by more
+    // than a threshold (a stall, a restored window) catches up instead: what it jumped over is called as a
+    // seek would call it, so no fade is left half-way.
     virtual void Update() = 0;
+    // Brings the demo-clock schedule to time as if every frame up to it had been drawn: every target that
+    // is also an IRewindable is rewound, then, in time order (animations before triggers at one instant),
+    // every interval that ended before time is animated once with progress 1, every event in [0, time] is
+    // triggered and every interval that holds time is animated at its progress there. The next Update
+    // goes on from time. The real-clock tables are left alone.
+    virtual void Seek(double time) = 0;
 };

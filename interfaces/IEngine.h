@@ -24,6 +24,10 @@ public:
     virtual void Initialize() = 0;
     // Advances the clocks by the elapsed seconds and draws one frame (through the renderer).
     virtual void Update(double elapsedSeconds) = 0;
+    // Brings the show to demo time `time` without drawing: every world that is an IRewindable (state kept
+    // from frame to frame) is rewound, then the timeline seeks, which rewinds and replays the schedule.
+    // Frame-to-frame state reaches its look at time only by drawing frames before it (a warm-up).
+    virtual void Seek(double time) = 0;
 
     // The graphics device (owned by the engine).
     virtual IGraphics* GetGraphics() = 0;

@@ -20,4 +20,7 @@ public:
     virtual double GetSpeed() = 0;
     // Moves both clocks by the step, then runs the scheduled work and updates the worlds.
     virtual void Advance(double step) = 0;
+    // Sets the demo time and brings the scheduler to it (see IAnimationManager::Seek); the real time
+    // stays, the last step becomes 0, nothing is updated or drawn. The next Advance goes on from there.
+    virtual void Seek(double time) = 0;
 };

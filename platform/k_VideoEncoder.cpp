@@ -184,8 +184,11 @@ std::vector<int16_t> k_VideoEncoder::Slice(const std::vector<int16_t>& samples, 
                                            double duration)
 {
     const auto perFrame = static_cast<size_t>(channels);
-    const size_t first = static_cast<size_t>(std::llround(start * rate)) * perFrame;
-    const size_t count = static_cast<size_t>(std::llround(duration * rate)) * perFrame;
+    // Both ends rounded on their own, so that slices of adjacent ranges meet on the same sample.
+    const auto firstSample = std::llround(start * rate);
+    const auto endSample = std::llround((start + duration) * rate);
+    const size_t first = static_cast<size_t>(firstSample) * perFrame;
+    const size_t count = static_cast<size_t>(std::max(0LL, static_cast<long long>(endSample - firstSample))) * perFrame;
     std::vector<int16_t> slice(count, 0);
     if (first < samples.size())
         std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(first), std::min(count, samples.size() - first),

@@ -150,6 +150,11 @@ void k_HdrToLdrWorld::DrawInto(const Level& level, IRenderable* quad)
     level.target->Unbind();
 }
 
+void k_HdrToLdrWorld::Rewind()
+{
+    m_forgetAdaption = true;
+}
+
 // The steps run on the source as the previous frame left it; the tone map drawn later this frame reads
 // the source as it stands then. The glow reads A before this frame's adaption overwrites it.
 void k_HdrToLdrWorld::Update()
@@ -158,6 +163,17 @@ void k_HdrToLdrWorld::Update()
     if (!m_built)
         return;
     m_engine->GetRenderer()->SetCurrentWorld(this);
+    if (m_forgetAdaption)
+    {
+        // Cleared to the world's clear colour, black: green 0 marks the level as not yet valid.
+        for (const Level* level : {&m_adaptedA, &m_adaptedB})
+            if (level->target != nullptr)
+            {
+                level->target->Bind(k_DrawAllAndClear);
+                level->target->Unbind();
+            }
+        m_forgetAdaption = false;
+    }
 
     if (m_luminancePass != nullptr)
     {

@@ -8,6 +8,7 @@
 // the adapted luminance and adds the glow. The materials are "Hdr/HdrToLdr.mat",
 // "Hdr/Luminance.mat", "Hdr/LuminanceAdaption.mat", "Hdr/Glow.mat" and
 // "Common/Blur.mat"; texture units and uniforms are listed in Build and Update.
+#include "interfaces/IRewindable.h"
 #include "scene/k_World.h"
 
 #include <vector>
@@ -18,7 +19,7 @@ class IRenderTarget;
 class ITexture;
 class k_MaterialPass;
 
-class k_HdrToLdrWorld : public k_World
+class k_HdrToLdrWorld : public k_World, public IRewindable
 {
 public:
     // A float texture with its render target: one level of a chain.
@@ -38,6 +39,9 @@ public:
     // Runs the luminance, glow, blur and adaption passes into their targets and points the tone map
     // at this frame's results; the adapted-luminance pair swaps at the end.
     void Update() override;
+    // Forgets the adapted luminance: the next Update clears both levels (invalid), so the first picture
+    // drawn after it is met at once, as at the start of the show.
+    void Rewind() override;
 
     const std::vector<Level>& GetLuminanceChain() const { return m_luminanceChain; }
     const std::vector<Level>& GetBlurChain() const { return m_blurChain; }
@@ -81,4 +85,5 @@ private:
     float m_exposure = 1.0f;
     float m_glowStrength = 0.25f;
     bool m_built = false; // Build ran to its end
+    bool m_forgetAdaption = false;
 };

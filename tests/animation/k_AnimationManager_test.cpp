@@ -3,6 +3,7 @@
 #include "support/k_FakeEngine.h"
 
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -16,13 +17,14 @@ struct Call
     double progress;
 };
 
-// A target that is both an event and an animateable, as the demo script and captions are.
-class Recorder : public IEvent, public IAnimateable
+// A target that is both an event and an animateable, as the demo script and captions are, and can be rewound.
+class Recorder : public IEvent, public IAnimateable, public IRewindable
 {
 public:
     explicit Recorder(std::vector<Call>& log) : m_log(log) {}
     void Trigger(int code) override { m_log.push_back({'T', code, 0.0}); }
     void Animate(double progress, int code) override { m_log.push_back({'A', code, progress}); }
+    void Rewind() override { m_log.push_back({'R', 0, 0.0}); }
 
 private:
     std::vector<Call>& m_log;
@@ -47,6 +49,13 @@ struct AnimationManagerTest : testing::Test
     {
         calls.clear();
         timeline.Advance(step);
+        return calls;
+    }
+    // Seeks and returns what the seek called.
+    std::vector<Call> SeekTo(double time)
+    {
+        calls.clear();
+        timeline.Seek(time);
         return calls;
     }
     std::vector<int> Fired(char kind, double step)
@@ -133,8 +142,8 @@ TEST_F(AnimationManagerTest, IntervalIsAnimatedOnlyInsideWithProgressFromZeroToO
     f = Frame(1.5); // 2.5
     ASSERT_EQ(f.size(), 1u);
     EXPECT_DOUBLE_EQ(f[0].progress, 0.75);
-    // A frame that jumps past the end makes no closing call with progress 1.
-    EXPECT_TRUE(Frame(1.0).empty());
+    // A frame that jumps past the end (by no more than the catch-up threshold) makes no closing call.
+    EXPECT_TRUE(Frame(k_AnimationManager::CatchUpSeconds).empty());
 }
 
 TEST_F(AnimationManagerTest, IntervalEndIsInclusive)
@@ -156,7 +165,9 @@ TEST_F(AnimationManagerTest, IntervalsSharingAStartShareTheFirstInterval)
     EXPECT_EQ(f[1].code, 2);
     EXPECT_DOUBLE_EQ(f[0].progress, 3.0 / 9.7);
     EXPECT_DOUBLE_EQ(f[1].progress, 3.0 / 9.7);
-    EXPECT_TRUE(Frame(8.0).empty()); // 38: Y took [27, 36.7]
+    for (int second = 31; second <= 37; ++second)
+        Frame(1.0);
+    EXPECT_TRUE(Frame(1.0).empty()); // 38: Y took [27, 36.7]
 }
 
 TEST_F(AnimationManagerTest, BackwardPlayUsesIntervalsKeyedByTheirEnd)
@@ -269,4 +280,86 @@ TEST_F(AnimationManagerTest, TargetsMayRegisterMoreWorkWhileTheyAreCalled)
     manager.AddEvent(1.0, &chain, 0);
     Frame(1.0);
     EXPECT_EQ(chain.fired, 51);
+}
+
+// --- seeking and catching up ---
+
+namespace
+{
+// "A3@1" for an Animate of code 3 with progress 1, "T2" for a Trigger of code 2, "R" for a rewind.
+std::string Describe(const std::vector<Call>& calls)
+{
+    std::string text;
+    for (const Call& c : calls)
+    {
+        text += c.kind;
+        if (c.kind != 'R')
+            text += std::to_string(c.code);
+        if (c.kind == 'A')
+        {
+            char progress[16];
+            std::snprintf(progress, sizeof progress, "@%g", c.progress);
+            text += progress;
+        }
+        text += ' ';
+    }
+    return text;
+}
+} // namespace
+
+TEST_F(AnimationManagerTest, SeekRewindsThenReplaysEverythingDueInTimeOrder)
+{
+    manager.AddEvent(0.0, &x, 1);          // at the very start
+    manager.AddAnimation(1.0, 2.0, &x, 2); // over before the time: once, with progress 1, at 2.0
+    manager.AddEvent(2.0, &x, 3);          // at 2.0 too: after the animation, as a frame would call it
+    manager.AddAnimation(3.0, 7.0, &y, 4); // holds the time: its progress there
+    manager.AddEvent(5.0, &y, 5);          // exactly at the time: fired
+    manager.AddEvent(5.5, &y, 6);          // after it: not yet
+    manager.AddAnimation(6.0, 8.0, &x, 7); // not yet
+    manager.AddRealTimeEvent(0.5, &x, 8);  // the real clock is not sought
+    EXPECT_EQ(Describe(SeekTo(5.0)), "R R T1 A2@1 T3 A4@0.5 T5 ");
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 5.0);
+    EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 0.0);
+    // Frames go on from there under their own rule.
+    EXPECT_EQ(Describe(Frame(0.5)), "A4@0.625 T5 T6 T8 ");
+}
+
+TEST_F(AnimationManagerTest, SeekingBackAndForthGivesWhatSeekingOnceGives)
+{
+    manager.AddEvent(1.0, &x, 1);
+    manager.AddAnimation(0.5, 4.0, &y, 2);
+    manager.AddEvent(3.0, &y, 3);
+    const std::string direct = Describe(SeekTo(2.25));
+    for (double time : {190.0, 0.0, 3.5, 1.0})
+        SeekTo(time);
+    EXPECT_EQ(Describe(SeekTo(2.25)), direct);
+    EXPECT_EQ(direct, "R R T1 A2@0.5 ");
+}
+
+TEST_F(AnimationManagerTest, ALongFrameCatchesUpWhatItJumpedOverAShortOneDoesNot)
+{
+    manager.AddAnimation(1.0, 1.5, &x, 1); // jumped over by a 2 s frame
+    manager.AddEvent(1.2, &x, 2);
+    manager.AddAnimation(1.8, 3.0, &y, 3); // holds the frame's time
+    manager.AddRealTimeAnimation(0.2, 0.4, &y, 4);
+    EXPECT_EQ(Describe(Frame(0.1)), "");
+    // 0.1 -> 2.1: in time order, as a seek replays, but nothing is rewound; then the real clock's interval.
+    EXPECT_EQ(Describe(Frame(2.0)), "T2 A1@1 A3@0.25 A4@0 ");
+    // A frame no longer than the threshold keeps the frame's rule: the end of [1.8, 3.0] is jumped over.
+    EXPECT_EQ(Describe(Frame(0.95)), "");
+    // Playing backwards keeps the frame's rule whatever the step: [2.0, 2.5] is jumped over.
+    manager.AddAnimation(2.0, 2.5, &x, 5);
+    timeline.SetSpeed(-1.0);
+    EXPECT_EQ(Describe(Frame(1.5)), ""); // 3.05 -> 1.55
+}
+
+TEST_F(AnimationManagerTest, ASeekToATimeThatIsNotFiniteIsLoggedAndIgnored)
+{
+    manager.AddEvent(1.0, &x, 1);
+    testing::internal::CaptureStdout();
+    calls.clear();
+    manager.Seek(std::nan(""));
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_NE(log.find("AnimationManager: ignored a seek to a time that is not finite"), std::string::npos);
 }

@@ -1,6 +1,8 @@
 #include "app/k_CaptureLoop.h"
+#include "demo/k_Demo.h"
 #include "support/k_RecordingShell.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace
@@ -101,4 +103,59 @@ TEST(CaptureLoop, AQuitFromTheWindowStopsTheRun)
     };
     EXPECT_THROW(loop.Run(&engine, &window, &demo, hooks), const wchar_t*);
     EXPECT_EQ(trace, (k_Trace{"update 0.000010", "present"}));
+}
+
+namespace
+{
+std::vector<std::pair<int64_t, int64_t>> Spans(const k_CaptureLoop& loop)
+{
+    std::vector<std::pair<int64_t, int64_t>> spans;
+    for (const k_CaptureLoop::Span& span : loop.Spans())
+        spans.emplace_back(span.first, span.last);
+    return spans;
+}
+using SpanList = std::vector<std::pair<int64_t, int64_t>>;
+} // namespace
+
+// What is drawn: a warm-up of two seconds before each frame or range written, spans joined where their
+// warm-ups would meet; every frame from 0 with --from-start, --bench, or where the warm-up reaches 0.
+TEST(CaptureLoop, DrawsAWarmUpBeforeWhatItWritesAndEverythingWithFromStart)
+{
+    ASSERT_EQ(k_Demo::WarmUpSeconds, 2.0) << "the spans below assume a warm-up of 2 s";
+    const k_CaptureLoop at(Options({"--out", "f", "--fps", "10", "--at", "100,101,150"}));
+    EXPECT_EQ(Indices(at), (std::vector<int64_t>{1000, 1010, 1500}));
+    EXPECT_EQ(Spans(at), (SpanList{{980, 1010}, {1480, 1500}}));
+    EXPECT_EQ(at.DrawnCount(), 52);
+
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--out", "f", "--fps", "10", "--at", "100", "--from-start"}))),
+              (SpanList{{0, 1000}}));
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--out", "f", "--fps", "10", "--at", "1.5"}))), (SpanList{{0, 15}}));
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--video", "v.mp4", "--fps", "10", "--from", "100", "--to", "101"}))),
+              (SpanList{{980, 1009}}))
+        << "--to 101 ends on frame 1009 (100.90001 s)";
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--bench", "--fps", "10", "--from", "100", "--to", "101"}))),
+              (SpanList{{0, 1009}}));
+}
+
+// A span that does not start at frame 0 seeks the engine to the frame before it, so its first step lands on
+// its own frame's time.
+TEST(CaptureLoop, ASpanAfterTheStartSeeksToTheFrameBeforeIt)
+{
+    k_Trace trace;
+    k_RecordingEngine engine(trace);
+    k_RecordingWindow window(trace);
+    k_RecordingDemo demo(&engine, trace);
+    const k_CaptureLoop loop(Options({"--out", "f", "--fps", "4", "--at", "5"}));
+    ASSERT_EQ(Spans(loop), (SpanList{{12, 20}}));
+    k_CaptureLoop::Hooks hooks;
+    hooks.drawn = [&](int64_t index, const k_CaptureLoop::Frame* frame) {
+        trace.push_back("drawn " + std::to_string(index) + (frame ? " write" : ""));
+    };
+    loop.Run(&engine, &window, &demo, hooks);
+    ASSERT_GE(trace.size(), 5u);
+    EXPECT_EQ(trace[0], "seek 2.750010");
+    EXPECT_EQ((k_Trace(trace.begin() + 1, trace.begin() + 5)),
+              (k_Trace{"begin", "update 0.250000", "drawn 12", "present"}));
+    EXPECT_EQ(trace[trace.size() - 2], "drawn 20 write");
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "present"), 9);
 }

@@ -16,6 +16,7 @@
 #include <GL/glew.h>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -389,4 +390,140 @@ TEST_F(DemoTest, BeginFrameClearsColourAndDepthToZeroWithClockwiseFronts)
     const std::vector<uint8_t> pixel = k_GlTestContext::ReadPixels(10, 10, 1, 1);
     EXPECT_EQ(pixel[0] + pixel[1] + pixel[2], 0);
     glFrontFace(GL_CCW);
+}
+
+// --- seeking ---
+
+namespace
+{
+// What the schedule decides at one moment: where each caption is and its uniforms, the worlds' switches, the
+// overlay's fade and the logo's alpha.
+struct ShowState
+{
+    std::vector<std::string> where;
+    std::vector<float> captionValues; // alpha and animPos of each caption that is shown, else 0
+    bool landscape = false;
+    bool hdr = false;
+    std::array<float, 4> fade{};
+    int disablePlasma = 0;
+    float logoAlpha = 0.0f;
+};
+} // namespace
+
+class DemoSeekTest : public DemoTest
+{
+protected:
+    ShowState State()
+    {
+        ShowState state;
+        for (int n = 1; n <= 34; ++n)
+        {
+            const std::string where = WhereIs(n);
+            state.where.push_back(where);
+            state.captionValues.push_back(where.empty() ? 0.0f : Uniform(n, "alpha"));
+            state.captionValues.push_back(where.empty() ? 0.0f : Uniform(n, "animPos"));
+        }
+        state.landscape = demo->GetTerrainWorld()->IsEnabled();
+        state.hdr = demo->GetHdrWorld()->IsEnabled();
+        state.fade = FadeColour();
+        state.disablePlasma = demo->GetPlasmaWorld()->GetProgram()->GetUniformInt("disablePlasma");
+        state.logoAlpha = demo->GetAfterWorld()->GetLogoProgram()->GetUniformFloat("alpha");
+        return state;
+    }
+
+    // A play's frames leave an interval at their last progress inside it, a seek at 1: the frames here are
+    // 1/64 s, the shortest fade of the show's own lasts 1.4 s.
+    static void ExpectSame(const ShowState& seek, const ShowState& play, double time)
+    {
+        constexpr float tolerance = 0.012f;
+        EXPECT_EQ(seek.where, play.where) << "at " << time;
+        for (size_t i = 0; i < seek.captionValues.size(); ++i)
+            EXPECT_NEAR(seek.captionValues[i], play.captionValues[i], tolerance)
+                << "at " << time << ", caption " << i / 2 + 1 << (i % 2 ? " animPos" : " alpha");
+        EXPECT_EQ(seek.landscape, play.landscape) << "at " << time;
+        EXPECT_EQ(seek.hdr, play.hdr) << "at " << time;
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_NEAR(seek.fade[i], play.fade[i], tolerance) << "at " << time << ", fade colour " << i;
+        EXPECT_EQ(seek.disablePlasma, play.disablePlasma) << "at " << time;
+        EXPECT_NEAR(seek.logoAlpha, play.logoAlpha, tolerance) << "at " << time;
+    }
+
+    // The mean absolute difference of two RGBA frames over their colour channels, in 1/255.
+    static double MeanDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+    {
+        double sum = 0.0;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (i % 4 != 3)
+                sum += std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
+        return sum / static_cast<double>(a.size() / 4 * 3);
+    }
+
+    // Draws one frame of the given step, as the main loop does, and reads it back.
+    std::vector<uint8_t> DrawFrame(double step)
+    {
+        demo->BeginFrame();
+        engine->Update(step);
+        return k_GlTestContext::ReadPixels(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
+    }
+};
+
+// Seeking to a time, forward or back, in a fade, a slide or a hand-over, gives what a play from the start to that
+// time gives; a seek back first puts every caption, switch and fade back as before the first frame.
+TEST_F(DemoSeekTest, SeekingForwardOrBackGivesTheStateOfAPlayFromTheStart)
+{
+    Build();
+    const ShowState before = State();
+    const double times[] = {1.5, 5, 8.5, 20, 29.3, 40, 43.5, 55, 73, 74, 77, 100, 139, 142.45, 150, 172, 190};
+    std::vector<ShowState> played;
+    for (double time : times)
+    {
+        engine->AdvanceTo(time, 1.0 / 64.0);
+        played.push_back(State());
+    }
+    engine->Seek(-1.0); // before the first frame's events at 0
+    ExpectSame(State(), before, -1.0);
+    const size_t order[] = {16, 0, 12, 5, 15, 3, 9, 1, 13, 8, 2, 11, 4, 14, 6, 10, 7, 16, 13};
+    for (size_t i : order)
+    {
+        engine->Seek(times[i]);
+        EXPECT_DOUBLE_EQ(Now(), times[i]);
+        ExpectSame(State(), played[i], times[i]);
+    }
+    // And the show plays on from a time sought to.
+    engine->Seek(26.5);
+    engine->AdvanceTo(27.5);
+    EXPECT_TRUE(demo->GetTerrainWorld()->IsEnabled());
+    EXPECT_FLOAT_EQ(FadeColour()[3], static_cast<float>(1.0 - 0.5 / 9.7));
+}
+
+// A minimised window restored after a fade (or any stall longer than a fade) comes back in one long frame: the
+// picture shows the fade's end, as if every frame had been drawn. The picture after each long frame is compared
+// with the same picture drawn once the fade's end state is set by hand. Frames of no time after the long one
+// let the luminance adaptation, which reads the frame before, settle; they move nothing else.
+TEST_F(DemoSeekTest, ALongFrameAcrossAFadeShowsTheFadesEnd)
+{
+    demo->Build();
+    engine->Seek(26.9);
+    DrawFrame(10.0); // 26.9 -> 36.9, across the fade from black
+    DrawFrame(0.0);
+    const std::vector<uint8_t> landscape = DrawFrame(0.0);
+    const float clear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    demo->GetPlasmaWorld()->GetProgram()->SetUniformVector("fadeColor", clear, 4);
+    const std::vector<uint8_t> expected = DrawFrame(0.0);
+    EXPECT_LT(MeanDifference(landscape, expected), 2.0);
+    EXPECT_GT(MeanDifference(expected, std::vector<uint8_t>(expected.size(), 0)), 40.0) << "the landscape shows";
+
+    engine->Seek(168.9);
+    DrawFrame(1.0 / 30.0);
+    DrawFrame(6.2); // -> 175.1, across the logo's fade and the fade to black
+    const std::vector<uint8_t> logo = DrawFrame(0.0);
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    demo->GetPlasmaWorld()->GetProgram()->SetUniformVector("fadeColor", black, 4);
+    demo->GetAfterWorld()->GetLogoProgram()->SetUniformFloat("alpha", 1.0f);
+    const std::vector<uint8_t> logoExpected = DrawFrame(0.0);
+    EXPECT_LT(MeanDifference(logo, logoExpected), 2.0);
+    size_t dark = 0;
+    for (size_t i = 0; i < logoExpected.size(); i += 4)
+        dark += logoExpected[i] < 8 && logoExpected[i + 1] < 8 && logoExpected[i + 2] < 8;
+    EXPECT_GT(dark, logoExpected.size() / 4 / 2) << "the picture is black but for the logo and the caption";
 }

@@ -1,5 +1,9 @@
 // orvelant_picture_stats: what a picture of the show looks like, in numbers, for the end-to-end checks.
 //   orvelant_picture_stats FILE.png [X0 Y0 X1 Y1]
+//   orvelant_picture_stats --diff A.png B.png
+// With --diff, prints how far two pictures of one size lie apart, per channel, in 1/255:
+//   mad R G B
+// (the mean absolute difference of red, green and blue).
 // The optional region is given in fractions of the width and height, y from the top. Prints one line:
 //   mean M spread S bright B colours C
 // M: mean luma (0 to 255); S: its standard deviation; B: share of pixels with luma above 200; C: how many of
@@ -9,31 +13,68 @@
 #include <cstdio>
 #include <cstdlib>
 #include <png.h>
+#include <string>
 #include <vector>
+
+namespace
+{
+// Reads an RGB picture; false (with a message) when it cannot.
+bool Read(const char* file, std::vector<unsigned char>& pixels, int& width, int& height)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, file))
+    {
+        std::fprintf(stderr, "orvelant_picture_stats: cannot read %s\n", file);
+        return false;
+    }
+    image.format = PNG_FORMAT_RGB;
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+    {
+        std::fprintf(stderr, "orvelant_picture_stats: cannot decode %s\n", file);
+        return false;
+    }
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return true;
+}
+
+int Compare(const char* a, const char* b)
+{
+    std::vector<unsigned char> first, second;
+    int width = 0, height = 0, otherWidth = 0, otherHeight = 0;
+    if (!Read(a, first, width, height) || !Read(b, second, otherWidth, otherHeight))
+        return 1;
+    if (width != otherWidth || height != otherHeight)
+    {
+        std::fprintf(stderr, "orvelant_picture_stats: %s is %dx%d, %s is %dx%d\n", a, width, height, b, otherWidth,
+                     otherHeight);
+        return 1;
+    }
+    double sums[3] = {};
+    for (size_t i = 0; i < first.size(); ++i)
+        sums[i % 3] += std::abs(static_cast<int>(first[i]) - static_cast<int>(second[i]));
+    const double pixelCount = static_cast<double>(first.size() / 3);
+    std::printf("mad %.3f %.3f %.3f\n", sums[0] / pixelCount, sums[1] / pixelCount, sums[2] / pixelCount);
+    return 0;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--diff")
+        return Compare(argv[2], argv[3]);
     if (argc != 2 && argc != 6)
     {
-        std::fprintf(stderr, "usage: orvelant_picture_stats FILE.png [X0 Y0 X1 Y1]\n");
+        std::fprintf(stderr, "usage: orvelant_picture_stats FILE.png [X0 Y0 X1 Y1]\n"
+                             "       orvelant_picture_stats --diff A.png B.png\n");
         return 2;
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, argv[1]))
-    {
-        std::fprintf(stderr, "orvelant_picture_stats: cannot read %s\n", argv[1]);
+    std::vector<unsigned char> pixels;
+    int width = 0, height = 0;
+    if (!Read(argv[1], pixels, width, height))
         return 1;
-    }
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
-    {
-        std::fprintf(stderr, "orvelant_picture_stats: cannot decode %s\n", argv[1]);
-        return 1;
-    }
-    const int width = static_cast<int>(image.width);
-    const int height = static_cast<int>(image.height);
     double region[4] = {0.0, 0.0, 1.0, 1.0};
     if (argc == 6)
         for (int i = 0; i < 4; ++i)

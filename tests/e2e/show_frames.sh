@@ -10,7 +10,8 @@
 #   100, 139, 150 s  the plasma, in several colours, with captions
 #   172 s     the picture darkening under the logo
 #   190 s     black with the logo above and the last caption below
-# and no GL error logged over the whole show.
+# and no GL error logged over the whole show. The same moments (and 40 and 55 s) captured again by seeking, as
+# --at does unless --from-start is given, come out as the whole show's frames do, within 2/255 a channel.
 #   bash show_frames.sh <bin-dir>
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -25,7 +26,8 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
-"$bin/starwane-capture" --at 5,20,30,50,74,77,100,139,150,172,190 --to 190 --fps 10 --size 160x90 \
+moments=5,20,30,40,50,55,74,77,100,139,150,172,190
+"$bin/starwane-capture" --from-start --at $moments --to 190 --fps 10 --size 160x90 \
   --out "$work/frames" >"$work/log.txt" 2>"$work/err.txt"
 status=$?
 [ "$status" = 0 ] && pass "the whole show drawn" || { fail "capture: status $status: $(tail -3 "$work/err.txt")"; exit 1; }
@@ -65,6 +67,24 @@ check "172 s: the picture darkening under the logo" "a < b && c > a" "$(value 17
   "$(value 172.000 mean $logo)"
 check "190 s: black with the logo and the last caption" "a < 25 && b > 2 * a && c > 5" "$(value 190.000 mean)" \
   "$(value 190.000 mean $logo)" "$(value 190.000 mean $lower)"
+
+# --- the same moments by seeking: a warm-up of 2 s before each, far fewer frames drawn ---
+"$bin/starwane-capture" --at $moments --to 190 --fps 10 --size 160x90 --out "$work/sought" >"$work/log_sought.txt" \
+  2>"$work/err_sought.txt"
+status=$?
+drawn=$(grep -o '[0-9]* drawn' "$work/err_sought.txt" | cut -d' ' -f1)
+[ "$status" = 0 ] && [ "${drawn:-9999}" -lt 400 ] && pass "the moments sought: $drawn frames drawn" ||
+  fail "seeking capture: status $status, $(tail -3 "$work/err_sought.txt")"
+grep -q "OPENGL :: ERROR" "$work/log_sought.txt" && fail "GL errors when seeking" || pass "no GL error when seeking"
+for frame in "$work"/frames/frame_*.png; do
+  name=$(basename "$frame")
+  mad=$("$stats" --diff "$frame" "$work/sought/$name" 2>&1)
+  if echo "$mad" | awk '$1 == "mad" { exit !($2 <= 2 && $3 <= 2 && $4 <= 2) } $1 != "mad" { exit 1 }'; then
+    pass "$name sought as played: $mad"
+  else
+    fail "$name sought differs from the play: $mad"
+  fi
+done
 
 echo "$failures failure(s)"
 [ "$failures" = 0 ]

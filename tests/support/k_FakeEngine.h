@@ -17,6 +17,7 @@ public:
 
     void Initialize() override {}
     void Update(double) override {}
+    void Seek(double) override {}
     IGraphics* GetGraphics() override { return nullptr; }
     IRenderer* GetRenderer() override { return nullptr; }
     IResourceFactory* GetResourceFactory() override { return nullptr; }

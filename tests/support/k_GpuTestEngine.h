@@ -44,6 +44,7 @@ public:
         void SetSpeed(double) override {}
         double GetSpeed() override { return 1.0; }
         void Advance(double step) override { deltaTime = step, time += step, realTime += step; }
+        void Seek(double to) override { deltaTime = 0.0, time = to; }
 
         double deltaTime = 0.0;
         double time = 0.0;     // the demo clock
@@ -73,6 +74,7 @@ public:
 
     void Initialize() override {}
     void Update(double) override {}
+    void Seek(double) override {}
     IGraphics* GetGraphics() override { return &graphics; }
     IRenderer* GetRenderer() override { return &renderer; }
     IResourceFactory* GetResourceFactory() override { return m_resourceFactory; }

@@ -25,6 +25,7 @@ public:
         if (quitAfterUpdates > 0 && --quitAfterUpdates == 0)
             quit = true;
     }
+    void Seek(double time) override { m_trace.push_back("seek " + std::to_string(time)); }
     IGraphics* GetGraphics() override { return graphics; }
     IRenderer* GetRenderer() override { return nullptr; }
     IResourceFactory* GetResourceFactory() override { return nullptr; }

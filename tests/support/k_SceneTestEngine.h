@@ -67,6 +67,7 @@ public:
         steps.push_back(step);
         m_engine->UpdateWorlds();
     }
+    void Seek(double time) override { m_time = time; }
 
     std::vector<double> steps;
 
@@ -85,6 +86,7 @@ public:
 
     void Initialize() override {}
     void Update(double elapsedSeconds) override { m_renderer.RenderFrame(elapsedSeconds); }
+    void Seek(double time) override { m_timeline.Seek(time); }
     IGraphics* GetGraphics() override { return &m_graphics; }
     IRenderer* GetRenderer() override { return &m_renderer; }
     IResourceFactory* GetResourceFactory() override { return nullptr; }

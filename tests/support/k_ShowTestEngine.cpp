@@ -6,6 +6,7 @@
 #include "engine/k_Timeline.h"
 #include "graphics/k_ResourceFactory.h"
 #include "interfaces/IRenderer.h"
+#include "interfaces/IRewindable.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 #include "scene/k_Renderer.h"
@@ -60,6 +61,14 @@ k_ShowTestEngine::~k_ShowTestEngine()
 void k_ShowTestEngine::Update(double elapsedSeconds)
 {
     m_renderer->RenderFrame(elapsedSeconds);
+}
+
+void k_ShowTestEngine::Seek(double time)
+{
+    for (IWorld* world : m_worlds)
+        if (auto* rewindable = dynamic_cast<IRewindable*>(world))
+            rewindable->Rewind();
+    m_timeline->Seek(time);
 }
 
 void k_ShowTestEngine::AddWorld(IWorld* world)

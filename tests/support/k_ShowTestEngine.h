@@ -49,6 +49,8 @@ public:
 
     void Initialize() override {}
     void Update(double elapsedSeconds) override;
+    // As the engine's: the worlds that can be rewound, then the timeline.
+    void Seek(double time) override;
     IGraphics* GetGraphics() override { return &graphics; }
     IRenderer* GetRenderer() override { return m_renderer; }
     IResourceFactory* GetResourceFactory() override { return m_factory; }

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End to end: a long render split into ranges drawn by separate runs and joined without re-encoding, as the
+# README shows. Two ranges, 4 to 5 s and 5 to 6 s, joined by ffmpeg's concat demuxer, against one render of
+# 4 to 6 s: the same number of frames, the same duration of picture and sound, and every picture the same
+# within 2/255 a channel (each range starts with its own warm-up, and H.264 codes the join's frames apart).
+#   bash split_render.sh <bin-dir>
+set -uo pipefail
+bin=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+capture="$bin/starwane-capture"
+stats="$bin/orvelant_picture_stats"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+render() { # <from> <to> <file>
+  "$capture" --size 160x90 --fps 30 --from "$1" --to "$2" --video "$3" >/dev/null 2>"$3.err" ||
+    fail "render $1 to $2: $(tail -2 "$3.err")"
+}
+render 4 6 "$work/whole.mp4"
+render 4 5 "$work/part1.mp4"
+render 5 6 "$work/part2.mp4"
+printf "file '%s'\n" "$work/part1.mp4" "$work/part2.mp4" >"$work/parts.txt"
+ffmpeg -nostdin -v error -f concat -safe 0 -i "$work/parts.txt" -c copy "$work/joined.mp4" ||
+  fail "ffmpeg could not join the parts"
+
+# frames <file>: the decoded frame count of the video stream; duration <file> <stream>: its duration.
+frames() { ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
+duration() { ffprobe -v error -select_streams "$2" -show_entries stream=duration -of csv=p=0 "$1"; }
+near() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { x = a - b; if (x < 0) x = -x; exit !(x <= d) }'; }
+
+whole=$(frames "$work/whole.mp4")
+joined=$(frames "$work/joined.mp4")
+[ "$whole" = 60 ] && [ "$joined" = 60 ] && pass "60 frames whole and joined" ||
+  fail "frames: whole $whole, joined $joined"
+for stream in v:0 a:0; do
+  a=$(duration "$work/whole.mp4" $stream)
+  b=$(duration "$work/joined.mp4" $stream)
+  near "$a" "$b" 0.025 && pass "$stream lasts $a s whole, $b s joined" || fail "$stream: whole $a s, joined $b s"
+done
+
+mkdir -p "$work/w" "$work/j"
+ffmpeg -nostdin -v error -i "$work/whole.mp4" "$work/w/%03d.png" && ffmpeg -nostdin -v error -i "$work/joined.mp4" \
+  "$work/j/%03d.png" || fail "ffmpeg could not decode the frames"
+worst=0
+for frame in "$work"/w/*.png; do
+  mad=$("$stats" --diff "$frame" "$work/j/$(basename "$frame")" 2>&1)
+  worst=$(echo "$mad" | awk -v w="$worst" '$1 == "mad" { m = $2; if ($3 > m) m = $3; if ($4 > m) m = $4;
+    print (m > w ? m : w); next } { print 999 }')
+done
+near "$worst" 0 2 && pass "every joined picture within $worst/255 of the whole render's" ||
+  fail "a joined picture lies $worst/255 from the whole render's"
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
