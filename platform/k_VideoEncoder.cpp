@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -83,14 +84,18 @@ bool k_VideoEncoder::Start(int width, int height, int fps, const Sound& sound, s
 
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const char* littleOrBig = std::endian::native == std::endian::little ? "s16le" : "s16be";
-    const std::vector<std::string> arguments = {
+    std::vector<std::string> arguments = {
         "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
         // pictures: raw RGB frames on standard input
         "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size, "-framerate", std::to_string(fps), "-i", "pipe:0",
         // sound: raw samples from the file
         "-f", littleOrBig, "-ar", std::to_string(sound.rate), "-ac", std::to_string(sound.channels), "-i", m_soundFile,
-        "-map", "0:v", "-map", "1:a", "-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p", "-c:a",
-        "aac", "-b:a", "192k", "-movflags", "+faststart", "-f", "mp4", m_temporary};
+        "-map", "0:v", "-map", "1:a", "-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p"};
+    const std::vector<std::string> container =
+        IsMatroska(m_path) ? std::vector<std::string>{"-c:a", "flac", "-f", "matroska", m_temporary}
+                           : std::vector<std::string>{"-c:a",       "aac", "-b:a", "192k",     "-movflags",
+                                                      "+faststart", "-f",  "mp4",  m_temporary};
+    arguments.insert(arguments.end(), container.begin(), container.end());
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -178,6 +183,16 @@ void k_VideoEncoder::Abort()
         m_child = -1;
     }
     RemoveTemporaries();
+}
+
+bool k_VideoEncoder::IsMatroska(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string extension = path.substr(path.size() - 4);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".mkv";
 }
 
 std::vector<int16_t> k_VideoEncoder::Slice(const std::vector<int16_t>& samples, int channels, int rate, double start,

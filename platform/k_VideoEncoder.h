@@ -1,9 +1,12 @@
 #pragma once
-// Encodes frames into an MP4 video through the ffmpeg program: raw RGB
-// frames go down a pipe, the sound comes from a file of raw 16-bit samples,
-// and ffmpeg muxes H.264 (yuv420p) and AAC. The video is written under a
-// temporary name beside its file and renamed only when ffmpeg has finished
-// well; a failed or abandoned encoding leaves nothing behind.
+// Encodes frames into a video through the ffmpeg program: raw RGB frames go
+// down a pipe, the sound comes from a file of raw 16-bit samples, and ffmpeg
+// muxes H.264 (yuv420p) with AAC into MP4, or with FLAC into Matroska for a
+// file named *.mkv: FLAC keeps the sound's exact length, so such videos of
+// adjacent ranges join without a gap (AAC pads each to whole frames). The
+// video is written under a temporary name beside its file and renamed only
+// when ffmpeg has finished well; a failed or abandoned encoding leaves
+// nothing behind.
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
@@ -31,6 +34,8 @@ public:
     bool Prepare(std::string& error);
     // Starts ffmpeg for frames of the size at the frame rate; the sound is copied. False with the reason.
     bool Start(int width, int height, int fps, const Sound& sound, std::string& error);
+    // True for a file name ending in ".mkv" (any case): Matroska with FLAC sound.
+    static bool IsMatroska(const std::string& path);
     // Sends one frame: width * height RGB triples, top row first. False when ffmpeg is gone.
     bool WriteFrame(const uint8_t* rows, std::string& error);
     // Ends the input, waits for ffmpeg and puts the video under its name. False with the reason.
