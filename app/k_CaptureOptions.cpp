@@ -1,8 +1,11 @@
 #include "app/k_CaptureOptions.h"
 
+#include "demo/k_Demo.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -52,6 +55,13 @@ std::string Format(double value)
     text.erase(text.find_last_not_of('0') + 1);
     if (!text.empty() && text.back() == '.')
         text.pop_back();
+    return text;
+}
+// The warm-up before a time sought to, in seconds, as the usage text gives it.
+std::string WarmUp()
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", k_Demo::WarmUpSeconds);
     return text;
 }
 } // namespace
@@ -214,8 +224,10 @@ std::string k_CaptureOptions::Usage()
            "  --bench          draw every frame from 0 without writing frames and print timings\n"
            "  --json FILE      with --bench: write the figures as JSON too\n"
            "  --help           show this text\n"
-           "Frames start 2 s before the first time written (--from, --at): the show is sought there and\n"
+           "Frames start " +
+           WarmUp() +
+           " s before the first time written (--from, --at): the show is sought there and\n"
            "those frames bring its feedback and adaptation to their look. --from-start, --bench and\n"
-           "ranges from 0 draw every frame from demo time 0.\n"
+           "ranges that start sooner draw every frame from demo time 0.\n"
            "Exit status: 0 done, 1 error (message on standard error), 2 bad command line.\n";
 }

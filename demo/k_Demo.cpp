@@ -87,12 +87,14 @@ struct Scheduled
     bool event;
 };
 // Landscape on and its fade from black, the fade to white, plasma on, the fade from white.
+// Each fade but the one to white (the fade from white starts where it ends) has an event at its end that
+// sets its last value.
 constexpr Scheduled k_LandscapeSchedule[] = {
-    {27.0, 27.0, 1, true}, {27.0, 36.7, 1, false}, {71.8, 76.6, 2, false},
-    {76.6, 76.6, 3, true}, {76.6, 78.0, 3, false},
+    {27.0, 27.0, 1, true}, {27.0, 36.7, 1, false}, {36.7, 36.7, k_Demo::FadeOver + 1, true}, {71.8, 76.6, 2, false},
+    {76.6, 76.6, 3, true}, {76.6, 78.0, 3, false}, {78.0, 78.0, k_Demo::FadeOver + 3, true},
 };
 // The logo in, the picture to black.
-constexpr Scheduled k_LogoSchedule[] = {{169.0, 175.0, 4, false}};
+constexpr Scheduled k_LogoSchedule[] = {{169.0, 175.0, 4, false}, {175.0, 175.0, k_Demo::FadeOver + 4, true}};
 
 template <size_t N> void Register(IAnimationManager* manager, const Scheduled (&schedule)[N], k_Demo* demo)
 {
@@ -233,7 +235,10 @@ void k_Demo::SetFadeColour(float r, float g, float b, float a)
 
 void k_Demo::Trigger(int code)
 {
-    if (code == 1)
+    // The fade to white needs no end of its own: the fade from white starts where it ends.
+    if (code == FadeOver + 1 || code == FadeOver + 3 || code == FadeOver + 4)
+        Animate(1.0, code - FadeOver);
+    else if (code == 1)
     {
         SetLandscapeEnabled(true);
     }

@@ -28,7 +28,8 @@ public:
     k_Demo(const k_Demo&) = delete;
     k_Demo& operator=(const k_Demo&) = delete;
 
-    // Scene switches: 1 landscape on; 3 plasma on, landscape off.
+    // Scene switches: 1 landscape on; 3 plasma on, landscape off. A fade's end (FadeOver + its code) sets
+    // its last value: frames that pass the end leave it where their last frame inside it was.
     void Trigger(int code) override;
     // Builds every world, caption and schedule of the show, advancing and presenting the loading bar.
     // A world, target or material that cannot be made ends it with a wide message naming it.
@@ -40,10 +41,11 @@ public:
     // The landscape off, the overlay's fade colour and plasma switch and the logo's alpha as Build left them.
     void Rewind() override;
 
-    // Seconds of frames to draw before a time sought to: the drift feedback keeps a greeting visible for
-    // about two seconds (it fades by e^-0.85 a second) and the luminance adaptation closes 94% of its gap in
-    // that time, so the frame after such a warm-up looks as the one of a play from the start.
-    static constexpr double WarmUpSeconds = 2.0;
+    // Seconds of frames to draw before a time sought to, so that the frame-to-frame state looks as after a
+    // play from the start: the luminance adaptation closes all but 1.5% of its gap in 3 s (e^-1.4 a second),
+    // where 2 s left the landscape up to 2.2/255 off; the drift feedback keeps 8% of what it held (e^-0.85
+    // a second), only the greeting handed over last.
+    static constexpr double WarmUpSeconds = 3.0;
 
     k_PlasmaWorld* GetPlasmaWorld() const { return m_plasmaWorld.get(); }
     k_AfterWorld* GetAfterWorld() const { return m_afterWorld.get(); }
@@ -53,6 +55,8 @@ public:
     // The captions in creation order (owned).
     const std::vector<IEvent*>& GetEvents() const { return m_events; }
 
+    // The event code of a fade's end: FadeOver + the fade's animation code.
+    static constexpr int FadeOver = 10;
     // Number of progress steps of Build before the bar is drawn full.
     static constexpr int k_ProgressSteps = 39;
 

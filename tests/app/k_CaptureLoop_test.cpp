@@ -3,6 +3,7 @@
 #include "support/k_RecordingShell.h"
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace
@@ -117,21 +118,23 @@ std::vector<std::pair<int64_t, int64_t>> Spans(const k_CaptureLoop& loop)
 using SpanList = std::vector<std::pair<int64_t, int64_t>>;
 } // namespace
 
-// What is drawn: a warm-up of two seconds before each frame or range written, spans joined where their
-// warm-ups would meet; every frame from 0 with --from-start, --bench, or where the warm-up reaches 0.
+// What is drawn: a warm-up before each frame or range written, spans joined where their warm-ups would meet;
+// every frame from 0 with --from-start, --bench, or where the warm-up reaches back to 0.
 TEST(CaptureLoop, DrawsAWarmUpBeforeWhatItWritesAndEverythingWithFromStart)
 {
-    ASSERT_EQ(k_Demo::WarmUpSeconds, 2.0) << "the spans below assume a warm-up of 2 s";
+    const auto warm = static_cast<int64_t>(std::ceil(k_Demo::WarmUpSeconds * 10.0)); // frames at 10 fps
+    ASSERT_GE(warm, 10);
+    ASSERT_LT(warm, 50) << "the times below assume a warm-up shorter than 5 s";
     const k_CaptureLoop at(Options({"--out", "f", "--fps", "10", "--at", "100,101,150"}));
     EXPECT_EQ(Indices(at), (std::vector<int64_t>{1000, 1010, 1500}));
-    EXPECT_EQ(Spans(at), (SpanList{{980, 1010}, {1480, 1500}}));
-    EXPECT_EQ(at.DrawnCount(), 52);
+    EXPECT_EQ(Spans(at), (SpanList{{1000 - warm, 1010}, {1500 - warm, 1500}}));
+    EXPECT_EQ(at.DrawnCount(), warm + 11 + warm + 1);
 
     EXPECT_EQ(Spans(k_CaptureLoop(Options({"--out", "f", "--fps", "10", "--at", "100", "--from-start"}))),
               (SpanList{{0, 1000}}));
-    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--out", "f", "--fps", "10", "--at", "1.5"}))), (SpanList{{0, 15}}));
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--out", "f", "--fps", "10", "--at", "0.5"}))), (SpanList{{0, 5}}));
     EXPECT_EQ(Spans(k_CaptureLoop(Options({"--video", "v.mp4", "--fps", "10", "--from", "100", "--to", "101"}))),
-              (SpanList{{980, 1009}}))
+              (SpanList{{1000 - warm, 1009}}))
         << "--to 101 ends on frame 1009 (100.90001 s)";
     EXPECT_EQ(Spans(k_CaptureLoop(Options({"--bench", "--fps", "10", "--from", "100", "--to", "101"}))),
               (SpanList{{0, 1009}}));
@@ -145,17 +148,18 @@ TEST(CaptureLoop, ASpanAfterTheStartSeeksToTheFrameBeforeIt)
     k_RecordingEngine engine(trace);
     k_RecordingWindow window(trace);
     k_RecordingDemo demo(&engine, trace);
-    const k_CaptureLoop loop(Options({"--out", "f", "--fps", "4", "--at", "5"}));
-    ASSERT_EQ(Spans(loop), (SpanList{{12, 20}}));
+    const k_CaptureLoop loop(Options({"--out", "f", "--fps", "4", "--at", "9"}));
+    const auto first = 36 - static_cast<int64_t>(std::ceil(k_Demo::WarmUpSeconds * 4.0));
+    ASSERT_EQ(Spans(loop), (SpanList{{first, 36}}));
     k_CaptureLoop::Hooks hooks;
     hooks.drawn = [&](int64_t index, const k_CaptureLoop::Frame* frame) {
         trace.push_back("drawn " + std::to_string(index) + (frame ? " write" : ""));
     };
     loop.Run(&engine, &window, &demo, hooks);
     ASSERT_GE(trace.size(), 5u);
-    EXPECT_EQ(trace[0], "seek 2.750010");
+    EXPECT_EQ(trace[0], "seek " + std::to_string(loop.TimeOf(first - 1)));
     EXPECT_EQ((k_Trace(trace.begin() + 1, trace.begin() + 5)),
-              (k_Trace{"begin", "update 0.250000", "drawn 12", "present"}));
-    EXPECT_EQ(trace[trace.size() - 2], "drawn 20 write");
-    EXPECT_EQ(std::count(trace.begin(), trace.end(), "present"), 9);
+              (k_Trace{"begin", "update 0.250000", "drawn " + std::to_string(first), "present"}));
+    EXPECT_EQ(trace[trace.size() - 2], "drawn 36 write");
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "present"), 36 - first + 1);
 }

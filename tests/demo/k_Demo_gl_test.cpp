@@ -328,11 +328,10 @@ TEST_F(DemoTest, TheScheduleFadesFromBlackToWhiteToPlasmaAndEndsOnTheLogo)
 
     engine->AdvanceTo(31.0);
     EXPECT_FLOAT_EQ(FadeColour()[3], static_cast<float>(1.0 - 4.0 / 9.7));
-    // No event closes the fade from black: the last frame inside it leaves the colour almost transparent.
+    // The fade's end sets its last value, wherever the last frame inside it fell (frames of 1/32 s from 31 s miss
+    // 36.7 s).
     engine->AdvanceTo(40.0);
-    const float left = FadeColour()[3];
-    EXPECT_GT(left, 0.0f);
-    EXPECT_LT(left, 0.01f);
+    EXPECT_EQ(FadeColour()[3], 0.0f);
 
     engine->AdvanceTo(74.2);
     const std::array<float, 4> white = FadeColour();
@@ -345,12 +344,16 @@ TEST_F(DemoTest, TheScheduleFadesFromBlackToWhiteToPlasmaAndEndsOnTheLogo)
     EXPECT_FLOAT_EQ(FadeColour()[3], static_cast<float>(1.0 - (Now() - 76.6) / 1.4));
     EXPECT_EQ(logo->GetUniformFloat("alpha"), 0.0f);
 
+    // No white veil is left over the plasma (frames of 0.07 s from 77 s miss the fade's end at 78 s).
+    engine->AdvanceTo(100.0, 0.07);
+    EXPECT_EQ(FadeColour(), (std::array<float, 4>{1, 1, 1, 0}));
+
     engine->AdvanceTo(172.0);
     EXPECT_FLOAT_EQ(logo->GetUniformFloat("alpha"), 0.5f);
     EXPECT_EQ(FadeColour(), (std::array<float, 4>{0, 0, 0, 0.5f}));
-    engine->AdvanceTo(190.0);
-    EXPECT_GT(logo->GetUniformFloat("alpha"), 0.99f);
-    EXPECT_GT(FadeColour()[3], 0.99f);
+    engine->AdvanceTo(190.0, 0.07); // misses 175 s
+    EXPECT_EQ(logo->GetUniformFloat("alpha"), 1.0f);
+    EXPECT_EQ(FadeColour(), (std::array<float, 4>{0, 0, 0, 1}));
 }
 
 TEST_F(DemoTest, TheLandscapeIsOnFromTwentySevenSecondsUntilThePlasma)
