@@ -16,11 +16,13 @@ class IWindow
         Size = 0x0005,       // lParam: new client width (low 16 bits) and height (high 16 bits)
         Activate = 0x0006,   // wParam high 16 bits: non-zero when the window is minimised
         Close = 0x0010,      // the viewer asked to close the window
-        KeyDown = 0x0100,    // wParam: the key code (KeyEscape for Escape)
+        KeyDown = 0x0100,    // wParam: the key code (KeyEscape for Escape); lParam: 1 for a repeat, | KeyShift
         SysCommand = 0x0112, // wParam: one of the SysCommand codes below
     };
     // Key codes carried by KeyDown.
     static constexpr uint32_t KeyEscape = 0x1B;
+    // Set in a KeyDown's lParam while Shift is held.
+    static constexpr uint32_t KeyShift = 0x2;
     // System commands carried by SysCommand.
     static constexpr uint32_t CommandMinimize = 0xF020;
     static constexpr uint32_t CommandRestore = 0xF120;

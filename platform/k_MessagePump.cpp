@@ -78,7 +78,8 @@ void DispatchKey(const SDL_KeyboardEvent& event)
     }
     const uint32_t key =
         event.keysym.sym == SDLK_ESCAPE ? IWindow::KeyEscape : static_cast<uint32_t>(event.keysym.scancode) | 0x10000u;
-    target->HandleMessage(IWindow::KeyDown, key, event.repeat ? 1u : 0u);
+    target->HandleMessage(IWindow::KeyDown, key,
+                          (event.repeat ? 1u : 0u) | ((event.keysym.mod & KMOD_SHIFT) != 0 ? IWindow::KeyShift : 0u));
 }
 } // namespace
 

@@ -3,7 +3,9 @@
 # (prefix /usr), check what went where and that the desktop files validate,
 # start the installed bin/starwane link from another working folder and
 # cancel its dialog (status 0), run the installed capture program for one
-# frame, then build the Debian package and check its
+# frame and the installed studio for half a second of the show (it reads the
+# pack only: no source tree is watched),
+# then build the Debian package and check its
 # contents and the library dependencies dpkg-shlibdeps worked out.
 #   bash install.sh <bin-dir>
 set -uo pipefail
@@ -33,7 +35,7 @@ else
   fail "cmake --install: $(cat "$work/install.txt")"
 fi
 usr="$root/usr"
-for f in lib/starwane/starwane lib/starwane/starwane-capture lib/starwane/data.pak share/applications/org.orvelant.starwane.desktop \
+for f in lib/starwane/starwane lib/starwane/starwane-capture lib/starwane/starwane-studio lib/starwane/data.pak share/applications/org.orvelant.starwane.desktop \
          share/metainfo/org.orvelant.starwane.metainfo.xml; do
   [ -f "$usr/$f" ] || fail "not installed: $f"
 done
@@ -77,6 +79,19 @@ else
   fail "the installed capture program failed: $(tail -5 "$work/capture.txt")"
 fi
 
+# --- the installed studio: a short stretch of the show, from another working folder ---
+[ "$(readlink "$usr/bin/starwane-studio")" = "../lib/starwane/starwane-studio" ] ||
+  fail "bin/starwane-studio is not the relative link"
+if (cd "$work/elsewhere" && timeout 120 "$usr/bin/starwane-studio" --at 1 --quit-at 1.5 --size 160x90) \
+  >"$work/studio.txt" 2>&1; then
+  grep -q "frames played" "$work/studio.txt" && pass "the installed studio played the show" ||
+    fail "the installed studio played nothing: $(tail -5 "$work/studio.txt")"
+  # Installed, it has no source tree: it reads the pack only and watches nothing.
+  grep -q "Studio: serving and watching" "$work/studio.txt" && fail "the installed studio watches a folder"
+else
+  fail "the installed studio failed: $(tail -5 "$work/studio.txt")"
+fi
+
 # --- the Debian package ---
 if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package") >"$work/cpack.txt" 2>&1; then
   deb=$(ls "$work"/package/*.deb 2>/dev/null | head -1)
@@ -88,7 +103,8 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
       grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
     done
     dpkg-deb -c "$deb" >"$work/contents.txt"
-    for f in ./usr/lib/starwane/starwane ./usr/lib/starwane/starwane-capture ./usr/lib/starwane/data.pak ./usr/bin/starwane \
+    for f in ./usr/lib/starwane/starwane ./usr/lib/starwane/starwane-capture ./usr/lib/starwane/starwane-studio \
+             ./usr/lib/starwane/data.pak ./usr/bin/starwane ./usr/bin/starwane-studio \
              ./usr/share/applications/org.orvelant.starwane.desktop; do
       grep -qF " $f" "$work/contents.txt" || fail "the package lacks $f"
     done

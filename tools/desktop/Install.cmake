@@ -7,11 +7,12 @@
 set(ORV_APP_ID org.orvelant.starwane)
 set(ORV_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/tools/desktop)
 
-# starwane-capture (frames and videos of the show) finds the pack beside itself as well.
-install(TARGETS starwane starwane-capture RUNTIME DESTINATION lib/starwane)
+# starwane-capture (frames and videos of the show) and starwane-studio (making and checking it) find the
+# pack beside themselves as well.
+install(TARGETS starwane starwane-capture starwane-studio RUNTIME DESTINATION lib/starwane)
 install(FILES ${ORV_BIN_DIR}/data.pak DESTINATION lib/starwane)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
-foreach(program starwane starwane-capture)
+foreach(program starwane starwane-capture starwane-studio)
   file(CREATE_LINK ../lib/starwane/${program} ${CMAKE_BINARY_DIR}/install-links/${program} SYMBOLIC)
   install(FILES ${CMAKE_BINARY_DIR}/install-links/${program} DESTINATION bin)
 endforeach()

@@ -1,0 +1,364 @@
+#include "app/k_Studio.h"
+
+#include "app/k_CaptureLoop.h"
+#include "demo/k_Demo.h"
+#include "engine/k_Log.h"
+#include "engine/k_Utf8.h"
+#include "graphics/k_ResourceFactory.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IGraphics.h"
+#include "interfaces/ITimeline.h"
+#include "interfaces/IWindow.h"
+#include "platform/k_FileWatcher.h"
+#include "platform/k_MessagePump.h"
+#include "platform/k_PngWriter.h"
+
+#include <GL/glew.h>
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace
+{
+// How often the terminal's status line is rewritten at most, and how long one wait for a key lasts while
+// paused (the watched folder is polled in between).
+constexpr auto k_StatusInterval = std::chrono::milliseconds(200);
+constexpr int k_PausedWaitMilliseconds = 50;
+
+// Seconds since the epoch on the wall clock (file times are on it).
+double WallSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The time the file was last written, on the wall clock; 0 when unknown.
+double SavedAt(const std::filesystem::path& path)
+{
+    struct stat status
+    {
+    };
+    if (stat(path.c_str(), &status) != 0)
+        return 0.0;
+    return static_cast<double>(status.st_mtim.tv_sec) + static_cast<double>(status.st_mtim.tv_nsec) * 1e-9;
+}
+
+std::string ClockTime()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+} // namespace
+
+k_Studio::k_Studio(const k_StudioOptions& options, IEngine* engine, IWindow* window, k_Demo* demo, Music music,
+                   std::ostream& status, bool statusIsTerminal)
+    : m_options(options), m_engine(engine), m_window(window), m_demo(demo), m_music(std::move(music)), m_status(status),
+      m_statusIsTerminal(statusIsTerminal), m_transport(k_Demo::GetInstants(), k_Demo::GetSections())
+{
+    if (options.loop)
+        m_transport.SetLoop(options.loopFrom, options.loopTo);
+}
+
+k_Studio::~k_Studio() = default;
+
+void k_Studio::WatchAssets(const std::string& folder)
+{
+    m_assets = folder;
+    m_watcher = std::make_unique<k_FileWatcher>(folder);
+    if (!m_watcher->IsWatching())
+        k_Log(k_Log::Colour::Error) << "Studio: cannot watch " << folder << "; saved files are not reloaded";
+}
+
+void k_Studio::OnKey(uint32_t code, bool shift, bool repeat)
+{
+    const k_StudioTransport::Key key = k_StudioTransport::KeyOf(code, shift);
+    // A held key repeats steps, not toggles.
+    if (repeat && (key == k_StudioTransport::Key::PlayPause || key == k_StudioTransport::Key::Loop ||
+                   key == k_StudioTransport::Key::Shot))
+        return;
+    if (key != k_StudioTransport::Key::None)
+        m_keys.push_back(key);
+}
+
+// --- drawing the show at a time ---
+
+void k_Studio::Seek(double time)
+{
+    m_engine->Seek(time);
+}
+
+void k_Studio::ShowAt(double time, bool savePicture)
+{
+    ITimeline* timeline = m_engine->GetTimeline();
+    const double speed = timeline->GetSpeed();
+    timeline->SetSpeed(1.0);
+    Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
+    const double span = time - timeline->GetTime();
+    // The frames up to the time, in equal steps no longer than the warm-up's; at least one frame.
+    const int steps = span > 0.0 ? static_cast<int>(std::ceil(span / MaxWarmUpStep - 1e-9)) : 1;
+    const double step = span > 0.0 ? span / steps : 0.00001;
+    for (int i = 0; i < steps; ++i)
+    {
+        m_demo->BeginFrame();
+        m_engine->Update(step);
+    }
+    if (savePicture)
+        SavePicture();
+    m_window->Present();
+    NoteReloadShown();
+    timeline->SetSpeed(speed);
+    // A loop's end reached by the jump itself is not wrapped again.
+    m_transport.Reached(timeline->GetTime());
+    FollowMusic();
+}
+
+// --- keys ---
+
+void k_Studio::Serve(const k_StudioTransport::Action& action)
+{
+    if (action.changed)
+    {
+        m_engine->GetTimeline()->SetSpeed(m_transport.GetSpeed());
+        FollowMusic();
+    }
+    if (action.jump)
+        ShowAt(*action.jump, action.shot);
+    else if (action.shot)
+    {
+        // The picture on screen is drawn again at its time and read before the swap.
+        ShowAt(m_transport.GetTime(), true);
+    }
+    if (action.changed || action.jump || action.shot)
+        UpdateStatus(true);
+}
+
+void k_Studio::FollowMusic()
+{
+    if (m_transport.IsMusicPlaying())
+    {
+        if (m_music.play)
+            m_music.play(m_engine->GetTimeline()->GetTime());
+    }
+    else if (m_music.pause)
+    {
+        m_music.pause();
+    }
+}
+
+// --- pictures ---
+
+void k_Studio::SavePicture()
+{
+    const int width = m_engine->GetGraphics()->GetWidth();
+    const int height = m_engine->GetGraphics()->GetHeight();
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    // GL reads bottom-up; the file is top-down.
+    std::vector<uint8_t> rows(pixels.size());
+    const size_t stride = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+        std::copy_n(pixels.data() + static_cast<size_t>(height - 1 - y) * stride, stride, rows.data() + y * stride);
+    const double time = m_engine->GetTimeline()->GetTime();
+    const std::string path = (std::filesystem::path(m_options.shots) / k_CaptureLoop::FileName(time)).string();
+    std::string error;
+    if (k_PngWriter::Write(path, width, height, rows.data(), error))
+        k_Log() << "Studio: saved " << path;
+    else
+        k_Log(k_Log::Colour::Error) << "Studio: cannot save the picture: " << error;
+}
+
+// --- live reload ---
+
+void k_Studio::ReloadSaved()
+{
+    if (!m_watcher)
+        return;
+    const std::vector<std::string> saved = m_watcher->Poll();
+    if (saved.empty())
+        return;
+    auto* factory = dynamic_cast<k_ResourceFactory*>(m_engine->GetResourceFactory());
+    if (!factory)
+        return;
+    std::vector<std::wstring> names;
+    double savedAt = 0.0;
+    for (const std::string& name : saved)
+    {
+        names.push_back(k_Utf8::FromUtf8(name));
+        savedAt = std::max(savedAt, SavedAt(std::filesystem::path(m_assets) / name));
+    }
+    const Clock::time_point started = Clock::now();
+    const k_ResourceFactory::ReloadReport report = factory->Reload(names);
+    const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    if (!report.Any())
+    {
+        k_Log() << "Studio: nothing on screen is made from " << saved.front()
+                << (saved.size() > 1 ? " and the rest" : "") << " (generated content is rebuilt by the build)";
+        return;
+    }
+    std::string what;
+    auto count = [&what](int n, const char* one, const char* many) {
+        if (n > 0)
+            what += (what.empty() ? "" : ", ") + std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    count(report.materials, "material", "materials");
+    count(report.shaders, "shader", "shaders");
+    count(report.textures, "picture", "pictures");
+    count(report.programs, "program relinked", "programs relinked");
+    if (!report.errors.empty())
+    {
+        k_Log(k_Log::Colour::Error) << "Studio: reload failed; the previous version stays:";
+        for (const std::string& error : report.errors)
+            k_Log(k_Log::Colour::Error) << error;
+        const std::string& first = report.errors.front();
+        m_reload = "reload failed " + ClockTime() + ": " + first.substr(0, first.find('\n'));
+    }
+    else
+    {
+        m_reload = "reloaded " + ClockTime() + ": " + saved.front() + (saved.size() > 1 ? " and more" : "");
+    }
+    k_Log() << "Studio: reloaded " << (what.empty() ? std::string("nothing") : what) << " in "
+            << static_cast<int>(std::lround(milliseconds)) << " ms";
+    if (report.materials + report.shaders + report.textures + report.programs > 0)
+    {
+        m_reloadSavedAt = savedAt > 0.0 ? savedAt : WallSeconds();
+        // A paused picture is drawn again with what was reloaded.
+        if (m_transport.IsPaused())
+            ShowAt(m_transport.GetTime());
+    }
+    UpdateStatus(true);
+}
+
+void k_Studio::NoteReloadShown()
+{
+    if (m_reloadSavedAt <= 0.0)
+        return;
+    const double shown = WallSeconds() - m_reloadSavedAt;
+    k_Log() << "Studio: the first frame with the reload was shown " << static_cast<int>(std::lround(shown * 1000.0))
+            << " ms after the save";
+    m_reloadSavedAt = 0.0;
+}
+
+// --- status ---
+
+k_StudioStatus::State k_Studio::Status() const
+{
+    k_StudioStatus::State state;
+    state.time = m_transport.GetTime();
+    state.section = m_transport.SectionAt(state.time).name;
+    state.framesPerSecond = m_transport.IsPaused() ? 0.0 : m_framesPerSecond;
+    state.paused = m_transport.IsPaused();
+    state.speed = m_transport.GetSpeed();
+    state.looping = m_transport.IsLooping();
+    state.loopFrom = m_transport.GetLoopFrom();
+    state.loopTo = m_transport.GetLoopTo();
+    state.reload = m_reload;
+    return state;
+}
+
+void k_Studio::UpdateStatus(bool event)
+{
+    const Clock::time_point now = Clock::now();
+    if (!event && now - m_lastStatus < k_StatusInterval)
+        return;
+    m_lastStatus = now;
+    const k_StudioStatus::State state = Status();
+    m_window->SetTitle(k_Utf8::FromUtf8(k_StudioStatus::Title(state)));
+    const std::string line = k_StudioStatus::Line(state);
+    if (m_statusIsTerminal)
+    {
+        m_status << "\r" << line << "\033[K" << std::flush;
+    }
+    else if (event)
+    {
+        // Redirected: a line for each thing that happened, not for every frame.
+        m_status << "studio: " << line << std::endl;
+    }
+}
+
+// --- the loop ---
+
+void k_Studio::Run()
+{
+    ShowAt(m_options.at);
+    UpdateStatus(true);
+    m_secondStarted = Clock::now();
+    Clock::time_point previous = Clock::now();
+    for (;;)
+    {
+        const k_MessagePump::Peeked peeked = k_MessagePump::PeekAndDispatch();
+        if (peeked == k_MessagePump::Peeked::Quit)
+            break;
+        if (peeked == k_MessagePump::Peeked::Dispatched)
+            continue;
+        if (m_engine->IsQuitRequested())
+            break;
+        bool jumped = false;
+        while (!m_keys.empty())
+        {
+            const k_StudioTransport::Key key = m_keys.front();
+            m_keys.pop_front();
+            const k_StudioTransport::Action action = m_transport.Press(key);
+            Serve(action);
+            jumped = jumped || action.jump || action.shot;
+        }
+        ReloadSaved();
+        // Minimised, the music waits too; it goes on from the picture's time when the window comes back.
+        if (m_window->IsActive() != m_active)
+        {
+            m_active = m_window->IsActive();
+            if (!m_active && m_music.pause)
+                m_music.pause();
+            else
+                FollowMusic();
+        }
+        if (m_transport.IsPaused() || !m_active)
+        {
+            // Nothing is drawn; the clock starts again from the next frame.
+            UpdateStatus(false);
+            k_MessagePump::WaitForMessage(k_PausedWaitMilliseconds);
+            previous = Clock::now();
+            continue;
+        }
+        if (jumped)
+            previous = Clock::now(); // the time a jump took is not played
+        const Clock::time_point now = Clock::now();
+        const double elapsed = std::chrono::duration<double>(now - previous).count();
+        previous = now;
+        m_demo->BeginFrame();
+        m_engine->Update(elapsed);
+        m_window->Present();
+        NoteReloadShown();
+        ++m_playedFrames;
+        m_playedSeconds += elapsed;
+        ++m_framesThisSecond;
+        const double second = std::chrono::duration<double>(now - m_secondStarted).count();
+        if (second >= 1.0)
+        {
+            m_framesPerSecond = m_framesThisSecond / second;
+            m_framesThisSecond = 0;
+            m_secondStarted = now;
+        }
+        const double time = m_engine->GetTimeline()->GetTime();
+        const std::string section = m_transport.SectionAt(m_transport.GetTime()).name;
+        const k_StudioTransport::Action wrap = m_transport.Reached(time);
+        if (m_options.quitAt >= 0.0 && time >= m_options.quitAt)
+            break;
+        if (wrap.jump)
+        {
+            ShowAt(*wrap.jump);
+            previous = Clock::now();
+        }
+        UpdateStatus(wrap.jump.has_value() || section != m_transport.SectionAt(m_transport.GetTime()).name);
+    }
+    if (m_statusIsTerminal)
+        m_status << "\n" << std::flush;
+}

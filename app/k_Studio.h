@@ -1,0 +1,95 @@
+#pragma once
+// starwane-studio's run once the engine, the window and the show are up: the
+// loop that draws the show on the clock, serves the keys (pause, steps, the
+// show's instants, speed, loop, pictures), keeps the music in step with demo
+// time, reloads the assets saved in the watched folder, and keeps the title
+// and the terminal's status line current.
+#include "app/k_StudioOptions.h"
+#include "app/k_StudioStatus.h"
+#include "app/k_StudioTransport.h"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class IEngine;
+class IWindow;
+class k_Demo;
+class k_FileWatcher;
+
+class k_Studio
+{
+public:
+    // The tune's player: every call may be empty (no audio device).
+    struct Music
+    {
+        std::function<void(double seconds)> play; // from that time in the tune
+        std::function<void()> pause;
+    };
+
+    // Frames drawn before a time jumped to step at most this far (the show's feedback and adaptation reach
+    // their look through them).
+    static constexpr double MaxWarmUpStep = 0.1;
+
+    k_Studio(const k_StudioOptions& options, IEngine* engine, IWindow* window, k_Demo* demo, Music music,
+             std::ostream& status, bool statusIsTerminal);
+    ~k_Studio();
+    k_Studio(const k_Studio&) = delete;
+    k_Studio& operator=(const k_Studio&) = delete;
+
+    // Watches the folder for saved assets (the engine's file system serves it first already).
+    void WatchAssets(const std::string& folder);
+    // A key from the window (queued; served by the loop before the next frame).
+    void OnKey(uint32_t code, bool shift, bool repeat);
+    // Shows the start time, then runs until the window is closed, Escape or --quit-at. Returns the frames
+    // drawn in play (not those of jumps) and the real seconds they took, for the frame rate.
+    void Run();
+
+    int64_t GetPlayedFrames() const { return m_playedFrames; }
+    double GetPlayedSeconds() const { return m_playedSeconds; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    // Draws the show at the demo time: the engine seeks to a little before it and draws the frames up to it,
+    // presenting only the last. With a picture to save, it is read before the swap.
+    void ShowAt(double time, bool savePicture = false);
+    // Moves the engine to the time without drawing (its seek rewinds the show and replays its schedule).
+    void Seek(double time);
+    void Serve(const k_StudioTransport::Action& action);
+    void ReloadSaved();
+    void SavePicture();
+    // After a frame is presented: says how long after the save the first frame with a reload came.
+    void NoteReloadShown();
+    void FollowMusic();
+    void UpdateStatus(bool event);
+    k_StudioStatus::State Status() const;
+
+    k_StudioOptions m_options;
+    IEngine* m_engine;
+    IWindow* m_window;
+    k_Demo* m_demo;
+    Music m_music;
+    std::ostream& m_status;
+    bool m_statusIsTerminal;
+    k_StudioTransport m_transport;
+    std::unique_ptr<k_FileWatcher> m_watcher;
+    std::string m_assets;
+    std::deque<k_StudioTransport::Key> m_keys;
+    std::string m_reload;
+    // The save instant (wall clock) of the files of a reload not yet shown; 0 when none waits.
+    double m_reloadSavedAt = 0.0;
+    int64_t m_playedFrames = 0;
+    double m_playedSeconds = 0.0;
+    // The frame rate over the last second.
+    double m_framesPerSecond = 0.0;
+    int m_framesThisSecond = 0;
+    Clock::time_point m_secondStarted;
+    Clock::time_point m_lastStatus;
+    bool m_active = true;
+};

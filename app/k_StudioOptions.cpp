@@ -1,0 +1,160 @@
+#include "app/k_StudioOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace
+{
+// Numbers read the same whatever the locale.
+std::optional<double> ParseNumber(std::string_view text)
+{
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseInteger(std::string_view text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseTime(std::string_view text)
+{
+    std::optional<double> value = ParseNumber(text);
+    if (value && *value < 0.0)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
+{
+    for (const std::string& argument : arguments)
+        if (argument == "--help" || argument == "-h")
+        {
+            help = true;
+            return {};
+        }
+    for (size_t i = 0; i < arguments.size(); ++i)
+    {
+        const std::string& option = arguments[i];
+        auto value = [&](size_t offset = 1) -> const std::string* {
+            return i + offset < arguments.size() ? &arguments[i + offset] : nullptr;
+        };
+        if (option == "--size")
+        {
+            const std::string* text = value();
+            if (!text)
+                return "--size needs a value such as 1280x720";
+            const size_t split = text->find('x');
+            const std::optional<int> w =
+                split == std::string::npos ? std::nullopt : ParseInteger(text->substr(0, split));
+            const std::optional<int> h =
+                split == std::string::npos ? std::nullopt : ParseInteger(text->substr(split + 1));
+            if (!w || !h || *w < 1 || *h < 1 || *w > MaxSize || *h > MaxSize)
+                return "--size " + *text + ": give the width and height in pixels, such as 1280x720 (1 to " +
+                       std::to_string(MaxSize) + " each)";
+            width = *w;
+            height = *h;
+            ++i;
+        }
+        else if (option == "--at" || option == "--quit-at")
+        {
+            const std::string* text = value();
+            const std::optional<double> time = text ? ParseTime(*text) : std::nullopt;
+            if (!time)
+                return option + " needs a demo time in seconds, 0 or more (such as 150 or 12.5)";
+            (option == "--at" ? at : quitAt) = *time;
+            ++i;
+        }
+        else if (option == "--loop")
+        {
+            const std::string* a = value(1);
+            const std::string* b = value(2);
+            if (!a || !b || !ParseTime(*a) || !ParseTime(*b))
+                return "--loop needs two demo times in seconds, A and B";
+            const double from = ParseTime(*a).value_or(0.0);
+            const double to = ParseTime(*b).value_or(0.0);
+            if (to <= from)
+                return "--loop " + *a + " " + *b + ": B must come after A";
+            loop = true;
+            loopFrom = from;
+            loopTo = to;
+            i += 2;
+        }
+        else if (option == "--assets" || option == "--shots")
+        {
+            const std::string* text = value();
+            if (!text || text->empty())
+                return option + " needs a folder";
+            std::error_code error;
+            if (!std::filesystem::is_directory(*text, error))
+                return option + " " + *text + ": no such folder";
+            (option == "--assets" ? assets : shots) = *text;
+            ++i;
+        }
+        else if (option == "--no-assets")
+        {
+            noAssets = true;
+        }
+        else
+        {
+            return "unknown option: " + option;
+        }
+    }
+    if (noAssets && !assets.empty())
+        return "--assets and --no-assets exclude each other";
+    return {};
+}
+
+std::string k_StudioOptions::Usage()
+{
+    return "Usage: starwane-studio [options]\n"
+           "Plays the show in a window for making and checking it: pause, step, jump, loop, and live reload of\n"
+           "material scripts, shaders and pictures from an assets folder.\n"
+           "\n"
+           "Options:\n"
+           "  --size WXH      window size in pixels (default 1280x720)\n"
+           "  --at T          start at demo time T seconds (default 0)\n"
+           "  --loop A B      loop demo time from A to B seconds\n"
+           "  --assets DIR    serve the pack's files from DIR first and reload them when saved (default: the\n"
+           "                  source tree's assets/ when run from the build tree)\n"
+           "  --no-assets     the pack only; nothing is watched\n"
+           "  --shots DIR     folder for the F12 pictures (default: the working folder)\n"
+           "  --quit-at T     quit once demo time reaches T (scripted runs, measurements)\n"
+           "  --help          this text\n"
+           "\n"
+           "Keys:\n"
+           "  Space           pause / resume picture and music\n"
+           "  Left / Right    1 s back / forward (with Shift: 10 s)\n"
+           "  Page Up / Down  previous / next instant of the show's timeline\n"
+           "  Home            back to 0\n"
+           "  [ / ]           half / double speed (the music is silent unless the speed is 1)\n"
+           "  L               loop the current section (again: stop looping)\n"
+           "  F12             save the frame as frame_TTT.TTT.png (its demo time)\n"
+           "  Escape          quit\n";
+}
+
+std::string k_StudioOptions::DefaultAssets(const std::string& programFolder, const std::string& buildBin,
+                                           const std::string& sourceAssets)
+{
+    std::error_code error;
+    if (programFolder.empty() || buildBin.empty() || sourceAssets.empty())
+        return {};
+    if (!std::filesystem::equivalent(programFolder, buildBin, error) || error)
+        return {};
+    if (!std::filesystem::is_directory(sourceAssets, error))
+        return {};
+    return sourceAssets;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The studio's command line: the window's size, where the show starts, a
+// loop, the folder of assets to serve and watch, and a demo time at which to
+// quit (for scripted runs and measurements). Parse checks every value; a bad
+// command line gives one message that says what is wrong.
+#include <string>
+#include <vector>
+
+class k_StudioOptions
+{
+public:
+    int width = 1280;
+    int height = 720;
+    double at = 0.0;
+    bool loop = false; // --loop A B
+    double loopFrom = 0.0;
+    double loopTo = 0.0;
+    std::string assets;      // --assets DIR; empty: the default (see DefaultAssets)
+    bool noAssets = false;   // --no-assets: the pack only, nothing watched
+    double quitAt = -1.0;    // --quit-at T: quit once demo time reaches T (negative: never)
+    std::string shots = "."; // --shots DIR: where F12 writes its pictures
+    bool help = false;
+
+    // The largest window side accepted.
+    static constexpr int MaxSize = 16384;
+
+    // Reads the arguments after the program's name. Returns an empty string on success, else the message
+    // for the usage error. With --help nothing else is checked.
+    std::string Parse(const std::vector<std::string>& arguments);
+    // The text of --help, with the keys.
+    static std::string Usage();
+    // The assets folder when none is given: the source tree's assets/ when the program runs from the build
+    // tree it was built in (its folder is buildBin), else none.
+    static std::string DefaultAssets(const std::string& programFolder, const std::string& buildBin,
+                                     const std::string& sourceAssets);
+};

@@ -1,0 +1,27 @@
+#pragma once
+// The studio's status: one line with the demo time, the section, the frame
+// rate, pause, speed, loop and the last reload, shown in the window's title
+// and on the terminal. Plain text, no GL.
+#include <string>
+
+class k_StudioStatus
+{
+public:
+    struct State
+    {
+        double time = 0.0;
+        std::string section;
+        double framesPerSecond = 0.0;
+        bool paused = false;
+        double speed = 1.0;
+        bool looping = false;
+        double loopFrom = 0.0;
+        double loopTo = 0.0;
+        std::string reload; // what the last reload did, or its first error; empty before any
+    };
+
+    // "12.345 s | landscape | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | Plasma.mat reloaded"
+    static std::string Line(const State& state);
+    // The window's title: the program's name before the line.
+    static std::string Title(const State& state);
+};

@@ -1,0 +1,81 @@
+#pragma once
+// What the studio's keys do to demo time, apart from drawing: pause, speed,
+// steps, the show's instants, loops. It keeps the time of the frame on screen
+// and answers each key with what to do (jump where, save a picture, nothing);
+// the studio does it and reports the time it reached. Plain logic, no GL.
+#include "demo/k_Demo.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class k_StudioTransport
+{
+public:
+    enum class Key
+    {
+        None,
+        PlayPause,
+        Back,
+        Forward,
+        BackLong,
+        ForwardLong,
+        PreviousInstant,
+        NextInstant,
+        Home,
+        Slower,
+        Faster,
+        Loop,
+        Shot,
+    };
+    // The window's code of a key (IWindow: scancode + 0x10000) with Shift held or not.
+    static Key KeyOf(uint32_t code, bool shift);
+
+    // What the studio is to do after a key or a frame.
+    struct Action
+    {
+        std::optional<double> jump; // draw the show at this demo time
+        bool shot = false;          // save the picture on screen
+        bool changed = false;       // pause, speed or loop changed (status and music follow)
+    };
+
+    // Steps of a key: 1 s, with Shift 10 s.
+    static constexpr double ShortStep = 1.0;
+    static constexpr double LongStep = 10.0;
+    static constexpr double MinSpeed = 1.0 / 16.0;
+    static constexpr double MaxSpeed = 8.0;
+    // Page Up from less than this after an instant goes to the one before it.
+    static constexpr double PreviousGrace = 0.25;
+
+    k_StudioTransport(std::vector<double> instants, std::vector<k_Demo::Section> sections);
+
+    Action Press(Key key);
+    // After a frame or a jump: the demo time now on screen. When a loop runs and the time reached its end,
+    // the answer jumps to its start.
+    Action Reached(double time);
+    // Loops [from, to) from now on.
+    void SetLoop(double from, double to);
+
+    double GetTime() const { return m_time; }
+    bool IsPaused() const { return m_paused; }
+    double GetSpeed() const { return m_speed; }
+    bool IsLooping() const { return m_loop.has_value(); }
+    double GetLoopFrom() const { return m_loop ? m_loop->first : 0.0; }
+    double GetLoopTo() const { return m_loop ? m_loop->second : 0.0; }
+    // Whether the music plays: running at speed 1.
+    bool IsMusicPlaying() const { return !m_paused && m_speed == 1.0; }
+    // The section the time lies in (the last one past the show's end).
+    const k_Demo::Section& SectionAt(double time) const;
+    // The next instant after the time, or the previous one before it (less the grace), if any.
+    std::optional<double> NextInstant(double time) const;
+    std::optional<double> PreviousInstant(double time) const;
+
+private:
+    std::vector<double> m_instants;
+    std::vector<k_Demo::Section> m_sections;
+    double m_time = 0.0;
+    bool m_paused = false;
+    double m_speed = 1.0;
+    std::optional<std::pair<double, double>> m_loop;
+};

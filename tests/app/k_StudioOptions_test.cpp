@@ -1,0 +1,77 @@
+#include "app/k_StudioOptions.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace
+{
+std::string Parse(k_StudioOptions& options, const std::vector<std::string>& arguments)
+{
+    return options.Parse(arguments);
+}
+} // namespace
+
+TEST(k_StudioOptionsTest, ValuesAreReadAndCheckedWithAMessageThatSaysWhatIsWrong)
+{
+    k_StudioOptions options;
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    ASSERT_EQ(Parse(options, {"--size", "960x540", "--at", "150", "--loop", "27", "76.6", "--assets", folder,
+                              "--quit-at", "151.5"}),
+              "");
+    EXPECT_EQ(options.width, 960);
+    EXPECT_EQ(options.height, 540);
+    EXPECT_EQ(options.at, 150.0);
+    EXPECT_TRUE(options.loop);
+    EXPECT_EQ(options.loopFrom, 27.0);
+    EXPECT_EQ(options.loopTo, 76.6);
+    EXPECT_EQ(options.assets, folder);
+    EXPECT_EQ(options.quitAt, 151.5);
+
+    k_StudioOptions defaults;
+    ASSERT_EQ(Parse(defaults, {}), "");
+    EXPECT_EQ(defaults.width, 1280);
+    EXPECT_EQ(defaults.height, 720);
+    EXPECT_EQ(defaults.at, 0.0);
+    EXPECT_FALSE(defaults.loop);
+    EXPECT_LT(defaults.quitAt, 0.0);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{"--size", "960"}, "--size 960"},
+        {{"--size", "0x540"}, "--size 0x540"},
+        {{"--size"}, "--size needs"},
+        {{"--at", "-1"}, "--at needs"},
+        {{"--at", "1,5"}, "--at needs"},
+        {{"--loop", "10"}, "--loop needs"},
+        {{"--loop", "10", "5"}, "B must come after A"},
+        {{"--assets", "/no/such/folder"}, "no such folder"},
+        {{"--assets", folder, "--no-assets"}, "exclude each other"},
+        {{"--wobble"}, "unknown option: --wobble"},
+    };
+    for (const auto& [arguments, message] : refused)
+    {
+        k_StudioOptions refusing;
+        EXPECT_NE(Parse(refusing, arguments).find(message), std::string::npos) << arguments.front();
+    }
+    k_StudioOptions help;
+    EXPECT_EQ(Parse(help, {"--wobble", "--help"}), "");
+    EXPECT_TRUE(help.help);
+    EXPECT_NE(k_StudioOptions::Usage().find("Page Up / Down"), std::string::npos);
+}
+
+TEST(k_StudioOptionsTest, TheSourceAssetsAreTheDefaultOnlyFromTheBuildTree)
+{
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("orvelant_studio_" + std::to_string(getpid()));
+    std::filesystem::create_directories(root / "build" / "bin");
+    std::filesystem::create_directories(root / "assets");
+    std::filesystem::create_directories(root / "usr" / "lib");
+    const std::string bin = (root / "build" / "bin").string();
+    const std::string assets = (root / "assets").string();
+    EXPECT_EQ(k_StudioOptions::DefaultAssets(bin, bin, assets), assets);
+    // The same folder named another way is still the build tree.
+    EXPECT_EQ(k_StudioOptions::DefaultAssets((root / "build" / "." / "bin").string(), bin, assets), assets);
+    EXPECT_EQ(k_StudioOptions::DefaultAssets((root / "usr" / "lib").string(), bin, assets), "");
+    EXPECT_EQ(k_StudioOptions::DefaultAssets(bin, bin, (root / "gone").string()), "");
+    std::filesystem::remove_all(root);
+}
