@@ -12,7 +12,7 @@
 
 class k_SetupDialog
 {
-  public:
+public:
     // Commands the view forwards: the two buttons and the check box.
     enum Command : uint32_t
     {
@@ -50,7 +50,7 @@ class k_SetupDialog
     // Parses "%d:%d" into first over second (computed in double, stored as float); false when it does not parse.
     static bool ParseAspectRatio(const std::string& text, float& ratio);
 
-  private:
+private:
     SetupSettings& m_settings;
     std::vector<std::string> m_resolutions;
     std::vector<std::string> m_aspectRatios;

@@ -27,7 +27,7 @@ constexpr std::size_t k_EntrySize = 16u << 20;
 // deflates about 5:1), and that entry's raw deflate stream.
 class PackFixture
 {
-  public:
+public:
     PackFixture()
     {
         m_folder = fs::temp_directory_path() / ("orvelant_bench_" + std::to_string(getpid()));
@@ -87,7 +87,7 @@ class PackFixture
         return *m_files;
     }
 
-  private:
+private:
     fs::path m_folder;
     fs::path m_pack;
     std::vector<unsigned char> m_compressed;

@@ -10,7 +10,7 @@ class IEngine;
 
 class k_File : public IFile
 {
-  public:
+public:
     // Takes ownership of size bytes at data; the cursor starts at the first byte.
     k_File(IEngine* engine, std::unique_ptr<unsigned char[]> data, std::int32_t size);
     ~k_File() override = default;
@@ -29,7 +29,7 @@ class k_File : public IFile
     void SetPosition(unsigned char* position) override;
     bool IsAtEnd() override { return m_cursor == m_data.get() + m_size; }
 
-  private:
+private:
     // Throws unless count bytes from the cursor lie within the data.
     void Check(std::int64_t count) const;
     // Reads the next 4 bytes as a little-endian 32-bit word.

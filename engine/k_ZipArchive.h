@@ -9,7 +9,7 @@
 
 class k_ZipArchive
 {
-  public:
+public:
     // What the directory record says about the located entry.
     struct EntryInfo
     {
@@ -46,6 +46,6 @@ class k_ZipArchive
     // Longest entry name, in UTF-8 bytes, that Locate will search for.
     static constexpr std::size_t k_MaxNameBytes = 255;
 
-  private:
+private:
     void* m_handle = nullptr; // minizip's unzFile
 };

@@ -8,7 +8,7 @@ class IEngine;
 
 class k_OpenGl : public IGraphics
 {
-  public:
+public:
     explicit k_OpenGl(IEngine* engine);
     ~k_OpenGl() override = default;
     k_OpenGl(const k_OpenGl&) = delete;
@@ -26,11 +26,11 @@ class k_OpenGl : public IGraphics
     void CheckErrors() override;
     void DrawProgressBar(float fraction) override;
 
-  protected:
+protected:
     // The next pending GL error (glGetError); GL keeps one flag per error kind, so tests feed longer queues here.
     virtual unsigned NextError();
 
-  private:
+private:
     IEngine* m_engine;
     int m_width = 0;
     int m_height = 0;

@@ -8,7 +8,7 @@
 
 class IFile
 {
-  public:
+public:
     // Releases the file's bytes.
     virtual ~IFile() = default;
 

@@ -8,7 +8,7 @@ class IFile;
 
 class IFileSystem
 {
-  public:
+public:
     // Closes the archive if one is open.
     virtual ~IFileSystem() = default;
 

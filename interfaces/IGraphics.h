@@ -7,7 +7,7 @@
 
 class IGraphics
 {
-  public:
+public:
     // Releases only the object; the context must already be gone (DestroyContext).
     virtual ~IGraphics() = default;
 

@@ -9,7 +9,7 @@
 
 class IWindow
 {
-  public:
+public:
     // The window's own messages, translated from the platform's events by platform/.
     enum Message : uint32_t
     {

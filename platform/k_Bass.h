@@ -11,7 +11,7 @@
 
 class k_Bass
 {
-  public:
+public:
     // The layer's version; its high 16 bits name the series (0x0204).
     static constexpr uint32_t Version = 0x02040000u;
 

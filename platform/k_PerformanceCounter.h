@@ -4,7 +4,7 @@
 
 class k_PerformanceCounter
 {
-  public:
+public:
     // The counter's current value in ticks.
     static int64_t Read();
     // Ticks per second.

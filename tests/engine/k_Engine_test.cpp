@@ -23,7 +23,7 @@ namespace
 // A world that records the engine's calls into a shared journal.
 class TestWorld : public IWorld
 {
-  public:
+public:
     TestWorld(std::string name, std::string& journal) : m_name(std::move(name)), m_journal(journal) {}
 
     std::string GetName() override { return m_name; }
@@ -60,7 +60,7 @@ class TestWorld : public IWorld
 
     std::function<void()> onUpdate;
 
-  private:
+private:
     std::string m_name;
     std::string& m_journal;
     bool m_enabled = true;

@@ -295,9 +295,7 @@ TEST_F(ShaderTest, EverySetterMakesItsProgramCurrentFirst)
         const auto all = program->GetUniformMatrix4(name);
         return std::vector<float>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n));
     };
-    auto expected = [&](size_t n, size_t from = 0) {
-        return std::vector<float>(values + from, values + from + n);
-    };
+    auto expected = [&](size_t n, size_t from = 0) { return std::vector<float>(values + from, values + from + n); };
     const std::vector<std::pair<std::string, std::function<void()>>> setters = {
         {"float", [&] { program->SetUniformFloat("f", 2.5f); }},
         {"int", [&] { program->SetUniformInt("i", 7); }},

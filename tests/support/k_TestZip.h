@@ -8,7 +8,7 @@
 
 class k_TestZip
 {
-  public:
+public:
     struct Entry
     {
         std::string name;

@@ -9,8 +9,7 @@ void WindowTest::SetUp()
 {
     GlTest::SetUp();
     engine = std::make_unique<k_Engine>();
-    window =
-        std::make_unique<k_Window>(L"window test", k_ClientWidth, k_ClientHeight, engine.get(), true, false);
+    window = std::make_unique<k_Window>(L"window test", k_ClientWidth, k_ClientHeight, engine.get(), true, false);
     window->Create();
     Settle();
 }

@@ -8,14 +8,13 @@
 // two roots is an error: the pack would hold two entries the engine cannot tell
 // apart. A ROOT that does not exist is skipped (a build may have no generated
 // files yet).
-#include <minizip/zip.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <minizip/zip.h>
 #include <string>
 #include <vector>
 
@@ -34,10 +33,11 @@ bool ReadWhole(const fs::path& path, std::vector<char>& bytes)
 
 std::string Lower(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
 
     // Pack name -> source file, sorted so the archive's order is stable.
     std::map<std::string, fs::path> entries;
-    std::map<std::string, std::string> seen;  // lower-case name -> name, the engine matches without case
+    std::map<std::string, std::string> seen; // lower-case name -> name, the engine matches without case
     for (int i = 2; i < argc; ++i)
     {
         const fs::path root(argv[i]);
@@ -95,8 +95,8 @@ int main(int argc, char** argv)
         info.tmz_date.tm_mon = 0;
         info.tmz_date.tm_mday = 1;
         const int zip64 = bytes.size() >= 0xffffffffu ? 1 : 0;
-        if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_COMPRESSION,
-                                  zip64) != ZIP_OK ||
+        if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                  Z_BEST_COMPRESSION, zip64) != ZIP_OK ||
             zipWriteInFileInZip(zip, bytes.data(), static_cast<unsigned>(bytes.size())) != ZIP_OK ||
             zipCloseFileInZip(zip) != ZIP_OK)
         {
