@@ -15,8 +15,8 @@ packages=(
   fonts-comfortaa
   # the desktop icon is drawn with Cairo at build time
   libcairo2-dev
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests and benchmarks; the format check
+  libgtest-dev libgmock-dev libbenchmark-dev clang-format
   # running GL without a screen, driving the setup dialog
   xvfb xauth libgl1-mesa-dri xdotool
   # the end-to-end checks: window tree (xwininfo) and screen dumps (xwd)
