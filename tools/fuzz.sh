@@ -21,7 +21,7 @@ fi
 seconds=${1:?$usage}
 shift
 
-bash "$root/tools/build.sh" # the seed corpora come from the built pack
+bash "$root/tools/build.sh" fuzz # the seed corpora come from the built pack and the test build
 cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DORV_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build-fuzz" --target orvelant_fuzz

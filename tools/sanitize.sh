@@ -19,6 +19,7 @@ case "$tool" in
 asan)
   from=${2:-0}
   to=${3:-200}
+  bash "$root/tools/setup.sh" sanitize
   cmake -S "$root" -B "$root/build-asan" -G Ninja -DORV_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$root/build-asan" --target starwane-capture
   log=$root/build-asan/sanitize-asan.log
@@ -41,7 +42,7 @@ asan)
 valgrind)
   from=${2:-0}
   to=${3:-4}
-  bash "$root/tools/build.sh"
+  bash "$root/tools/build.sh" sanitize
   log=$root/build/sanitize-valgrind.log
   status=0
   started=$SECONDS

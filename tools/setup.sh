@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, play and test.
-# Idempotent: packages already present are left alone, and apt is only asked
-# when something is missing.
+# Installs the Debian packages a task needs, and nothing more:
+#
+#   bash tools/setup.sh [NEED...]
+#
+#   play       building the programs and the pack, and playing the show (always included)
+#   test       the test suite: GoogleTest, Google Benchmark, Xvfb and the X tools the end-to-end checks drive,
+#              ffmpeg, the packaging validators, clang-format and a comma-decimal locale
+#   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
+#   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
+#   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
+#
+# Idempotent: packages already present are left alone, and apt is only asked when something is missing.
 set -euo pipefail
 
-packages=(
+play=(
   # build
   cmake ninja-build pkg-config g++
   # engine and platform libraries
@@ -15,21 +24,51 @@ packages=(
   fonts-comfortaa
   # the desktop icon is drawn with Cairo at build time
   libcairo2-dev
-  # tests and benchmarks; the format check
+  # OpenGL drivers (Mesa; its software renderer where there is no GPU), also through EGL for drawing
+  # without a display
+  libgl1-mesa-dri libegl-mesa0
+)
+test=(
+  # the unit and GL tests, the benchmark tool, the format check
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   # running GL without a screen, driving the setup dialog
-  xvfb xauth libgl1-mesa-dri xdotool
+  xvfb xauth xdotool
   # the end-to-end checks: window tree (xwininfo) and screen dumps (xwd)
   x11-utils x11-apps
   # a comma-decimal locale, in which the tests check that numbers are read and written the same
   locales
-  # starwane-capture encodes videos with the ffmpeg program (ffprobe checks them)
+  # videos of the capture program are encoded by the ffmpeg program (ffprobe checks them)
   ffmpeg
-  # fuzzing (clang with libFuzzer), the sanitizer and memcheck runs, peak memory of damaged-pack runs
-  clang libclang-rt-14-dev valgrind time
-  # installing and packaging: the desktop entry and AppStream validators, dpkg-shlibdeps for cpack
+  # peak memory of the damaged-pack runs
+  time
+  # the install check: the desktop entry and AppStream validators, dpkg-shlibdeps for cpack
   desktop-file-utils appstream dpkg-dev
 )
+fuzz=(clang libclang-rt-14-dev)
+sanitize=(valgrind xvfb xauth)
+package=(dpkg-dev lintian)
+
+packages=("${play[@]}")
+locale_needed=0
+for need in "$@"; do
+  case "$need" in
+  play) ;;
+  test)
+    packages+=("${test[@]}")
+    locale_needed=1
+    ;;
+  fuzz)
+    packages+=("${test[@]}" "${fuzz[@]}")
+    locale_needed=1
+    ;;
+  sanitize) packages+=("${sanitize[@]}") ;;
+  package) packages+=("${package[@]}") ;;
+  *)
+    echo "setup: unknown need '$need' (play, test, fuzz, sanitize, package)" >&2
+    exit 2
+    ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -37,6 +76,8 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# Each package once, in order.
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | awk 'NF && !seen[$0]++')
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -49,11 +90,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The tests' comma-decimal locale: generated once, left alone when it exists.
-test_locale="de_DE.UTF-8"
-if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
-  echo "setup: generating the locale $test_locale"
-  if ! grep -q "^$test_locale UTF-8" /etc/locale.gen 2>/dev/null; then
-    echo "$test_locale UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+if [ $locale_needed -eq 1 ]; then
+  test_locale="de_DE.UTF-8"
+  if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "setup: generating the locale $test_locale"
+    if ! grep -q "^$test_locale UTF-8" /etc/locale.gen 2>/dev/null; then
+      echo "$test_locale UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+    $SUDO locale-gen >/dev/null
   fi
-  $SUDO locale-gen >/dev/null
 fi

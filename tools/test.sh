@@ -4,7 +4,7 @@
 # Extra arguments go to ctest (for example -L gl or -R k_File).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/tools/build.sh"
+bash "$root/tools/build.sh" test
 # Each test sets the environment it depends on itself (the test programs' main and the end-to-end
 # scripts): a plain ctest in build/ under an X display runs the same.
 # Every test runs once: a test waits for what it needs (a window, a file, a process) with generous
