@@ -94,6 +94,20 @@ double PeakResidentMegabytes()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// --- the display ---
+
+// Why SDL's video could not be started, and what to do about it.
+std::string DisplayFailure(bool offscreen)
+{
+    if (offscreen)
+        return "Cannot draw without a display: SDL's offscreen video driver does not start (" +
+               k_SdlDisplay::GetError() + ").";
+    std::string message = "Cannot open the display (" + k_SdlDisplay::GetError() + ")";
+    if (const char* driver = std::getenv("SDL_VIDEODRIVER"); driver && driver[0] != '\0')
+        return message + "; SDL_VIDEODRIVER asks for \"" + driver + "\": unset it to draw without a display.";
+    return message + ".";
+}
+
 // --- outputs ---
 
 // Creates and removes a file of the given name, to prove that the place can be written.
@@ -192,17 +206,24 @@ int main(int argc, char** argv)
     try
     {
         // --- what cannot be drawn or written is found before anything is drawn ---
+        // With no display at all the frames are drawn through SDL's offscreen driver, which needs no window
+        // system (EGL); a driver asked for by SDL_VIDEODRIVER is used as it is.
+        const bool offscreen = k_SdlDisplay::PreferOffscreenWithoutDisplay();
         if (!k_SdlDisplay::Open())
-            throw L"Cannot open the display: the capture needs a graphical session (is DISPLAY set?).";
+            Fail(DisplayFailure(offscreen));
+        if (offscreen)
+            k_Log() << "starwane-capture: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): drawing through "
+                       "SDL's offscreen video driver.";
         // A size the driver cannot draw is a bad command line too, found before anything is drawn.
         int maxWidth = 0, maxHeight = 0;
-        if (k_SdlGlContext::QueryMaxPictureSize(maxWidth, maxHeight))
+        if (!k_SdlGlContext::QueryMaxPictureSize(maxWidth, maxHeight))
+            Fail("Cannot draw: no OpenGL context can be had through SDL's " + k_SdlDisplay::GetDriverName() +
+                 " video driver (" + k_SdlGlContext::GetError() +
+                 "). Install Mesa's OpenGL and EGL drivers (libgl1-mesa-dri, libegl-mesa0) or run on a display.");
+        if (const std::string tooLarge = options.CheckDriverLimit(maxWidth, maxHeight); !tooLarge.empty())
         {
-            if (const std::string tooLarge = options.CheckDriverLimit(maxWidth, maxHeight); !tooLarge.empty())
-            {
-                std::cerr << "starwane-capture: " << tooLarge << "\n" << k_CaptureOptions::Usage();
-                return 2;
-            }
+            std::cerr << "starwane-capture: " << tooLarge << "\n" << k_CaptureOptions::Usage();
+            return 2;
         }
         if (!options.outDirectory.empty())
             PrepareFolder(options.outDirectory);

@@ -229,5 +229,7 @@ std::string k_CaptureOptions::Usage()
            " s before the first time written (--from, --at): the show is sought there and\n"
            "those frames bring its feedback and adaptation to their look. --from-start, --bench and\n"
            "ranges that start sooner draw every frame from demo time 0.\n"
+           "Draws on the display; with none (neither DISPLAY nor WAYLAND_DISPLAY set) through SDL's offscreen\n"
+           "driver, unless SDL_VIDEODRIVER names another.\n"
            "Exit status: 0 done, 1 error (message on standard error), 2 bad command line.\n";
 }

@@ -3,10 +3,28 @@
 #include "platform/k_SdlWindow.h"
 
 #include <SDL.h>
+#include <cstdlib>
 
 bool k_SdlDisplay::Open()
 {
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+bool k_SdlDisplay::PreferOffscreenWithoutDisplay()
+{
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && value[0] != '\0';
+    };
+    if (set("DISPLAY") || set("WAYLAND_DISPLAY") || set("SDL_VIDEODRIVER"))
+        return false;
+    return SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen") == SDL_TRUE;
+}
+
+std::string k_SdlDisplay::GetDriverName()
+{
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
 }
 
 std::vector<k_SdlDisplay::Mode> k_SdlDisplay::GetModes()

@@ -17,6 +17,12 @@ public:
 
     // Starts SDL's video subsystem; returns false (reason in GetError) when there is no display.
     static bool Open();
+    // For a program that can draw without a display: when neither DISPLAY nor WAYLAND_DISPLAY is set and
+    // SDL_VIDEODRIVER names no driver, asks SDL for its offscreen driver (EGL, no window system) before Open.
+    // Returns true when it did.
+    static bool PreferOffscreenWithoutDisplay();
+    // The name of the video driver SDL runs on ("x11", "wayland", "offscreen"), empty before Open.
+    static std::string GetDriverName();
     // Every mode the primary display offers, in SDL's order (empty when none can be read).
     static std::vector<Mode> GetModes();
     // The desktop's current mode on the primary display (zeros when it cannot be read).

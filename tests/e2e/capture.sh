@@ -3,7 +3,8 @@
 #   bash capture.sh <bin-dir>
 # Same range twice gives byte-identical PNGs; --at picks the first frame that
 # reaches the time; a picture larger than the screen comes out whole; bad
-# command lines exit 2 and unwritable outputs exit 1, leaving no file.
+# command lines exit 2 and unwritable outputs exit 1, leaving no file; with no
+# display it draws offscreen by itself, and says why when no OpenGL can be had.
 set -uo pipefail
 bin=$(cd "$1" && pwd)
 work=$(mktemp -d)
@@ -126,12 +127,29 @@ if [ "$(id -u)" != 0 ]; then
 fi
 chmod u+w "$work/readonly"
 
-# --- no display ---
-env -u DISPLAY -u WAYLAND_DISPLAY "$capture" --size 64x36 --at 1 --out "$work/nodisplay" >/dev/null 2>"$work/nd_err.txt"
+# --- no display: SDL's offscreen driver by itself; a driver asked for by hand is used as it is ---
+nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER)
+"${nodisplay[@]}" "$capture" --size 64x36 --at 1 --out "$work/nodisplay" >"$work/nd_out.txt" 2>"$work/nd_err.txt"
 status=$?
-[ "$status" = 1 ] && grep -q "Cannot open the display" "$work/nd_err.txt" && pass "no display reported" ||
-  fail "no display: status $status, $(cat "$work/nd_err.txt")"
-[ -z "$(ls -A "$work/nodisplay" 2>/dev/null)" ] || fail "files left without a display"
+[ "$status" = 0 ] && [ "$(ls -A "$work/nodisplay" 2>/dev/null)" = "frame_001.000.png" ] &&
+  [ "$(png_size "$work/nodisplay/frame_001.000.png")" = "64x36" ] && pass "no display: a frame drawn offscreen" ||
+  fail "no display: status $status, $(cat "$work/nd_err.txt"), files $(ls -A "$work/nodisplay" 2>/dev/null)"
+grep -q "drawing through SDL's offscreen video driver" "$work/nd_out.txt" && pass "the log says it draws offscreen" ||
+  fail "no offscreen line in the log"
+"${nodisplay[@]}" SDL_VIDEODRIVER=x11 "$capture" --size 64x36 --at 1 --out "$work/x11" >/dev/null 2>"$work/x11_err.txt"
+status=$?
+[ "$status" = 1 ] && grep -q "Cannot open the display .*SDL_VIDEODRIVER asks for \"x11\"" "$work/x11_err.txt" &&
+  pass "SDL_VIDEODRIVER=x11 without a display: $(cat "$work/x11_err.txt")" ||
+  fail "x11 without a display: status $status, $(cat "$work/x11_err.txt")"
+[ -z "$(ls -A "$work/x11" 2>/dev/null)" ] || fail "files left without a display"
+# No OpenGL at all: SDL finds no EGL library to load.
+"${nodisplay[@]}" SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so.1 "$capture" --size 64x36 --at 1 --out "$work/nogl" \
+  >"$work/nogl_out.txt" 2>"$work/nogl_err.txt"
+status=$?
+[ "$status" = 1 ] && grep -q "^starwane-capture: Cannot draw: no OpenGL context" "$work/nogl_err.txt" &&
+  ! grep -q "Initializing OpenGL" "$work/nogl_out.txt" && pass "no OpenGL at all: $(cat "$work/nogl_err.txt")" ||
+  fail "no OpenGL: status $status, $(cat "$work/nogl_err.txt")"
+[ -z "$(ls -A "$work/nogl" 2>/dev/null)" ] || fail "files left without OpenGL"
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
