@@ -90,7 +90,7 @@ enum class Result
 };
 
 // Decodes into image (RGB, top row first). image lives in the caller, so the jump skips no destructor.
-Result DecodeJpeg(const unsigned char* data, unsigned long size, k_TextureBase::Image& image, ErrorManager& errors,
+Result DecodeJpeg(const unsigned char* data, unsigned long size, k_ImageTexture::Image& image, ErrorManager& errors,
                   unsigned long& width, unsigned long& height)
 {
     jpeg_decompress_struct decoder;
@@ -116,7 +116,7 @@ Result DecodeJpeg(const unsigned char* data, unsigned long size, k_TextureBase::
         decoder.out_color_space = JCS_RGB;
     width = decoder.image_width;
     height = decoder.image_height;
-    if (!k_TextureBase::IsWithinLimits(width, height))
+    if (!k_ImageTexture::IsWithinLimits(width, height))
     {
         jpeg_destroy_decompress(&decoder);
         return Result::TooLarge;
@@ -131,7 +131,7 @@ Result DecodeJpeg(const unsigned char* data, unsigned long size, k_TextureBase::
     image.height = static_cast<int>(decoder.output_height);
     image.components = 3;
     const size_t stride = static_cast<size_t>(image.width) * 3;
-    image.pixels.reserve(stride * static_cast<size_t>(image.height) + k_TextureBase::k_UploadSlackBytes);
+    image.pixels.reserve(stride * static_cast<size_t>(image.height) + k_ImageTexture::k_UploadSlackBytes);
     image.pixels.resize(stride * static_cast<size_t>(image.height));
     errors.phase = Phase::Rows;
     while (decoder.output_scanline < decoder.output_height)
@@ -146,18 +146,9 @@ Result DecodeJpeg(const unsigned char* data, unsigned long size, k_TextureBase::
 }
 } // namespace
 
-k_JpegTexture::k_JpegTexture(IEngine* engine, const std::wstring& fileName) : k_TextureBase(engine, 2)
+k_JpegTexture::k_JpegTexture(IEngine* engine, const std::wstring& fileName)
+    : k_ImageTexture(engine, fileName, &k_JpegTexture::Decode)
 {
-    LoadImageFile(fileName);
-}
-
-void k_JpegTexture::Load(IFile* file)
-{
-    Image image;
-    Decode(file->GetData(), file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0, image);
-    m_width = image.width;
-    m_height = image.height;
-    UploadMipmapped(image);
 }
 
 void k_JpegTexture::Decode(const unsigned char* data, size_t size, Image& image)
@@ -182,9 +173,4 @@ void k_JpegTexture::Decode(const unsigned char* data, size_t size, Image& image)
     }
     k_Log(k_Log::Colour::Error) << "Unsupported JPEG: only RGB and greyscale images";
     throw L"Unsupported JPEG.";
-}
-
-bool k_JpegTexture::HasMipmaps()
-{
-    return true;
 }

@@ -54,7 +54,7 @@ constexpr png_alloc_size_t k_MaxChunkBytes = 8u << 20;
 
 // Decodes into image (rows stored bottom row first). image and rows live in the caller, so the jump skips no
 // destructor.
-bool DecodePng(Reader& reader, k_TextureBase::Image& image, std::vector<png_bytep>& rows, Failure& failure,
+bool DecodePng(Reader& reader, k_ImageTexture::Image& image, std::vector<png_bytep>& rows, Failure& failure,
                png_uint_32& pngWidth, png_uint_32& pngHeight)
 {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &failure, OnError, OnWarning);
@@ -80,11 +80,11 @@ bool DecodePng(Reader& reader, k_TextureBase::Image& image, std::vector<png_byte
     int colourType = 0;
     if (!png_get_IHDR(png, info, &pngWidth, &pngHeight, &bitDepth, &colourType, nullptr, nullptr, nullptr))
         Fail(png, "no image header");
-    if (!k_TextureBase::IsWithinLimits(pngWidth, pngHeight))
+    if (!k_ImageTexture::IsWithinLimits(pngWidth, pngHeight))
     {
         std::snprintf(failure.text, sizeof failure.text, "%u x %u pixels (at most %d a side and %lld in all)",
-                      static_cast<unsigned>(pngWidth), static_cast<unsigned>(pngHeight), k_TextureBase::k_MaxImageSide,
-                      static_cast<long long>(k_TextureBase::k_MaxImagePixels));
+                      static_cast<unsigned>(pngWidth), static_cast<unsigned>(pngHeight), k_ImageTexture::k_MaxImageSide,
+                      static_cast<long long>(k_ImageTexture::k_MaxImagePixels));
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -104,7 +104,7 @@ bool DecodePng(Reader& reader, k_TextureBase::Image& image, std::vector<png_byte
     image.width = static_cast<int>(pngWidth);
     image.height = static_cast<int>(pngHeight);
     const size_t stride = static_cast<size_t>(image.width) * static_cast<size_t>(image.components);
-    image.pixels.reserve(stride * static_cast<size_t>(image.height) + k_TextureBase::k_UploadSlackBytes);
+    image.pixels.reserve(stride * static_cast<size_t>(image.height) + k_ImageTexture::k_UploadSlackBytes);
     image.pixels.resize(stride * static_cast<size_t>(image.height));
     rows.resize(static_cast<size_t>(image.height));
     for (int i = 0; i < image.height; ++i)
@@ -116,18 +116,9 @@ bool DecodePng(Reader& reader, k_TextureBase::Image& image, std::vector<png_byte
 }
 } // namespace
 
-k_PngTexture::k_PngTexture(IEngine* engine, const std::wstring& fileName) : k_TextureBase(engine, 2)
+k_PngTexture::k_PngTexture(IEngine* engine, const std::wstring& fileName)
+    : k_ImageTexture(engine, fileName, &k_PngTexture::Decode)
 {
-    LoadImageFile(fileName);
-}
-
-void k_PngTexture::Load(IFile* file)
-{
-    Image image;
-    Decode(file->GetData(), file->GetSize() > 0 ? static_cast<size_t>(file->GetSize()) : 0, image);
-    m_width = image.width;
-    m_height = image.height;
-    UploadMipmapped(image);
 }
 
 void k_PngTexture::Decode(const unsigned char* data, size_t size, Image& image)
@@ -146,9 +137,4 @@ void k_PngTexture::Decode(const unsigned char* data, size_t size, Image& image)
         k_Log(k_Log::Colour::Error) << (tooLarge ? "Unsupported PNG: " : "Cannot decode PNG: ") << failure.text;
         throw tooLarge ? L"PNG too large." : L"Cannot decode PNG.";
     }
-}
-
-bool k_PngTexture::HasMipmaps()
-{
-    return true;
 }

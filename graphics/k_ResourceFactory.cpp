@@ -10,6 +10,7 @@
 #include "demo/k_VoxelBox.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
+#include "graphics/k_ImageTexture.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
 #include "graphics/k_MaterialPass.h"
@@ -386,7 +387,7 @@ k_ResourceFactory::ReloadReport k_ResourceFactory::Reload(const std::vector<std:
     // Pictures go into the textures they were read into.
     for (auto& [name, texture] : m_textures)
     {
-        auto* image = dynamic_cast<k_TextureBase*>(texture);
+        auto* image = dynamic_cast<k_ImageTexture*>(texture);
         if (!image || !isChanged(image->GetFileName()))
             continue;
         if (image->ReloadImageFile())

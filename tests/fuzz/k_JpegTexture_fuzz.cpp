@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    k_TextureBase::Image image;
+    k_ImageTexture::Image image;
     try
     {
         k_JpegTexture::Decode(data, size, image);
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     ORV_FUZZ_REQUIRE(image.components == 3);
     ORV_FUZZ_REQUIRE(image.width > 0 && image.height > 0);
-    ORV_FUZZ_REQUIRE(k_TextureBase::IsWithinLimits(image.width, image.height));
+    ORV_FUZZ_REQUIRE(k_ImageTexture::IsWithinLimits(image.width, image.height));
     ORV_FUZZ_REQUIRE(image.pixels.size() == static_cast<size_t>(image.width) * image.height * 3);
     return 0;
 }

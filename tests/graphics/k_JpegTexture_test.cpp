@@ -12,7 +12,7 @@ struct Outcome
 {
     bool refused = false;
     std::string log;
-    k_TextureBase::Image image;
+    k_ImageTexture::Image image;
     k_UsageProbe::Usage usage;
 };
 

@@ -42,7 +42,7 @@ TEST(k_PngTextureTest, HugeSidesAndAreasAreRefusedFromTheHeaderCheaply)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.message);
-        k_TextureBase::Image image;
+        k_ImageTexture::Image image;
         std::string log;
         const wchar_t* thrown = nullptr;
         const k_UsageProbe::Usage usage = k_UsageProbe::Measure([&] {
@@ -65,7 +65,7 @@ TEST(k_PngTextureTest, HugeSidesAndAreasAreRefusedFromTheHeaderCheaply)
     }
 
     // Within the limits the same header decodes (and fails only for its missing rows).
-    k_TextureBase::Image image;
+    k_ImageTexture::Image image;
     const std::string larger = WithSize(small, 64, 64);
     testing::internal::CaptureStdout();
     EXPECT_ANY_THROW(k_PngTexture::Decode(reinterpret_cast<const unsigned char*>(larger.data()), larger.size(), image));
