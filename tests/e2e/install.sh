@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # End to end: install the build into a temporary DESTDIR as a packager would
 # (prefix /usr), check what went where and that the desktop files validate,
-# start the installed bin/starwane link from another working folder and
+# start the installed games/starwane link from another working folder and
 # cancel its dialog (status 0), run the installed capture program for one
 # frame and the installed studio for half a second of the show (it reads the
-# pack only: no source tree is watched),
-# then build the Debian package and check its
-# contents and the library dependencies dpkg-shlibdeps worked out.
+# pack only: no source tree is watched), read the installed manual pages, then
+# build the Debian package and check its contents and the library dependencies
+# dpkg-shlibdeps worked out.
 #   bash install.sh <bin-dir>
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -35,13 +35,17 @@ else
   fail "cmake --install: $(cat "$work/install.txt")"
 fi
 usr="$root/usr"
-for f in lib/starwane/starwane lib/starwane/starwane-capture lib/starwane/starwane-studio lib/starwane/data.pak share/applications/org.orvelant.starwane.desktop \
-         share/metainfo/org.orvelant.starwane.metainfo.xml; do
+for f in lib/games/starwane/starwane lib/games/starwane/starwane-capture lib/games/starwane/starwane-studio \
+         lib/games/starwane/data.pak \
+         share/applications/org.orvelant.starwane.desktop share/metainfo/org.orvelant.starwane.metainfo.xml \
+         share/man/man6/starwane.6.gz share/man/man6/starwane-capture.6.gz share/man/man6/starwane-studio.6.gz \
+         share/doc/starwane/copyright share/doc/starwane/changelog.gz; do
   [ -f "$usr/$f" ] || fail "not installed: $f"
 done
-[ -x "$usr/lib/starwane/starwane" ] || fail "the installed program is not executable"
-[ "$(readlink "$usr/bin/starwane")" = "../lib/starwane/starwane" ] && pass "bin/starwane links to lib/starwane/starwane" ||
-  fail "bin/starwane is not the relative link: $(ls -l "$usr/bin/starwane" 2>&1)"
+[ -x "$usr/lib/games/starwane/starwane" ] || fail "the installed program is not executable"
+[ "$(readlink "$usr/games/starwane")" = "../lib/games/starwane/starwane" ] &&
+  pass "games/starwane links to lib/games/starwane/starwane" ||
+  fail "games/starwane is not the relative link: $(ls -l "$usr/games/starwane" 2>&1)"
 for size in 48 64 128 256; do
   icon="$usr/share/icons/hicolor/${size}x${size}/apps/org.orvelant.starwane.png"
   [ "$(png_size "$icon" 2>/dev/null)" = "${size}x${size}" ] || fail "icon ${size}x${size} missing or of the wrong size"
@@ -55,7 +59,7 @@ grep -q "^Icon=org.orvelant.starwane$" "$usr/share/applications/org.orvelant.sta
 
 # --- the installed link, started from somewhere else: the dialog opens, cancel ends with 0 ---
 mkdir -p "$work/elsewhere"
-(cd "$work/elsewhere" && exec "$usr/bin/starwane") >"$work/out.txt" 2>"$work/err.txt" &
+(cd "$work/elsewhere" && exec "$usr/games/starwane") >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
 if dialog=$(wait_window "$title" 40); then
   pass "the installed program shows its dialog"
@@ -68,9 +72,9 @@ else
 fi
 
 # --- the installed capture program: one frame, from another working folder ---
-[ "$(readlink "$usr/bin/starwane-capture")" = "../lib/starwane/starwane-capture" ] ||
-  fail "bin/starwane-capture is not the relative link"
-if (cd "$work/elsewhere" && "$usr/bin/starwane-capture" --at 1 --size 160x90 --out "$work/frames") \
+[ "$(readlink "$usr/games/starwane-capture")" = "../lib/games/starwane/starwane-capture" ] ||
+  fail "games/starwane-capture is not the relative link"
+if (cd "$work/elsewhere" && "$usr/games/starwane-capture" --at 1 --size 160x90 --out "$work/frames") \
   >"$work/capture.txt" 2>&1; then
   frame=$(ls "$work"/frames/*.png 2>/dev/null | head -1)
   [ -n "$frame" ] && [ "$(png_size "$frame")" = "160x90" ] && pass "the installed capture program drew a frame" ||
@@ -80,9 +84,9 @@ else
 fi
 
 # --- the installed studio: a short stretch of the show, from another working folder ---
-[ "$(readlink "$usr/bin/starwane-studio")" = "../lib/starwane/starwane-studio" ] ||
-  fail "bin/starwane-studio is not the relative link"
-if (cd "$work/elsewhere" && timeout 120 "$usr/bin/starwane-studio" --at 1 --quit-at 1.5 --size 160x90) \
+[ "$(readlink "$usr/games/starwane-studio")" = "../lib/games/starwane/starwane-studio" ] ||
+  fail "games/starwane-studio is not the relative link"
+if (cd "$work/elsewhere" && timeout 120 "$usr/games/starwane-studio" --at 1 --quit-at 1.5 --size 160x90) \
   >"$work/studio.txt" 2>&1; then
   grep -q "frames played" "$work/studio.txt" && pass "the installed studio played the show" ||
     fail "the installed studio played nothing: $(tail -5 "$work/studio.txt")"
@@ -91,6 +95,22 @@ if (cd "$work/elsewhere" && timeout 120 "$usr/bin/starwane-studio" --at 1 --quit
 else
   fail "the installed studio failed: $(tail -5 "$work/studio.txt")"
 fi
+
+# --- the manual pages: gzipped roff, and every option the capture program's --help lists is in its page ---
+for page in starwane starwane-capture starwane-studio; do
+  source=$(zcat "$usr/share/man/man6/$page.6.gz" 2>/dev/null | sed 's/\\-/-/g')
+  grep -q "^\.TH $(tr a-z A-Z <<<"$page") 6 " <<<"$source" && pass "man page $page(6)" || fail "no man page $page(6)"
+done
+for program in starwane-capture starwane-studio; do
+  "$usr/games/$program" --help >"$work/help.txt" 2>&1
+  options=$(grep -oE '^ +--[a-z-]+' "$work/help.txt" | tr -d ' ')
+  missing=""
+  for option in $options; do
+    grep -q -- "$option" <<<"$(zcat "$usr/share/man/man6/$program.6.gz" | sed 's/\\-/-/g')" || missing="$missing $option"
+  done
+  [ -n "$options" ] && [ -z "$missing" ] && pass "$program(6) describes all $(wc -w <<<"$options") options of --help" ||
+    fail "$program(6) lacks:$missing (options: $options)"
+done
 
 # --- the Debian package ---
 if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package") >"$work/cpack.txt" 2>&1; then
@@ -103,9 +123,13 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
       grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
     done
     dpkg-deb -c "$deb" >"$work/contents.txt"
-    for f in ./usr/lib/starwane/starwane ./usr/lib/starwane/starwane-capture ./usr/lib/starwane/starwane-studio \
-             ./usr/lib/starwane/data.pak ./usr/bin/starwane ./usr/bin/starwane-studio \
-             ./usr/share/applications/org.orvelant.starwane.desktop; do
+    for f in ./usr/lib/games/starwane/starwane ./usr/lib/games/starwane/starwane-capture \
+             ./usr/lib/games/starwane/starwane-studio ./usr/lib/games/starwane/data.pak \
+             ./usr/games/starwane ./usr/games/starwane-capture ./usr/games/starwane-studio \
+             ./usr/share/applications/org.orvelant.starwane.desktop \
+             ./usr/share/man/man6/starwane.6.gz ./usr/share/man/man6/starwane-capture.6.gz \
+             ./usr/share/man/man6/starwane-studio.6.gz \
+             ./usr/share/doc/starwane/copyright ./usr/share/doc/starwane/changelog.gz; do
       grep -qF " $f" "$work/contents.txt" || fail "the package lacks $f"
     done
   else

@@ -1,21 +1,45 @@
 # Install rules and the Debian package.
-# The programs and their pack live together in lib/starwane/ under the prefix
+# The programs and their pack live together in lib/games/starwane/ under the prefix
 # (the engine opens data.pak beside the executable it runs from, through
-# symlinks); bin/starwane and bin/starwane-capture are relative links. The desktop entry, the
-# icon drawn at build time and the AppStream metadata go where desktops and
-# software centres look for them.
+# symlinks); games/starwane and the other programs' links there are relative links
+# (/usr/games is where Debian puts the programs of games, /usr/local/games for a local install). Their
+# manual pages (section 6) are made from docs/man/. The desktop entry, the icon drawn at build time and the
+# AppStream metadata go where desktops and software centres look for them; the copyright and changelog
+# where Debian's tools look for them.
 set(ORV_APP_ID org.orvelant.starwane)
 set(ORV_DESKTOP_DIR ${CMAKE_SOURCE_DIR}/tools/desktop)
+set(ORV_DEBIAN_DIR ${CMAKE_SOURCE_DIR}/tools/debian)
 
-# starwane-capture (frames and videos of the show) and starwane-studio (making and checking it) find the
-# pack beside themselves as well.
-install(TARGETS starwane starwane-capture starwane-studio RUNTIME DESTINATION lib/starwane)
-install(FILES ${ORV_BIN_DIR}/data.pak DESTINATION lib/starwane)
+# starwane-capture (frames and videos of the show), and starwane-studio where it is built, find the pack
+# beside themselves as well.
+set(ORV_PROGRAMS starwane starwane-capture)
+if(TARGET starwane-studio)
+  list(APPEND ORV_PROGRAMS starwane-studio)
+endif()
+install(TARGETS ${ORV_PROGRAMS} RUNTIME DESTINATION lib/games/starwane)
+install(FILES ${ORV_BIN_DIR}/data.pak DESTINATION lib/games/starwane)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
-foreach(program starwane starwane-capture starwane-studio)
-  file(CREATE_LINK ../lib/starwane/${program} ${CMAKE_BINARY_DIR}/install-links/${program} SYMBOLIC)
-  install(FILES ${CMAKE_BINARY_DIR}/install-links/${program} DESTINATION bin)
+# Manual pages and the changelog are compressed as Debian wants them: gzip -9 without name or time stamp.
+set(ORV_COMPRESSED_DIR ${CMAKE_BINARY_DIR}/install-compressed)
+set(ORV_COMPRESSED_FILES)
+function(orv_compress source output)
+  add_custom_command(
+    OUTPUT ${ORV_COMPRESSED_DIR}/${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_COMPRESSED_DIR}
+    COMMAND gzip -9 -n -c ${source} > ${ORV_COMPRESSED_DIR}/${output}
+    DEPENDS ${source}
+    COMMENT "Compressing ${output}")
+  set(ORV_COMPRESSED_FILES ${ORV_COMPRESSED_FILES} ${ORV_COMPRESSED_DIR}/${output} PARENT_SCOPE)
+endfunction()
+foreach(program ${ORV_PROGRAMS})
+  file(CREATE_LINK ../lib/games/starwane/${program} ${CMAKE_BINARY_DIR}/install-links/${program} SYMBOLIC)
+  install(FILES ${CMAKE_BINARY_DIR}/install-links/${program} DESTINATION games)
+  orv_compress(${CMAKE_SOURCE_DIR}/docs/man/${program}.6 ${program}.6.gz)
+  install(FILES ${ORV_COMPRESSED_DIR}/${program}.6.gz DESTINATION share/man/man6)
 endforeach()
+orv_compress(${ORV_DEBIAN_DIR}/changelog changelog.gz)
+add_custom_target(orvelant_compressed_docs ALL DEPENDS ${ORV_COMPRESSED_FILES})
+install(FILES ${ORV_COMPRESSED_DIR}/changelog.gz ${ORV_DEBIAN_DIR}/copyright DESTINATION share/doc/starwane)
 install(FILES ${ORV_DESKTOP_DIR}/${ORV_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${ORV_DESKTOP_DIR}/${ORV_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 foreach(size ${ORV_ICON_SIZES})
@@ -29,9 +53,12 @@ set(CPACK_PACKAGE_NAME starwane)
 set(CPACK_PACKAGE_VERSION 1.0.0)
 set(CPACK_PACKAGE_VENDOR "The Orvelant developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time audiovisual demo in time with its music")
-set(CPACK_PACKAGE_DESCRIPTION
-    "starwane plays a show of computer-generated scenes and timed captions, drawn with OpenGL and\n"
-    "synchronised to its own music, after a small setup dialog for resolution and full screen.")
+# Lines of the long description stay within 80 columns, as Debian's tools show them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "starwane plays a show of computer-generated scenes and timed captions, drawn\n"
+    "with OpenGL and synchronised to its own music, after a small setup dialog for\n"
+    "resolution and full screen. starwane-capture renders the show to PNG frames\n"
+    "or a video without a display.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
