@@ -9,6 +9,7 @@
 #   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
 #   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
 #   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
+#   pictures   ffmpeg, which writes the README's pictures as JPEG (tools/pictures.sh)
 #
 # Idempotent: packages already present are left alone, and apt is only asked when something is missing.
 set -euo pipefail
@@ -47,6 +48,7 @@ test=(
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)
 package=(dpkg-dev lintian)
+pictures=(ffmpeg)
 
 packages=("${play[@]}")
 locale_needed=0
@@ -63,8 +65,9 @@ for need in "$@"; do
     ;;
   sanitize) packages+=("${sanitize[@]}") ;;
   package) packages+=("${package[@]}") ;;
+  pictures) packages+=("${pictures[@]}") ;;
   *)
-    echo "setup: unknown need '$need' (play, test, fuzz, sanitize, package)" >&2
+    echo "setup: unknown need '$need' (play, test, fuzz, sanitize, package, pictures)" >&2
     exit 2
     ;;
   esac
