@@ -14,6 +14,7 @@
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
 #include "interfaces/IWindow.h"
+#include "interfaces/r_ColourFormat.h"
 #include "scene/k_HdrToLdrWorld.h"
 
 #include <GL/glew.h>
@@ -33,11 +34,17 @@ struct Caption
     k_TextEvent::Fade fadeOut;
 };
 
-constexpr k_TextEvent::Fade k_Slide{3, 3.0f};
-constexpr k_TextEvent::Fade k_SlideOut{4, 3.0f};
-constexpr k_TextEvent::Fade k_QuickIn{1, 0.5f};
-constexpr k_TextEvent::Fade k_QuickOut{1, 0.25f};
-constexpr k_TextEvent::Fade k_HandOver{3, 0.1f};
+// How the captions come and go: the kind of fade and its seconds.
+constexpr k_TextEvent::Fade k_Slide{k_TextEvent::k_FadeSlide, 3.0f};
+constexpr k_TextEvent::Fade k_LongSlide{k_TextEvent::k_FadeSlide, 10.0f};
+constexpr k_TextEvent::Fade k_SlideOut{k_TextEvent::k_FadeSlideOut, 3.0f};
+constexpr k_TextEvent::Fade k_QuickIn{k_TextEvent::k_FadeAlpha, 0.5f};
+constexpr k_TextEvent::Fade k_QuickOut{k_TextEvent::k_FadeAlpha, 0.25f};
+constexpr k_TextEvent::Fade k_SnapIn{k_TextEvent::k_FadeAlpha, 0.25f};
+constexpr k_TextEvent::Fade k_SlowAlpha{k_TextEvent::k_FadeAlpha, 2.0f};
+// Going out, kind "slide" hands the caption over to the drift world for its last seconds.
+constexpr k_TextEvent::Fade k_HandOver{k_TextEvent::k_FadeSlide, 0.1f};
+constexpr k_TextEvent::Fade k_SlowHandOver{k_TextEvent::k_FadeSlide, 3.0f};
 
 // The 34 captions in the order they are made.
 const Caption k_Captions[] = {
@@ -48,9 +55,9 @@ const Caption k_Captions[] = {
     {L"whattime3.png", 13, 2, k_QuickIn, k_QuickOut},
     {L"whattime4.png", 14.5, 2, k_QuickIn, k_QuickOut},
     {L"married.png", 18, 10, k_Slide, k_SlideOut},
-    {L"married2.png", 25, 5, {1, 2.0f}, {1, 2.0f}},
-    {L"corin.png", 30, 15, {3, 10.0f}, {3, 3.0f}},
-    {L"goodbye.png", 45, 30, {3, 10.0f}, {3, 3.0f}},
+    {L"married2.png", 25, 5, k_SlowAlpha, k_SlowAlpha},
+    {L"corin.png", 30, 15, k_LongSlide, k_SlowHandOver},
+    {L"goodbye.png", 45, 30, k_LongSlide, k_SlowHandOver},
     {L"gratitude.png", 76, 4, k_QuickIn, k_QuickOut},
     {L"Thanks/orm.png", 80, 13, k_Slide, k_SlideOut},
     {L"Thanks/tz.png", 91, 13, k_Slide, k_SlideOut},
@@ -58,23 +65,23 @@ const Caption k_Captions[] = {
     {L"Thanks/ux.png", 114, 13, k_Slide, k_SlideOut},
     {L"Thanks/brannock.png", 125, 12, k_Slide, k_SlideOut},
     {L"adore.png", 137, 4, k_QuickIn, k_QuickOut},
-    {L"greet1.png", 141, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet2.png", 143, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet3.png", 145, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet4.png", 147, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet5.png", 149, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet6.png", 151, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet7.png", 153, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet8.png", 155, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet9.png", 157, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet10.png", 159, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet11.png", 161, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet12.png", 163, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet13.png", 165, 1.5, {1, 0.25f}, k_HandOver},
-    {L"greet14.png", 167, 1.5, {1, 0.25f}, k_HandOver},
-    {L"function.png", 170, 4, {1, 2.0f}, {1, 2.0f}},
-    {L"were-not-dead.png", 175, 10, {1, 0.25f}, k_HandOver},
-    {L"corin-says.png", 185, 1000, {1, 0.25f}, k_HandOver},
+    {L"greet1.png", 141, 1.5, k_SnapIn, k_HandOver},
+    {L"greet2.png", 143, 1.5, k_SnapIn, k_HandOver},
+    {L"greet3.png", 145, 1.5, k_SnapIn, k_HandOver},
+    {L"greet4.png", 147, 1.5, k_SnapIn, k_HandOver},
+    {L"greet5.png", 149, 1.5, k_SnapIn, k_HandOver},
+    {L"greet6.png", 151, 1.5, k_SnapIn, k_HandOver},
+    {L"greet7.png", 153, 1.5, k_SnapIn, k_HandOver},
+    {L"greet8.png", 155, 1.5, k_SnapIn, k_HandOver},
+    {L"greet9.png", 157, 1.5, k_SnapIn, k_HandOver},
+    {L"greet10.png", 159, 1.5, k_SnapIn, k_HandOver},
+    {L"greet11.png", 161, 1.5, k_SnapIn, k_HandOver},
+    {L"greet12.png", 163, 1.5, k_SnapIn, k_HandOver},
+    {L"greet13.png", 165, 1.5, k_SnapIn, k_HandOver},
+    {L"greet14.png", 167, 1.5, k_SnapIn, k_HandOver},
+    {L"function.png", 170, 4, k_SlowAlpha, k_SlowAlpha},
+    {L"were-not-dead.png", 175, 10, k_SnapIn, k_HandOver},
+    {L"corin-says.png", 185, 1000, k_SnapIn, k_HandOver},
 };
 static_assert(std::size(k_Captions) == 34);
 
@@ -90,11 +97,17 @@ struct Scheduled
 // Each fade but the one to white (the fade from white starts where it ends) has an event at its end that
 // sets its last value.
 constexpr Scheduled k_LandscapeSchedule[] = {
-    {27.0, 27.0, 1, true}, {27.0, 36.7, 1, false}, {36.7, 36.7, k_Demo::FadeOver + 1, true}, {71.8, 76.6, 2, false},
-    {76.6, 76.6, 3, true}, {76.6, 78.0, 3, false}, {78.0, 78.0, k_Demo::FadeOver + 3, true},
+    {27.0, 27.0, k_Demo::k_LandscapeOn, true},
+    {27.0, 36.7, k_Demo::k_FadeFromBlack, false},
+    {36.7, 36.7, k_Demo::FadeOver + k_Demo::k_FadeFromBlack, true},
+    {71.8, 76.6, k_Demo::k_FadeToWhite, false},
+    {76.6, 76.6, k_Demo::k_PlasmaOn, true},
+    {76.6, 78.0, k_Demo::k_FadeFromWhite, false},
+    {78.0, 78.0, k_Demo::FadeOver + k_Demo::k_FadeFromWhite, true},
 };
 // The logo in, the picture to black.
-constexpr Scheduled k_LogoSchedule[] = {{169.0, 175.0, 4, false}, {175.0, 175.0, k_Demo::FadeOver + 4, true}};
+constexpr Scheduled k_LogoSchedule[] = {{169.0, 175.0, k_Demo::k_FadeToLogo, false},
+                                        {175.0, 175.0, k_Demo::FadeOver + k_Demo::k_FadeToLogo, true}};
 
 template <size_t N> void Register(IAnimationManager* manager, const Scheduled (&schedule)[N], k_Demo* demo)
 {
@@ -147,7 +160,7 @@ void k_Demo::Build()
     IRenderTarget* landscapeTarget = factory->CreateRenderTarget(graphics->GetWidth(), graphics->GetHeight());
     if (!landscapeTarget)
         throw L"k_Demo: Unable to create the render target of the landscape.";
-    ITexture* landscapePicture = landscapeTarget->AddColorTexture(3);
+    ITexture* landscapePicture = landscapeTarget->AddColorTexture(r_ColourFormat::Rgba32F);
     m_terrainWorld->SetRenderTarget(landscapeTarget);
     m_hdrWorld = std::make_unique<k_HdrToLdrWorld>(m_engine, landscapePicture);
     m_engine->AddWorld(m_hdrWorld.get());
@@ -168,7 +181,7 @@ void k_Demo::Build()
     Progress(4);
 
     // 5. The feedback the greetings dissolve in.
-    IRenderTarget* driftTarget = factory->CreateRenderTargetWithTexture(512, 512, 3);
+    IRenderTarget* driftTarget = factory->CreateRenderTargetWithTexture(512, 512, r_ColourFormat::Rgba32F);
     if (!driftTarget)
         throw L"k_Demo: Unable to create the 512 x 512 render target of the drift world.";
     m_driftWorld = std::make_unique<k_DriftWorld>(m_engine);
@@ -236,13 +249,13 @@ void k_Demo::SetFadeColour(float r, float g, float b, float a)
 void k_Demo::Trigger(int code)
 {
     // The fade to white needs no end of its own: the fade from white starts where it ends.
-    if (code == FadeOver + 1 || code == FadeOver + 3 || code == FadeOver + 4)
+    if (code == FadeOver + k_FadeFromBlack || code == FadeOver + k_FadeFromWhite || code == FadeOver + k_FadeToLogo)
         Animate(1.0, code - FadeOver);
-    else if (code == 1)
+    else if (code == k_LandscapeOn)
     {
         SetLandscapeEnabled(true);
     }
-    else if (code == 3)
+    else if (code == k_PlasmaOn)
     {
         if (IShaderProgram* program = m_plasmaWorld ? m_plasmaWorld->GetProgram() : nullptr)
             program->SetUniformInt("disablePlasma", 0);
@@ -266,16 +279,16 @@ void k_Demo::Animate(double progress, int code)
     const float p = static_cast<float>(progress);
     switch (code)
     {
-    case 1:
+    case k_FadeFromBlack:
         SetFadeColour(0.0f, 0.0f, 0.0f, 1.0f - p);
         break;
-    case 2:
+    case k_FadeToWhite:
         SetFadeColour(1.0f, 1.0f, 1.0f, p);
         break;
-    case 3:
+    case k_FadeFromWhite:
         SetFadeColour(1.0f, 1.0f, 1.0f, 1.0f - p);
         break;
-    case 4:
+    case k_FadeToLogo:
         if (IShaderProgram* logo = m_afterWorld ? m_afterWorld->GetLogoProgram() : nullptr)
             logo->SetUniformFloat("alpha", p);
         SetFadeColour(0.0f, 0.0f, 0.0f, p);

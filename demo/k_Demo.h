@@ -28,15 +28,25 @@ public:
     k_Demo(const k_Demo&) = delete;
     k_Demo& operator=(const k_Demo&) = delete;
 
-    // Scene switches: 1 landscape on; 3 plasma on, landscape off. A fade's end (FadeOver + its code) sets
-    // its last value: frames that pass the end leave it where their last frame inside it was.
+    // Codes of the show's own schedule. Events (Trigger): the landscape and its tone map on; the plasma on and
+    // the landscape off.
+    static constexpr int k_LandscapeOn = 1;
+    static constexpr int k_PlasmaOn = 3;
+    // Animations (Animate): fade from black, to white, from white; the logo in while the picture goes to black.
+    static constexpr int k_FadeFromBlack = 1;
+    static constexpr int k_FadeToWhite = 2;
+    static constexpr int k_FadeFromWhite = 3;
+    static constexpr int k_FadeToLogo = 4;
+
+    // Scene switches: k_LandscapeOn, k_PlasmaOn. A fade's end (FadeOver + its code) sets its last value: frames
+    // that pass the end leave it where their last frame inside it was.
     void Trigger(int code) override;
     // Builds every world, caption and schedule of the show, advancing and presenting the loading bar.
     // A world, target or material that cannot be made ends it with a wide message naming it.
     virtual void Build();
     // Clears colour and depth (depth to 0) for the next frame; front faces clockwise.
     virtual void BeginFrame();
-    // Fades: 1 from black, 2 to white, 3 from white, 4 logo in and picture to black.
+    // Fades: k_FadeFromBlack, k_FadeToWhite, k_FadeFromWhite, k_FadeToLogo.
     void Animate(double progress, int code) override;
     // The landscape off, the overlay's fade colour and plasma switch and the logo's alpha as Build left them.
     void Rewind() override;

@@ -6,12 +6,12 @@
 #include "interfaces/IRenderer.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IWorld.h"
+#include "interfaces/r_ColourFormat.h"
 #include "math/k_VectorUA.h"
 
 namespace
 {
 constexpr int k_Size = 512;
-constexpr int k_FloatRgba = 3;
 constexpr int k_DrawAllAndClear = 0x103;
 } // namespace
 
@@ -20,8 +20,8 @@ k_FirstRenderStep::k_FirstRenderStep(IEngine* engine, IRenderable* terrain) : k_
     m_target = engine->GetResourceFactory()->CreateRenderTarget(k_Size, k_Size);
     if (m_target == nullptr)
         throw L"Terrain: render target A (512 x 512) could not be made.";
-    m_colour = m_target->AddColorTexture(k_FloatRgba);
-    m_depth = m_target->AddColorTexture(k_FloatRgba);
+    m_colour = m_target->AddColorTexture(r_ColourFormat::Rgba32F);
+    m_depth = m_target->AddColorTexture(r_ColourFormat::Rgba32F);
     if (m_colour == nullptr || m_depth == nullptr)
         throw L"Terrain: the float textures of render target A could not be made.";
 }

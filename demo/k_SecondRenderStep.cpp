@@ -8,12 +8,12 @@
 #include "interfaces/IRenderer.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IWorld.h"
+#include "interfaces/r_ColourFormat.h"
 #include "math/k_VectorUA.h"
 
 namespace
 {
 constexpr int k_Size = 512;
-constexpr int k_FloatRgb = 1;
 constexpr int k_DrawAllAndClear = 0x103;
 constexpr unsigned int k_CullBack = 0x0405;
 constexpr float k_Mirror[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -25,7 +25,7 @@ k_SecondRenderStep::k_SecondRenderStep(IEngine* engine, k_FirstRenderStep* first
     m_target = engine->GetResourceFactory()->CreateRenderTarget(k_Size, k_Size);
     if (m_target == nullptr)
         throw L"Terrain: render target B (512 x 512) could not be made.";
-    m_colour = m_target->AddColorTexture(k_FloatRgb);
+    m_colour = m_target->AddColorTexture(r_ColourFormat::Rgb32F);
     if (m_colour == nullptr)
         throw L"Terrain: the float texture of render target B could not be made.";
 }

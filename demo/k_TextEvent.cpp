@@ -68,20 +68,20 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
     // --- the schedule ---
     IAnimationManager* manager = engine->GetAnimationManager();
     const double end = start + duration;
-    manager->AddEvent(start, this, 1);
+    manager->AddEvent(start, this, k_EventStart);
     if (fadeIn.seconds != 0.0f)
     {
         const double fade = static_cast<double>(fadeIn.seconds);
-        manager->AddEvent(start + fade, this, 2);
-        manager->AddAnimation(start, start + fade, this, 1);
+        manager->AddEvent(start + fade, this, k_EventFadeInOver);
+        manager->AddAnimation(start, start + fade, this, k_AnimateFadeIn);
     }
     if (fadeOut.seconds != 0.0f)
     {
         const double fade = static_cast<double>(fadeOut.seconds);
-        manager->AddEvent(end - fade, this, 3);
-        manager->AddAnimation(end - fade, end, this, 3);
+        manager->AddEvent(end - fade, this, k_EventFadeOutBegins);
+        manager->AddAnimation(end - fade, end, this, k_AnimateFadeOut);
     }
-    manager->AddEvent(end, this, 4);
+    manager->AddEvent(end, this, k_EventEnd);
 }
 
 k_TextEvent::~k_TextEvent()
@@ -137,23 +137,23 @@ void k_TextEvent::Trigger(int code)
     };
     switch (code)
     {
-    case 1: // start
+    case k_EventStart:
         // Triggered again by the next frame, after that frame's fade-in step: the caption in a world has started
         // already, and setting its start values again would show it unfaded for one frame.
         if (m_node->GetWorld())
             break;
         switch (m_fadeIn.kind)
         {
-        case 0:
-        case 2:
+        case k_FadeNone:
+        case k_FadeAnimPosAtEnd:
             enterA();
             break;
-        case 1:
+        case k_FadeAlpha:
             enterA();
             SetUniform("animPos", 1.0f);
             SetUniform("alpha", 0.0f);
             break;
-        case 3:
+        case k_FadeSlide:
             SetUniform("animPos", 0.0f);
             SetUniform("alpha", 1.0f);
             enterA();
@@ -162,25 +162,25 @@ void k_TextEvent::Trigger(int code)
             break;
         }
         break;
-    case 2: // fade-in over
-        if (m_fadeIn.kind == 1)
+    case k_EventFadeInOver:
+        if (m_fadeIn.kind == k_FadeAlpha)
             SetUniform("alpha", 1.0f);
-        else if (m_fadeIn.kind == 3)
+        else if (m_fadeIn.kind == k_FadeSlide)
             SetUniform("animPos", 1.0f);
         break;
-    case 3: // fade-out begins
-        if (m_fadeOut.kind == 1)
+    case k_EventFadeOutBegins:
+        if (m_fadeOut.kind == k_FadeAlpha)
             SetUniform("alpha", 1.0f);
-        else if (m_fadeOut.kind == 2)
+        else if (m_fadeOut.kind == k_FadeAnimPosAtEnd)
             SetUniform("animPos", 1.0f);
-        else if (m_fadeOut.kind == 3 && m_node->GetWorld() != m_worldB)
+        else if (m_fadeOut.kind == k_FadeSlide && m_node->GetWorld() != m_worldB)
         {
             m_worldA->RemoveRenderable(m_node);
             if (m_worldB)
                 m_worldB->AddRenderable(m_node);
         }
         break;
-    case 4: // end
+    case k_EventEnd:
         // Out of whichever world holds it: a hand-over without time never left world A.
         if (IWorld* world = m_node->GetWorld())
             world->RemoveRenderable(m_node);
@@ -206,18 +206,18 @@ void k_TextEvent::Rewind()
 void k_TextEvent::Animate(double progress, int code)
 {
     const float p = static_cast<float>(progress);
-    if (code == 1)
+    if (code == k_AnimateFadeIn)
     {
-        if (m_fadeIn.kind == 1)
+        if (m_fadeIn.kind == k_FadeAlpha)
             SetUniform("alpha", p);
-        else if (m_fadeIn.kind == 3)
+        else if (m_fadeIn.kind == k_FadeSlide)
             SetUniform("animPos", p);
     }
-    else if (code == 3)
+    else if (code == k_AnimateFadeOut)
     {
-        if (m_fadeOut.kind == 1)
+        if (m_fadeOut.kind == k_FadeAlpha)
             SetUniform("alpha", 1.0f - p);
-        else if (m_fadeOut.kind == 4)
+        else if (m_fadeOut.kind == k_FadeSlideOut)
             SetUniform("animPos", 1.0f - p);
     }
 }

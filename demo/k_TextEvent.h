@@ -22,19 +22,32 @@ class k_TextEvent : public IEvent, public IAnimateable, public IRewindable
 {
 public:
     // How a caption comes in or goes out, and over how many seconds (0: no such phase).
-    //   kind  fade-in                          fade-out
-    //   0     shown at once                    removed at the end
-    //   1     "alpha" 0 -> 1                   "alpha" 1 -> 0
-    //   2     shown at once                    "animPos" set to 1, removed at the end
-    //   3     slide in: "animPos" 0 -> 1       handed over to world B, removed from it at the end
-    //   4     nothing happens                  slide out: "animPos" 1 -> 0
+    //   kind                 fade-in                          fade-out
+    //   k_FadeNone           shown at once                    removed at the end
+    //   k_FadeAlpha          "alpha" 0 -> 1                   "alpha" 1 -> 0
+    //   k_FadeAnimPosAtEnd   shown at once                    "animPos" set to 1, removed at the end
+    //   k_FadeSlide          slide in: "animPos" 0 -> 1       handed over to world B, removed from it at the end
+    //   k_FadeSlideOut       nothing happens                  slide out: "animPos" 1 -> 0
+    static constexpr int k_FadeNone = 0;
+    static constexpr int k_FadeAlpha = 1;
+    static constexpr int k_FadeAnimPosAtEnd = 2;
+    static constexpr int k_FadeSlide = 3;
+    static constexpr int k_FadeSlideOut = 4;
     struct Fade
     {
         int kind = 0;
         float seconds = 0.0f;
     };
 
-    // Schedule codes: events 1 start, 2 fade-in over, 3 fade-out begins, 4 end; animations 1 fade-in, 3 fade-out.
+    // Schedule codes of a caption's events and animations.
+    static constexpr int k_EventStart = 1;
+    static constexpr int k_EventFadeInOver = 2;
+    static constexpr int k_EventFadeOutBegins = 3;
+    static constexpr int k_EventEnd = 4;
+    static constexpr int k_AnimateFadeIn = 1;
+    static constexpr int k_AnimateFadeOut = 3;
+
+    // Registers the whole schedule with the animation manager (the codes above).
     // An empty text makes an image caption of the file fileOrFont; otherwise the text is drawn in that font.
     // A caption whose image cannot be loaded logs a red line naming the file and registers nothing.
     k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const std::wstring& fileOrFont,

@@ -4,14 +4,15 @@
 #include "interfaces/IEngine.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
+#include "interfaces/r_ColourFormat.h"
 
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <memory>
 
-// Image textures report format code 2 (8-bit RGBA), whether their rows are RGB or RGBA.
+// Image textures report 8-bit RGBA, whether their rows are RGB or RGBA.
 k_ImageTexture::k_ImageTexture(IEngine* engine, const std::wstring& fileName, Decoder decode)
-    : k_TextureBase(engine, 2), m_decode(decode), m_fileName(fileName)
+    : k_TextureBase(engine, r_ColourFormat::Rgba8), m_decode(decode), m_fileName(fileName)
 {
     glGenTextures(1, &m_name);
     glBindTexture(GL_TEXTURE_2D, m_name);

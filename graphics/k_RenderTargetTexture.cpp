@@ -1,6 +1,7 @@
 #include "graphics/k_RenderTargetTexture.h"
 
 #include "engine/k_Log.h"
+#include "interfaces/r_ColourFormat.h"
 
 #include <GL/glew.h>
 
@@ -13,7 +14,7 @@ struct Format
     GLenum pixelType;
 };
 
-// Codes 4 and 5 are one-channel colour textures, not depth attachments: a
+// By r_ColourFormat code. R8 and R32F are one-channel colour textures, not depth attachments: a
 // depth pixel format with a colour internal format is rejected by the driver,
 // so they are made as red-only 8-bit and float textures.
 constexpr Format k_Formats[] = {
@@ -26,7 +27,7 @@ int CheckedFormat(int format)
     if (k_RenderTargetTexture::IsKnownFormat(format))
         return format;
     k_Log(k_Log::Colour::Error) << "RenderTarget: unknown colour texture format " << format << ", using 2 (RGBA).";
-    return 2;
+    return r_ColourFormat::Rgba8;
 }
 } // namespace
 

@@ -11,6 +11,7 @@
 //   4     GL_R8 (one channel)  GL_RED        GL_UNSIGNED_BYTE
 //   5     GL_R32F              GL_RED        GL_FLOAT
 #include "graphics/k_TextureBase.h"
+#include "interfaces/r_ColourFormat.h"
 
 class k_RenderTargetTexture : public k_TextureBase
 {
@@ -23,5 +24,5 @@ public:
     void Load(IFile* file) override;
 
     // Whether the code names one of the six formats.
-    static bool IsKnownFormat(int format) { return format >= 0 && format <= 5; }
+    static bool IsKnownFormat(int format) { return format >= r_ColourFormat::Rgb8 && format <= r_ColourFormat::R32F; }
 };

@@ -12,7 +12,7 @@ class IRenderTarget
 public:
     virtual ~IRenderTarget() = default;
 
-    // Adds a colour texture of the format code (0 RGB8, 1 RGB32F, 2 RGBA8, 3 RGBA32F, 4/5 one channel);
+    // Adds a colour texture of the format code (r_ColourFormat: 0 RGB8, 1 RGB32F, 2 RGBA8, 3 RGBA32F, 4/5 one channel);
     // returns it, owned by the target.
     virtual ITexture* AddColorTexture(int format) = 0;
     // Makes the target the draw framebuffer with the draw buffers, viewport and clears the flags ask for.

@@ -17,7 +17,7 @@ public:
     virtual void Load(IFile* file) = 0;
     // Makes GL_TEXTURE0 + unit active, binds the texture there and enables 2D texturing on that unit.
     virtual void Bind(int unit) = 0;
-    // The format code of the texture (2 for image textures).
+    // The format code of the texture (r_ColourFormat; Rgba8 for image textures).
     virtual int GetFormat() = 0;
     // Whether the texture has a mipmap chain.
     virtual bool HasMipmaps() = 0;

@@ -12,6 +12,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/r_ColourFormat.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
 #include <GL/glew.h>
@@ -22,7 +23,6 @@
 namespace
 {
 constexpr int k_DrawAllAndClear = 0x103;
-constexpr int k_FloatRgb = 1;
 
 // The unit square at depth 0.5, texture coordinates matching the corners.
 constexpr float k_QuadVertices[] = {
@@ -135,7 +135,7 @@ k_HdrToLdrWorld::Level k_HdrToLdrWorld::MakeLevel(int size, const wchar_t* failu
     level.target = m_engine->GetResourceFactory()->CreateRenderTarget(size, size);
     if (level.target == nullptr)
         throw failure;
-    level.texture = level.target->AddColorTexture(k_FloatRgb);
+    level.texture = level.target->AddColorTexture(r_ColourFormat::Rgb32F);
     if (level.texture == nullptr)
         throw failure;
     return level;
