@@ -25,6 +25,8 @@ play=(
   fonts-comfortaa
   # the desktop icon is drawn with Cairo at build time
   libcairo2-dev
+  # the setup dialog's theme draws its check box from SVG icons (without the loader GTK warns on stderr)
+  librsvg2-common
   # OpenGL drivers (Mesa; its software renderer where there is no GPU), also through EGL for drawing
   # without a display
   libgl1-mesa-dri libegl-mesa0
@@ -42,12 +44,12 @@ test=(
   ffmpeg
   # peak memory of the damaged-pack runs
   time
-  # the install check: the desktop entry and AppStream validators, dpkg-shlibdeps for cpack
-  desktop-file-utils appstream dpkg-dev
+  # the install check: the desktop entry and AppStream validators, dpkg-shlibdeps and file for cpack
+  desktop-file-utils appstream dpkg-dev file
 )
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)
-package=(dpkg-dev lintian)
+package=(dpkg-dev file lintian)
 pictures=(ffmpeg)
 
 packages=("${play[@]}")
