@@ -1,9 +1,9 @@
 #include "app/k_CaptureOptions.h"
 
+#include "app/k_NumberText.h"
 #include "demo/k_Demo.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -11,28 +11,6 @@
 
 namespace
 {
-// --- number parsing (the locale never changes how numbers read) ---
-
-std::optional<double> ParseNumber(std::string_view text)
-{
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> ParseInteger(std::string_view text)
-{
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
-}
-
 // Two numbers around a separator ("1280x720", "16:9").
 template <typename T, typename Parser>
 bool ParsePair(std::string_view text, char separator, Parser parse, T& first, T& second)
@@ -109,7 +87,7 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
 
         if (name == "--size")
         {
-            if (!ParsePair<int>(value, 'x', ParseInteger, width, height))
+            if (!ParsePair<int>(value, 'x', k_NumberText::Integer, width, height))
                 return "--size wants WIDTHxHEIGHT in pixels, not '" + value + "'";
             if (width < 1 || height < 1)
                 return "--size " + value + " is empty: width and height must be at least 1";
@@ -119,21 +97,21 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
         else if (name == "--aspect")
         {
             double w = 0.0, h = 0.0;
-            if (!ParsePair<double>(value, ':', ParseNumber, w, h) || w <= 0.0 || h <= 0.0)
+            if (!ParsePair<double>(value, ':', k_NumberText::Number, w, h) || w <= 0.0 || h <= 0.0)
                 return "--aspect wants W:H with two positive numbers, not '" + value + "'";
             aspectRatio = static_cast<float>(w / h);
             aspectGiven = true;
         }
         else if (name == "--fps")
         {
-            const auto parsed = ParseInteger(value);
+            const auto parsed = k_NumberText::Integer(value);
             if (!parsed || *parsed < 1 || *parsed > 240)
                 return "--fps wants a whole number from 1 to 240, not '" + value + "'";
             fps = *parsed;
         }
         else if (name == "--from" || name == "--to")
         {
-            const auto parsed = ParseNumber(value);
+            const auto parsed = k_NumberText::Number(value);
             if (!parsed || *parsed < 0.0)
                 return name + " wants a demo time in seconds (0 or more), not '" + value + "'";
             (name == "--from" ? from : to) = *parsed;
@@ -146,7 +124,7 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
             {
                 const size_t comma = rest.find(',');
                 const std::string_view piece = rest.substr(0, comma);
-                const auto parsed = ParseNumber(piece);
+                const auto parsed = k_NumberText::Number(piece);
                 if (!parsed || *parsed < 0.0)
                     return "--at wants demo times in seconds separated by commas, not '" + value + "'";
                 at.push_back(*parsed);
@@ -158,7 +136,7 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
         }
         else if (name == "--every")
         {
-            const auto parsed = ParseInteger(value);
+            const auto parsed = k_NumberText::Integer(value);
             if (!parsed || *parsed < 1)
                 return "--every wants a whole number of frames (1 or more), not '" + value + "'";
             every = *parsed;

@@ -1,6 +1,7 @@
 #include "app/k_StudioOptions.h"
 
-#include <charconv>
+#include "app/k_NumberText.h"
+
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -8,30 +9,9 @@
 
 namespace
 {
-// Numbers read the same whatever the locale.
-std::optional<double> ParseNumber(std::string_view text)
-{
-    double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<int> ParseInteger(std::string_view text)
-{
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<double> ParseTime(std::string_view text)
 {
-    std::optional<double> value = ParseNumber(text);
+    std::optional<double> value = k_NumberText::Number(text);
     if (value && *value < 0.0)
         return std::nullopt;
     return value;
@@ -59,9 +39,9 @@ std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
                 return "--size needs a value such as 1280x720";
             const size_t split = text->find('x');
             const std::optional<int> w =
-                split == std::string::npos ? std::nullopt : ParseInteger(text->substr(0, split));
+                split == std::string::npos ? std::nullopt : k_NumberText::Integer(text->substr(0, split));
             const std::optional<int> h =
-                split == std::string::npos ? std::nullopt : ParseInteger(text->substr(split + 1));
+                split == std::string::npos ? std::nullopt : k_NumberText::Integer(text->substr(split + 1));
             if (!w || !h || *w < 1 || *h < 1 || *w > MaxSize || *h > MaxSize)
                 return "--size " + *text + ": give the width and height in pixels, such as 1280x720 (1 to " +
                        std::to_string(MaxSize) + " each)";
