@@ -12,6 +12,7 @@
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "graphics/k_FrameReader.h"
+#include "graphics/k_PassTimer.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
@@ -36,6 +37,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -298,6 +300,9 @@ int main(int argc, char** argv)
         Clock::time_point previous = built;
         int64_t written = 0;
         int64_t drawn = 0;
+        // The benchmark times every world, render step and pass of a frame, and the swap.
+        k_PassTimer::SetEnabled(options.bench);
+        std::optional<k_PassTimer> swapTimer;
         k_CaptureLoop::Hooks hooks;
         hooks.peek = k_MessagePump::PeekAndDispatch;
         hooks.drawn = [&](int64_t, const k_CaptureLoop::Frame* frame) {
@@ -306,17 +311,22 @@ int main(int argc, char** argv)
                 Fail("Capture: the window was resized while capturing");
             if (frame && reader)
                 reader->Read(written++);
+            if (k_PassTimer::IsEnabled())
+                swapTimer.emplace("swap");
         };
         hooks.presented = [&](int64_t index) {
+            swapTimer.reset();
+            const std::vector<k_PassTimer::Part> parts = k_PassTimer::TakeFrame();
             const Clock::time_point now = Clock::now();
             if (index == 0)
                 firstFrameDone = now;
             else if (index >= loop.FirstInRange() && index <= loop.LastInRange())
-                report.AddFrame(loop.TimeOf(index), Seconds(previous, now) * 1000.0);
+                report.AddFrame(loop.TimeOf(index), Seconds(previous, now) * 1000.0, parts);
             previous = now;
             progress.Update(++drawn, Seconds(built, now));
         };
         loop.Run(engine, application.GetWindow(), application.GetDemo(), hooks);
+        k_PassTimer::SetEnabled(false);
         if (reader)
             reader->Flush();
         reader.reset();

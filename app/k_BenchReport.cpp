@@ -16,14 +16,24 @@ std::string Printf(const char* format, double a, double b = 0.0, double c = 0.0,
     std::snprintf(text, sizeof text, format, a, b, c, d);
     return text;
 }
+// The first column of the breakdown, padded to its width.
+std::string Label(std::string text)
+{
+    text.resize(std::max<size_t>(text.size(), 36), ' ');
+    return text;
+}
 } // namespace
 
 k_BenchReport::k_BenchReport(int width, int height, int fps, double from, double to)
     : m_width(width), m_height(height), m_fps(fps), m_from(from), m_to(to)
 {
-    for (size_t i = 0; i + 1 < std::size(Boundaries); ++i)
-        m_sections.push_back(Section{Boundaries[i], Boundaries[i + 1], {}});
-    m_sections.push_back(Section{Boundaries[std::size(Boundaries) - 1], std::numeric_limits<double>::infinity(), {}});
+    for (size_t i = 0; i < std::size(Boundaries); ++i)
+    {
+        Section section;
+        section.from = Boundaries[i];
+        section.to = i + 1 < std::size(Boundaries) ? Boundaries[i + 1] : std::numeric_limits<double>::infinity();
+        m_sections.push_back(section);
+    }
 }
 
 void k_BenchReport::SetStartup(double engine, double build, double firstFrame)
@@ -33,14 +43,61 @@ void k_BenchReport::SetStartup(double engine, double build, double firstFrame)
     m_firstFrame = firstFrame;
 }
 
-void k_BenchReport::AddFrame(double demoTime, double milliseconds)
+void k_BenchReport::AddFrame(double demoTime, double milliseconds, const std::vector<k_PassTimer::Part>& parts)
 {
     for (Section& section : m_sections)
-        if (demoTime >= section.from && demoTime < section.to)
-        {
-            section.milliseconds.push_back(milliseconds);
+    {
+        if (demoTime < section.from || demoTime >= section.to)
+            continue;
+        section.milliseconds.push_back(milliseconds);
+        if (demoTime < section.from + 1.0)
+            section.firstSecondMax = std::max(section.firstSecondMax, milliseconds);
+        if (parts.empty())
             return;
+        ++section.timedFrames;
+        auto record = [&section](const std::string& name, double value) {
+            std::vector<double>& values = section.parts[name];
+            values.resize(section.timedFrames - 1, 0.0);
+            values.push_back(value);
+        };
+        double covered = 0.0;
+        size_t place = 0; // a stretch met for the first time goes after the one before it in this frame
+        for (const k_PassTimer::Part& part : parts)
+        {
+            record(part.name, part.milliseconds);
+            if (part.name.find('/') == std::string::npos)
+                covered += part.milliseconds;
+            const auto known = std::find(m_partNames.begin(), m_partNames.end(), part.name);
+            if (known == m_partNames.end())
+            {
+                m_partNames.insert(m_partNames.begin() + static_cast<std::ptrdiff_t>(place++), part.name);
+                continue;
+            }
+            // After a known stretch, past its parts that this frame did not run.
+            place = static_cast<size_t>(known - m_partNames.begin()) + 1;
+            while (place < m_partNames.size() && m_partNames[place].rfind(part.name + "/", 0) == 0)
+                ++place;
         }
+        record("rest", milliseconds - covered);
+        return;
+    }
+}
+
+std::vector<std::pair<std::string, double>> k_BenchReport::PartMedians(const Section& section) const
+{
+    std::vector<std::pair<std::string, double>> medians;
+    if (section.timedFrames == 0)
+        return medians;
+    std::vector<std::string> names = m_partNames;
+    names.push_back("rest");
+    for (const std::string& name : names)
+    {
+        const auto found = section.parts.find(name);
+        std::vector<double> values = found != section.parts.end() ? found->second : std::vector<double>();
+        values.resize(section.timedFrames, 0.0);
+        medians.emplace_back(name, Summarise(values).median);
+    }
+    return medians;
 }
 
 k_BenchReport::Figures k_BenchReport::Summarise(std::vector<double> milliseconds)
@@ -67,7 +124,7 @@ std::string k_BenchReport::Text() const
     text += Printf("start-up: %.3f s to the first show frame (engine initialisation %.3f s, Build %.3f s, ",
                    m_engine + m_build + m_firstFrame, m_engine, m_build);
     text += Printf("first frame %.3f s)\n", m_firstFrame);
-    text += "frame time per section (ms):   frames   median      p95      max\n";
+    text += "frame time per section (ms):   frames   median      p95      max  max in its first second\n";
     for (const Section& section : m_sections)
     {
         const Figures figures = Summarise(section.milliseconds);
@@ -76,11 +133,67 @@ std::string k_BenchReport::Text() const
         text += std::isinf(section.to) ? Printf("  %6.1f s and later          ", section.from)
                                        : Printf("  %6.1f - %6.1f s            ", section.from, section.to);
         text += Printf("%7.0f", static_cast<double>(figures.frames));
-        text += figures.frames ? Printf(" %8.2f %8.2f %8.2f\n", figures.median, figures.p95, figures.max)
+        text += figures.frames ? Printf(" %8.2f %8.2f %8.2f %8.2f\n", figures.median, figures.p95, figures.max,
+                                        section.firstSecondMax)
                                : std::string("        -        -        -\n");
     }
+    text += Breakdown();
     text += Printf("peak resident memory: %.1f MB\n", m_peakMegabytes);
     text += "GL errors logged: " + std::to_string(m_glErrors) + "\n";
+    return text;
+}
+
+// One column per section that timed its frames, one line per stretch, parts indented under their stretch.
+std::string k_BenchReport::Breakdown() const
+{
+    std::vector<const Section*> timed;
+    for (const Section& section : m_sections)
+        if (section.timedFrames > 0)
+            timed.push_back(&section);
+    if (timed.empty())
+        return {};
+    std::vector<std::vector<std::pair<std::string, double>>> columns;
+    for (const Section* section : timed)
+        columns.push_back(PartMedians(*section));
+
+    std::string text = "where the time goes (median ms a frame; each stretch ends with glFinish):\n";
+    text += Label("");
+    for (const Section* section : timed)
+    {
+        char range[32], column[40];
+        if (std::isinf(section->to))
+            std::snprintf(range, sizeof range, "%g-", section->from);
+        else
+            std::snprintf(range, sizeof range, "%g-%g", section->from, section->to);
+        std::snprintf(column, sizeof column, " %9s", range);
+        text += column;
+    }
+    text += "\n";
+    std::vector<double> sums(timed.size(), 0.0);
+    for (size_t row = 0; row < columns.front().size(); ++row)
+    {
+        const std::string& name = columns.front()[row].first;
+        const size_t slash = name.rfind('/');
+        const auto depth = static_cast<size_t>(std::count(name.begin(), name.end(), '/'));
+        text += name == "rest" ? Label("  rest (clear, scheduling, untimed)")
+                               : Label(std::string(2 + 2 * depth, ' ') +
+                                       (slash == std::string::npos ? name : name.substr(slash + 1)));
+        for (size_t column = 0; column < columns.size(); ++column)
+        {
+            const double median = columns[column][row].second;
+            if (depth == 0)
+                sums[column] += median;
+            text += Printf(" %9.2f", median);
+        }
+        text += "\n";
+    }
+    text += Label("  sum of the outermost medians");
+    for (const double sum : sums)
+        text += Printf(" %9.2f", sum);
+    text += "\n" + Label("  frame median");
+    for (const Section* section : timed)
+        text += Printf(" %9.2f", Summarise(section->milliseconds).median);
+    text += "\n";
     return text;
 }
 
@@ -103,9 +216,22 @@ std::string k_BenchReport::Json() const
         json += Printf("    {\"from\": %.6g, ", section.from);
         json += std::isinf(section.to) ? std::string("\"to\": null, ") : Printf("\"to\": %.6g, ", section.to);
         json += "\"frames\": " + std::to_string(figures.frames);
-        json += figures.frames ? Printf(", \"median_ms\": %.4f, \"p95_ms\": %.4f, \"max_ms\": %.4f}", figures.median,
-                                        figures.p95, figures.max)
-                               : std::string(", \"median_ms\": null, \"p95_ms\": null, \"max_ms\": null}");
+        json += figures.frames ? Printf(", \"median_ms\": %.4f, \"p95_ms\": %.4f, \"max_ms\": %.4f", figures.median,
+                                        figures.p95, figures.max) +
+                                     Printf(", \"first_second_max_ms\": %.4f", section.firstSecondMax)
+                               : std::string(", \"median_ms\": null, \"p95_ms\": null, \"max_ms\": null");
+        if (section.timedFrames > 0)
+        {
+            json += ", \"parts_median_ms\": {";
+            const char* separator = "";
+            for (const auto& [name, median] : PartMedians(section))
+            {
+                json += separator + ("\"" + name + "\": ") + Printf("%.4f", median);
+                separator = ", ";
+            }
+            json += "}";
+        }
+        json += "}";
     }
     json += Printf("\n  ],\n  \"peak_resident_mb\": %.1f,\n", m_peakMegabytes);
     json += "  \"gl_errors\": " + std::to_string(m_glErrors) + "\n}\n";

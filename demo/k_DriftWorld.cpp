@@ -3,6 +3,7 @@
 #include "demo/k_UnitQuad.h"
 #include "graphics/k_DeltaTimeShaderCallback.h"
 #include "graphics/k_MaterialPass.h"
+#include "graphics/k_PassTimer.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IMeshBuffer.h"
@@ -77,17 +78,23 @@ void k_DriftWorld::OnRenderStage(int stage)
     }
 
     // process(target) into the auxiliary target, then process(auxiliary) back into the target.
-    m_processPass->textures[0].texture = m_worldTexture;
-    m_auxiliaryTarget->Bind(256);
-    dynamic_cast<IRenderable*>(m_processQuad)->Render();
-    m_auxiliaryTarget->Unbind();
-    m_processPass->textures[0].texture = m_auxiliaryTexture;
-    m_renderTarget->Bind(256);
-    dynamic_cast<IRenderable*>(m_processQuad)->Render();
-    m_renderTarget->Unbind();
+    {
+        const k_PassTimer timer("process");
+        m_processPass->textures[0].texture = m_worldTexture;
+        m_auxiliaryTarget->Bind(256);
+        dynamic_cast<IRenderable*>(m_processQuad)->Render();
+        m_auxiliaryTarget->Unbind();
+        m_processPass->textures[0].texture = m_auxiliaryTexture;
+        m_renderTarget->Bind(256);
+        dynamic_cast<IRenderable*>(m_processQuad)->Render();
+        m_renderTarget->Unbind();
+    }
 
     // Shown over the current framebuffer (the target has just been ended).
-    dynamic_cast<IRenderable*>(m_showQuad)->Render();
+    {
+        const k_PassTimer timer("show");
+        dynamic_cast<IRenderable*>(m_showQuad)->Render();
+    }
 
     for (IRenderable* node : m_renderables)
         if (node)

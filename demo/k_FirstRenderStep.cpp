@@ -1,6 +1,7 @@
 #include "demo/k_FirstRenderStep.h"
 
 #include "demo/k_TerrainPass.h"
+#include "graphics/k_PassTimer.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderer.h"
@@ -30,6 +31,7 @@ void k_FirstRenderStep::Draw(int stage)
 {
     if (stage != 1 || m_terrain == nullptr)
         return;
+    const k_PassTimer timer("first step");
     if (IWorld* world = m_engine->GetRenderer()->GetCurrentWorld())
         world->SetClearColour(k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f));
     m_target->Bind(k_DrawAllAndClear);

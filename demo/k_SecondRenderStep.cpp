@@ -2,6 +2,7 @@
 
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_TerrainPass.h"
+#include "graphics/k_PassTimer.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IRenderTarget.h"
@@ -35,6 +36,7 @@ void k_SecondRenderStep::Draw(int stage)
     IRenderable* terrain = m_first != nullptr ? m_first->GetTerrain() : nullptr;
     if (stage != 1 || terrain == nullptr)
         return;
+    const k_PassTimer timer("second step");
     if (IWorld* world = m_engine->GetRenderer()->GetCurrentWorld())
         world->SetClearColour(k_VectorUA(0.7f, 0.8f, 0.9f, 1.0f));
     m_target->Bind(k_DrawAllAndClear);

@@ -3,6 +3,7 @@
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_SecondRenderStep.h"
 #include "demo/k_TerrainPass.h"
+#include "graphics/k_PassTimer.h"
 #include "engine/k_Log.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IEngine.h"
@@ -81,6 +82,7 @@ void k_ThirdRenderStep::Draw(int stage)
 {
     if (stage != 1)
         return;
+    const k_PassTimer timer("third step");
     IWorld* world = GetWorld() != nullptr ? GetWorld() : m_engine->GetRenderer()->GetCurrentWorld();
     if (world != nullptr && world->GetRenderTarget() != nullptr)
         world->GetRenderTarget()->Bind(k_DrawAllKeep);

@@ -5,6 +5,7 @@
 #include "engine/k_Log.h"
 #include "engine/k_Timeline.h"
 #include "graphics/k_OpenGl.h"
+#include "graphics/k_PassTimer.h"
 #include "graphics/k_ResourceFactory.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/IGraphics.h"
@@ -14,6 +15,8 @@
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 #include "scene/k_Renderer.h"
+
+#include <optional>
 
 // --- construction and destruction ---
 
@@ -120,5 +123,10 @@ void k_Engine::UpdateWorlds()
     const size_t count = m_worlds.size();
     for (size_t i = 0; i < count && i < m_worlds.size(); ++i)
         if (m_worlds[i]->IsUpdated())
+        {
+            std::optional<k_PassTimer> timer;
+            if (k_PassTimer::IsEnabled())
+                timer.emplace("update " + m_worlds[i]->GetName());
             m_worlds[i]->Update();
+        }
 }

@@ -3,6 +3,7 @@
 #include "engine/k_Log.h"
 #include "graphics/k_DeltaTimeShaderCallback.h"
 #include "graphics/k_MaterialPass.h"
+#include "graphics/k_PassTimer.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IMeshBuffer.h"
@@ -177,6 +178,7 @@ void k_HdrToLdrWorld::Update()
 
     if (m_luminancePass != nullptr)
     {
+        const k_PassTimer timer("luminance");
         for (size_t i = 0; i < m_luminanceChain.size(); ++i)
         {
             Fill(m_luminancePass, 0, i == 0 ? m_source : m_luminanceChain[i - 1].texture);
@@ -187,10 +189,14 @@ void k_HdrToLdrWorld::Update()
     Fill(m_glowPass, 0, m_source);
     Fill(m_glowPass, 1, m_adaptedA.texture);
     if (m_glowPass != nullptr)
+    {
+        const k_PassTimer timer("glow");
         DrawInto(m_blurChain[0], m_glowQuad);
+    }
 
     if (m_blurPass != nullptr)
     {
+        const k_PassTimer timer("blur");
         for (size_t i = 1; i < m_blurChain.size(); ++i)
         {
             Fill(m_blurPass, 0, m_blurChain[i - 1].texture);
@@ -201,7 +207,10 @@ void k_HdrToLdrWorld::Update()
     Fill(m_adaptionPass, 0, m_adaptedB.texture);
     Fill(m_adaptionPass, 2, m_luminanceChain.back().texture);
     if (m_adaptionPass != nullptr)
+    {
+        const k_PassTimer timer("adaption");
         DrawInto(m_adaptedA, m_adaptionQuad);
+    }
 
     Fill(m_toneMapPass, 1, m_adaptedA.texture);
     Fill(m_toneMapPass, 2, m_blurChain.back().texture);

@@ -1,6 +1,7 @@
 #include "scene/k_Renderer.h"
 
 #include "engine/k_Log.h"
+#include "graphics/k_PassTimer.h"
 #include "interfaces/ICamera.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
@@ -11,6 +12,7 @@
 #include "interfaces/IWorld.h"
 
 #include <GL/glew.h>
+#include <optional>
 #include <vector>
 
 k_Renderer::k_Renderer(IEngine* engine) : m_engine(engine) {}
@@ -122,52 +124,57 @@ void k_Renderer::DrawWorlds()
 {
     const std::vector<IWorld*> worlds = m_engine->GetWorlds();
     for (IWorld* world : worlds)
+        if (world != nullptr && world->IsEnabled())
+            DrawWorld(world);
+}
+
+void k_Renderer::DrawWorld(IWorld* world)
+{
+    SetCurrentWorld(world);
+    std::optional<k_PassTimer> timer;
+    if (k_PassTimer::IsEnabled())
+        timer.emplace(world->GetName());
+
+    if (ICamera* camera = world->GetCamera())
+        camera->Apply();
+
+    const std::vector<ILight*> lights = world->GetLights();
+    if (!lights.empty())
     {
-        if (world == nullptr || !world->IsEnabled())
-            continue;
-        SetCurrentWorld(world);
-
-        if (ICamera* camera = world->GetCamera())
-            camera->Apply();
-
-        const std::vector<ILight*> lights = world->GetLights();
-        if (!lights.empty())
-        {
-            glEnable(GL_LIGHTING);
-            for (size_t i = 0; i < lights.size(); ++i)
-                if (lights[i] != nullptr)
-                    lights[i]->Apply(static_cast<int>(i));
-        }
-        else
-        {
-            glDisable(GL_LIGHTING);
-        }
-
-        world->OnRenderStage(0);
-
-        IRenderTarget* target = world->GetRenderTarget();
-        if (target != nullptr)
-        {
-            target->Bind(world->GetClearFlags());
-        }
-        else
-        {
-            IGraphics* graphics = m_engine->GetGraphics();
-            if (graphics != nullptr)
-                glViewport(0, 0, graphics->GetWidth(), graphics->GetHeight());
-            world->Clear();
-        }
-
-        world->OnRenderStage(1);
-        if (IWorld* linked = world->GetLinkedWorld())
-            DrawNodes(linked, true);
-        DrawNodes(world, false);
-        world->OnRenderStage(2);
-
-        if (target != nullptr)
-            target->Unbind();
-        world->OnRenderStage(3);
+        glEnable(GL_LIGHTING);
+        for (size_t i = 0; i < lights.size(); ++i)
+            if (lights[i] != nullptr)
+                lights[i]->Apply(static_cast<int>(i));
     }
+    else
+    {
+        glDisable(GL_LIGHTING);
+    }
+
+    world->OnRenderStage(0);
+
+    IRenderTarget* target = world->GetRenderTarget();
+    if (target != nullptr)
+    {
+        target->Bind(world->GetClearFlags());
+    }
+    else
+    {
+        IGraphics* graphics = m_engine->GetGraphics();
+        if (graphics != nullptr)
+            glViewport(0, 0, graphics->GetWidth(), graphics->GetHeight());
+        world->Clear();
+    }
+
+    world->OnRenderStage(1);
+    if (IWorld* linked = world->GetLinkedWorld())
+        DrawNodes(linked, true);
+    DrawNodes(world, false);
+    world->OnRenderStage(2);
+
+    if (target != nullptr)
+        target->Unbind();
+    world->OnRenderStage(3);
 }
 
 void k_Renderer::DrawNodes(IWorld* world, bool sharedOnly)

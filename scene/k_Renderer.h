@@ -22,6 +22,9 @@ public:
     void SetCurrentWorld(IWorld* world) override;
     IWorld* GetCurrentWorld() override;
 
+    // Draws one world as a frame draws it (whether it is enabled or not), without advancing the timeline.
+    void DrawWorld(IWorld* world);
+
     // Frames longer than this (1/59 s) lower an adaptive sub-frame count, shorter ones raise it.
     static constexpr double k_AdaptiveFrameTime = 1.0 / 59.0;
 
