@@ -89,6 +89,15 @@ double SecondsSinceProcessStart()
     return since > 0.0 ? since : 0.0;
 }
 
+// Processor time of the whole process so far (every thread, user and system), in milliseconds.
+double ProcessorMilliseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0);
+}
+
 double PeakResidentMegabytes()
 {
     rusage usage{};
@@ -298,6 +307,7 @@ int main(int argc, char** argv)
         k_CaptureProgress progress(loop.DrawnCount(), isatty(STDERR_FILENO) != 0, std::cerr);
         Clock::time_point firstFrameDone{};
         Clock::time_point previous = built;
+        double previousCpu = ProcessorMilliseconds();
         int64_t written = 0;
         int64_t drawn = 0;
         // The benchmark times every world, render step and pass of a frame, and the swap.
@@ -318,11 +328,13 @@ int main(int argc, char** argv)
             swapTimer.reset();
             const std::vector<k_PassTimer::Part> parts = k_PassTimer::TakeFrame();
             const Clock::time_point now = Clock::now();
+            const double cpu = ProcessorMilliseconds();
             if (index == 0)
                 firstFrameDone = now;
             else if (index >= loop.FirstInRange() && index <= loop.LastInRange())
-                report.AddFrame(loop.TimeOf(index), Seconds(previous, now) * 1000.0, parts);
+                report.AddFrame(loop.TimeOf(index), Seconds(previous, now) * 1000.0, parts, cpu - previousCpu);
             previous = now;
+            previousCpu = cpu;
             progress.Update(++drawn, Seconds(built, now));
         };
         loop.Run(engine, application.GetWindow(), application.GetDemo(), hooks);

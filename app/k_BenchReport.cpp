@@ -43,13 +43,16 @@ void k_BenchReport::SetStartup(double engine, double build, double firstFrame)
     m_firstFrame = firstFrame;
 }
 
-void k_BenchReport::AddFrame(double demoTime, double milliseconds, const std::vector<k_PassTimer::Part>& parts)
+void k_BenchReport::AddFrame(double demoTime, double milliseconds, const std::vector<k_PassTimer::Part>& parts,
+                             double cpuMilliseconds)
 {
     for (Section& section : m_sections)
     {
         if (demoTime < section.from || demoTime >= section.to)
             continue;
         section.milliseconds.push_back(milliseconds);
+        if (cpuMilliseconds >= 0.0)
+            section.cpuMilliseconds.push_back(cpuMilliseconds);
         if (demoTime < section.from + 1.0)
             section.firstSecondMax = std::max(section.firstSecondMax, milliseconds);
         if (parts.empty())
@@ -124,7 +127,7 @@ std::string k_BenchReport::Text() const
     text += Printf("start-up: %.3f s to the first show frame (engine initialisation %.3f s, Build %.3f s, ",
                    m_engine + m_build + m_firstFrame, m_engine, m_build);
     text += Printf("first frame %.3f s)\n", m_firstFrame);
-    text += "frame time per section (ms):   frames   median      p95      max  max in its first second\n";
+    text += "frame time per section (ms):   frames   median      p95      max  1st-s max  cpu median\n";
     for (const Section& section : m_sections)
     {
         const Figures figures = Summarise(section.milliseconds);
@@ -133,8 +136,12 @@ std::string k_BenchReport::Text() const
         text += std::isinf(section.to) ? Printf("  %6.1f s and later          ", section.from)
                                        : Printf("  %6.1f - %6.1f s            ", section.from, section.to);
         text += Printf("%7.0f", static_cast<double>(figures.frames));
-        text += figures.frames ? Printf(" %8.2f %8.2f %8.2f %8.2f\n", figures.median, figures.p95, figures.max,
-                                        section.firstSecondMax)
+        const std::string cpu = section.cpuMilliseconds.empty()
+                                    ? std::string("           -")
+                                    : Printf(" %11.2f", Summarise(section.cpuMilliseconds).median);
+        text += figures.frames ? Printf(" %8.2f %8.2f %8.2f %10.2f", figures.median, figures.p95, figures.max,
+                                        section.firstSecondMax) +
+                                     cpu + "\n"
                                : std::string("        -        -        -\n");
     }
     text += Breakdown();
@@ -218,7 +225,10 @@ std::string k_BenchReport::Json() const
         json += "\"frames\": " + std::to_string(figures.frames);
         json += figures.frames ? Printf(", \"median_ms\": %.4f, \"p95_ms\": %.4f, \"max_ms\": %.4f", figures.median,
                                         figures.p95, figures.max) +
-                                     Printf(", \"first_second_max_ms\": %.4f", section.firstSecondMax)
+                                     Printf(", \"first_second_max_ms\": %.4f", section.firstSecondMax) +
+                                     (section.cpuMilliseconds.empty()
+                                          ? std::string()
+                                          : Printf(", \"cpu_median_ms\": %.4f", Summarise(section.cpuMilliseconds).median))
                                : std::string(", \"median_ms\": null, \"p95_ms\": null, \"max_ms\": null");
         if (section.timedFrames > 0)
         {

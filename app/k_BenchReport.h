@@ -20,6 +20,7 @@ public:
         double from = 0.0;
         double to = 0.0;
         std::vector<double> milliseconds;
+        std::vector<double> cpuMilliseconds;
         // Per timed stretch, its time in each frame of the section that timed anything (0 where it did not run).
         std::map<std::string, std::vector<double>> parts;
         size_t timedFrames = 0;
@@ -43,7 +44,10 @@ public:
     // One frame of the range: its demo time, what it took and, when it was timed in stretches, their times
     // (names with a "/" are parts of the stretch before it; the frame's time not covered by an outermost
     // stretch becomes the part "rest").
-    void AddFrame(double demoTime, double milliseconds, const std::vector<k_PassTimer::Part>& parts = {});
+    // cpuMilliseconds is the processor time the whole process (the driver's threads included) spent on the
+    // frame, which a busy machine stretches far less than the wall time; negative when not measured.
+    void AddFrame(double demoTime, double milliseconds, const std::vector<k_PassTimer::Part>& parts = {},
+                  double cpuMilliseconds = -1.0);
     void SetPeakMemory(double megabytes) { m_peakMegabytes = megabytes; }
     void SetGlErrors(long count) { m_glErrors = count; }
 

@@ -47,7 +47,8 @@ TEST(BenchReport, SortsFramesIntoTheShowsSections)
                         "first frame 0.250 s)"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("     0.0 -   27.0 s                  2    20.00    30.00    30.00    10.00\n"), std::string::npos)
+    EXPECT_NE(text.find("     0.0 -   27.0 s                  2    20.00    30.00    30.00      10.00           -\n"),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find("    27.0 -   76.6 s                  1    99.00"), std::string::npos) << text;
     EXPECT_NE(text.find("    76.6 -  169.0 s                  0        -"), std::string::npos) << text;
@@ -73,15 +74,19 @@ TEST(BenchReport, BreaksEachSectionsFramesIntoStretches)
 {
     k_BenchReport report(1280, 720, 30, 0.0, 100.0);
     using Parts = std::vector<k_PassTimer::Part>;
-    report.AddFrame(1.0, 30.0, Parts{{"update Hdr", 10.0}, {"update Hdr/luminance", 4.0}, {"Plasma", 5.0}});
-    report.AddFrame(2.0, 32.0, Parts{{"update Hdr", 12.0}, {"update Hdr/luminance", 6.0}, {"Plasma", 5.0}});
-    report.AddFrame(3.0, 34.0, Parts{{"update Hdr", 14.0}, {"update Hdr/luminance", 8.0}, {"Plasma", 5.0}});
+    report.AddFrame(1.0, 30.0, Parts{{"update Hdr", 10.0}, {"update Hdr/luminance", 4.0}, {"Plasma", 5.0}}, 50.0);
+    report.AddFrame(2.0, 32.0, Parts{{"update Hdr", 12.0}, {"update Hdr/luminance", 6.0}, {"Plasma", 5.0}}, 40.0);
+    report.AddFrame(3.0, 34.0, Parts{{"update Hdr", 14.0}, {"update Hdr/luminance", 8.0}, {"Plasma", 5.0}}, 60.0);
     // The terrain appears: its stretches go after the stretch before them in the frame, not at the end.
     report.AddFrame(30.0, 100.0, Parts{{"update Hdr", 10.0}, {"Terrain", 60.0}, {"Terrain/first step", 20.0},
                                        {"Plasma", 5.0}, {"swap", 2.0}});
     report.AddFrame(31.0, 90.0, Parts{{"update Hdr", 10.0}, {"Plasma", 5.0}, {"swap", 2.0}});
 
     const std::string text = report.Text();
+    // The processor time's median beside the wall time's.
+    EXPECT_NE(text.find("     0.0 -   27.0 s                  3    32.00    34.00    34.00       0.00       50.00\n"),
+              std::string::npos)
+        << text;
     const size_t table = text.find("where the time goes");
     ASSERT_NE(table, std::string::npos) << text;
     EXPECT_NE(text.find(std::string(36, ' ') + "      0-27   27-76.6\n", table), std::string::npos) << text;
@@ -100,7 +105,7 @@ TEST(BenchReport, BreaksEachSectionsFramesIntoStretches)
               std::string::npos)
         << text;
     const std::string json = report.Json();
-    EXPECT_NE(json.find("\"max_ms\": 34.0000, \"first_second_max_ms\": 0.0000, \"parts_median_ms\": {\"update Hdr\": 12.0000, \"update Hdr/luminance\": "
+    EXPECT_NE(json.find("\"max_ms\": 34.0000, \"first_second_max_ms\": 0.0000, \"cpu_median_ms\": 50.0000, \"parts_median_ms\": {\"update Hdr\": 12.0000, \"update Hdr/luminance\": "
                         "6.0000, \"Terrain\": 0.0000, \"Terrain/first step\": 0.0000, \"Plasma\": 5.0000, \"swap\": 0.0000, "
                         "\"rest\": 15.0000}}"),
               std::string::npos)
