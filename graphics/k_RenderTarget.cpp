@@ -65,6 +65,13 @@ ITexture* k_RenderTarget::AddColorTexture(int format)
     const int index = static_cast<int>(m_colorTextures.size());
     ITexture* texture = new k_RenderTargetTexture(m_engine, m_width, m_height, format, m_framebuffer, index);
     m_colorTextures.push_back(texture);
+    if (index == 0 && m_colourRenderbuffer != 0)
+    {
+        // The first texture has taken the placeholder's attachment: the multisample storage behind it
+        // (four samples a pixel here, a screen-sized target's 15 MB) would never be drawn into again.
+        glDeleteRenderbuffersEXT(1, &m_colourRenderbuffer);
+        m_colourRenderbuffer = 0;
+    }
     RebuildDrawBuffers(k_DrawAll);
     return texture;
 }
