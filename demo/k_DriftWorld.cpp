@@ -75,6 +75,20 @@ void k_DriftWorld::OnRenderStage(int stage)
         // From now on the target's colour is kept from frame to frame; only depth is cleared.
         SetClearFlags(257);
         m_started = true;
+        const k_VectorUA* clear = GetClearColour();
+        m_empty = clear->x == 0.0f && clear->y == 0.0f && clear->z == 0.0f && clear->w == 0.0f;
+    }
+    // A node drawn this frame has put something into the picture.
+    for (IRenderable* node : m_renderables)
+        if (node && node->IsVisible())
+            m_empty = false;
+    if (m_empty)
+    {
+        // Nothing was ever drawn into the picture since it was cleared to zero: the process material
+        // moves and fades what the picture holds, so it would give zero again, and adding zero to the
+        // screen changes nothing. Both passes are left out until the first node arrives (for the show,
+        // from the first greeting at 142.4 s on).
+        return;
     }
 
     // process(target) into the auxiliary target, then process(auxiliary) back into the target.

@@ -29,6 +29,8 @@ public:
     void Rewind() override;
 
     bool IsStarted() const { return m_started; }
+    // Whether the picture has held nothing but zero since its first clear (its passes are then left out).
+    bool IsEmpty() const { return m_empty; }
     IRenderTarget* GetAuxiliaryTarget() const { return m_auxiliaryTarget; }
     ITexture* GetAuxiliaryTexture() const { return m_auxiliaryTexture; }
     k_MaterialPass* GetProcessPass() const { return m_processPass; }
@@ -49,4 +51,5 @@ private:
     bool m_started = false;
     // The clear flags before the first frame, which keeps the target's colour from then on.
     int m_startClearFlags = 0;
+    bool m_empty = true;
 };

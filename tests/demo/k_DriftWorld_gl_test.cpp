@@ -195,3 +195,33 @@ TEST_F(GlTest, DriftWorldShowsWhatItCarriesInTheWindow)
     EXPECT_LT(brightness(k_GlTestContext::k_Width - 8, k_GlTestContext::k_Height - 8), 30);
     EXPECT_EQ(scene.engine.graphics.errors.size(), 0u);
 }
+
+// Until a node has drawn into it, the picture is the cleared zero: the passes are left out and the screen and
+// the auxiliary target stay as they were. The first node starts them; a picture cleared to a colour is not empty.
+TEST_F(GlTest, DriftWorldLeavesOutItsPassesUntilANodeHasDrawnIntoIt)
+{
+    DriftScene scene;
+    scene.node->SetVisible(false);
+    ITexture* auxiliary = scene.world->GetAuxiliaryTexture();
+    std::vector<float> marked(k_Size * k_Size * 4, 0.5f);
+    auxiliary->Bind(0);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, k_Size, k_Size, GL_RGBA, GL_FLOAT, marked.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    scene.Run(3.0 / 60.0, 1.0 / 60.0);
+    EXPECT_TRUE(scene.world->IsStarted());
+    EXPECT_TRUE(scene.world->IsEmpty());
+    EXPECT_NEAR(Read(auxiliary).energy, k_Size * k_Size * 1.5, 1.0); // not processed into
+
+    scene.node->SetVisible(true);
+    scene.engine.Update(1.0 / 60.0);
+    EXPECT_FALSE(scene.world->IsEmpty());
+    EXPECT_GT(Read(scene.target->GetColorTextures()->front()).energy, 100.0);
+    EXPECT_LT(Read(auxiliary).energy, k_Size * k_Size * 1.5 - 100.0); // the first pass wrote it
+
+    DriftScene grey;
+    grey.node->SetVisible(false);
+    grey.world->SetClearColour(k_VectorUA(0.2f, 0.2f, 0.2f, 1.0f));
+    grey.engine.Update(1.0 / 60.0);
+    EXPECT_FALSE(grey.world->IsEmpty());
+    EXPECT_EQ(scene.engine.graphics.errors.size() + grey.engine.graphics.errors.size(), 0u);
+}
