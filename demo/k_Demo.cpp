@@ -16,6 +16,7 @@
 #include "interfaces/IWindow.h"
 #include "interfaces/r_ColourFormat.h"
 #include "scene/k_HdrToLdrWorld.h"
+#include "scene/k_Renderer.h"
 
 #include <GL/glew.h>
 #include <algorithm>
@@ -45,6 +46,8 @@ constexpr k_TextEvent::Fade k_SlowAlpha{k_TextEvent::k_FadeAlpha, 2.0f};
 // Going out, kind "slide" hands the caption over to the drift world for its last seconds.
 constexpr k_TextEvent::Fade k_HandOver{k_TextEvent::k_FadeSlide, 0.1f};
 constexpr k_TextEvent::Fade k_SlowHandOver{k_TextEvent::k_FadeSlide, 3.0f};
+// Render-target flags: every attachment, colour and depth cleared.
+constexpr int k_ClearEverything = 0x103;
 
 // The 34 captions in the order they are made.
 const Caption k_Captions[] = {
@@ -165,6 +168,8 @@ void k_Demo::Build()
     m_hdrWorld = std::make_unique<k_HdrToLdrWorld>(m_engine, landscapePicture);
     m_engine->AddWorld(m_hdrWorld.get());
     m_hdrWorld->SetEnabled(false);
+    // The chain's passes are updated only while its picture is shown (see SetLandscapeEnabled).
+    m_hdrWorld->SetUpdated(false);
     landscapeTarget->Unbind();
     Progress(2);
     ICamera* camera = m_terrainWorld->GetCamera();
@@ -213,7 +218,37 @@ void k_Demo::Build()
     }
     if (IShaderProgram* logo = m_afterWorld->GetLogoProgram())
         m_initial.logoAlpha = logo->GetUniformFloat("alpha");
+    DrawLandscapeOnce();
     Progress(1.0f);
+}
+
+// The driver compiles a shader's draw code for each state it is first drawn in, and a mesh compiles its
+// display lists at its first draw: the landscape and its tone map, off until 27 s, are drawn once here,
+// behind the loading bar, so that the frame they first appear in does not stall. What the draw leaves is
+// undone: the landscape picture is cleared back to black and the HDR chain updated once more, so the
+// chain's first frames read an empty picture and keep no adapted luminance, as if nothing had been drawn,
+// and both worlds stay off.
+void k_Demo::DrawLandscapeOnce()
+{
+    auto* renderer = dynamic_cast<k_Renderer*>(m_engine->GetRenderer());
+    IRenderTarget* target = m_terrainWorld ? m_terrainWorld->GetRenderTarget() : nullptr;
+    if (renderer == nullptr || target == nullptr || !m_hdrWorld)
+        return;
+    IWorld* current = renderer->GetCurrentWorld();
+    BeginFrame();
+    // The chain's update gives the tone map its textures; it reads the empty picture.
+    m_hdrWorld->Update();
+    m_terrainWorld->Update();
+    renderer->DrawWorld(m_terrainWorld.get());
+    renderer->DrawWorld(m_hdrWorld.get());
+
+    m_terrainWorld->SetClearColour(k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f));
+    renderer->SetCurrentWorld(m_terrainWorld.get());
+    target->Bind(k_ClearEverything);
+    target->Unbind();
+    // The two adapted-luminance targets change places at every update: a second one puts them back.
+    m_hdrWorld->Update();
+    renderer->SetCurrentWorld(current);
 }
 
 // --- per frame ---
@@ -229,12 +264,19 @@ void k_Demo::BeginFrame()
 
 // --- schedule ---
 
+// The HDR chain is updated while the landscape is shown and frozen while it is off: its luminance, adaption
+// and glow are seen only through its tone map, so updating them outside 27 - 76.6 s would cost a third of
+// every other frame for nothing. Before 27 s the chain would only have measured the empty landscape picture,
+// which leaves no adapted luminance, so the landscape's first frame finds the chain as it would have.
 void k_Demo::SetLandscapeEnabled(bool enabled)
 {
     if (m_terrainWorld)
         m_terrainWorld->SetEnabled(enabled);
     if (m_hdrWorld)
+    {
         m_hdrWorld->SetEnabled(enabled);
+        m_hdrWorld->SetUpdated(enabled);
+    }
 }
 
 void k_Demo::SetFadeColour(float r, float g, float b, float a)

@@ -98,6 +98,7 @@ private:
         int disablePlasma = 1;
         float logoAlpha = 0.0f;
     };
+    void DrawLandscapeOnce();
 
     IEngine* m_engine;
     std::vector<IEvent*> m_events;

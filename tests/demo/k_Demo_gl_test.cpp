@@ -1,10 +1,12 @@
 #include "demo/k_AfterWorld.h"
 #include "demo/k_Demo.h"
 #include "demo/k_DriftWorld.h"
+#include "demo/k_FirstRenderStep.h"
 #include "demo/k_PlasmaWorld.h"
 #include "demo/k_TextEvent.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IMaterial.h"
+#include "interfaces/IMeshBuffer.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderable.h"
 #include "interfaces/IShaderProgram.h"
@@ -16,6 +18,7 @@
 #include <GL/glew.h>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -367,11 +370,61 @@ TEST_F(DemoTest, TheLandscapeIsOnFromTwentySevenSecondsUntilThePlasma)
     engine->AdvanceTo(27.0);
     EXPECT_TRUE(terrain->IsEnabled());
     EXPECT_TRUE(hdr->IsEnabled());
-    engine->AdvanceTo(76.5);
+    // The tone map's chain is updated while its picture is shown, and only then.
+    EXPECT_TRUE(hdr->IsUpdated());
+    engine->AdvanceTo(76.5, 1.0);
     EXPECT_TRUE(terrain->IsEnabled());
     engine->AdvanceTo(76.625);
     EXPECT_FALSE(terrain->IsEnabled());
     EXPECT_FALSE(hdr->IsEnabled());
+    EXPECT_FALSE(hdr->IsUpdated());
+}
+
+// The landscape and its tone map are drawn once while loading (so that their first frame in the show does not
+// stall) and leave nothing behind: both worlds off, the chain not updated, the landscape picture black again
+// and no adapted luminance kept.
+TEST_F(DemoTest, BuildDrawsTheLandscapeOnceAndLeavesNoTrace)
+{
+    testing::internal::CaptureStdout();
+    demo->Build();
+    log = testing::internal::GetCapturedStdout();
+    IWorld* terrain = demo->GetTerrainWorld();
+    IWorld* hdr = demo->GetHdrWorld();
+    EXPECT_FALSE(terrain->IsEnabled());
+    EXPECT_FALSE(hdr->IsEnabled());
+    EXPECT_FALSE(hdr->IsUpdated());
+    EXPECT_TRUE(engine->GetWorlds().at(4)->IsUpdated());
+
+    auto largest = [](ITexture* texture) {
+        std::vector<float> texels(static_cast<size_t>(texture->GetWidth()) * texture->GetHeight() * 4);
+        texture->Bind(0);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        float most = 0.0f;
+        for (const float value : texels)
+            most = std::max(most, std::abs(value));
+        return most;
+    };
+    ITexture* picture = terrain->GetRenderTarget()->GetColorTextures()->front();
+    EXPECT_EQ(largest(picture), 0.0f);
+    // The land under the water was drawn into the first step's target: the landscape was drawn.
+    auto* first = dynamic_cast<k_FirstRenderStep*>(terrain->GetRenderables()->front());
+    ASSERT_NE(first, nullptr);
+    EXPECT_GT(largest(first->GetColour()), 0.0f);
+    auto* tone = dynamic_cast<IMeshBuffer*>(hdr->GetRenderables()->front());
+    ASSERT_NE(tone, nullptr);
+    k_MaterialPass* pass = tone->GetMaterial()->FindPass(hdr);
+    ASSERT_NE(pass, nullptr);
+    // The adapted luminance the chain's update gave it (1 x 1): no value (red) and not marked valid (green).
+    ITexture* adapted = pass->textures[1].texture;
+    ASSERT_NE(adapted, nullptr);
+    float texel[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    adapted->Bind(0);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texel);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(texel[0], 0.0f);
+    EXPECT_EQ(texel[1], 0.0f);
+    EXPECT_EQ(engine->graphics.errors.size(), 0u);
 }
 
 // --- the frame ---
