@@ -10,6 +10,8 @@
 #include "interfaces/r_ColourFormat.h"
 #include "math/k_VectorUA.h"
 
+#include <GL/glew.h>
+
 namespace
 {
 constexpr int k_Size = 512;
@@ -37,7 +39,9 @@ void k_FirstRenderStep::Draw(int stage)
     m_target->Bind(k_DrawAllAndClear);
     IMaterial* material = k_TerrainPass::MaterialOf(m_terrain);
     k_TerrainPass::SetInt(material, "fogEnabled", 0);
+    glEnable(GL_CLIP_DISTANCE0);
     m_terrain->Render();
+    glDisable(GL_CLIP_DISTANCE0);
     k_TerrainPass::SetInt(material, "fogEnabled", 1);
     m_target->Unbind();
 }

@@ -12,6 +12,8 @@
 #include "interfaces/r_ColourFormat.h"
 #include "math/k_VectorUA.h"
 
+#include <GL/glew.h>
+
 namespace
 {
 constexpr int k_Size = 512;
@@ -49,7 +51,9 @@ void k_SecondRenderStep::Draw(int stage)
     k_TerrainPass::SetInt(material, "fogEnabled", 0);
     if (pass != nullptr)
         pass->cullMode = 0;
+    glEnable(GL_CLIP_DISTANCE0);
     terrain->Render();
+    glDisable(GL_CLIP_DISTANCE0);
     if (pass != nullptr)
         pass->cullMode = k_CullBack;
     k_TerrainPass::SetInt(material, "fogEnabled", 1);
