@@ -36,6 +36,15 @@ void k_AfterWorld::Clear()
     glClear(GL_DEPTH_BUFFER_BIT);
 }
 
+void k_AfterWorld::OnRenderStage(int stage)
+{
+    if (stage != 1 || !m_logo)
+        return;
+    auto* node = dynamic_cast<IRenderable*>(m_logo->GetMesh());
+    if (IShaderProgram* program = GetLogoProgram(); node && program)
+        node->SetVisible(program->GetUniformFloat("alpha") > 0.0f);
+}
+
 IShaderProgram* k_AfterWorld::GetLogoProgram()
 {
     if (!m_logo)

@@ -19,6 +19,9 @@ public:
     void Build() override;
     // Clears only the depth buffer (to the world's clear depth), keeping the colour of the worlds drawn before.
     void Clear() override;
+    // Stage 1, before the nodes are drawn: the logo is drawn only while its "alpha" is above 0 (at 0 it
+    // leaves the picture as it is, and its quad covers a fifth of the screen).
+    void OnRenderStage(int stage) override;
 
     k_OrvelantLogo* GetLogo() const { return m_logo; }
     // The program of the logo material's pass for this world, or null.

@@ -152,13 +152,17 @@ TEST_F(GlTest, AfterWorldDrawsTheLogoOverThePictureByItsAlpha)
     k_AfterWorld world(&engine);
     engine.AddWorld(&world);
 
+    auto* logo = dynamic_cast<IRenderable*>(world.GetLogo()->GetMesh());
     FillWindow(0, 0, 0.5f);
     engine.Update(1.0 / 60.0);
     EXPECT_EQ(At(128, 150), (std::array<int, 3>{0, 0, 128}));
+    // At alpha 0 the logo would change nothing: its quad is not drawn at all.
+    EXPECT_FALSE(logo->IsVisible());
 
     world.GetLogoProgram()->SetUniformFloat("alpha", 1.0f);
     FillWindow(0, 0, 0.5f);
     engine.Update(1.0 / 60.0);
+    EXPECT_TRUE(logo->IsVisible());
     EXPECT_EQ(At(128, 150), (std::array<int, 3>{255, 255, 255}));
     // Well below the logo the picture is untouched.
     EXPECT_EQ(At(128, 20), (std::array<int, 3>{0, 0, 128}));
