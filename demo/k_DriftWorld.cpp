@@ -69,12 +69,14 @@ void k_DriftWorld::OnRenderStage(int stage)
 {
     if (stage != 3 || !m_processPass)
         return;
+    bool firstFrame = false;
     if (!m_started)
     {
         m_startClearFlags = GetClearFlags();
         // From now on the target's colour is kept from frame to frame; only depth is cleared.
         SetClearFlags(257);
         m_started = true;
+        firstFrame = true;
         const k_VectorUA* clear = GetClearColour();
         m_empty = clear->x == 0.0f && clear->y == 0.0f && clear->z == 0.0f && clear->w == 0.0f;
     }
@@ -82,12 +84,14 @@ void k_DriftWorld::OnRenderStage(int stage)
     for (IRenderable* node : m_renderables)
         if (node && node->IsVisible())
             m_empty = false;
-    if (m_empty)
+    if (m_empty && !firstFrame)
     {
         // Nothing was ever drawn into the picture since it was cleared to zero: the process material
         // moves and fades what the picture holds, so it would give zero again, and adding zero to the
         // screen changes nothing. Both passes are left out until the first node arrives (for the show,
-        // from the first greeting at 142.4 s on).
+        // the first caption handed over, at 42 s). They do run in the first frame, so that the driver
+        // compiles their draw code then (the show's first frame is drawn while it starts), not in the
+        // frame the first node arrives in.
         return;
     }
 
