@@ -61,10 +61,10 @@ grep -q "^Icon=org.orvelant.starwane$" "$usr/share/applications/org.orvelant.sta
 mkdir -p "$work/elsewhere"
 (cd "$work/elsewhere" && exec "$usr/games/starwane") >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   pass "the installed program shows its dialog"
   keys "${dialog%% *}" Escape
-  wait_exit "$pid" 20
+  wait_exit "$pid" 120
   [ "$status" = 0 ] && pass "cancel ends the installed program with status 0" || fail "cancel: status $status"
   [ -s "$work/err.txt" ] && fail "standard error: $(cat "$work/err.txt")"
 else

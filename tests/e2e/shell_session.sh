@@ -29,16 +29,17 @@ cp "$bin/starwane" "$bin/data.pak" "$run/"
 # The tune goes to a file (SDL's disk audio driver), so that what was played can be checked.
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" "$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   dialog=${dialog%% *}
   pass "the setup dialog opened"
-  wait_viewable "$dialog" 60 || fail "the setup dialog was never shown"
+  wait_viewable "$dialog" 120 || fail "the setup dialog was never shown"
   xwd -root -silent >"$work/dialog.xwd"
   keys "$dialog" ctrl+a
   xdotool type --delay 20 "640x480"
   xdotool key Return
   window=""
-  for i in $(seq 300); do
+  end=$((SECONDS + 120))
+  while [ "$SECONDS" -lt "$end" ]; do
     grep -q "Initializing engine" "$work/out1.txt" && window=$(wait_window "$title" 1 "$dialog") && break
     sleep 0.2
   done
@@ -48,7 +49,8 @@ if dialog=$(wait_window "$title" 40); then
     # Centred on the screen with the requested client size (SDL may place it a moment after making it).
     expected="640x480+$(( (screen_w - 640) / 2 ))+$(( (screen_h - 480) / 2 ))"
     geometry=${window#* }
-    for i in $(seq 300); do
+    end=$((SECONDS + 120))
+    while [ "$SECONDS" -lt "$end" ]; do
       [ "$geometry" = "$expected" ] && break
       sleep 0.2
       geometry=$(windows_named "$title" | awk -v id="${window%% *}" '$1 == id { print $2 }')
@@ -59,7 +61,8 @@ if dialog=$(wait_window "$title" 40); then
     # show draws nothing, the frame is black.)
     wait_sound "$work/played.raw" 120 || fail "the tune never started"
     left=$(( (screen_w - 640) / 2 )); top=$(( (screen_h - 480) / 2 ))
-    for i in $(seq 120); do
+    end=$((SECONDS + 120))
+    while [ "$SECONDS" -lt "$end" ]; do
       xwd -root -silent >"$work/window.xwd"
       bar=$(pixel "$work/window.xwd" $(( left + 640 / 4 )) $(( top + 240 )))
       [ "$bar" != "51 128 230" ] && break
@@ -75,7 +78,7 @@ if dialog=$(wait_window "$title" 40); then
 else
   fail "no setup dialog"
 fi
-wait_exit "$pid" 60
+wait_exit "$pid" 120
 [ "$status" = 0 ] && pass "Escape ends the program with status 0" || fail "exit status $status"
 echo "--- log"; cat "$work/out1.txt"; echo "--- stderr"; cat "$work/err1.txt"
 expected=("Initializing OpenGL..." "OPENGL :: Vendor: " "OPENGL :: Renderer: " "OPENGL :: Version: "
@@ -101,12 +104,12 @@ played=$(od -An -t d2 -v -w2 "$work/played.raw" 2>/dev/null | awk '$1 > 2000 || 
 # --- 1b. Escape right after confirming (during loading) still ends cleanly ---
 "$run/starwane" >"$work/out1b.txt" 2>"$work/err1b.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Return
-  if window=$(wait_window "$title" 40 "${dialog%% *}"); then
+  if window=$(wait_window "$title" 120 "${dialog%% *}"); then
     keys "${window%% *}" Escape
   fi
-  wait_exit "$pid" 60
+  wait_exit "$pid" 120
   [ "$status" = 0 ] && pass "Escape while loading ends with status 0" || fail "Escape while loading: status $status"
   [ -s "$work/err1b.txt" ] && fail "standard error is not empty: $(cat "$work/err1b.txt")"
 else
@@ -116,9 +119,9 @@ fi
 # --- 2. cancel: status 0 and no window ---
 "$run/starwane" >"$work/out2.txt" 2>"$work/err2.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Escape
-  wait_exit "$pid" 20
+  wait_exit "$pid" 120
   [ "$status" = 0 ] && pass "cancel ends with status 0" || fail "cancel: exit status $status"
   grep -q "Initializing OpenGL" "$work/out2.txt" && fail "cancel still opened the window"
   [ -s "$work/err2.txt" ] && fail "standard error is not empty after a cancel: $(cat "$work/err2.txt")"
@@ -131,16 +134,16 @@ mkdir -p "$work/nopack"
 cp "$bin/starwane" "$work/nopack/"
 "$work/nopack/starwane" >"$work/out3.txt" 2>"$work/err3.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Return
-  if box=$(wait_window "Orvelant demo system" 30); then
+  if box=$(wait_window "Orvelant demo system" 120); then
     pass "the error is shown in a message box"
     xwd -root -silent >"$work/error.xwd"
     keys "${box%% *}" Return
   else
     fail "no message box"
   fi
-  wait_exit "$pid" 20
+  wait_exit "$pid" 120
   [ "$status" = 1 ] && pass "an error ends with status 1" || fail "no pack: exit status $status"
   grep -q "^FAILED!" "$work/out3.txt" && pass "FAILED! logged" || fail "no FAILED! line"
   grep -q "^Orvelant demo system: " "$work/err3.txt" && pass "the error is on standard error: $(cat "$work/err3.txt")" ||
@@ -152,10 +155,10 @@ fi
 # --- 4. no audio device ---
 SDL_AUDIODRIVER=no-such-driver "$run/starwane" >"$work/out4.txt" 2>"$work/err4.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Return
-  box=$(wait_window "Orvelant demo system" 60) && keys "${box%% *}" Return
-  wait_exit "$pid" 20
+  box=$(wait_window "Orvelant demo system" 120) && keys "${box%% *}" Return
+  wait_exit "$pid" 120
   [ "$status" = 1 ] && grep -q "BASS :: Can't initialize audio device!" "$work/err4.txt" &&
     pass "no audio device reported" || fail "no audio device: status $status, $(cat "$work/err4.txt")"
   grep -q "SDL_AUDIODRIVER=dummy" "$work/err4.txt" && pass "how to play without sound is said" ||
@@ -167,7 +170,7 @@ fi
 # --- 5. no display ---
 env -u DISPLAY -u WAYLAND_DISPLAY "$run/starwane" >"$work/out5.txt" 2>"$work/err5.txt" &
 pid=$!
-wait_exit "$pid" 20
+wait_exit "$pid" 120
 [ "$status" = 1 ] && grep -q "Cannot open the display" "$work/err5.txt" && pass "no display reported" ||
   fail "no display: status $status, $(cat "$work/err5.txt")"
 

@@ -34,10 +34,10 @@ ended_cleanly() {
 # --- at the setup dialog ---
 "$run/starwane" >"$work/out1.txt" 2>"$work/err1.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
-  wait_viewable "${dialog%% *}" 60 || fail "the dialog was never shown"
+if dialog=$(wait_window "$title" 120); then
+  wait_viewable "${dialog%% *}" 120 || fail "the dialog was never shown"
   kill -INT "$pid"
-  wait_exit "$pid" 30
+  wait_exit "$pid" 120
   ended_cleanly "Ctrl+C at the dialog" 130 "$work/err1.txt"
   grep -q "Initializing OpenGL" "$work/out1.txt" && fail "Ctrl+C at the dialog went on to start the show"
 else
@@ -47,11 +47,12 @@ fi
 # --- while the show loads: as soon as the window and its GL context come up ---
 "$run/starwane" >"$work/out2.txt" 2>"$work/err2.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Return
-  for i in $(seq 1200); do grep -q "Initializing OpenGL" "$work/out2.txt" && break; sleep 0.05; done
+  end=$((SECONDS + 120))
+  until grep -q "Initializing OpenGL" "$work/out2.txt" || [ "$SECONDS" -ge "$end" ]; do sleep 0.05; done
   kill -TERM "$pid"
-  wait_exit "$pid" 60
+  wait_exit "$pid" 120
   ended_cleanly "SIGTERM while loading" 143 "$work/err2.txt"
 else
   fail "no setup dialog (loading)"; kill "$pid" 2>/dev/null
@@ -61,12 +62,12 @@ fi
 # The tune goes to a file (SDL's disk audio driver, which announces itself on standard error).
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" "$run/starwane" >"$work/out3.txt" 2>"$work/err3-all.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Return
   if wait_sound "$work/played.raw" 120; then
     kill -0 "$pid" 2>/dev/null && pass "the show is running" || fail "the show ended on its own"
     kill -INT "$pid"
-    wait_exit "$pid" 30
+    wait_exit "$pid" 120
     grep -vE "^CRITICAL: (You are using the SDL disk i/o audio driver!| Writing to file \[)" "$work/err3-all.txt" \
       >"$work/err3.txt"
     ended_cleanly "Ctrl+C during the show" 130 "$work/err3.txt"
@@ -80,12 +81,12 @@ fi
 # --- at the error box (no data.pak) ---
 "$work/nopack/starwane" >"$work/out4.txt" 2>"$work/err4.txt" &
 pid=$!
-if dialog=$(wait_window "$title" 40); then
+if dialog=$(wait_window "$title" 120); then
   keys "${dialog%% *}" Return
-  if box=$(wait_window "Orvelant demo system" 60); then
-    wait_viewable "${box%% *}" 60 || fail "the error box was never shown"
+  if box=$(wait_window "Orvelant demo system" 120); then
+    wait_viewable "${box%% *}" 120 || fail "the error box was never shown"
     kill -TERM "$pid"
-    wait_exit "$pid" 30
+    wait_exit "$pid" 120
     # The error itself was on standard error before the signal; nothing else may follow it.
     grep -v "^Orvelant demo system: " "$work/err4.txt" >"$work/err4-rest.txt"
     ended_cleanly "SIGTERM at the error box" 143 "$work/err4-rest.txt"

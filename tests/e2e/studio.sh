@@ -22,34 +22,33 @@ failures=0
 
 # Waits up to $3 seconds for a line matching the extended regex $2 in file $1; prints the last such line.
 wait_line() {
-  local i
-  for i in $(seq $(( $3 * 10 ))); do
+  local end=$((SECONDS + $3))
+  while :; do
     if grep -Eq "$2" "$1" 2>/dev/null; then grep -E "$2" "$1" | tail -1; return 0; fi
-    kill -0 "$pid" 2>/dev/null || break
+    kill -0 "$pid" 2>/dev/null || return 1
+    [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.1
   done
-  return 1
 }
 
 # Waits up to $2 seconds for file $1.
 wait_file() {
-  local i
-  for i in $(seq $(( $2 * 10 ))); do
-    [ -s "$1" ] && return 0
+  local end=$((SECONDS + $2))
+  until [ -s "$1" ]; do
+    [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.1
   done
-  return 1
 }
 
 # The studio's window (its title starts with the program's name and then changes with the status).
 studio_window() {
-  local i found
-  for i in $(seq $(( $1 * 5 ))); do
+  local found end=$((SECONDS + $1))
+  while :; do
     found=$(xwininfo -root -children 2>/dev/null | grep -F '"starwane studio - ' | awk '{ print $1 }' | head -1)
     [ -n "$found" ] && { echo "$found"; return 0; }
+    [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
   done
-  return 1
 }
 
 mean() { "$bin/orvelant_picture_stats" "$1" | awk '{ print int($2) }'; }
@@ -79,7 +78,7 @@ if line=$(wait_line "$work/err.txt" '\| paused' 60); then
   fi
   keys "$window" F12
   shot="$work/shots/$(printf 'frame_%07.3f.png' "$stepped")"
-  wait_file "$shot" 60 && pass "F12 wrote $(basename "$shot")" || fail "F12 wrote no $(basename "$shot"): $(ls "$work/shots")"
+  wait_file "$shot" 120 && pass "F12 wrote $(basename "$shot")" || fail "F12 wrote no $(basename "$shot"): $(ls "$work/shots")"
 else
   fail "Space did not pause: $(tail -3 "$work/err.txt")"
 fi
@@ -88,7 +87,7 @@ fi
 now=$(grep -E '^studio: ' "$work/err.txt" | tail -1 | awk '{ print $2 }')
 next=$(printf '%s\n' 8 10 11.5 13 14.5 18 25 27 | awk -v t="$now" '$1 > t + 0.000001 { printf "%.3f", $1; exit }')
 keys "$window" Next
-if wait_line "$work/err.txt" "^studio: ${next//./\\.} s" 60 >/dev/null; then
+if wait_line "$work/err.txt" "^studio: ${next//./\\.} s" 120 >/dev/null; then
   pass "Page Down went from $now s to the next instant, $next s"
 else
   fail "Page Down from $now s did not land on $next s: $(tail -3 "$work/err.txt")"
@@ -97,16 +96,16 @@ fi
 # --- live reload: a script saved as a new file renamed over the old one ---
 shot="$work/shots/$(printf 'frame_%07.3f.png' "$next")"
 keys "$window" F12
-wait_file "$shot" 60 || fail "F12 wrote no picture at $next s"
+wait_file "$shot" 120 || fail "F12 wrote no picture at $next s"
 before=$(mean "$shot")
 rm -f "$shot"
 sed 's/gl_FragColor = fadeColor;/gl_FragColor = vec4(1.0);/' "$work/assets/Plasma.mat" >"$work/assets/Plasma.mat.new"
 grep -q 'gl_FragColor = vec4(1.0);' "$work/assets/Plasma.mat.new" || fail "the test's edit of Plasma.mat found nothing to change"
 mv "$work/assets/Plasma.mat.new" "$work/assets/Plasma.mat"
-if line=$(wait_line "$work/out.txt" 'first frame with the reload was shown' 60); then
+if line=$(wait_line "$work/out.txt" 'first frame with the reload was shown' 120); then
   pass "reloaded: $line"
   keys "$window" F12
-  if wait_file "$shot" 60; then
+  if wait_file "$shot" 120; then
     after=$(mean "$shot")
     [ "$after" -gt 240 ] && [ "$before" -lt 200 ] && pass "the edited overlay shows: mean $before before, $after after" ||
       fail "the picture did not turn white: mean $before before, $after after"
@@ -120,12 +119,12 @@ fi
 # --- a shader that fails: the previous one stays, the error names file, line and column ---
 rm -f "$shot"
 sed -i 's/gl_FragColor = vec4(1.0);/gl_FragColor = vec4(1.0) + missingThing;/' "$work/assets/Plasma.mat"
-if line=$(wait_line "$work/out.txt" '^Plasma\.mat:[0-9]+:[0-9]+: ' 60); then
+if line=$(wait_line "$work/out.txt" '^Plasma\.mat:[0-9]+:[0-9]+: ' 120); then
   pass "the failing shader is reported: $line"
   wait_line "$work/err.txt" '\| reload failed ' 30 >/dev/null && pass "the status says the reload failed" ||
     fail "the status does not say the reload failed: $(tail -2 "$work/err.txt")"
   keys "$window" F12
-  wait_file "$shot" 60 && [ "$(mean "$shot")" -gt 240 ] && pass "the previous shader stays on screen" ||
+  wait_file "$shot" 120 && [ "$(mean "$shot")" -gt 240 ] && pass "the previous shader stays on screen" ||
     fail "the picture after the failed reload is not the previous one"
 else
   fail "the failing shader was not reported as file:line:column: $(tail -5 "$work/out.txt")"
@@ -135,15 +134,15 @@ fi
 now=$(grep -E '^studio: ' "$work/err.txt" | tail -1 | awk '{ print $2 }')
 back=$(awk -v t="$now" 'BEGIN { printf "%.3f", t - 1 }')
 keys "$window" Left
-wait_line "$work/err.txt" "^studio: ${back//./\\.} s" 60 >/dev/null && pass "Left went back from $now s to $back s" ||
+wait_line "$work/err.txt" "^studio: ${back//./\\.} s" 120 >/dev/null && pass "Left went back from $now s to $back s" ||
   fail "Left from $now s did not land on $back s: $(tail -3 "$work/err.txt")"
 keys "$window" Home
-wait_line "$work/err.txt" '^studio: 0\.000 s' 60 >/dev/null && pass "Home went back to 0 s" ||
+wait_line "$work/err.txt" '^studio: 0\.000 s' 120 >/dev/null && pass "Home went back to 0 s" ||
   fail "Home did not go back to 0 s: $(tail -3 "$work/err.txt")"
 
 # --- Escape ---
 keys "$window" Escape
-wait_exit "$pid" 30
+wait_exit "$pid" 120
 [ "$status" = 0 ] && pass "Escape ends the studio with status 0" || fail "Escape: status $status"
 pid=""
 

@@ -12,43 +12,45 @@ windows_named() {
 }
 
 # Waits up to $2 seconds for a window named $1 other than $3; prints its id and geometry.
+# The bounds of these waits are seconds on the clock, not counts of tries: on a busy machine each try
+# itself takes a while.
 wait_window() {
-  local found="" i
-  for i in $(seq $(( $2 * 5 ))); do
+  local found="" end=$((SECONDS + $2))
+  while :; do
     found=$(windows_named "$1" | awk -v skip="${3:-none}" '$1 != skip' | head -1)
     [ -n "$found" ] && { echo "$found"; return 0; }
+    [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
   done
-  return 1
 }
 
 # Waits up to $2 seconds until window $1 is mapped and viewable (SDL and GTK create their windows hidden and
 # show them a little later); false when it never is.
 wait_viewable() {
-  local i
-  for i in $(seq $(( $2 * 5 ))); do
+  local end=$((SECONDS + $2))
+  while :; do
     xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable" && return 0
+    [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
   done
-  return 1
 }
 
 # Waits up to $2 seconds until the raw sound file $1 (16-bit samples, as SDL's disk audio driver writes it)
 # holds sound, not only silence: the tune is playing. False when it never does.
 wait_sound() {
-  local i
-  for i in $(seq $(( $2 * 2 ))); do
+  local end=$((SECONDS + $2))
+  while :; do
     [ "$(od -An -t d2 -v -w2 "$1" 2>/dev/null | awk '$1 > 2000 || $1 < -2000 { n++ } END { print n + 0 }')" -gt 100 ] &&
       return 0
+    [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.5
   done
-  return 1
 }
 
 # Waits up to $2 seconds for process $1 to end; sets status to its exit status (or "timeout").
 wait_exit() {
-  local i
-  for i in $(seq $(( $2 * 5 ))); do
+  local end=$((SECONDS + $2))
+  while [ "$SECONDS" -lt "$end" ]; do
     if ! kill -0 "$1" 2>/dev/null; then wait "$1"; status=$?; return 0; fi
     sleep 0.2
   done
@@ -57,11 +59,11 @@ wait_exit() {
 }
 
 # Sends keys to a window after giving it the input focus. SDL creates its window hidden and shows it only
-# once the GL context is up: keys sent before that would go nowhere, so wait (60 s at most) until it is
+# once the GL context is up: keys sent before that would go nowhere, so wait (120 s at most) until it is
 # mapped. The focus change is waited for (--sync); the keys then reach the window in order after it.
 keys() {
   local id=$1; shift
-  wait_viewable "$id" 60 || echo "window $id was never shown; sending the keys anyway"
+  wait_viewable "$id" 120 || echo "window $id was never shown; sending the keys anyway"
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
   xdotool key --clearmodifiers "$@"
 }
