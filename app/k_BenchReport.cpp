@@ -182,9 +182,10 @@ std::string k_BenchReport::Breakdown() const
         const std::string& name = columns.front()[row].first;
         const size_t slash = name.rfind('/');
         const auto depth = static_cast<size_t>(std::count(name.begin(), name.end(), '/'));
-        text += name == "rest" ? Label("  rest (clear, scheduling, untimed)")
-                               : Label(std::string(2 + 2 * depth, ' ') +
-                                       (slash == std::string::npos ? name : name.substr(slash + 1)));
+        text +=
+            name == "rest"
+                ? Label("  rest (clear, scheduling, untimed)")
+                : Label(std::string(2 + 2 * depth, ' ') + (slash == std::string::npos ? name : name.substr(slash + 1)));
         for (size_t column = 0; column < columns.size(); ++column)
         {
             const double median = columns[column][row].second;
@@ -223,13 +224,14 @@ std::string k_BenchReport::Json() const
         json += Printf("    {\"from\": %.6g, ", section.from);
         json += std::isinf(section.to) ? std::string("\"to\": null, ") : Printf("\"to\": %.6g, ", section.to);
         json += "\"frames\": " + std::to_string(figures.frames);
-        json += figures.frames ? Printf(", \"median_ms\": %.4f, \"p95_ms\": %.4f, \"max_ms\": %.4f", figures.median,
-                                        figures.p95, figures.max) +
-                                     Printf(", \"first_second_max_ms\": %.4f", section.firstSecondMax) +
-                                     (section.cpuMilliseconds.empty()
-                                          ? std::string()
-                                          : Printf(", \"cpu_median_ms\": %.4f", Summarise(section.cpuMilliseconds).median))
-                               : std::string(", \"median_ms\": null, \"p95_ms\": null, \"max_ms\": null");
+        json += figures.frames
+                    ? Printf(", \"median_ms\": %.4f, \"p95_ms\": %.4f, \"max_ms\": %.4f", figures.median, figures.p95,
+                             figures.max) +
+                          Printf(", \"first_second_max_ms\": %.4f", section.firstSecondMax) +
+                          (section.cpuMilliseconds.empty()
+                               ? std::string()
+                               : Printf(", \"cpu_median_ms\": %.4f", Summarise(section.cpuMilliseconds).median))
+                    : std::string(", \"median_ms\": null, \"p95_ms\": null, \"max_ms\": null");
         if (section.timedFrames > 0)
         {
             json += ", \"parts_median_ms\": {";

@@ -2,8 +2,8 @@
 
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_TerrainPass.h"
-#include "graphics/k_PassTimer.h"
 #include "graphics/k_MaterialPass.h"
+#include "graphics/k_PassTimer.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderer.h"

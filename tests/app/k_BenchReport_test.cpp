@@ -78,8 +78,9 @@ TEST(BenchReport, BreaksEachSectionsFramesIntoStretches)
     report.AddFrame(2.0, 32.0, Parts{{"update Hdr", 12.0}, {"update Hdr/luminance", 6.0}, {"Plasma", 5.0}}, 40.0);
     report.AddFrame(3.0, 34.0, Parts{{"update Hdr", 14.0}, {"update Hdr/luminance", 8.0}, {"Plasma", 5.0}}, 60.0);
     // The terrain appears: its stretches go after the stretch before them in the frame, not at the end.
-    report.AddFrame(30.0, 100.0, Parts{{"update Hdr", 10.0}, {"Terrain", 60.0}, {"Terrain/first step", 20.0},
-                                       {"Plasma", 5.0}, {"swap", 2.0}});
+    report.AddFrame(
+        30.0, 100.0,
+        Parts{{"update Hdr", 10.0}, {"Terrain", 60.0}, {"Terrain/first step", 20.0}, {"Plasma", 5.0}, {"swap", 2.0}});
     report.AddFrame(31.0, 90.0, Parts{{"update Hdr", 10.0}, {"Plasma", 5.0}, {"swap", 2.0}});
 
     const std::string text = report.Text();
@@ -105,10 +106,12 @@ TEST(BenchReport, BreaksEachSectionsFramesIntoStretches)
               std::string::npos)
         << text;
     const std::string json = report.Json();
-    EXPECT_NE(json.find("\"max_ms\": 34.0000, \"first_second_max_ms\": 0.0000, \"cpu_median_ms\": 50.0000, \"parts_median_ms\": {\"update Hdr\": 12.0000, \"update Hdr/luminance\": "
-                        "6.0000, \"Terrain\": 0.0000, \"Terrain/first step\": 0.0000, \"Plasma\": 5.0000, \"swap\": 0.0000, "
-                        "\"rest\": 15.0000}}"),
-              std::string::npos)
+    EXPECT_NE(
+        json.find("\"max_ms\": 34.0000, \"first_second_max_ms\": 0.0000, \"cpu_median_ms\": 50.0000, "
+                  "\"parts_median_ms\": {\"update Hdr\": 12.0000, \"update Hdr/luminance\": "
+                  "6.0000, \"Terrain\": 0.0000, \"Terrain/first step\": 0.0000, \"Plasma\": 5.0000, \"swap\": 0.0000, "
+                  "\"rest\": 15.0000}}"),
+        std::string::npos)
         << json;
     // Sections without timed frames have no column and no parts.
     EXPECT_EQ(text.find("76.6-169"), std::string::npos);
