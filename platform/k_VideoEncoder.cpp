@@ -195,7 +195,7 @@ bool k_VideoEncoder::IsMatroska(const std::string& path)
     return extension == ".mkv";
 }
 
-std::vector<int16_t> k_VideoEncoder::Slice(const std::vector<int16_t>& samples, int channels, int rate, double start,
+std::vector<int16_t> k_VideoEncoder::Slice(std::vector<int16_t> samples, int channels, int rate, double start,
                                            double duration)
 {
     const auto perFrame = static_cast<size_t>(channels);
@@ -204,11 +204,9 @@ std::vector<int16_t> k_VideoEncoder::Slice(const std::vector<int16_t>& samples, 
     const auto endSample = std::llround((start + duration) * rate);
     const size_t first = static_cast<size_t>(firstSample) * perFrame;
     const size_t count = static_cast<size_t>(std::max(0LL, static_cast<long long>(endSample - firstSample))) * perFrame;
-    std::vector<int16_t> slice(count, 0);
-    if (first < samples.size())
-        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(first), std::min(count, samples.size() - first),
-                    slice.begin());
-    return slice;
+    samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(std::min(first, samples.size())));
+    samples.resize(count, 0);
+    return samples;
 }
 
 void k_VideoEncoder::RemoveTemporaries()

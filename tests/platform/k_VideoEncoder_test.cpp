@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
@@ -33,6 +34,14 @@ TEST(VideoEncoder, SliceStartsAtTheFramesTimeAndFillsWithSilence)
     const std::vector<int16_t> end = k_VideoEncoder::Slice(tune, 2, 10, 2.8, 0.4);
     EXPECT_EQ(end, (std::vector<int16_t>{28, -28, 29, -29, 0, 0, 0, 0}));
     EXPECT_EQ(k_VideoEncoder::Slice(tune, 2, 10, 5.0, 0.2), (std::vector<int16_t>{0, 0, 0, 0}));
+
+    // A tune moved in is cut where it lies, not copied: a whole show's sound is not held twice.
+    const int16_t* block = tune.data();
+    const std::vector<int16_t> whole = k_VideoEncoder::Slice(std::move(tune), 2, 10, 0.5, 2.0);
+    EXPECT_EQ(whole.data(), block);
+    ASSERT_EQ(whole.size(), 40u);
+    EXPECT_EQ(whole.front(), 5);
+    EXPECT_EQ(whole.back(), -24);
 }
 
 // The whole tune comes out of the memory block at its rate and channel count; other bytes are refused.
