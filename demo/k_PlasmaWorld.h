@@ -19,7 +19,7 @@ public:
     // Loads "Plasma.mat", sets "fadeColor" (0, 0, 0, 0.5) and "disablePlasma" 1, builds the quad.
     // Throws a wide message when the material, its pass or the quad cannot be made.
     void Build() override;
-    // Stage 2: draws the overlay quad.
+    // Stage 2: draws the overlay quad, unless the plasma is off and the fade colour's alpha is 0.
     void OnRenderStage(int stage) override;
     // Does nothing: the overlay draws over the current picture.
     void Clear() override;

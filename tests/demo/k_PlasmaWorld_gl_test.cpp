@@ -35,6 +35,20 @@ void SetFade(k_PlasmaWorld& world, float r, float g, float b, float a)
     const float colour[4] = {r, g, b, a};
     world.GetProgram()->SetUniformVector("fadeColor", colour, 4);
 }
+
+// The pixels a frame of the engine drew, counted by the driver.
+GLuint SamplesDrawn(k_ShowTestEngine& engine)
+{
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_SAMPLES_PASSED, query);
+    engine.Update(1.0 / 60.0);
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint samples = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+    glDeleteQueries(1, &query);
+    return samples;
+}
 } // namespace
 
 TEST_F(GlTest, PlasmaWorldStartsAsAHalfBlackOverlayWithThePlasmaOff)
@@ -70,6 +84,31 @@ TEST_F(GlTest, PlasmaWorldBlendsTheFadeColourOverThePictureBelow)
     EXPECT_NEAR(mixed[0], 128, 2);
     EXPECT_EQ(mixed[1], 0);
     EXPECT_NEAR(mixed[2], 128, 2);
+    EXPECT_EQ(engine.graphics.errors.size(), 0u);
+}
+
+// The quad is left out only where it would blend nothing: the plasma off and the fade colour's alpha 0.
+TEST_F(GlTest, PlasmaWorldLeavesOutItsQuadOnlyWhenItWouldBlendNothing)
+{
+    k_ShowTestEngine engine;
+    k_PlasmaWorld world(&engine);
+    engine.AddWorld(&world);
+
+    SetFade(world, 0, 0, 1, 0);
+    FillWindow(1, 0, 0);
+    EXPECT_EQ(SamplesDrawn(engine), 0u);
+    EXPECT_EQ(At(128, 128), (std::array<int, 3>{255, 0, 0}));
+
+    SetFade(world, 0, 0, 1, 0.25f);
+    FillWindow(1, 0, 0);
+    EXPECT_GT(SamplesDrawn(engine), 0u);
+    EXPECT_NEAR(At(128, 128)[2], 64, 2);
+
+    world.GetProgram()->SetUniformInt("disablePlasma", 0);
+    SetFade(world, 0, 0, 1, 0);
+    FillWindow(1, 0, 0);
+    EXPECT_GT(SamplesDrawn(engine), 0u);
+    EXPECT_NE(At(128, 128), (std::array<int, 3>{255, 0, 0}));
     EXPECT_EQ(engine.graphics.errors.size(), 0u);
 }
 
