@@ -267,11 +267,9 @@ int main(int argc, char** argv)
             Fail("Capture: the window's picture is " + std::to_string(drawableWidth) + "x" +
                  std::to_string(drawableHeight) + ", not the " + std::to_string(options.width) + "x" +
                  std::to_string(options.height) + " asked for");
-        application.BuildShow();
-        const Clock::time_point built = Clock::now();
-
-        // --- the frames ---
         const k_CaptureLoop loop(options);
+        // The video's sound is decoded, handed to the encoder and let go before the show is built: the
+        // decoded tune then never adds to the memory the show holds.
         if (video)
         {
             const int64_t frames = loop.LastInRange() - loop.FirstInRange() + 1;
@@ -284,6 +282,10 @@ int main(int argc, char** argv)
             if (!video->Start(options.width, options.height, options.fps, sound, error))
                 Fail("Capture: " + error);
         }
+        application.BuildShow();
+        const Clock::time_point built = Clock::now();
+
+        // --- the frames ---
         std::unique_ptr<k_FrameReader> reader;
         if (!options.outDirectory.empty() || video)
         {

@@ -75,6 +75,11 @@ bool k_VorbisMemoryFile::DecodeAll(std::vector<int16_t>& samples)
     samples.clear();
     if (ov_raw_seek(&m_file, 0) != 0)
         return false;
+    // Room for the whole tune at once, when the stream says how long it is: grown step by step, a 35 MB
+    // tune would be held twice while the vector moves. The length is only trusted up to k_MaxReserve.
+    const ogg_int64_t frames = ov_pcm_total(&m_file, -1);
+    if (frames > 0 && static_cast<uint64_t>(frames) * static_cast<uint64_t>(m_channels) <= k_MaxReserve)
+        samples.reserve(static_cast<size_t>(frames) * static_cast<size_t>(m_channels));
     char buffer[16384];
     int section = 0;
     const int bigEndian = std::endian::native == std::endian::big ? 1 : 0;

@@ -29,6 +29,9 @@ public:
     static constexpr int k_MaxChannels = 8;
     static constexpr long k_MinRate = 8000;
     static constexpr long k_MaxRate = 192000;
+    // The most samples DecodeAll makes room for ahead, from the length the stream states (an hour of
+    // stereo at 48 kHz); a longer stated length is decoded without it.
+    static constexpr uint64_t k_MaxReserve = 3600ull * 48000ull * 2ull;
 
     // Opens the block; returns false, after a red log line saying why, when it is not OGG Vorbis or its
     // channels or rate are outside the limits.

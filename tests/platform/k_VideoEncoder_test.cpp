@@ -55,6 +55,8 @@ TEST(VideoEncoder, TuneDecodesWholeFromMemory)
     std::vector<int16_t> samples;
     ASSERT_TRUE(vorbis.DecodeAll(samples));
     EXPECT_EQ(samples.size(), 2u * 11025u);
+    // Room for the whole tune was made once, from its stated length, not by growing step by step.
+    EXPECT_EQ(samples.capacity(), samples.size());
     int loud = 0;
     for (const int16_t sample : samples)
         loud += sample > 3000 || sample < -3000;
