@@ -58,12 +58,7 @@ protected:
     static std::array<int, 3> DrawnRgb()
     {
         glViewport(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
-        glBegin(GL_QUADS);
-        glVertex2f(-1.0f, -1.0f);
-        glVertex2f(1.0f, -1.0f);
-        glVertex2f(1.0f, 1.0f);
-        glVertex2f(-1.0f, 1.0f);
-        glEnd();
+        k_GlTestContext::DrawViewportQuad();
         glUseProgram(0);
         const std::vector<uint8_t> pixel =
             k_GlTestContext::ReadPixels(k_GlTestContext::k_Width / 2, k_GlTestContext::k_Height / 2, 1, 1);

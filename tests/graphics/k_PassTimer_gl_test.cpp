@@ -19,16 +19,6 @@ protected:
         k_PassTimer::SetEnabled(false);
         k_PassTimer::TakeFrame();
     }
-
-    static void DrawQuad()
-    {
-        glBegin(GL_QUADS);
-        glVertex2f(-1.0f, -1.0f);
-        glVertex2f(1.0f, -1.0f);
-        glVertex2f(1.0f, 1.0f);
-        glVertex2f(-1.0f, 1.0f);
-        glEnd();
-    }
 };
 } // namespace
 
@@ -37,7 +27,7 @@ TEST_F(k_PassTimerTest, SwitchedOffRecordsNothing)
     EXPECT_FALSE(k_PassTimer::IsEnabled());
     {
         const k_PassTimer timer("world");
-        DrawQuad();
+        k_GlTestContext::DrawViewportQuad();
     }
     EXPECT_TRUE(k_PassTimer::TakeFrame().empty());
 }
@@ -52,10 +42,10 @@ TEST_F(k_PassTimerTest, NamesPartsUnderTheirStretchAndSumsRepeats)
         for (int i = 0; i < 2; ++i)
         {
             const k_PassTimer step("first step");
-            DrawQuad();
+            k_GlTestContext::DrawViewportQuad();
         }
         const k_PassTimer other(std::string("fourth step"));
-        DrawQuad();
+        k_GlTestContext::DrawViewportQuad();
     }
     {
         const k_PassTimer swap("swap");
@@ -82,7 +72,7 @@ TEST_F(k_PassTimerTest, FinishesTheWorkOfItsStretch)
         const k_PassTimer timer("pass");
         glBeginQuery(GL_SAMPLES_PASSED, query);
         for (int i = 0; i < 50; ++i)
-            DrawQuad();
+            k_GlTestContext::DrawViewportQuad();
         glEndQuery(GL_SAMPLES_PASSED);
     }
     GLint available = 0;

@@ -83,3 +83,13 @@ std::vector<uint8_t> k_GlTestContext::ReadPixels(int x, int y, int width, int he
     glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
+
+void k_GlTestContext::DrawViewportQuad()
+{
+    glBegin(GL_QUADS);
+    glVertex2f(-1.0f, -1.0f);
+    glVertex2f(1.0f, -1.0f);
+    glVertex2f(1.0f, 1.0f);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
+}

@@ -20,6 +20,8 @@ public:
     static void Swap();
     // The window's pixels (RGBA, bottom row first) read back with glReadPixels.
     static std::vector<uint8_t> ReadPixels(int x, int y, int width, int height);
+    // Draws one quad over the whole viewport (clip space -1 to 1) with whatever program and state are set.
+    static void DrawViewportQuad();
 };
 
 class GlTest : public ::testing::Test
