@@ -93,6 +93,16 @@ void k_AnimationManager::AddRealTimeEvent(double time, IEvent* target, int code)
     m_realTimeEvents[time].push_back({target, code});
 }
 
+void k_AnimationManager::Clear()
+{
+    m_forward.clear();
+    m_backward.clear();
+    m_realTime.clear();
+    m_events.clear();
+    m_realTimeEvents.clear();
+    m_rewindables.clear();
+}
+
 // --- the per-frame pass ---
 
 void k_AnimationManager::TriggerRange(EventTable& table, double from, double to)

@@ -27,6 +27,7 @@ public:
     void AddRealTimeEvent(double time, IEvent* target, int code) override;
     void Update() override;
     void Seek(double time) override;
+    void Clear() override;
 
     // A frame whose demo (or real) time moves on by more than this many seconds catches up instead of
     // jumping: no ordinary frame of the show is this long, a stall or a restored window is.

@@ -9,6 +9,7 @@
 #include "app/k_CaptureLoop.h"
 #include "app/k_CaptureOptions.h"
 #include "app/k_CaptureProgress.h"
+#include "demo/k_Demo.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "graphics/k_FrameReader.h"
@@ -307,7 +308,12 @@ int main(int argc, char** argv)
                 });
         }
 
-        k_BenchReport report(options.width, options.height, options.fps, options.from, options.to);
+        std::vector<double> boundaries;
+        const k_ShowFile& show = application.GetDemo()->GetShow();
+        for (const k_ShowFile::Section& section : show.GetSections())
+            boundaries.push_back(section.start);
+        boundaries.push_back(show.GetLength());
+        k_BenchReport report(options.width, options.height, options.fps, options.from, options.to, boundaries);
         k_CaptureProgress progress(loop.DrawnCount(), isatty(STDERR_FILENO) != 0, std::cerr);
         Clock::time_point firstFrameDone{};
         Clock::time_point previous = built;

@@ -7,9 +7,6 @@
 
 namespace
 {
-// The show's sections in demo time; frames past its end (with --to beyond 200) have one of their own.
-constexpr double Boundaries[] = {0.0, 27.0, 76.6, 169.0, 200.0};
-
 std::string Printf(const char* format, double a, double b = 0.0, double c = 0.0, double d = 0.0)
 {
     char text[256];
@@ -24,14 +21,15 @@ std::string Label(std::string text)
 }
 } // namespace
 
-k_BenchReport::k_BenchReport(int width, int height, int fps, double from, double to)
+k_BenchReport::k_BenchReport(int width, int height, int fps, double from, double to,
+                             const std::vector<double>& boundaries)
     : m_width(width), m_height(height), m_fps(fps), m_from(from), m_to(to)
 {
-    for (size_t i = 0; i < std::size(Boundaries); ++i)
+    for (size_t i = 0; i < boundaries.size(); ++i)
     {
         Section section;
-        section.from = Boundaries[i];
-        section.to = i + 1 < std::size(Boundaries) ? Boundaries[i + 1] : std::numeric_limits<double>::infinity();
+        section.from = boundaries[i];
+        section.to = i + 1 < boundaries.size() ? boundaries[i + 1] : std::numeric_limits<double>::infinity();
         m_sections.push_back(section);
     }
 }

@@ -35,8 +35,10 @@ public:
         double max = 0.0;
     };
 
-    // What was drawn: the picture size, the frame rate and the range of demo time.
-    k_BenchReport(int width, int height, int fps, double from, double to);
+    // What was drawn: the picture size, the frame rate and the range of demo time; the sections' boundaries
+    // in demo time, ascending (the show's sections' starts and its length: frames past the length have a
+    // section of their own).
+    k_BenchReport(int width, int height, int fps, double from, double to, const std::vector<double>& boundaries);
 
     // Seconds from the process's start to the engine being up (window and GL included), then Build, then
     // the first frame.

@@ -6,6 +6,8 @@
 #include "engine/k_Utf8.h"
 #include "graphics/k_ResourceFactory.h"
 #include "interfaces/IEngine.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
@@ -60,7 +62,8 @@ std::string ClockTime()
 k_Studio::k_Studio(const k_StudioOptions& options, IEngine* engine, IWindow* window, k_Demo* demo, Music music,
                    std::ostream& status, bool statusIsTerminal)
     : m_options(options), m_engine(engine), m_window(window), m_demo(demo), m_music(std::move(music)), m_status(status),
-      m_statusIsTerminal(statusIsTerminal), m_transport(k_Demo::GetInstants(), k_Demo::GetSections())
+      m_statusIsTerminal(statusIsTerminal),
+      m_transport(demo->GetShow().GetInstants(), demo->GetShow().GetSections(), demo->GetShow().GetTempoMap())
 {
     if (options.loop)
         m_transport.SetLoop(options.loopFrom, options.loopTo);
@@ -178,23 +181,31 @@ void k_Studio::SavePicture()
 
 // --- live reload ---
 
-void k_Studio::ReloadSaved()
+bool k_Studio::ReloadSaved()
 {
     if (!m_watcher)
-        return;
+        return false;
     const std::vector<std::string> saved = m_watcher->Poll();
     if (saved.empty())
-        return;
+        return false;
     auto* factory = dynamic_cast<k_ResourceFactory*>(m_engine->GetResourceFactory());
     if (!factory)
-        return;
+        return false;
+    bool drawn = false;
     std::vector<std::wstring> names;
     double savedAt = 0.0;
     for (const std::string& name : saved)
     {
+        if (k_Utf8::FromUtf8(name) == k_Demo::ShowFileName)
+        {
+            drawn = ReloadShow(SavedAt(std::filesystem::path(m_assets) / name)) || drawn;
+            continue;
+        }
         names.push_back(k_Utf8::FromUtf8(name));
         savedAt = std::max(savedAt, SavedAt(std::filesystem::path(m_assets) / name));
     }
+    if (names.empty())
+        return drawn;
     const Clock::time_point started = Clock::now();
     const k_ResourceFactory::ReloadReport report = factory->Reload(names);
     const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
@@ -202,7 +213,7 @@ void k_Studio::ReloadSaved()
     {
         k_Log() << "Studio: nothing on screen is made from " << saved.front()
                 << (saved.size() > 1 ? " and the rest" : "") << " (generated content is rebuilt by the build)";
-        return;
+        return drawn;
     }
     std::string what;
     auto count = [&what](int n, const char* one, const char* many) {
@@ -232,9 +243,48 @@ void k_Studio::ReloadSaved()
         m_reloadSavedAt = savedAt > 0.0 ? savedAt : WallSeconds();
         // A paused picture is drawn again with what was reloaded.
         if (m_transport.IsPaused())
+        {
             ShowAt(m_transport.GetTime());
+            drawn = true;
+        }
     }
     UpdateStatus(true);
+    return drawn;
+}
+
+// The show file saved: the timeline is read again from the file system (which serves the watched folder
+// first) and the show is drawn anew at the time on screen; a file with errors leaves the show as it was.
+bool k_Studio::ReloadShow(double savedAt)
+{
+    const std::string name = k_Utf8::ToUtf8(k_Demo::ShowFileName);
+    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(k_Demo::ShowFileName));
+    const Clock::time_point started = Clock::now();
+    std::vector<std::string> errors;
+    if (!file)
+        errors.push_back(name + ": cannot be read");
+    else
+        errors = m_demo->Reload(
+            std::string_view(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
+    if (!errors.empty())
+    {
+        k_Log(k_Log::Colour::Error) << "Studio: reload failed; the previous show stays:";
+        for (const std::string& error : errors)
+            k_Log(k_Log::Colour::Error) << error;
+        m_reload = "reload failed " + ClockTime() + ": " + errors.front();
+        UpdateStatus(true);
+        return false;
+    }
+    const k_ShowFile& show = m_demo->GetShow();
+    m_transport.SetTimeline(show.GetInstants(), show.GetSections(), show.GetTempoMap());
+    const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    k_Log() << "Studio: reloaded the show file (" << show.GetCaptions().size() << " captions, " << show.GetCues().size()
+            << " switches and fades) in " << static_cast<int>(std::lround(milliseconds)) << " ms";
+    m_reload = "reloaded " + ClockTime() + ": " + name;
+    m_reloadSavedAt = savedAt > 0.0 ? savedAt : WallSeconds();
+    // The new schedule is brought to the time on screen and drawn there, paused or playing.
+    ShowAt(m_transport.GetTime());
+    UpdateStatus(true);
+    return true;
 }
 
 void k_Studio::NoteReloadShown()
@@ -253,6 +303,7 @@ k_StudioStatus::State k_Studio::Status() const
 {
     k_StudioStatus::State state;
     state.time = m_transport.GetTime();
+    state.barBeat = m_transport.GetTempoMap().Format(state.time);
     state.section = m_transport.SectionAt(state.time).name;
     state.framesPerSecond = m_transport.IsPaused() ? 0.0 : m_framesPerSecond;
     state.paused = m_transport.IsPaused();
@@ -310,7 +361,8 @@ void k_Studio::Run()
             Serve(action);
             jumped = jumped || action.jump || action.shot;
         }
-        ReloadSaved();
+        // A reload drawn at once is a jump: the time it took is not played.
+        jumped = ReloadSaved() || jumped;
         // Minimised, the music waits too; it goes on from the picture's time when the window comes back.
         if (m_window->IsActive() != m_active)
         {

@@ -62,7 +62,9 @@ private:
     // Moves the engine to the time without drawing (its seek rewinds the show and replays its schedule).
     void Seek(double time);
     void Serve(const k_StudioTransport::Action& action);
-    void ReloadSaved();
+    // Reloads what was saved in the watched folder; true when the picture was drawn anew at once.
+    bool ReloadSaved();
+    bool ReloadShow(double savedAt);
     void SavePicture();
     // After a frame is presented: says how long after the save the first frame with a reload came.
     void NoteReloadShown();

@@ -15,6 +15,8 @@ std::string Format(const char* format, double value)
 std::string k_StudioStatus::Line(const State& state)
 {
     std::string line = Format("%.3f s", state.time);
+    if (!state.barBeat.empty())
+        line += " | " + state.barBeat;
     if (!state.section.empty())
         line += " | " + state.section;
     line += " | " + Format("%.1f fps", state.framesPerSecond);

@@ -1,5 +1,5 @@
 #pragma once
-// The studio's status: one line with the demo time, the section, the frame
+// The studio's status: one line with the demo time and its bar:beat, the section, the frame
 // rate, pause, speed, loop and the last reload, shown in the window's title
 // and on the terminal. Plain text, no GL.
 #include <string>
@@ -10,6 +10,7 @@ public:
     struct State
     {
         double time = 0.0;
+        std::string barBeat; // the time's bar and beat in the tune's tempo map ("39:1"); empty: not shown
         std::string section;
         double framesPerSecond = 0.0;
         bool paused = false;
@@ -20,7 +21,7 @@ public:
         std::string reload; // what the last reload did, or its first error; empty before any
     };
 
-    // "12.345 s | landscape | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | Plasma.mat reloaded"
+    // "12.345 s | 7:2.35 | landscape | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | Plasma.mat reloaded"
     static std::string Line(const State& state);
     // The window's title: the program's name before the line.
     static std::string Title(const State& state);

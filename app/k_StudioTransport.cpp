@@ -1,6 +1,8 @@
 #include "app/k_StudioTransport.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace
 {
@@ -16,6 +18,8 @@ constexpr uint32_t k_LeftBracket = 47;
 constexpr uint32_t k_RightBracket = 48;
 constexpr uint32_t k_L = 15;
 constexpr uint32_t k_F12 = 69;
+constexpr uint32_t k_Comma = 54;
+constexpr uint32_t k_Period = 55;
 // Two instants closer than this are one.
 constexpr double k_Epsilon = 1e-6;
 } // namespace
@@ -46,17 +50,28 @@ k_StudioTransport::Key k_StudioTransport::KeyOf(uint32_t code, bool shift)
         return Key::Loop;
     case k_F12:
         return Key::Shot;
+    case k_Comma:
+        return shift ? Key::BarBack : Key::BeatBack;
+    case k_Period:
+        return shift ? Key::BarForward : Key::BeatForward;
     default:
         return Key::None;
     }
 }
 
-k_StudioTransport::k_StudioTransport(std::vector<double> instants, std::vector<k_Demo::Section> sections)
-    : m_instants(std::move(instants)), m_sections(std::move(sections))
+k_StudioTransport::k_StudioTransport(std::vector<double> instants, std::vector<Section> sections, k_TempoMap tempo)
 {
+    SetTimeline(std::move(instants), std::move(sections), std::move(tempo));
+}
+
+void k_StudioTransport::SetTimeline(std::vector<double> instants, std::vector<Section> sections, k_TempoMap tempo)
+{
+    m_instants = std::move(instants);
+    m_sections = std::move(sections);
+    m_tempo = std::move(tempo);
     std::sort(m_instants.begin(), m_instants.end());
     if (m_sections.empty())
-        m_sections.push_back({"show", 0.0, k_Demo::ShowLength});
+        m_sections.push_back({"show", 0.0, std::numeric_limits<double>::infinity()});
 }
 
 k_StudioTransport::Action k_StudioTransport::Press(Key key)
@@ -80,6 +95,18 @@ k_StudioTransport::Action k_StudioTransport::Press(Key key)
         break;
     case Key::ForwardLong:
         jump(m_time + LongStep);
+        break;
+    case Key::BeatBack:
+        jump(StepBeats(m_time, -1));
+        break;
+    case Key::BeatForward:
+        jump(StepBeats(m_time, 1));
+        break;
+    case Key::BarBack:
+        jump(StepBars(m_time, -1));
+        break;
+    case Key::BarForward:
+        jump(StepBars(m_time, 1));
         break;
     case Key::PreviousInstant:
         if (const std::optional<double> to = PreviousInstant(m_time))
@@ -107,7 +134,7 @@ k_StudioTransport::Action k_StudioTransport::Press(Key key)
         }
         else
         {
-            const k_Demo::Section& section = SectionAt(m_time);
+            const Section& section = SectionAt(m_time);
             m_loop = std::pair{section.start, section.end};
         }
         action.changed = true;
@@ -135,9 +162,9 @@ void k_StudioTransport::SetLoop(double from, double to)
     m_loop = std::pair{from, to};
 }
 
-const k_Demo::Section& k_StudioTransport::SectionAt(double time) const
+const k_StudioTransport::Section& k_StudioTransport::SectionAt(double time) const
 {
-    for (const k_Demo::Section& section : m_sections)
+    for (const Section& section : m_sections)
         if (time < section.end)
             return section;
     return m_sections.back();
@@ -157,4 +184,22 @@ std::optional<double> k_StudioTransport::PreviousInstant(double time) const
     if (after == m_instants.begin())
         return std::nullopt;
     return *(after - 1);
+}
+
+// --- beats and bars ---
+
+// From a time on a beat, the next beat; from between two, the one after (forward) or before (back).
+double k_StudioTransport::StepBeats(double time, int beats) const
+{
+    const double beat = m_tempo.GetBeat(time);
+    const double on = beats > 0 ? std::floor(beat + k_Epsilon) : std::ceil(beat - k_Epsilon);
+    return std::max(0.0, m_tempo.GetTimeOfBeat(on + beats));
+}
+
+double k_StudioTransport::StepBars(double time, int bars) const
+{
+    const k_TempoMap::Position position = m_tempo.GetPosition(time);
+    const bool onBar = position.beat - 1.0 < k_Epsilon;
+    const int bar = bars > 0 || onBar ? position.bar + bars : position.bar + bars + 1;
+    return std::max(0.0, m_tempo.GetTimeOf(bar, 1.0));
 }

@@ -3,7 +3,8 @@
 // steps, the show's instants, loops. It keeps the time of the frame on screen
 // and answers each key with what to do (jump where, save a picture, nothing);
 // the studio does it and reports the time it reached. Plain logic, no GL.
-#include "demo/k_Demo.h"
+#include "animation/k_TempoMap.h"
+#include "demo/k_ShowFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,10 @@ public:
         Forward,
         BackLong,
         ForwardLong,
+        BeatBack,
+        BeatForward,
+        BarBack,
+        BarForward,
         PreviousInstant,
         NextInstant,
         Home,
@@ -40,7 +45,7 @@ public:
         bool changed = false;       // pause, speed or loop changed (status and music follow)
     };
 
-    // Steps of a key: 1 s, with Shift 10 s.
+    // Steps of a key: 1 s, with Shift 10 s; "," and "." a beat, with Shift a bar.
     static constexpr double ShortStep = 1.0;
     static constexpr double LongStep = 10.0;
     static constexpr double MinSpeed = 1.0 / 16.0;
@@ -48,7 +53,10 @@ public:
     // Page Up from less than this after an instant goes to the one before it.
     static constexpr double PreviousGrace = 0.25;
 
-    k_StudioTransport(std::vector<double> instants, std::vector<k_Demo::Section> sections);
+    using Section = k_ShowFile::Section;
+    k_StudioTransport(std::vector<double> instants, std::vector<Section> sections, k_TempoMap tempo = k_TempoMap());
+    // The show's timeline read anew (the show file saved in the studio).
+    void SetTimeline(std::vector<double> instants, std::vector<Section> sections, k_TempoMap tempo);
 
     Action Press(Key key);
     // After a frame or a jump: the demo time now on screen. When a loop runs and the time reached its end,
@@ -66,14 +74,19 @@ public:
     // Whether the music plays: running at speed 1.
     bool IsMusicPlaying() const { return !m_paused && m_speed == 1.0; }
     // The section the time lies in (the last one past the show's end).
-    const k_Demo::Section& SectionAt(double time) const;
+    const Section& SectionAt(double time) const;
+    // The next or previous beat or bar line of the tempo map from the time (never before 0).
+    double StepBeats(double time, int beats) const;
+    double StepBars(double time, int bars) const;
+    const k_TempoMap& GetTempoMap() const { return m_tempo; }
     // The next instant after the time, or the previous one before it (less the grace), if any.
     std::optional<double> NextInstant(double time) const;
     std::optional<double> PreviousInstant(double time) const;
 
 private:
     std::vector<double> m_instants;
-    std::vector<k_Demo::Section> m_sections;
+    std::vector<Section> m_sections;
+    k_TempoMap m_tempo;
     double m_time = 0.0;
     bool m_paused = false;
     double m_speed = 1.0;

@@ -5,14 +5,18 @@
 #include "demo/k_PlasmaWorld.h"
 #include "demo/k_TerrainWorld.h"
 #include "demo/k_TextEvent.h"
+#include "engine/k_Utf8.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/ICamera.h"
 #include "interfaces/IEngine.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
 #include "interfaces/r_ColourFormat.h"
 #include "scene/k_HdrToLdrWorld.h"
@@ -25,102 +29,43 @@
 
 namespace
 {
-// One caption of the show: image, start and length in seconds of demo time, fade-in and fade-out.
-struct Caption
-{
-    const wchar_t* image;
-    double start;
-    double duration;
-    k_TextEvent::Fade fadeIn;
-    k_TextEvent::Fade fadeOut;
-};
-
-// How the captions come and go: the kind of fade and its seconds.
-constexpr k_TextEvent::Fade k_Slide{k_TextEvent::k_FadeSlide, 3.0f};
-constexpr k_TextEvent::Fade k_LongSlide{k_TextEvent::k_FadeSlide, 10.0f};
-constexpr k_TextEvent::Fade k_SlideOut{k_TextEvent::k_FadeSlideOut, 3.0f};
-constexpr k_TextEvent::Fade k_QuickIn{k_TextEvent::k_FadeAlpha, 0.5f};
-constexpr k_TextEvent::Fade k_QuickOut{k_TextEvent::k_FadeAlpha, 0.25f};
-constexpr k_TextEvent::Fade k_SnapIn{k_TextEvent::k_FadeAlpha, 0.25f};
-constexpr k_TextEvent::Fade k_SlowAlpha{k_TextEvent::k_FadeAlpha, 2.0f};
-// Going out, kind "slide" hands the caption over to the drift world for its last seconds.
-constexpr k_TextEvent::Fade k_HandOver{k_TextEvent::k_FadeSlide, 0.1f};
-constexpr k_TextEvent::Fade k_SlowHandOver{k_TextEvent::k_FadeSlide, 3.0f};
 // Render-target flags: every attachment, colour and depth cleared.
 constexpr int k_ClearEverything = 0x103;
 
-// The 34 captions in the order they are made.
-const Caption k_Captions[] = {
-    {L"time.png", 0, 10, k_Slide, k_SlideOut},
-    {L"it-is-time.png", 8, 10, k_Slide, k_SlideOut},
-    {L"whattime1.png", 10, 2, k_QuickIn, k_QuickOut},
-    {L"whattime2.png", 11.5, 2, k_QuickIn, k_QuickOut},
-    {L"whattime3.png", 13, 2, k_QuickIn, k_QuickOut},
-    {L"whattime4.png", 14.5, 2, k_QuickIn, k_QuickOut},
-    {L"married.png", 18, 10, k_Slide, k_SlideOut},
-    {L"married2.png", 25, 5, k_SlowAlpha, k_SlowAlpha},
-    {L"corin.png", 30, 15, k_LongSlide, k_SlowHandOver},
-    {L"goodbye.png", 45, 30, k_LongSlide, k_SlowHandOver},
-    {L"gratitude.png", 76, 4, k_QuickIn, k_QuickOut},
-    {L"Thanks/orm.png", 80, 13, k_Slide, k_SlideOut},
-    {L"Thanks/tz.png", 91, 13, k_Slide, k_SlideOut},
-    {L"Thanks/wendel.png", 102, 14, k_Slide, k_SlideOut},
-    {L"Thanks/ux.png", 114, 13, k_Slide, k_SlideOut},
-    {L"Thanks/brannock.png", 125, 12, k_Slide, k_SlideOut},
-    {L"adore.png", 137, 4, k_QuickIn, k_QuickOut},
-    {L"greet1.png", 141, 1.5, k_SnapIn, k_HandOver},
-    {L"greet2.png", 143, 1.5, k_SnapIn, k_HandOver},
-    {L"greet3.png", 145, 1.5, k_SnapIn, k_HandOver},
-    {L"greet4.png", 147, 1.5, k_SnapIn, k_HandOver},
-    {L"greet5.png", 149, 1.5, k_SnapIn, k_HandOver},
-    {L"greet6.png", 151, 1.5, k_SnapIn, k_HandOver},
-    {L"greet7.png", 153, 1.5, k_SnapIn, k_HandOver},
-    {L"greet8.png", 155, 1.5, k_SnapIn, k_HandOver},
-    {L"greet9.png", 157, 1.5, k_SnapIn, k_HandOver},
-    {L"greet10.png", 159, 1.5, k_SnapIn, k_HandOver},
-    {L"greet11.png", 161, 1.5, k_SnapIn, k_HandOver},
-    {L"greet12.png", 163, 1.5, k_SnapIn, k_HandOver},
-    {L"greet13.png", 165, 1.5, k_SnapIn, k_HandOver},
-    {L"greet14.png", 167, 1.5, k_SnapIn, k_HandOver},
-    {L"function.png", 170, 4, k_SlowAlpha, k_SlowAlpha},
-    {L"were-not-dead.png", 175, 10, k_SnapIn, k_HandOver},
-    {L"corin-says.png", 185, 1000, k_SnapIn, k_HandOver},
-};
-static_assert(std::size(k_Captions) == 34);
-
-// The show's own schedule, registered among the captions: an event (start == end) or an animation.
-struct Scheduled
+// The names of the show file's switches and fades, and their codes.
+struct Named
 {
-    double start;
-    double end;
+    const char* name;
     int code;
-    bool event;
 };
-// Landscape on and its fade from black, the fade to white, plasma on, the fade from white.
-// Each fade but the one to white (the fade from white starts where it ends) has an event at its end that
-// sets its last value.
-constexpr Scheduled k_LandscapeSchedule[] = {
-    {27.0, 27.0, k_Demo::k_LandscapeOn, true},
-    {27.0, 36.7, k_Demo::k_FadeFromBlack, false},
-    {36.7, 36.7, k_Demo::FadeOver + k_Demo::k_FadeFromBlack, true},
-    {71.8, 76.6, k_Demo::k_FadeToWhite, false},
-    {76.6, 76.6, k_Demo::k_PlasmaOn, true},
-    {76.6, 78.0, k_Demo::k_FadeFromWhite, false},
-    {78.0, 78.0, k_Demo::FadeOver + k_Demo::k_FadeFromWhite, true},
-};
-// The logo in, the picture to black.
-constexpr Scheduled k_LogoSchedule[] = {{169.0, 175.0, k_Demo::k_FadeToLogo, false},
-                                        {175.0, 175.0, k_Demo::FadeOver + k_Demo::k_FadeToLogo, true}};
+constexpr Named k_Switches[] = {{"landscape-on", k_Demo::k_LandscapeOn}, {"plasma-on", k_Demo::k_PlasmaOn}};
+constexpr Named k_Fades[] = {{"from-black", k_Demo::k_FadeFromBlack},
+                             {"to-white", k_Demo::k_FadeToWhite},
+                             {"from-white", k_Demo::k_FadeFromWhite},
+                             {"to-logo", k_Demo::k_FadeToLogo}};
 
-template <size_t N> void Register(IAnimationManager* manager, const Scheduled (&schedule)[N], k_Demo* demo)
+template <size_t N> int CodeOf(const Named (&names)[N], const std::string& name)
 {
-    for (const Scheduled& entry : schedule)
-    {
-        if (entry.event)
-            manager->AddEvent(entry.start, demo, entry.code);
-        else
-            manager->AddAnimation(entry.start, entry.end, demo, entry.code);
-    }
+    for (const Named& named : names)
+        if (name == named.name)
+            return named.code;
+    return 0;
+}
+
+// The error convention wants a constant wide string: the message lives until the process ends with it.
+[[noreturn]] void ThrowMessage(const std::string& message)
+{
+    static std::wstring text;
+    text = k_Utf8::FromUtf8(message);
+    throw text.c_str();
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    return text;
 }
 } // namespace
 
@@ -128,6 +73,8 @@ k_Demo::k_Demo(IEngine* engine) : m_engine(engine) {}
 
 k_Demo::~k_Demo()
 {
+    if (m_show && m_engine->GetTimeline())
+        m_engine->GetTimeline()->SetTempoMap(nullptr);
     // The captions first: each takes its node out of the world it is shown in. The worlds follow as members.
     for (auto event = m_events.rbegin(); event != m_events.rend(); ++event)
         delete *event;
@@ -135,9 +82,47 @@ k_Demo::~k_Demo()
 
 // --- building the show ---
 
+int k_Demo::GetProgressSteps() const
+{
+    // The five worlds, then the captions.
+    return 5 + static_cast<int>(m_show ? m_show->GetCaptions().size() : 0);
+}
+
 void k_Demo::Progress(int step)
 {
-    Progress(static_cast<float>(step) / static_cast<float>(k_ProgressSteps));
+    Progress(static_cast<float>(step) / static_cast<float>(GetProgressSteps()));
+}
+
+// --- the show file ---
+
+k_ShowFile::Vocabulary k_Demo::GetVocabulary()
+{
+    k_ShowFile::Vocabulary vocabulary;
+    for (const Named& named : k_Switches)
+        vocabulary.switches.push_back(named.name);
+    for (const Named& named : k_Fades)
+        vocabulary.fades.push_back(named.name);
+    return vocabulary;
+}
+
+k_ShowFile k_Demo::ReadShowFile(IEngine* engine)
+{
+    const std::string name = k_Utf8::ToUtf8(ShowFileName);
+    std::unique_ptr<IFile> file(engine->GetFileSystem()->OpenFile(ShowFileName));
+    if (!file)
+        ThrowMessage("k_Demo: The show file " + name + " is missing from the data pack.");
+    const std::string_view text(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize()));
+    k_ShowFile show(text, name, GetVocabulary());
+    if (!show.IsValid())
+        ThrowMessage("k_Demo: The show file " + name + " is malformed:" + Joined(show.GetErrors()));
+    return show;
+}
+
+std::string k_Demo::PictureError(const k_ShowFile::Caption& caption, const char* fault)
+{
+    return k_Utf8::ToUtf8(ShowFileName) + ":" + std::to_string(caption.at.line) + ":" +
+           std::to_string(caption.at.column) + ": the picture \"" + k_Utf8::ToUtf8(caption.picture) + "\" " + fault +
+           "; expected the name of a PNG or JPEG picture in the pack";
 }
 
 void k_Demo::Progress(float fraction)
@@ -150,7 +135,14 @@ void k_Demo::Progress(float fraction)
 void k_Demo::Build()
 {
     IResourceFactory* factory = m_engine->GetResourceFactory();
-    IAnimationManager* manager = m_engine->GetAnimationManager();
+    m_show = std::make_unique<k_ShowFile>(ReadShowFile(m_engine));
+    // A caption naming a picture the pack does not hold is a fault of the show file; a picture that is there
+    // but cannot be decoded is a damaged pack, and the show goes on without that caption.
+    for (const k_ShowFile::Caption& caption : m_show->GetCaptions())
+        if (caption.text.empty() && !std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)))
+            ThrowMessage("k_Demo: The show file " + k_Utf8::ToUtf8(ShowFileName) + " is malformed:\n" +
+                         PictureError(caption, "is not in the pack"));
+    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
 
     // 1. The landscape, off until its fade from black.
     m_terrainWorld = std::make_unique<k_TerrainWorld>(m_engine);
@@ -197,20 +189,7 @@ void k_Demo::Build()
     Progress(5);
 
     // 6, 7. The captions, with the show's own schedule among them.
-    int step = 5;
-    for (const Caption& caption : k_Captions)
-    {
-        m_events.push_back(new k_TextEvent(m_afterWorld.get(), m_engine, m_driftWorld.get(), caption.image,
-                                           std::string(), k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f), caption.start,
-                                           caption.duration, caption.fadeIn, caption.fadeOut));
-        ++step;
-        if (step == 5 + 11)
-            Register(manager, k_LandscapeSchedule, this);
-        else if (step == 5 + 31)
-            Register(manager, k_LogoSchedule, this);
-        if (step < k_ProgressSteps)
-            Progress(step);
-    }
+    MakeSchedule(*m_show, true);
     if (IShaderProgram* program = m_plasmaWorld->GetProgram())
     {
         m_initial.fadeColour = program->GetUniformVector4("fadeColor");
@@ -220,6 +199,88 @@ void k_Demo::Build()
         m_initial.logoAlpha = logo->GetUniformFloat("alpha");
     DrawLandscapeOnce();
     Progress(1.0f);
+}
+
+// The captions in the file's order, each cue registered where the file states it among them. A fade's end
+// sets its last value, unless another fade starts right there and takes over.
+void k_Demo::MakeSchedule(const k_ShowFile& show, bool progress)
+{
+    IAnimationManager* manager = m_engine->GetAnimationManager();
+    const std::vector<k_ShowFile::Cue>& cues = show.GetCues();
+    size_t next = 0;
+    auto registerCues = [&](size_t captionsMade) {
+        for (; next < cues.size() && cues[next].afterCaptions <= captionsMade; ++next)
+        {
+            const k_ShowFile::Cue& cue = cues[next];
+            if (!cue.fade)
+            {
+                manager->AddEvent(cue.start, this, CodeOf(k_Switches, cue.name));
+                continue;
+            }
+            const int code = CodeOf(k_Fades, cue.name);
+            manager->AddAnimation(cue.start, cue.end, this, code);
+            const bool handedOn = std::any_of(cues.begin(), cues.end(), [&](const k_ShowFile::Cue& other) {
+                return other.fade && &other != &cue && other.start == cue.end;
+            });
+            if (!handedOn)
+                manager->AddEvent(cue.end, this, FadeOver + code);
+        }
+    };
+    const std::vector<k_ShowFile::Caption>& captions = show.GetCaptions();
+    int step = 5;
+    for (size_t i = 0; i < captions.size(); ++i)
+    {
+        registerCues(i);
+        const k_ShowFile::Caption& caption = captions[i];
+        const bool text = !caption.text.empty();
+        const k_VectorUA offset =
+            text ? k_VectorUA(caption.x, caption.y, caption.size, 0.0f) : k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f);
+        auto* event = new k_TextEvent(m_afterWorld.get(), m_engine, m_driftWorld.get(),
+                                      text ? caption.font : caption.picture, caption.text, offset, caption.start,
+                                      caption.duration, {caption.fadeIn.kind, caption.fadeIn.seconds},
+                                      {caption.fadeOut.kind, caption.fadeOut.seconds});
+        m_events.push_back(event);
+        if (!text)
+            event->SetPlace(caption.x, caption.y, caption.size, caption.side);
+        ++step;
+        if (progress && step < GetProgressSteps())
+            Progress(step);
+    }
+    registerCues(captions.size());
+}
+
+std::vector<std::string> k_Demo::Reload(std::string_view text)
+{
+    k_ShowFile show(text, k_Utf8::ToUtf8(ShowFileName), GetVocabulary());
+    if (!show.IsValid())
+        return show.GetErrors();
+    // Every picture first: a caption that cannot be shown keeps the old show on screen.
+    std::vector<std::string> errors;
+    for (const k_ShowFile::Caption& caption : show.GetCaptions())
+    {
+        if (!caption.text.empty())
+            continue;
+        if (!std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)))
+            errors.push_back(PictureError(caption, "is not in the pack"));
+        else if (!m_engine->GetResourceFactory()->CreateTexture(caption.picture, caption.picture))
+            errors.push_back(PictureError(caption, "cannot be decoded"));
+    }
+    if (!errors.empty())
+        return errors;
+
+    // The old captions put their uniforms back as they were made (the new ones share their materials and
+    // take those values as their own), then go; the schedule is emptied and filled again.
+    for (IEvent* event : m_events)
+        if (auto* rewindable = dynamic_cast<IRewindable*>(event))
+            rewindable->Rewind();
+    for (auto event = m_events.rbegin(); event != m_events.rend(); ++event)
+        delete *event;
+    m_events.clear();
+    m_engine->GetAnimationManager()->Clear();
+    *m_show = std::move(show);
+    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    MakeSchedule(*m_show, false);
+    return {};
 }
 
 // The driver compiles a shader's draw code for each state it is first drawn in, and a mesh compiles its
@@ -338,29 +399,4 @@ void k_Demo::Animate(double progress, int code)
     default:
         break;
     }
-}
-
-// --- the show's timeline for tools ---
-
-std::vector<double> k_Demo::GetInstants()
-{
-    std::vector<double> instants;
-    for (const Caption& caption : k_Captions)
-        instants.push_back(caption.start);
-    for (const Scheduled& entry : k_LandscapeSchedule)
-        instants.insert(instants.end(), {entry.start, entry.end});
-    for (const Scheduled& entry : k_LogoSchedule)
-        instants.insert(instants.end(), {entry.start, entry.end});
-    std::sort(instants.begin(), instants.end());
-    instants.erase(std::unique(instants.begin(), instants.end()), instants.end());
-    return instants;
-}
-
-const std::vector<k_Demo::Section>& k_Demo::GetSections()
-{
-    static const std::vector<Section> sections = {
-        {"opening", 0.0, 27.0},      {"landscape", 27.0, 76.6}, {"thanks", 76.6, 137.0},
-        {"greetings", 137.0, 169.0}, {"logo", 169.0, 175.0},    {"ending", 175.0, ShowLength},
-    };
-    return sections;
 }

@@ -1,15 +1,19 @@
 #pragma once
-// The show "starwane": builds its five worlds and 34 timed captions behind
-// the loading bar, clears the screen before each frame, and at the times it
-// registers with the animation manager switches worlds on and off and drives
+// The show "starwane": builds its five worlds and the captions of the show
+// file ("Show.txt") behind the loading bar, clears the screen before each
+// frame, and at the times the file gives switches worlds on and off and drives
 // the fade colour of the plasma overlay and the logo's alpha. It owns the
 // worlds and captions it makes; the engine's world list only refers to them.
+// The show file can be read again while the show runs (the studio's reload).
+#include "demo/k_ShowFile.h"
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
 #include "interfaces/IRewindable.h"
 
 #include <array>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class IEngine;
@@ -41,9 +45,14 @@ public:
     // Scene switches: k_LandscapeOn, k_PlasmaOn. A fade's end (FadeOver + its code) sets its last value: frames
     // that pass the end leave it where their last frame inside it was.
     void Trigger(int code) override;
-    // Builds every world, caption and schedule of the show, advancing and presenting the loading bar.
-    // A world, target or material that cannot be made ends it with a wide message naming it.
+    // Reads the show file, then builds every world, caption and schedule of the show, advancing and presenting
+    // the loading bar. A show file that is missing or malformed, or a world, target or material that cannot be
+    // made, ends it with a wide message naming it (the show file's with its file, line and column).
     virtual void Build();
+    // Replaces the show's timeline with a new text of the show file: on success the animation manager is
+    // emptied and filled again from it and the captions are made anew (the caller then seeks the show to
+    // the time on screen). On errors nothing changes and the messages are returned.
+    std::vector<std::string> Reload(std::string_view text);
     // Clears colour and depth (depth to 0) for the next frame; front faces clockwise.
     virtual void BeginFrame();
     // Fades: k_FadeFromBlack, k_FadeToWhite, k_FadeFromWhite, k_FadeToLogo.
@@ -67,26 +76,24 @@ public:
 
     // The event code of a fade's end: FadeOver + the fade's animation code.
     static constexpr int FadeOver = 10;
-    // Number of progress steps of Build before the bar is drawn full.
-    static constexpr int k_ProgressSteps = 39;
+    // The show file's name in the pack, and the names its switches and fades may take.
+    static constexpr const wchar_t* ShowFileName = L"Show.txt";
+    static k_ShowFile::Vocabulary GetVocabulary();
+    // Reads the show file from the engine's file system (so an overlay folder serves an edited copy);
+    // throws a wide message when it is missing or malformed.
+    static k_ShowFile ReadShowFile(IEngine* engine);
 
-    // --- the show's timeline for tools (the studio's jumps, loops and status) ---
-    // A named part of the show, [start, end) in demo time.
-    struct Section
-    {
-        const char* name;
-        double start;
-        double end;
-    };
-    // Where the show's last section ends (its last caption then stays on screen).
-    static constexpr double ShowLength = 200.0;
-    // Every instant of the show's timeline, ascending, once each: the starts and ends of its own events and
-    // fades, and the captions' starts.
-    static std::vector<double> GetInstants();
-    // The sections in order; together they cover [0, ShowLength).
-    static const std::vector<Section>& GetSections();
+    // --- the show's timeline for tools (the studio's jumps, loops and status, the bench's sections) ---
+    // The show file as last read successfully (empty before Build).
+    const k_ShowFile& GetShow() const { return *m_show; }
+    // Number of progress steps of Build before the bar is drawn full: one a world and one a caption.
+    int GetProgressSteps() const;
 
 private:
+    // Makes the show file's captions and registers its schedule; each caption advances the bar when drawing.
+    void MakeSchedule(const k_ShowFile& show, bool progress);
+    // A caption's picture fault, at the show file's place of its caption.
+    static std::string PictureError(const k_ShowFile::Caption& caption, const char* fault);
     void Progress(int step);
     void Progress(float fraction);
     void SetFadeColour(float r, float g, float b, float a);
@@ -101,6 +108,7 @@ private:
     void DrawLandscapeOnce();
 
     IEngine* m_engine;
+    std::unique_ptr<k_ShowFile> m_show;
     std::vector<IEvent*> m_events;
     // In creation order, so that they are destroyed last made first.
     std::unique_ptr<IWorld> m_terrainWorld;

@@ -54,8 +54,7 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
         m_node->AddChild(m_textNode);
     }
 
-    // The caption's start, once: the material lays captions out on screen by it (captions that share the
-    // screen are told apart only by when they come).
+    // The caption's start, once: the material's ripples and the drift's tint of the caption follow it.
     if (IMaterial* material = GetMaterial())
         for (k_MaterialPass* pass : material->GetPasses())
             if (pass->program)
@@ -82,6 +81,15 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
         manager->AddAnimation(end - fade, end, this, k_AnimateFadeOut);
     }
     manager->AddEvent(end, this, k_EventEnd);
+}
+
+void k_TextEvent::SetPlace(float x, float y, float width, float side)
+{
+    const float place[4] = {x, y, width, side};
+    if (IMaterial* material = GetMaterial())
+        for (k_MaterialPass* pass : material->GetPasses())
+            if (pass->program)
+                pass->program->SetUniformVector("captionPlace", place, 4);
 }
 
 k_TextEvent::~k_TextEvent()

@@ -63,6 +63,10 @@ public:
     // Out of whichever world holds it, visible again, "alpha" and "animPos" as they were when it was made.
     void Rewind() override;
 
+    // Where an image caption rests on screen (centre x, y in -1..1, its width) and the side it slides in from
+    // (-1 left, 1 right, 0 none): "captionPlace" on every pass of its material.
+    void SetPlace(float x, float y, float width, float side);
+
     // The caption's node (a k_DistortedQuad or a k_CameraAttachedRenderable), or null when it was skipped.
     IRenderable* GetNode() const { return m_node; }
     // The text node (owned by the resource factory) of a text caption, else null.

@@ -55,3 +55,15 @@ void k_Timeline::Advance(double step)
         manager->Update();
     m_engine->UpdateWorlds();
 }
+
+// --- the music's beats ---
+
+void k_Timeline::SetTempoMap(const ITempoMap* tempoMap)
+{
+    m_tempoMap = tempoMap;
+}
+
+double k_Timeline::GetBeat()
+{
+    return m_tempoMap ? m_tempoMap->GetBeat(m_demoTime) : 0.0;
+}

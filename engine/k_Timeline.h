@@ -19,6 +19,8 @@ public:
     double GetSpeed() override;
     void Advance(double step) override;
     void Seek(double time) override;
+    void SetTempoMap(const ITempoMap* tempoMap) override;
+    double GetBeat() override;
 
 private:
     IEngine* m_engine;
@@ -26,4 +28,5 @@ private:
     double m_demoTime = 0.0;
     double m_speed = 1.0;
     double m_lastStep = 0.0;
+    const ITempoMap* m_tempoMap = nullptr;
 };

@@ -43,6 +43,7 @@ const SlotUniformNames& SlotNames()
 // build a new string (for the longer names on the heap) on every draw.
 const std::string k_NumOfLights = "numOfLights";
 const std::string k_DemoTime = "demoTime";
+const std::string k_DemoBeat = "demoBeat";
 const std::string k_AspectRatio = "aspectRatio";
 const std::string k_EyePosition = "eyePosition";
 const std::string k_EyeDirection = "eyeDirection";
@@ -138,6 +139,8 @@ void k_MaterialPass::Apply(k_Material* material)
         return;
     program->SetUniformInt(k_NumOfLights, static_cast<int>(world->GetLights().size()));
     program->SetUniformFloat(k_DemoTime, static_cast<float>(engine->GetTimeline()->GetTime()));
+    // The music's beats since its first downbeat (the tempo map's), for shaders that move with the tune.
+    program->SetUniformFloat(k_DemoBeat, static_cast<float>(engine->GetTimeline()->GetBeat()));
     program->SetUniformFloat(k_AspectRatio, engine->GetGraphics()->GetAspectRatio());
     if (ICamera* camera = world->GetCamera())
     {

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's scheduler of timed work: intervals (IAnimateable) and instants (IEvent) on the
 // demo clock or the real clock, called from the timeline's per-frame advance. Targets are not
-// owned and must outlive the manager; nothing is ever unregistered.
+// owned and must outlive the manager; nothing is unregistered but by Clear, all at once.
 //
 // Targets that also implement IRewindable are put back as they were before the first frame when the
 // schedule is sought (see Seek).
@@ -35,4 +35,7 @@ public:
     // triggered and every interval that holds time is animated at its progress there. The next Update
     // goes on from time. The real-clock tables are left alone.
     virtual void Seek(double time) = 0;
+    // Forgets every registration, on both clocks (for a schedule made anew: the show file read again).
+    // The clocks' last times stay.
+    virtual void Clear() = 0;
 };

@@ -1,7 +1,9 @@
 #pragma once
 // The engine's clock: real time (the sum of every step) and demo time (each step scaled by
 // the speed), both in seconds. Advanced once per frame by the renderer; each advance runs the
-// animation manager's scheduling pass and then the engine's world update pass.
+// animation manager's scheduling pass and then the engine's world update pass. A tempo map, when
+// given, turns demo time into the music's beats for the shaders.
+#include "interfaces/ITempoMap.h"
 
 class ITimeline
 {
@@ -23,4 +25,8 @@ public:
     // Sets the demo time and brings the scheduler to it (see IAnimationManager::Seek); the real time
     // stays, the last step becomes 0, nothing is updated or drawn. The next Advance goes on from there.
     virtual void Seek(double time) = 0;
+    // The music's tempo map (not owned; null: none). The owner clears it before the map goes.
+    virtual void SetTempoMap(const ITempoMap* tempoMap) = 0;
+    // Beats of the tempo map at the demo time (0 without a map).
+    virtual double GetBeat() = 0;
 };

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+namespace
+{
+// Section boundaries as a show might give them.
+const std::vector<double> k_Boundaries = {0.0, 27.0, 76.6, 169.0, 200.0};
+} // namespace
+
 TEST(BenchReport, SummarisesFrameTimes)
 {
     const k_BenchReport::Figures none = k_BenchReport::Summarise({});
@@ -33,7 +39,7 @@ TEST(BenchReport, SummarisesFrameTimes)
 // past the show's end get a line of their own, which is left out when there are none.
 TEST(BenchReport, SortsFramesIntoTheShowsSections)
 {
-    k_BenchReport report(1280, 720, 30, 0.0, 210.0);
+    k_BenchReport report(1280, 720, 30, 0.0, 210.0, k_Boundaries);
     report.SetStartup(0.5, 2.0, 0.25);
     report.AddFrame(0.1, 10.0);
     report.AddFrame(26.99, 30.0);
@@ -72,7 +78,7 @@ TEST(BenchReport, SortsFramesIntoTheShowsSections)
 // did not run counted as 0 ms, the frame's time no outermost stretch covers as "rest".
 TEST(BenchReport, BreaksEachSectionsFramesIntoStretches)
 {
-    k_BenchReport report(1280, 720, 30, 0.0, 100.0);
+    k_BenchReport report(1280, 720, 30, 0.0, 100.0, k_Boundaries);
     using Parts = std::vector<k_PassTimer::Part>;
     report.AddFrame(1.0, 30.0, Parts{{"update Hdr", 10.0}, {"update Hdr/luminance", 4.0}, {"Plasma", 5.0}}, 50.0);
     report.AddFrame(2.0, 32.0, Parts{{"update Hdr", 12.0}, {"update Hdr/luminance", 6.0}, {"Plasma", 5.0}}, 40.0);
@@ -123,7 +129,7 @@ TEST(BenchReport, BreaksEachSectionsFramesIntoStretches)
 
 TEST(BenchReport, UntimedFramesGiveNoBreakdown)
 {
-    k_BenchReport report(160, 90, 30, 0.0, 2.0);
+    k_BenchReport report(160, 90, 30, 0.0, 2.0, k_Boundaries);
     report.AddFrame(1.0, 30.0);
     EXPECT_EQ(report.Text().find("where the time goes"), std::string::npos);
     EXPECT_EQ(report.Json().find("parts_median_ms"), std::string::npos);

@@ -4,6 +4,7 @@
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_PlasmaWorld.h"
 #include "demo/k_TextEvent.h"
+#include "engine/k_Utf8.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IMeshBuffer.h"
@@ -152,19 +153,112 @@ TEST_F(DemoTest, WorldsAreListedInDrawingOrderAndWiredTogether)
     EXPECT_EQ(demo->GetAfterWorld()->GetLogoProgram()->GetUniformFloat("alpha"), 0.0f);
 }
 
-TEST_F(DemoTest, ACaptionWhosePictureIsMissingIsSkippedWithARedLineAndTheShowGoesOn)
+// A picture the pack holds but cannot decode is a damaged pack: that caption is skipped and the show goes on.
+TEST_F(DemoTest, ACaptionWhosePictureIsDamagedIsSkippedWithARedLineAndTheShowGoesOn)
 {
-    engine->files.overrides[L"greet3.png"] = std::nullopt;
+    engine->files.overrides[L"greet3.png"] = std::string("not a picture at all");
     Build();
     EXPECT_NE(log.find("greet3.png"), std::string::npos);
     EXPECT_NE(log.find("the caption is skipped"), std::string::npos);
     EXPECT_EQ(Caption(20)->GetNode(), nullptr);
     EXPECT_EQ(engine->graphics.progress.back(), 1.0f);
-    // The show runs past the missing greeting; its neighbours come and go as before.
+    // The show runs past the damaged greeting; its neighbours come and go as before.
     engine->AdvanceTo(145.5);
     EXPECT_EQ(WhereIs(21), "");
     engine->AdvanceTo(147.5);
     EXPECT_EQ(WhereIs(21), "A");
+}
+
+// --- the show file ---
+
+// Build's message for a show file that cannot be used (it is thrown as a wide string).
+std::string BuildError(k_ShowTestEngine& engine)
+{
+    k_Demo demo(&engine);
+    testing::internal::CaptureStdout();
+    std::string message;
+    try
+    {
+        demo.Build();
+    }
+    catch (const wchar_t* thrown)
+    {
+        message = k_Utf8::ToUtf8(thrown);
+    }
+    testing::internal::GetCapturedStdout();
+    return message;
+}
+
+TEST_F(DemoTest, AShowFileThatIsMissingMalformedOrNamesAnAbsentPictureStopsTheBuildSayingWhere)
+{
+    engine->files.overrides[L"Show.txt"] = std::nullopt;
+    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is missing from the data pack.");
+
+    engine->files.overrides[L"Show.txt"] = std::string("length 200\ntempo 1 0 bpm 120\nsection opening 0\n"
+                                                       "caption time.png 0 10 at 0 0 1\nswitch lights-on 12\n");
+    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is malformed:\nShow.txt:5:8: unknown switch "
+                                   "\"lights-on\"; expected landscape-on or plasma-on");
+
+    engine->files.overrides[L"Show.txt"] =
+        std::string("length 200\ntempo 1 0 bpm 120\nsection opening 0\n\ncaption  nowhere.png 0 10 at 0 0 1\n");
+    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is malformed:\nShow.txt:5:10: the picture "
+                                   "\"nowhere.png\" is not in the pack; expected the name of a PNG or JPEG picture "
+                                   "in the pack");
+}
+
+// Each caption rests where the file places it, and shaders read the tune's beats through the timeline.
+TEST_F(DemoTest, CaptionsArePlacedFromTheFileAndTheBeatComesFromItsTempoMap)
+{
+    Build();
+    IMaterial* material = Caption(1)->GetMaterial();
+    for (k_MaterialPass* pass : material->GetPasses())
+        EXPECT_EQ(pass->program->GetUniformVector4("captionPlace"), (std::array<float, 4>{-0.1f, 0.42f, 1.25f, -1.0f}));
+    const k_ShowFile::Caption& greeting = demo->GetShow().GetCaptions().at(17);
+    EXPECT_EQ(Caption(18)->GetMaterial()->GetPasses().front()->program->GetUniformVector4("captionPlace"),
+              (std::array<float, 4>{greeting.x, greeting.y, greeting.size, 0.0f}));
+    const k_TempoMap& tempo = demo->GetShow().GetTempoMap();
+    engine->AdvanceTo(100.0);
+    EXPECT_DOUBLE_EQ(engine->GetTimeline()->GetBeat(), tempo.GetBeat(Now()));
+}
+
+// The studio's reload: the schedule is emptied and filled again from the new text, the captions made anew
+// in its order; a text with errors changes nothing and says why.
+TEST_F(DemoTest, AReloadReplacesTheScheduleAndABadTextKeepsTheOldShow)
+{
+    Build();
+    const std::string show = "length 200\ntempo 1 0 bpm 120\nsection opening 0\nsection plasma 10\n"
+                             "switch plasma-on 10\n"
+                             "caption it-is-time.png 2 3 in alpha 1 out alpha 1 at 0 0 1\n"
+                             "caption time.png 4 10 at 0.5 0.5 1 from left\n";
+    ASSERT_TRUE(demo->Reload(show).empty());
+    ASSERT_EQ(demo->GetEvents().size(), 2u);
+    EXPECT_EQ(demo->GetShow().GetSections().back().name, "plasma");
+    engine->Seek(1.0);
+    engine->AdvanceTo(2.5);
+    EXPECT_EQ(WhereIs(1), "A");
+    EXPECT_NEAR(Uniform(1, "alpha"), 0.5f, 0.05f);
+    EXPECT_EQ(WhereIs(2), "");
+    engine->AdvanceTo(4.5);
+    EXPECT_EQ(WhereIs(2), "A");
+    EXPECT_EQ(demo->GetPlasmaWorld()->GetProgram()->GetUniformInt("disablePlasma"), 1);
+    engine->AdvanceTo(10.5);
+    EXPECT_EQ(demo->GetPlasmaWorld()->GetProgram()->GetUniformInt("disablePlasma"), 0);
+    // The old schedule is gone: nothing of the 34 captions comes back at its old time.
+    engine->AdvanceTo(18.5);
+    EXPECT_TRUE(demo->GetAfterWorld()->GetRenderables()->size() <= 1u);
+
+    const std::vector<std::string> errors = demo->Reload("length 200\ntempo 1 0 bpm 120\nsection opening 0\n"
+                                                         "caption time.png 4 -1 at 0 0 1\n");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors.front().rfind("Show.txt:4:20: ", 0), 0u) << errors.front();
+    EXPECT_EQ(demo->GetEvents().size(), 2u);
+    EXPECT_EQ(demo->GetShow().GetSections().back().name, "plasma");
+    const std::vector<std::string> missing = demo->Reload("length 200\ntempo 1 0 bpm 120\nsection opening 0\n"
+                                                          "caption gone.png 4 1 at 0 0 1\n");
+    ASSERT_EQ(missing.size(), 1u) << missing.front();
+    EXPECT_EQ(missing.front().rfind("Show.txt:4:9: the picture \"gone.png\" is not in the pack", 0), 0u)
+        << missing.front();
+    EXPECT_EQ(demo->GetEvents().size(), 2u);
 }
 
 // --- the captions' schedule ---

@@ -5,6 +5,8 @@
 # of the show, a material script saved by writing a new file and renaming it
 # is reloaded and changes the picture, a shader that fails keeps the previous
 # picture and is reported as file:line:column, Left and Home go back in time,
+# Shift+. steps to the next bar, a caption moved in the saved show file shows
+# at its new time, an error in the show file keeps the show and is reported,
 # and Escape quits with 0.
 #   bash studio.sh <bin-dir>
 set -uo pipefail
@@ -51,7 +53,8 @@ studio_window() {
   done
 }
 
-mean() { "$bin/orvelant_picture_stats" "$1" | awk '{ print int($2) }'; }
+stats="$bin/orvelant_picture_stats"
+mean() { "$stats" "$1" | awk '{ print int($2) }'; }
 
 cp -r "$source_assets" "$work/assets"
 mkdir -p "$work/shots"
@@ -139,6 +142,61 @@ wait_line "$work/err.txt" "^studio: ${back//./\\.} s" 120 >/dev/null && pass "Le
 keys "$window" Home
 wait_line "$work/err.txt" '^studio: 0\.000 s' 120 >/dev/null && pass "Home went back to 0 s" ||
   fail "Home did not go back to 0 s: $(tail -3 "$work/err.txt")"
+
+# --- the show file: two bars on, a caption moved there by saving the file, then a save with an error ---
+# The overlay as it was first, so that the captions can be seen again.
+reloads=$(grep -c 'Studio: reloaded' "$work/out.txt")
+cp "$source_assets/Plasma.mat" "$work/assets/Plasma.mat.new" && mv "$work/assets/Plasma.mat.new" "$work/assets/Plasma.mat"
+end=$((SECONDS + 120))
+until [ "$(grep -c 'Studio: reloaded' "$work/out.txt")" -gt "$reloads" ] || [ "$SECONDS" -ge "$end" ]; do sleep 0.1; done
+keys "$window" shift+period
+wait_line "$work/err.txt" '^studio: [0-9.]+ s \| 1:1 ' 120 >/dev/null && pass "Shift+. went to bar 1's downbeat" ||
+  fail "Shift+. did not land on 1:1: $(tail -2 "$work/err.txt")"
+keys "$window" shift+period
+if line=$(wait_line "$work/err.txt" '^studio: [0-9.]+ s \| 2:1 ' 120); then
+  pass "Shift+. went on to bar 2: $line"
+  now=$(awk '{ print $2 }' <<<"$line")
+  shot="$work/shots/$(printf 'frame_%07.3f.png' "$now")"
+  rm -f "$shot"
+  keys "$window" F12
+  wait_file "$shot" 120 || fail "F12 wrote no picture at $now s"
+  band_before=$("$stats" "$shot" 0.1 0.65 0.9 0.9 | awk '{ print $2 }')
+  rm -f "$shot"
+  # The last caption, which rests in the lower band from 185 s, is moved to 1 s.
+  sed 's/^\(caption corin-says\.png *\)185 /\11 /' "$work/assets/Show.txt" >"$work/Show.txt.new"
+  grep -q '^caption corin-says\.png *1 ' "$work/Show.txt.new" || fail "the test's edit of Show.txt found nothing to change"
+  mv "$work/Show.txt.new" "$work/assets/Show.txt"
+  if line=$(wait_line "$work/out.txt" 'reloaded the show file' 120); then
+    pass "$line"
+    wait_line "$work/out.txt" 'first frame with the reload was shown' 30 >/dev/null
+    keys "$window" F12
+    if wait_file "$shot" 120; then
+      band_after=$("$stats" "$shot" 0.1 0.65 0.9 0.9 | awk '{ print $2 }')
+      awk -v a="$band_before" -v b="$band_after" 'BEGIN { exit !(b > a + 3) }' &&
+        pass "the moved caption shows at $now s: lower band mean $band_before before, $band_after after" ||
+        fail "the moved caption does not show: lower band mean $band_before before, $band_after after"
+    else
+      fail "F12 wrote no picture after the show file's reload"
+    fi
+    rm -f "$shot"
+    sed -i 's/^\(caption corin-says\.png.*\)$/\1 sparkle/' "$work/assets/Show.txt"
+    if line=$(wait_line "$work/out.txt" '^Show\.txt:[0-9]+:[0-9]+: unknown word "sparkle"' 120); then
+      pass "the show file's error is reported: $line"
+      wait_line "$work/err.txt" '\| reload failed .*Show\.txt:' 30 >/dev/null && pass "the status says the reload failed" ||
+        fail "the status does not say the show file's reload failed: $(tail -2 "$work/err.txt")"
+      keys "$window" F12
+      wait_file "$shot" 120 &&
+        awk -v b="$band_after" -v c="$("$stats" "$shot" 0.1 0.65 0.9 0.9 | awk '{ print $2 }')" 'BEGIN { exit !(c > b - 1) }' &&
+        pass "the show stays as it was after the failed reload" || fail "the picture changed after the failed reload"
+    else
+      fail "the show file's error was not reported as file:line:column: $(tail -5 "$work/out.txt")"
+    fi
+  else
+    fail "the saved show file was not reloaded: $(tail -5 "$work/out.txt")"
+  fi
+else
+  fail "Shift+. did not land on 2:1: $(tail -2 "$work/err.txt")"
+fi
 
 # --- Escape ---
 keys "$window" Escape

@@ -18,6 +18,7 @@ public:
     void AddRealTimeEvent(double, IEvent*, int) override {}
     void Update() override { m_log += "schedule@" + std::to_string(m_timeline.GetTime()) + " "; }
     void Seek(double time) override { m_log += "seek@" + std::to_string(time) + " "; }
+    void Clear() override {}
 
 private:
     ITimeline& m_timeline;

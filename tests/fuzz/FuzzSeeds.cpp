@@ -73,6 +73,8 @@ bool FromPack(const fs::path& pack)
             Write("k_OggStream", file, bytes.substr(0, 64 * 1024)); // the start is enough to reach every decoder path
         else if (EndsWith(file, ".mat"))
             Write("k_MaterialLoader", file, bytes);
+        else if (file == "Show.txt")
+            Write("k_ShowFile", file, bytes);
         else
             Write("k_Shader", file, k_GlslParameters + bytes);
     }

@@ -45,7 +45,10 @@ public:
         double GetSpeed() override { return 1.0; }
         void Advance(double step) override { deltaTime = step, time += step, realTime += step; }
         void Seek(double to) override { deltaTime = 0.0, time = to; }
+        void SetTempoMap(const ITempoMap*) override {}
+        double GetBeat() override { return beat; }
 
+        double beat = 0.0; // what shaders read as "demoBeat"
         double deltaTime = 0.0;
         double time = 0.0;     // the demo clock
         double realTime = 0.0; // the real clock, set apart from the demo clock where a test needs it

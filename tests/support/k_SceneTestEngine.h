@@ -68,6 +68,8 @@ public:
         m_engine->UpdateWorlds();
     }
     void Seek(double time) override { m_time = time; }
+    void SetTempoMap(const ITempoMap* tempoMap) override { m_tempoMap = tempoMap; }
+    double GetBeat() override { return m_tempoMap ? m_tempoMap->GetBeat(m_time) : 0.0; }
 
     std::vector<double> steps;
 
@@ -75,6 +77,7 @@ private:
     IEngine* m_engine;
     double m_time = 0.0;
     double m_step = 0.0;
+    const ITempoMap* m_tempoMap = nullptr;
 };
 
 // --- engine ---
