@@ -538,7 +538,14 @@ void k_ShowFile::Parser::ReadEntry(const Line& line)
         std::optional<TimeWord> end = start;
         if (cue.fade)
             end = Time(words, "the fade's end");
-        if (!end || !End(words))
+        if (!end)
+            return;
+        if (const Token* flag = words.Peek(); flag && !flag->quoted && flag->text == "music")
+        {
+            cue.music = true;
+            words.Take();
+        }
+        if (!End(words))
             return;
         const std::optional<double> startSeconds = Resolve(*start, line.number);
         const std::optional<double> endSeconds = Resolve(*end, line.number);

@@ -37,6 +37,8 @@ public:
         double end = 0.0;
         // How many captions come before it in the file: it is registered after them.
         size_t afterCaptions = 0;
+        // The tune marks its start: its start is held to a musical onset.
+        bool music = false;
         Location at;
     };
     // How a caption comes in or goes out: the kind (as k_TextEvent counts them) and its seconds.

@@ -5,7 +5,7 @@
 #
 #   play       building the programs and the pack, and playing the show (always included)
 #   test       the test suite: GoogleTest, Google Benchmark, Xvfb and the X tools the end-to-end checks drive,
-#              ffmpeg, the packaging validators, clang-format and a comma-decimal locale
+#              ffmpeg, the packaging validators, clang-format, a comma-decimal locale and aubio's onset detector
 #   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
 #   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
 #   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
@@ -46,6 +46,8 @@ test=(
   time
   # the install check: the desktop entry and AppStream validators, dpkg-shlibdeps and file for cpack
   desktop-file-utils appstream dpkg-dev file
+  # the sync check: an onset detector finds where the tune's beats and hits are (run as a program, not linked)
+  aubio-tools
 )
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)

@@ -76,15 +76,15 @@ TEST_F(GlTest, DistortedQuadsHaveAMaterialPerTextureAndTheTexturesAspectRatio)
     EXPECT_EQ(second.GetMaterial()->GetPasses().front()->program->GetUniformFloat("texAspectRatio"), 1.0f);
 }
 
-// A caption slides in from off screen to its place and is seen there; with the fade-in kind 1 it fades in where
-// it rests.
+// A caption slides in from off screen to the place it was given and is seen there.
 TEST_F(GlTest, ACaptionSlidesInToItsPlaceAndIsSeenThere)
 {
     CaptionScene scene;
     k_TextEvent caption(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 0.0, 10.0,
                         {3, 2.0f}, {4, 2.0f});
     ASSERT_NE(caption.GetNode(), nullptr);
-    // The first caption of the show rests a little left of the middle, in the upper half.
+    // Where the show's first caption rests: a little left of the middle, in the upper half, from the left.
+    caption.SetPlace(-0.1f, 0.42f, 1.25f, -1.0f);
     const int x = 115;
     const int y = 182;
 

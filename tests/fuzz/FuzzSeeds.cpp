@@ -145,7 +145,7 @@ void Materials()
 
 bool CopyHandSeeds(const fs::path& folder)
 {
-    for (const char* target : {"k_MaterialLoader", "k_Shader"})
+    for (const char* target : {"k_MaterialLoader", "k_Shader", "k_ShowFile"})
     {
         const fs::path from = folder / target;
         if (!fs::is_directory(from))

@@ -1,9 +1,10 @@
 // orvelant_tunegen: renders the show's tune and encodes it as Ogg Vorbis.
 //
-//   orvelant_tunegen OUTPUT.ogg [--wav FILE.wav] [--from SECONDS] [--to SECONDS] [--report]
+//   orvelant_tunegen OUTPUT.ogg --show SHOW.txt [--wav FILE.wav] [--from SECONDS] [--to SECONDS] [--report]
 //
-// The same program always writes the same samples: every sound comes from the
-// score and seeded generators, never from the clock. --wav also writes the mix
+// The show file gives the tune its tempo map and where its parts begin. The
+// same program always writes the same samples for the same show file: every
+// sound comes from the score and seeded generators, never from the clock. --wav also writes the mix
 // as 16-bit PCM for listening; --from and --to render a stretch only; --report
 // prints the peak and loudness of each section of the show.
 #include "k_Mixdown.h"
@@ -24,7 +25,8 @@ namespace
 {
 void Usage()
 {
-    std::cerr << "usage: orvelant_tunegen OUTPUT.ogg [--wav FILE.wav] [--from SECONDS] [--to SECONDS] [--report]\n";
+    std::cerr << "usage: orvelant_tunegen OUTPUT.ogg --show SHOW.txt [--wav FILE.wav] [--from SECONDS] [--to SECONDS] "
+                 "[--report]\n";
 }
 
 bool ParseSeconds(const char* text, double& value)
@@ -40,22 +42,12 @@ double ToDb(double v)
 }
 
 // Peak and RMS of each section of the show that lies inside the rendered stretch.
-void Report(const k_StereoBuffer& mix, double from)
+void Report(const k_StereoBuffer& mix, double from, const k_ShowFile& show)
 {
-    struct Section
-    {
-        const char* name;
-        double start, end;
-    };
-    const Section sections[] = {
-        {"intro", 0.0, 27.0},     {"entry", 27.0, 36.7},     {"theme", 36.7, 71.8},       {"riser", 71.8, 76.6},
-        {"plasma", 76.6, 137.0},  {"break", 137.0, 141.0},   {"greetings", 141.0, 169.0}, {"outro", 169.0, 175.0},
-        {"ending", 175.0, 195.0}, {"silence", 195.0, 200.0},
-    };
     const double sr = k_Sound::k_SampleRate;
     const double to = from + static_cast<double>(mix.Frames()) / sr;
     double peakAll = 0.0;
-    for (const Section& s : sections)
+    for (const k_ShowFile::Section& s : show.GetSections())
     {
         const double a = std::max(s.start, from), b = std::min(s.end, to);
         if (b <= a)
@@ -71,7 +63,7 @@ void Report(const k_StereoBuffer& mix, double from)
         }
         const double rms = std::sqrt(sum / (2.0 * static_cast<double>(std::max<std::size_t>(1, i1 - i0))));
         peakAll = std::max(peakAll, peak);
-        std::printf("%-10s %6.1f-%6.1f s  RMS %7.2f dBFS  peak %7.2f dBFS\n", s.name, s.start, s.end, ToDb(rms),
+        std::printf("%-10s %6.1f-%6.1f s  RMS %7.2f dBFS  peak %7.2f dBFS\n", s.name.c_str(), s.start, s.end, ToDb(rms),
                     ToDb(peak));
     }
     std::printf("overall peak %.2f dBFS\n", ToDb(peakAll));
@@ -88,7 +80,7 @@ std::string Narrow(const wchar_t* text)
 
 int main(int argc, char** argv)
 {
-    std::string output, wav;
+    std::string output, wav, showFile;
     double from = 0.0, to = -1.0;
     bool report = false;
     for (int i = 1; i < argc; ++i)
@@ -97,6 +89,8 @@ int main(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (arg == "--wav" && hasValue)
             wav = argv[++i];
+        else if (arg == "--show" && hasValue)
+            showFile = argv[++i];
         else if (arg == "--from" && hasValue)
         {
             if (!ParseSeconds(argv[++i], from))
@@ -129,9 +123,24 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (showFile.empty())
+    {
+        Usage();
+        return 2;
+    }
+    std::vector<std::string> errors;
+    const std::optional<k_ShowFile> show = k_Song::ReadShowFile(showFile, errors);
+    if (!show)
+    {
+        for (const std::string& error : errors)
+            std::cerr << error << "\n";
+        std::cerr << "orvelant_tunegen: the show file " << showFile << " cannot be used\n";
+        return 1;
+    }
+
     try
     {
-        const k_Song song;
+        const k_Song song(*show);
         if (to < 0.0)
             to = song.Length();
         if (to <= from || from >= song.Length())
@@ -144,7 +153,7 @@ int main(int argc, char** argv)
         const k_StereoBuffer mix = k_Mixdown::Render(song, from, to, &limited);
         if (report)
         {
-            Report(mix, from);
+            Report(mix, from, *show);
             std::printf("limiter: %.2f s turned down by more than 1 dB\n",
                         static_cast<double>(limited) / k_Sound::k_SampleRate);
         }

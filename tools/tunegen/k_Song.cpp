@@ -10,27 +10,30 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 // --- time and harmony ---
 
 namespace
 {
-constexpr double k_FirstDownbeat = 0.5;
+// Note lengths and delay times at the tune's own tempo, 120 beats a minute; where the tempo map stretches a
+// stretch of bars by a percent, notes keep these lengths and only their starts follow the map.
 constexpr double k_BarSeconds = 2.0;
 constexpr double k_Sixteenth = k_BarSeconds / 16.0;
 constexpr double k_Eighth = k_BarSeconds / 8.0;
 
-// Start of a bar (fractional bars allowed).
-double Bar(double bar)
+// The arrangement's parts by the bar they start on (counted from 0 here, from 1 in the show file) and the
+// show's section each begins.
+struct Part
 {
-    return k_FirstDownbeat + bar * k_BarSeconds;
-}
-
-// Start of a sixteenth step within a bar.
-double Step(int bar, double step)
-{
-    return Bar(bar) + step * k_Sixteenth;
-}
+    const char* section;
+    int bar;
+};
+constexpr Part k_Parts[] = {{"landscape", 13}, {"thanks", 38}, {"greetings", 68}, {"logo", 84}, {"ending", 87}};
 
 float Lerp(float a, float b, float x)
 {
@@ -113,6 +116,40 @@ template <std::size_t N> constexpr int Size(const int (&)[N][4])
 }
 } // namespace
 
+// --- time ---
+
+// Start of a bar (fractional bars allowed), through the show's tempo map: bar 0 here is its bar 1.
+double k_Song::Bar(double bar) const
+{
+    const double whole = std::floor(bar);
+    return m_Tempo.GetTimeOf(static_cast<int>(whole) + 1, 1.0 + (bar - whole) * 4.0);
+}
+
+// Start of a sixteenth step within a bar.
+double k_Song::Step(int bar, double step) const
+{
+    return m_Tempo.GetTimeOf(bar + 1, 1.0 + step / 4.0);
+}
+
+std::optional<k_ShowFile> k_Song::ReadShowFile(const std::string& path, std::vector<std::string>& errors)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        errors = {path + ": cannot be read"};
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    k_ShowFile show(text.str(), std::filesystem::path(path).filename().string(), k_ShowFile::Vocabulary());
+    if (!show.IsValid())
+    {
+        errors = show.GetErrors();
+        return std::nullopt;
+    }
+    return show;
+}
+
 // --- building blocks ---
 
 k_Track& k_Song::NewTrack(const char* name, std::unique_ptr<k_Instrument> instrument)
@@ -168,8 +205,13 @@ void k_Song::Melody(int bar, const int (*notes)[4], int count, float velocity, f
 
 // --- the arrangement ---
 
-k_Song::k_Song()
+k_Song::k_Song(const k_ShowFile& show) : m_Tempo(show.GetTempoMap()), m_Length(show.GetLength())
 {
+    CheckSections(show);
+    for (const k_ShowFile::Caption& caption : show.GetCaptions())
+        if (caption.music && caption.start < Bar(13))
+            m_IntroCues.push_back(caption.start);
+
     m_Pad = &NewTrack("pad", std::make_unique<k_PadSynth>(0.9f, 1.6f));
     m_Pad->gain = 0.4f;
     m_Pad->reverbSend = 0.45f;
@@ -253,7 +295,32 @@ k_Song::k_Song()
     m_MasterGain = 1.0f;
 }
 
-// --- 0 to 26.5 s: the pad breathes in under a ticking clock; bells hint at the theme ---
+// Each part of the arrangement has its number of bars: the show's sections must start on the downbeats the
+// parts are written for (the tempo map decides when those come).
+void k_Song::CheckSections(const k_ShowFile& show) const
+{
+    for (const Part& part : k_Parts)
+    {
+        const auto& sections = show.GetSections();
+        const auto found = std::find_if(sections.begin(), sections.end(), [&](const k_ShowFile::Section& section) {
+            return section.name == part.section;
+        });
+        const k_TempoMap::Position position =
+            found != sections.end() ? m_Tempo.GetPosition(found->start) : k_TempoMap::Position{-1, 0.0};
+        if (found == sections.end() || position.bar != part.bar + 1 || std::fabs(position.beat - 1.0) > 1e-6)
+        {
+            std::fprintf(stderr,
+                         "the tune's %s part starts on bar %d:1; the show file's section \"%s\" %s. Move the section "
+                         "or the tempo map so that they meet.\n",
+                         part.section, part.bar + 1, part.section,
+                         found == sections.end() ? "is missing"
+                                                 : ("starts at " + m_Tempo.Format(found->start)).c_str());
+            throw L"The show file's sections and the tune's parts do not meet.";
+        }
+    }
+}
+
+// --- the intro, to the landscape: the pad breathes in under a ticking clock; bells hint at the theme ---
 
 void k_Song::Intro()
 {
@@ -273,13 +340,23 @@ void k_Song::Intro()
         m_Clock->Add(t, 0.05, second % 2 == 0 ? k_DrumKit::k_Tick : k_DrumKit::k_Tock, level,
                      second % 2 == 0 ? 0.35f : 0.65f);
     }
-    // Bells on the captions: the first title, then the four quick questions at 10, 11.5, 13 and 14.5 s.
-    m_Bell->Add(0.0, 3.0, 74, 0.6f, 0.5f);
-    m_Bell->Add(8.0, 2.0, 77, 0.5f, 0.3f);
-    const int questions[4] = {81, 84, 86, 88};
-    for (int i = 0; i < 4; ++i)
-        m_Bell->Add(10.0 + 1.5 * i, 1.0, static_cast<float>(questions[i]), 0.55f, 0.2f + 0.2f * i);
-    // From 16.5 s the bells play the opening of the theme.
+    // A bell on each caption the show file marks for the music before the beat comes in: the first title and
+    // its answer ring long and low, the quick questions after them climb.
+    const int questions[] = {81, 84, 86, 88, 89, 91};
+    for (size_t i = 0; i < m_IntroCues.size(); ++i)
+    {
+        const double t = m_IntroCues[i];
+        if (i == 0)
+            m_Bell->Add(t, 3.0, 74, 0.6f, 0.5f);
+        else if (i == 1)
+            m_Bell->Add(t, 2.0, 77, 0.5f, 0.3f);
+        else
+        {
+            const size_t q = std::min(i - 2, std::size(questions) - 1);
+            m_Bell->Add(t, 1.0, static_cast<float>(questions[q]), 0.55f, std::min(1.0f, 0.2f + 0.2f * (i - 2)));
+        }
+    }
+    // From bar 8 the bells play the opening of the theme.
     for (int i = 0; i < Size(k_BellHint); ++i)
     {
         const int* n = k_BellHint[i];
@@ -294,16 +371,19 @@ void k_Song::Intro()
     m_Bass->Add(Bar(8), 4.0 - 0.05, 38, 0.4f, 0.05f);
     m_Bass->Add(Bar(10), 4.0 - 0.05, 34, 0.4f, 0.05f);
     m_Bass->Add(Bar(12), 2.0 - 0.05, 33, 0.45f, 0.08f);
-    // A reversed swell draws into the entry.
-    m_Fx->Add(Bar(11), 4.0, k_FxSynth::k_Swell, 0.7f, 0.0f);
+    // A reversed swell draws into the entry and breaks off just before it, so that the downbeat lands in the
+    // sudden quiet.
+    m_Fx->Add(Bar(11), Bar(13) - Bar(11) - 0.08, k_FxSynth::k_Swell, 0.7f, 0.0f);
 }
 
-// --- 26.5 to 36.5 s: bass and a soft beat as the landscape fades in ---
+// --- the landscape's first five bars: bass and a soft beat as the landscape fades in ---
 
 void k_Song::Entry()
 {
     const Chord* chords[5] = {&Dm, &Bb, &F, &C, &A};
-    m_Cymbal->Add(Bar(13), 2.0, k_DrumKit::k_Crash, 0.55f, 0.5f);
+    // The landscape comes on with the beat: a crash and a soft impact on the downbeat.
+    m_Cymbal->Add(Bar(13), 2.0, k_DrumKit::k_Crash, 0.85f, 0.5f);
+    m_Fx->Add(Bar(13), 3.0, k_FxSynth::k_Impact, 0.6f, 0.0f);
     for (int i = 0; i < 5; ++i)
     {
         const int bar = 13 + i;
@@ -328,7 +408,7 @@ void k_Song::Entry()
         m_Snare->Add(Step(17, s), 0.1, k_DrumKit::k_Snare, Lerp(0.3f, 0.7f, (s - 8) / 7.0f), 0.5f);
 }
 
-// --- 36.5 to 72.5 s: the theme over the landscape ---
+// --- the theme over the landscape ---
 
 void k_Song::MainTheme()
 {
@@ -360,7 +440,7 @@ void k_Song::MainTheme()
         m_Snare->Add(Step(35, s), 0.1, k_DrumKit::k_Snare, 0.5f, 0.5f);
 }
 
-// --- 72.5 to 76.5 s: the rise to the white flash ---
+// --- the landscape's last two bars: the rise to the white flash ---
 
 void k_Song::Riser()
 {
@@ -378,7 +458,7 @@ void k_Song::Riser()
     m_Fx->Add(Bar(36), 3.9, k_FxSynth::k_Riser, 0.8f, 0.0f);
 }
 
-// --- 76.5 to 136.5 s: the drop into the plasma, full beat, the theme and the second theme ---
+// --- the thanks: the drop into the plasma, full beat, the theme and the second theme ---
 
 void k_Song::Plasma()
 {
@@ -443,7 +523,7 @@ void k_Song::Plasma()
         m_Snare->Add(Step(67, s), 0.1, k_DrumKit::k_Snare, Lerp(0.4f, 0.7f, (s - 8) / 7.0f), 0.5f);
 }
 
-// --- 136.5 to 140.5 s: a short breath before the greetings ---
+// --- the greetings' first two bars: a short breath before them ---
 
 void k_Song::Break()
 {
@@ -451,6 +531,8 @@ void k_Song::Break()
     Pad(69, 0.95, C, 0.9f, 0.7f);
     for (int bar = 68; bar < 70; ++bar)
         Arpeggio(bar, bar == 68 ? Bb : C, 0.6f, Lerp(0.25f, 0.9f, (bar - 68) / 1.0f));
+    // The break opens on a crash as the beat falls away.
+    m_Cymbal->Add(Bar(68), 2.0, k_DrumKit::k_Crash, 0.8f, 0.5f);
     m_Bell->Add(Bar(68), 2.0, 81, 0.5f, 0.3f);
     m_Bell->Add(Bar(69), 2.0, 84, 0.5f, 0.7f);
     for (int s = 0; s < 16; ++s)
@@ -458,7 +540,7 @@ void k_Song::Break()
     m_Fx->Add(Bar(68), 3.9, k_FxSynth::k_Riser, 0.7f, 0.0f);
 }
 
-// --- 140.5 to 168.5 s: the greetings, everything at once, a stab on every greeting ---
+// --- the greetings, everything at once, a stab on every greeting ---
 
 void k_Song::Greetings()
 {
@@ -471,9 +553,9 @@ void k_Song::Greetings()
             m_Cymbal->Add(Bar(bar), 2.0, k_DrumKit::k_Crash, 0.85f, 0.5f);
         Pad(bar, 1.0, *chord, 0.9f, 0.85f);
         Arpeggio(bar, *chord, 0.8f, 1.0f);
-        // The greeting images appear on the second beat of each bar: a bright chord stab marks each one.
+        // The greeting images appear on each bar's downbeat: a bright chord stab marks each one.
         for (int t = 0; t < 3; ++t)
-            m_Stab->Add(Step(bar, 4), 0.35, static_cast<float>(chord->tones[t] + 12), 0.8f, 0.85f);
+            m_Stab->Add(Step(bar, 0), 0.35, static_cast<float>(chord->tones[t] + 12), 0.8f, 0.85f);
         for (int s = 0; s < 16; ++s)
         {
             if (s % 4 == 0)
@@ -502,7 +584,7 @@ void k_Song::Greetings()
     Melody(82, k_Climb, Size(k_Climb), 1.0f, 0.8f, true);
 }
 
-// --- 168.5 to 174.5 s: the beat stops, the theme's last note rings out as the picture fades ---
+// --- the logo: the beat stops, the theme's last note rings out as the picture fades ---
 
 void k_Song::Outro()
 {
@@ -518,7 +600,7 @@ void k_Song::Outro()
         Arpeggio(bar, bar < 86 ? Dm : Gm, Lerp(0.6f, 0.3f, (bar - 84) / 2.0f), Lerp(0.7f, 0.3f, (bar - 84) / 2.0f));
 }
 
-// --- 174.5 s to the end: under the logo the harmony resolves to D major; the clock ticks once more ---
+// --- the ending: under the logo the harmony resolves to D major; the clock ticks once more ---
 
 void k_Song::Ending()
 {

@@ -1,29 +1,38 @@
 #pragma once
 // The piece itself: the arrangement of every track, timed to the show. It is
-// in D minor at 120 beats per minute in 4/4, a bar every 2 s with downbeats on
-// the half seconds (0.5, 2.5, ...), so that the drop lands at 76.5 s and each
-// greeting from 141 s falls on a backbeat.
+// in D minor in 4/4 at about 120 beats per minute; its bars fall where the
+// show file's tempo map puts them, and its parts begin where the show's
+// sections do, so that the beat comes in with the landscape, the drop lands
+// on the plasma, a stab marks each greeting on its downbeat and the beat
+// stops as the logo comes.
+#include "animation/k_TempoMap.h"
+#include "demo/k_ShowFile.h"
 #include "k_Random.h"
 #include "k_Track.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class k_Song
 {
 public:
-    // Builds the whole arrangement.
-    k_Song();
+    // Builds the whole arrangement on the show's tempo map. Throws a wide message (and says why on standard
+    // error) when the show's sections do not start on the bars the parts are written for.
+    explicit k_Song(const k_ShowFile& show);
+    // The show file at a path, for the tune; nothing, with the messages, when it cannot be read or is malformed.
+    static std::optional<k_ShowFile> ReadShowFile(const std::string& path, std::vector<std::string>& errors);
 
     // Every track in mixing order.
     const std::vector<std::unique_ptr<k_Track>>& Tracks() const { return m_Tracks; }
     // The times of every kick drum, for the pumping of the other tracks.
     const std::vector<double>& Kicks() const { return m_Kicks; }
-    // Length of the tune in seconds.
-    double Length() const { return 200.0; }
+    // Length of the tune in seconds: the show's.
+    double Length() const { return m_Length; }
     // The mix fades out from FadeStart() and is silent from FadeEnd() on (seconds).
-    double FadeStart() const { return 192.0; }
-    double FadeEnd() const { return 195.0; }
+    double FadeStart() const { return m_Length - 8.0; }
+    double FadeEnd() const { return m_Length - 5.0; }
     // Linear gain of the finished mix before the limiter.
     float MasterGain() const { return m_MasterGain; }
     // Linear level at which the reverb's output joins the mix.
@@ -33,6 +42,9 @@ public:
     struct Chord;
 
 private:
+    double Bar(double bar) const;
+    double Step(int bar, double step) const;
+    void CheckSections(const k_ShowFile& show) const;
     k_Track& NewTrack(const char* name, std::unique_ptr<k_Instrument> instrument);
     void Kick(double time, float velocity);
     void Hat(double time, double length, float drum, float velocity, float pan);
@@ -50,6 +62,10 @@ private:
     void Outro();
     void Ending();
 
+    k_TempoMap m_Tempo;
+    double m_Length = 0.0;
+    // The starts of the captions the intro's bells mark.
+    std::vector<double> m_IntroCues;
     std::vector<std::unique_ptr<k_Track>> m_Tracks;
     std::vector<double> m_Kicks;
     float m_MasterGain = 1.0f;

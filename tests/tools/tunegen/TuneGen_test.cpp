@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <minizip/unzip.h>
 #include <string>
@@ -211,14 +212,24 @@ TEST(TuneGen, BadCommandLinesAndUnwritableOutputFailWithoutAFile)
     EXPECT_EQ(RunTool("./orvelant_tunegen out.ogg --from 500"), 2);
     EXPECT_FALSE(std::filesystem::exists("out.ogg"));
 
+    const std::string show = std::string(" --show ") + ORV_SHOW_FILE;
     const std::filesystem::path missing = std::filesystem::temp_directory_path() / "orvelant-no-such-folder" / "t.ogg";
-    EXPECT_EQ(RunTool("./orvelant_tunegen " + missing.string() + " --from 0 --to 0.5"), 1);
+    EXPECT_EQ(RunTool("./orvelant_tunegen " + missing.string() + show + " --from 0 --to 0.5"), 1);
     EXPECT_FALSE(std::filesystem::exists(missing));
 
-    // A short stretch to a writable place works and leaves no partial file behind.
+    // Without a show file, or with one that cannot be read or used, nothing is written.
     const std::filesystem::path good = std::filesystem::temp_directory_path() / "orvelant-tunegen-test.ogg";
     std::filesystem::remove(good);
-    EXPECT_EQ(RunTool("./orvelant_tunegen " + good.string() + " --from 76 --to 77"), 0);
+    EXPECT_EQ(RunTool("./orvelant_tunegen " + good.string() + " --from 76 --to 77"), 2);
+    EXPECT_EQ(RunTool("./orvelant_tunegen " + good.string() + " --show no-such-show.txt --from 76 --to 77"), 1);
+    const std::filesystem::path bad = std::filesystem::temp_directory_path() / "orvelant-tunegen-bad-show.txt";
+    std::ofstream(bad) << "length 200\ntempo 1 1.0 bpm 120\nsection opening 0\nsection landscape 28\n";
+    EXPECT_EQ(RunTool("./orvelant_tunegen " + good.string() + " --show " + bad.string() + " --from 76 --to 77"), 1);
+    std::filesystem::remove(bad);
+    EXPECT_FALSE(std::filesystem::exists(good));
+
+    // A short stretch to a writable place works and leaves no partial file behind.
+    EXPECT_EQ(RunTool("./orvelant_tunegen " + good.string() + show + " --from 76 --to 77"), 0);
     EXPECT_GT(std::filesystem::file_size(good), 1000u);
     EXPECT_FALSE(std::filesystem::exists(good.string() + ".partial"));
     std::filesystem::remove(good);

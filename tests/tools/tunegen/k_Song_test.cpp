@@ -1,3 +1,4 @@
+#include "engine/k_Utf8.h"
 #include "tools/tunegen/k_DrumKit.h"
 #include "tools/tunegen/k_FxSynth.h"
 #include "tools/tunegen/k_Song.h"
@@ -5,7 +6,22 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <vector>
+
+namespace
+{
+// The show the tune is made for: the source tree's show file.
+k_ShowFile TheShow()
+{
+    std::vector<std::string> errors;
+    const std::optional<k_ShowFile> show = k_Song::ReadShowFile(ORV_SHOW_FILE, errors);
+    if (!show)
+        throw errors.empty() ? std::string("no show file") : errors.front();
+    return *show;
+}
+} // namespace
 
 namespace
 {
@@ -17,6 +33,15 @@ const k_Track* Find(const k_Song& song, const std::string& name)
     return nullptr;
 }
 
+// The bar a section of the show starts on.
+int SectionBar(const k_ShowFile& show, const char* name)
+{
+    for (const k_ShowFile::Section& section : show.GetSections())
+        if (section.name == name)
+            return show.GetTempoMap().GetPosition(section.start).bar;
+    return 0;
+}
+
 bool StartsAt(const k_Track& track, double time)
 {
     return std::any_of(track.Notes().begin(), track.Notes().end(),
@@ -24,41 +49,81 @@ bool StartsAt(const k_Track& track, double time)
 }
 } // namespace
 
-// The score against the show's timeline: the moments the pictures change must have their sound.
+// The score against the show's timeline: the moments the pictures change must have their sound, on the bars
+// of the show file's tempo map.
 TEST(k_Song, ScoreMeetsTheShowsCues)
 {
-    const k_Song song;
+    const k_ShowFile show = TheShow();
+    const k_TempoMap& tempo = show.GetTempoMap();
+    const k_Song song(show);
     const k_Track* stab = Find(song, "stab");
     const k_Track* fx = Find(song, "effects");
     const k_Track* bell = Find(song, "bell");
-    ASSERT_TRUE(stab && fx && bell);
+    const k_Track* cymbal = Find(song, "cymbal");
+    ASSERT_TRUE(stab && fx && bell && cymbal);
 
-    // Each of the 14 greetings (every 2 s from 141 s) is marked by a chord stab.
-    for (int i = 0; i < 14; ++i)
-        EXPECT_TRUE(StartsAt(*stab, 141.0 + 2.0 * i)) << "greeting " << i + 1;
-    // The drop into the plasma and the start of the greetings hit with an impact.
-    EXPECT_TRUE(StartsAt(*fx, 76.5));
-    EXPECT_TRUE(StartsAt(*fx, 140.5));
-    // The four quick captions of the intro ring a bell each.
-    for (double t : {10.0, 11.5, 13.0, 14.5})
-        EXPECT_TRUE(StartsAt(*bell, t)) << t;
-    // Kicks play from the entry of the beat to the outro, on the beat grid, and never in the break or the riser.
+    // Each greeting the show file marks for the music gets a chord stab at its start, and each caption the intro
+    // marks a bell.
+    int greetings = 0, bells = 0;
+    for (const k_ShowFile::Caption& caption : show.GetCaptions())
+    {
+        if (!caption.music)
+            continue;
+        const std::string name = k_Utf8::ToUtf8(caption.picture);
+        if (name.rfind("greet", 0) == 0)
+        {
+            EXPECT_TRUE(StartsAt(*stab, caption.start)) << name;
+            ++greetings;
+        }
+        else if (caption.start < 27.0)
+        {
+            EXPECT_TRUE(StartsAt(*bell, caption.start)) << name;
+            ++bells;
+        }
+    }
+    EXPECT_EQ(greetings, 14);
+    EXPECT_EQ(bells, 6);
+    // The landscape, the drop into the plasma and the greetings hit with an impact; the break opens on a crash.
+    for (const char* section : {"landscape", "thanks"})
+        EXPECT_TRUE(StartsAt(*fx, show.SectionAt(tempo.GetTimeOf(SectionBar(show, section), 1.0)).start)) << section;
+    EXPECT_TRUE(StartsAt(*fx, 141.0));
+    EXPECT_TRUE(StartsAt(*cymbal, 137.0));
+    // Kicks play from the landscape's downbeat to the logo's, on the sixteenths of the tempo map, and never in the
+    // riser (the landscape's last two bars) or the break (the greetings' first two).
     ASSERT_FALSE(song.Kicks().empty());
-    EXPECT_DOUBLE_EQ(song.Kicks().front(), 26.5);
-    EXPECT_LT(song.Kicks().back(), 168.5);
+    EXPECT_DOUBLE_EQ(song.Kicks().front(), 27.0);
+    EXPECT_LT(song.Kicks().back(), 169.0);
+    const double riser = tempo.GetTimeOf(37, 1.0);
     for (double kick : song.Kicks())
     {
-        EXPECT_DOUBLE_EQ(std::fmod(kick * 4.0, 1.0), 0.0) << kick << " is off the sixteenth grid";
-        EXPECT_FALSE(kick > 72.4 && kick < 76.5) << kick << " in the riser";
-        EXPECT_FALSE(kick > 136.4 && kick < 140.5) << kick << " in the break";
+        const double sixteenths = tempo.GetBeat(kick) * 4.0;
+        EXPECT_NEAR(sixteenths, std::round(sixteenths), 1e-6) << kick << " is off the sixteenth grid";
+        EXPECT_FALSE(kick > riser - 1e-6 && kick < 76.6 - 1e-6) << kick << " in the riser";
+        EXPECT_FALSE(kick > 137.0 - 1e-6 && kick < 141.0 - 1e-6) << kick << " in the break";
     }
+}
+
+// A show file whose sections move off the bars the parts are written for is refused, saying which.
+TEST(k_Song, RefusesSectionsThatMissItsParts)
+{
+    const k_ShowFile moved("length 200\ntempo 1 1.0 bpm 120\nsection opening 0\nsection landscape 28\n"
+                           "section thanks 77\nsection greetings 137\nsection logo 169\nsection ending 175\n",
+                           "Show.txt", k_ShowFile::Vocabulary());
+    ASSERT_TRUE(moved.IsValid());
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(k_Song song(moved), const wchar_t*);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("the tune's landscape part starts on bar 14:1; the show file's section \"landscape\" starts at "
+                        "14:3"),
+              std::string::npos)
+        << said;
 }
 
 // Every note lies inside the tune and ends before the fade, and melodic parts stay in the range the oscillators
 // are tested for (no note above A#6).
 TEST(k_Song, NotesStayInsideTheTuneAndTheirRange)
 {
-    const k_Song song;
+    const k_Song song(TheShow());
     for (const auto& track : song.Tracks())
     {
         const bool melodic = track->Name() != "kick" && track->Name() != "snare" && track->Name() != "hats" &&
