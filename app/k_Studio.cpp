@@ -1,6 +1,7 @@
 #include "app/k_Studio.h"
 
 #include "app/k_CaptureLoop.h"
+#include "app/k_StudioPainter.h"
 #include "demo/k_Demo.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
@@ -77,6 +78,18 @@ void k_Studio::WatchAssets(const std::string& folder)
     m_watcher = std::make_unique<k_FileWatcher>(folder);
     if (!m_watcher->IsWatching())
         k_Log(k_Log::Colour::Error) << "Studio: cannot watch " << folder << "; saved files are not reloaded";
+}
+
+void k_Studio::PaintCaptions(const std::string& program, const std::string& folder)
+{
+    IFileSystem* files = m_engine->GetFileSystem();
+    m_painter = std::make_unique<k_StudioPainter>(
+        program, std::filesystem::path(m_assets) / "Captions.txt", folder, [files](const std::string& name) {
+            std::unique_ptr<IFile> file(files->OpenFile(k_Utf8::FromUtf8(name)));
+            return file ? std::string(reinterpret_cast<const char*>(file->GetData()),
+                                      static_cast<size_t>(file->GetSize()))
+                        : std::string();
+        });
 }
 
 void k_Studio::OnKey(uint32_t code, bool shift, bool repeat)
@@ -201,6 +214,21 @@ bool k_Studio::ReloadSaved()
             drawn = ReloadShow(SavedAt(std::filesystem::path(m_assets) / name)) || drawn;
             continue;
         }
+        if (name == "Captions.txt")
+        {
+            if (!m_painter)
+            {
+                k_Log() << "Studio: the captions of Captions.txt are painted by the build (no caption painter here)";
+                continue;
+            }
+            m_paintSavedAt = SavedAt(std::filesystem::path(m_assets) / name);
+            const std::string error = m_painter->Saved();
+            if (error.empty())
+                k_Log() << "Studio: painting the captions of Captions.txt again";
+            else
+                k_Log(k_Log::Colour::Error) << "Studio: " << error;
+            continue;
+        }
         names.push_back(k_Utf8::FromUtf8(name));
         savedAt = std::max(savedAt, SavedAt(std::filesystem::path(m_assets) / name));
     }
@@ -287,6 +315,37 @@ bool k_Studio::ReloadShow(double savedAt)
     return true;
 }
 
+bool k_Studio::ShowPainted()
+{
+    const std::optional<k_StudioPainter::Result> painted = m_painter ? m_painter->Poll() : std::nullopt;
+    if (!painted)
+        return false;
+    if (!painted->error.empty())
+    {
+        k_Log(k_Log::Colour::Error) << "Studio: painting the captions failed; the pictures stay: " << painted->error;
+        m_reload = "reload failed " + ClockTime() + ": " + painted->error;
+        UpdateStatus(true);
+        return false;
+    }
+    auto* factory = dynamic_cast<k_ResourceFactory*>(m_engine->GetResourceFactory());
+    std::vector<std::wstring> names;
+    for (const std::string& name : painted->changed)
+        names.push_back(k_Utf8::FromUtf8(name));
+    const k_ResourceFactory::ReloadReport report =
+        factory && !names.empty() ? factory->Reload(names) : k_ResourceFactory::ReloadReport();
+    k_Log() << "Studio: painted the captions again in " << static_cast<int>(std::lround(painted->milliseconds))
+            << " ms; " << names.size() << " changed, " << report.textures << " on screen reloaded";
+    if (report.textures == 0)
+        return false;
+    m_reload = "reloaded " + ClockTime() + ": Captions.txt";
+    m_reloadSavedAt = m_paintSavedAt > 0.0 ? m_paintSavedAt : WallSeconds();
+    UpdateStatus(true);
+    if (!m_transport.IsPaused())
+        return false;
+    ShowAt(m_transport.GetTime());
+    return true;
+}
+
 void k_Studio::NoteReloadShown()
 {
     if (m_reloadSavedAt <= 0.0)
@@ -363,6 +422,7 @@ void k_Studio::Run()
         }
         // A reload drawn at once is a jump: the time it took is not played.
         jumped = ReloadSaved() || jumped;
+        jumped = ShowPainted() || jumped;
         // Minimised, the music waits too; it goes on from the picture's time when the window comes back.
         if (m_window->IsActive() != m_active)
         {

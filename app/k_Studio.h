@@ -21,6 +21,7 @@ class IEngine;
 class IWindow;
 class k_Demo;
 class k_FileWatcher;
+class k_StudioPainter;
 
 class k_Studio
 {
@@ -44,6 +45,9 @@ public:
 
     // Watches the folder for saved assets (the engine's file system serves it first already).
     void WatchAssets(const std::string& folder);
+    // Paints the caption pictures again with the painter program when the watched folder's Captions.txt is
+    // saved, into the folder the file system serves after the watched one (call after WatchAssets).
+    void PaintCaptions(const std::string& program, const std::string& folder);
     // A key from the window (queued; served by the loop before the next frame).
     void OnKey(uint32_t code, bool shift, bool repeat);
     // Shows the start time, then runs until the window is closed, Escape or --quit-at. Returns the frames
@@ -65,6 +69,8 @@ private:
     // Reloads what was saved in the watched folder; true when the picture was drawn anew at once.
     bool ReloadSaved();
     bool ReloadShow(double savedAt);
+    // A finished painting's pictures loaded again; true when the picture was drawn anew at once.
+    bool ShowPainted();
     void SavePicture();
     // After a frame is presented: says how long after the save the first frame with a reload came.
     void NoteReloadShown();
@@ -81,6 +87,9 @@ private:
     bool m_statusIsTerminal;
     k_StudioTransport m_transport;
     std::unique_ptr<k_FileWatcher> m_watcher;
+    std::unique_ptr<k_StudioPainter> m_painter;
+    // When the caption manifest of the painting under way was saved (wall clock).
+    double m_paintSavedAt = 0.0;
     std::string m_assets;
     std::deque<k_StudioTransport::Key> m_keys;
     std::string m_reload;

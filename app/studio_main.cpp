@@ -32,6 +32,18 @@ namespace
 {
 const wchar_t* const k_Title = L"starwane studio";
 
+// The folder of the caption pictures the studio paints while it runs, removed with everything in it at the end.
+struct PaintedFolder
+{
+    std::filesystem::path path;
+    ~PaintedFolder()
+    {
+        std::error_code ignored;
+        if (!path.empty())
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
 std::string ProgramFolder()
 {
     std::error_code error;
@@ -131,10 +143,28 @@ int main(int argc, char** argv)
 
         Tune tune;
         const k_Studio::Music music = StartMusic(engine, application.GetWindow(), tune);
+        // Made before the studio, so that it goes after it: the painter it may run has stopped by then.
+        PaintedFolder paintedFolder;
         k_Studio run(options, engine, application.GetWindow(), application.GetDemo(), music, std::cerr,
                      isatty(STDERR_FILENO) != 0);
+        // Run from the build tree, the build's caption painter paints the captions again when the watched
+        // Captions.txt is saved; its pictures go to a folder of this run's, served after the watched one.
+        std::filesystem::path painted;
         if (!assets.empty())
+        {
             run.WatchAssets(assets);
+            const std::filesystem::path painter = std::filesystem::path(ProgramFolder()) / "orvelant_captiongen";
+            char folder[] = "/tmp/starwane-studio-XXXXXX";
+            if (std::filesystem::exists(painter) && mkdtemp(folder))
+            {
+                paintedFolder.path = folder;
+                painted = std::filesystem::path(folder) / "painted";
+                std::filesystem::create_directories(painted);
+                if (auto* files = dynamic_cast<k_FileSystem*>(engine->GetFileSystem()))
+                    files->SetPaintedFolder(painted);
+                run.PaintCaptions(painter.string(), painted.string());
+            }
+        }
         studio = &run;
         run.Run();
         studio = nullptr;

@@ -118,6 +118,9 @@ IFile* k_FileSystem::OpenFile(const std::wstring& name)
     if (!m_overlayFolder.empty())
         if (IFile* file = OpenFromFolder(m_overlayFolder, name))
             return file;
+    if (!m_paintedFolder.empty())
+        if (IFile* file = OpenFromFolder(m_paintedFolder, name))
+            return file;
     return m_packMode ? OpenFromPack(name) : OpenFromDirectory(name);
 }
 

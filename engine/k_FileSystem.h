@@ -39,6 +39,9 @@ public:
     // An empty path turns the overlay off.
     void SetOverlayFolder(const std::filesystem::path& folder) { m_overlayFolder = folder; }
     const std::filesystem::path& GetOverlayFolder() const { return m_overlayFolder; }
+    // A second overlay, served after the first and before the pack: generated files made anew while the show
+    // runs (the studio's caption pictures painted from the working copy's words). Empty: none.
+    void SetPaintedFolder(const std::filesystem::path& folder) { m_paintedFolder = folder; }
 
 private:
     IFile* OpenFromPack(const std::wstring& name);
@@ -51,4 +54,5 @@ private:
     std::filesystem::path m_directoryRoot;
     std::filesystem::path m_baseFolder;
     std::filesystem::path m_overlayFolder;
+    std::filesystem::path m_paintedFolder;
 };

@@ -7,7 +7,8 @@
 # picture and is reported as file:line:column, Left and Home go back in time,
 # Shift+. steps to the next bar, a caption moved in the saved show file shows
 # at its new time, an error in the show file keeps the show and is reported,
-# and Escape quits with 0.
+# new words for a caption in Captions.txt are painted and shown, and Escape
+# quits with 0.
 #   bash studio.sh <bin-dir>
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -190,6 +191,25 @@ if line=$(wait_line "$work/err.txt" '^studio: [0-9.]+ s \| 2:1 ' 120); then
         pass "the show stays as it was after the failed reload" || fail "the picture changed after the failed reload"
     else
       fail "the show file's error was not reported as file:line:column: $(tail -5 "$work/out.txt")"
+    fi
+    # New words for that caption: its picture is painted again and replaces the one on screen.
+    rm -f "$shot"
+    sed 's/^corin-says\.png:.*$/corin-says.png: WWWWWWWW WWWWWWWW | MMMMMMMM MMMMMMMM/' "$work/assets/Captions.txt" \
+      >"$work/Captions.txt.new"
+    mv "$work/Captions.txt.new" "$work/assets/Captions.txt"
+    if line=$(wait_line "$work/out.txt" 'Studio: painted the captions again in [0-9]+ ms; 1 changed, 1 on screen' 120); then
+      pass "$line"
+      keys "$window" F12
+      if wait_file "$shot" 120; then
+        band_words=$("$stats" "$shot" 0.1 0.65 0.9 0.9 | awk '{ print $2 }')
+        awk -v b="$band_after" -v w="$band_words" 'BEGIN { exit !(w > b + 3) }' &&
+          pass "the new words show: lower band mean $band_after before, $band_words after" ||
+          fail "the new words do not show: lower band mean $band_after before, $band_words after"
+      else
+        fail "F12 wrote no picture after the captions were painted again"
+      fi
+    else
+      fail "the saved Captions.txt was not painted again: $(tail -5 "$work/out.txt")"
     fi
   else
     fail "the saved show file was not reloaded: $(tail -5 "$work/out.txt")"
