@@ -5,7 +5,8 @@
 #
 #   play       building the programs and the pack, and playing the show (always included)
 #   test       the test suite: GoogleTest, Google Benchmark, Xvfb and the X tools the end-to-end checks drive,
-#              ffmpeg, the packaging validators, clang-format and a comma-decimal locale
+#              a headless Wayland compositor (weston), ffmpeg, the packaging validators, clang-format and a
+#              comma-decimal locale
 #   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
 #   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
 #   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
@@ -18,7 +19,7 @@ play=(
   # build
   cmake ninja-build pkg-config g++
   # engine and platform libraries
-  libsdl2-dev libgtk-3-dev libglew-dev libglu1-mesa-dev libgl-dev
+  libsdl2-dev libgtk-3-dev libepoxy-dev libglu1-mesa-dev libgl-dev
   libpng-dev libjpeg-dev zlib1g-dev libminizip-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # the display font of the captions and the logo (Pango and Cairo come with GTK 3)
@@ -46,6 +47,8 @@ test=(
   time
   # the install check: the desktop entry and AppStream validators, dpkg-shlibdeps and file for cpack
   desktop-file-utils appstream dpkg-dev file
+  # the show drawn as a native Wayland client, in weston's headless compositor
+  weston
 )
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)
