@@ -29,8 +29,10 @@ play=(
   # the setup dialog's theme draws its check box from SVG icons (without the loader GTK warns on stderr)
   librsvg2-common
   # OpenGL drivers (Mesa; its software renderer where there is no GPU), also through EGL for drawing
-  # without a display
+  # without a display and as a native Wayland client
   libgl1-mesa-dri libegl-mesa0
+  # title bars for the windows of a native Wayland client where the compositor draws none (GNOME)
+  libdecor-0-plugin-1-cairo
 )
 test=(
   # the unit and GL tests, the benchmark tool, the format check

@@ -107,6 +107,11 @@ if dialog=$(wait_window "$title" 120); then
   pid=""
   [ "$status" = 0 ] && pass "Escape through weston ends starwane with status 0" || fail "starwane: status $status"
   grep -q "OPENGL :: ERROR" "$work/starwane.out" && fail "starwane logged GL errors"
+  # Standard error stays as empty as on X11 (no toolkit chatter): only SDL's disk audio driver announces itself.
+  grep -vE "^CRITICAL: (You are using the SDL disk i/o audio driver!| Writing to file \[)" "$work/starwane.err" \
+    >"$work/starwane-rest.err"
+  [ -s "$work/starwane-rest.err" ] && fail "starwane's standard error: $(head -3 "$work/starwane-rest.err")" ||
+    pass "starwane's standard error stays empty"
 else
   fail "no setup dialog: $(tail -3 "$work/starwane.err")"
   kill "$pid"
