@@ -42,8 +42,9 @@ bool k_SdlDisplay::Open()
     if ((driver == "offscreen" || driver == "wayland") && !IsSet("SDL_VIDEO_GL_DRIVER"))
     {
         setenv("SDL_VIDEO_GL_DRIVER", "libOpenGL.so.0", 1);
-        // A failure shows again, with its reason, when the first GL window is made.
-        SDL_GL_LoadLibrary(nullptr);
+        // A failure is only logged here: the first GL window then fails with it and the program says so.
+        if (SDL_GL_LoadLibrary(nullptr) != 0)
+            k_Log(k_Log::Colour::Error) << "DISPLAY :: SDL cannot load OpenGL: " << SDL_GetError();
         unsetenv("SDL_VIDEO_GL_DRIVER");
     }
     k_Log() << "DISPLAY :: SDL video driver: " << driver;

@@ -66,8 +66,13 @@ drawn() {
 }
 
 # --- GLX: the X display ---
-draw glx
+draw glx LD_DEBUG=libs LD_DEBUG_OUTPUT="$work/ldglx"
 drawn glx x11 $?
+loaded=$(cat "$work"/ldglx.* 2>/dev/null | grep -oE 'calling init: [^ ]+' | grep -oE '[^/]+$' | sort -u)
+rm -f "$work"/ldglx.*
+grep -q '^libGLX_mesa' <<<"$loaded" && ! grep -q '^libEGL_mesa' <<<"$loaded" &&
+  pass "glx: the context is Mesa's GLX, no EGL loaded" ||
+  fail "glx: GL libraries loaded: $(grep -E '^lib(GL|EGL|OpenGL)' <<<"$loaded" | tr '\n' ' ')"
 
 # --- EGL: no display at all (and, where it can be arranged, no GLX library), traced by the dynamic linker ---
 glx_libraries=()
