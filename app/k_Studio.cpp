@@ -16,7 +16,7 @@
 #include "platform/k_MessagePump.h"
 #include "platform/k_PngWriter.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <cmath>
 #include <ctime>

@@ -16,7 +16,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstring>

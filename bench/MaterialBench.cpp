@@ -13,7 +13,7 @@
 #include "support/k_GpuTestEngine.h"
 #include "support/k_TestImages.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <benchmark/benchmark.h>
 #include <iostream>
 #include <memory>

@@ -10,7 +10,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "interfaces/IRenderable.h"
 #include "interfaces/IShaderProgram.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 k_AfterWorld::k_AfterWorld(IEngine* engine) : k_World(engine, "AfterWorld") {}
 

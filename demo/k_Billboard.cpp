@@ -2,7 +2,7 @@
 
 #include "interfaces/ITexture.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 k_Billboard::k_Billboard(IEngine* engine) : k_Renderable(engine) {}
 

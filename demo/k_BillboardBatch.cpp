@@ -9,7 +9,7 @@
 #include "interfaces/IWorld.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <numeric>
 
 namespace

@@ -22,7 +22,7 @@
 #include "scene/k_HdrToLdrWorld.h"
 #include "scene/k_Renderer.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <iterator>
 #include <string>

@@ -9,7 +9,7 @@
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstdint>
 #include <cwchar>
 

@@ -12,7 +12,7 @@
 #include "interfaces/r_ColourFormat.h"
 #include "math/k_VectorUA.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 namespace
 {

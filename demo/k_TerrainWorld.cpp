@@ -16,7 +16,7 @@
 #include "interfaces/r_PrimitiveTopology.h"
 #include "math/k_VectorUA.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cmath>
 #include <numeric>
 

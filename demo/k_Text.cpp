@@ -4,7 +4,7 @@
 #include "engine/k_Utf8.h"
 #include "interfaces/IMaterial.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <GL/glu.h>
 #include <algorithm>
 #include <array>

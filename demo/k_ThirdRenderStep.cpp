@@ -16,7 +16,7 @@
 #include "interfaces/IWorld.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstdint>
 
 namespace

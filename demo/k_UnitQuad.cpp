@@ -3,7 +3,7 @@
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstdint>
 
 void k_UnitQuad::Fill(IMeshBuffer* mesh, IMaterial* material)

@@ -8,7 +8,7 @@
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstddef>
 #include <memory>
 #include <string>

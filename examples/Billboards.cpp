@@ -15,7 +15,7 @@
 #include "interfaces/ITimeline.h"
 #include "scene/k_World.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cmath>
 #include <random>
 #include <vector>

@@ -19,7 +19,7 @@
 #include "interfaces/ITransformationAnimation.h"
 #include "scene/k_World.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <cmath>
 #include <vector>

@@ -1,13 +1,13 @@
 #include "graphics/k_FrameReader.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstring>
 
 k_FrameReader::k_FrameReader(int width, int height, Sink sink)
     : m_width(width), m_height(height), m_sink(std::move(sink)),
       m_rows(static_cast<size_t>(width) * static_cast<size_t>(height) * 3)
 {
-    if (GLEW_VERSION_2_1 || GLEW_ARB_pixel_buffer_object)
+    if (epoxy_gl_version() >= 21 || epoxy_has_gl_extension("GL_ARB_pixel_buffer_object"))
     {
         glGenBuffers(2, m_buffers);
         for (const unsigned buffer : m_buffers)

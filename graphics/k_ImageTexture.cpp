@@ -6,7 +6,7 @@
 #include "interfaces/IFileSystem.h"
 #include "interfaces/r_ColourFormat.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <GL/glu.h>
 #include <memory>
 

@@ -5,7 +5,7 @@
 #include "interfaces/IGraphics.h"
 #include "interfaces/IShader.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <array>
 

@@ -8,7 +8,7 @@
 #include "interfaces/IShader.h"
 #include "interfaces/IShaderProgram.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <charconv>
 #include <climits>

@@ -12,7 +12,7 @@
 #include "interfaces/IWorld.h"
 #include "math/k_Matrix.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstdio>
 
 namespace

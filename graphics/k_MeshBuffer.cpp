@@ -5,7 +5,7 @@
 #include "interfaces/IMaterial.h"
 #include "interfaces/IShaderProgram.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -1,7 +1,8 @@
 #pragma once
 // The engine's graphics device on OpenGL: owns the rendering context made on
-// the application window, loads the GL entry points (GLEW), sets the default
-// state, drains and logs GL errors, and draws the loading bar.
+// the application window, checks that the driver offers the OpenGL version and
+// extensions the engine calls (entry points come through libepoxy), sets the
+// default state, drains and logs GL errors, and draws the loading bar.
 #include "interfaces/IGraphics.h"
 
 class IEngine;
@@ -29,8 +30,15 @@ public:
 protected:
     // The next pending GL error (glGetError); GL keeps one flag per error kind, so tests feed longer queues here.
     virtual unsigned NextError();
+    // The current context's desktop OpenGL version as major * 10 + minor; 0 for an OpenGL ES context.
+    virtual int GlVersion();
+    // Whether the current context offers the named extension.
+    virtual bool HasExtension(const char* name);
 
 private:
+    // Throws the fixed message of the first missing version or extension (logged in red with its name).
+    void RequireFeatures();
+
     IEngine* m_engine;
     int m_width = 0;
     int m_height = 0;

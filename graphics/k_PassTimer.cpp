@@ -1,6 +1,6 @@
 #include "graphics/k_PassTimer.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <chrono>
 
 namespace

@@ -3,7 +3,7 @@
 #include "engine/k_Log.h"
 #include "interfaces/IFile.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include "interfaces/IWorld.h"
 #include "math/k_VectorUA.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 
 namespace

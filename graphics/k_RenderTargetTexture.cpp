@@ -3,7 +3,7 @@
 #include "engine/k_Log.h"
 #include "interfaces/r_ColourFormat.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 namespace
 {

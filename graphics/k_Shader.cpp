@@ -6,11 +6,10 @@
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cctype>
 #include <memory>
 #include <sstream>
-#include <string_view>
 #include <vector>
 
 namespace
@@ -250,30 +249,9 @@ std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::strin
 
 bool k_Shader::DriverHasGeometryShader4()
 {
-    static const bool hasExtension = [] {
-        constexpr std::string_view k_Extension = "GL_EXT_geometry_shader4";
-        if (!glProgramParameteriEXT)
-            return false;
-        if (!glGetStringi)
-        {
-            // A pre-3.0 context has no indexed list: its extensions come as one space-separated string.
-            const GLubyte* list = glGetString(GL_EXTENSIONS);
-            std::istringstream names(list ? reinterpret_cast<const char*>(list) : "");
-            for (std::string name; names >> name;)
-                if (name == k_Extension)
-                    return true;
-            return false;
-        }
-        GLint count = 0;
-        glGetIntegerv(GL_NUM_EXTENSIONS, &count);
-        for (GLint i = 0; i < count; ++i)
-        {
-            const GLubyte* name = glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i));
-            if (name && std::string_view(reinterpret_cast<const char*>(name)) == k_Extension)
-                return true;
-        }
-        return false;
-    }();
+    // The driver's own extension list (the indexed one from 3.0 on, the string before), not whether an entry
+    // point can be had: a loader may find glProgramParameteriEXT where the extension is not offered.
+    static const bool hasExtension = epoxy_has_gl_extension("GL_EXT_geometry_shader4");
     return hasExtension;
 }
 

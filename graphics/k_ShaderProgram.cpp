@@ -7,7 +7,7 @@
 #include "interfaces/IShader.h"
 #include "interfaces/IShaderCallback.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "graphics/k_TextureBase.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 k_TextureBase::k_TextureBase(IEngine* engine, int32_t format) : m_engine(engine), m_format(format) {}
 

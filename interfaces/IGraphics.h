@@ -13,7 +13,8 @@ public:
 
     // Stores the viewport size (a height of 0 becomes 1) and sets the GL viewport to it.
     virtual void Resize(int width, int height) = 0;
-    // Loads the GL entry points, logs the driver, sets the default state, draws an empty bar; returns true.
+    // Logs the driver; throws when it lacks the OpenGL version or an extension the engine calls; sets the default
+    // state and draws an empty bar; returns true.
     virtual bool Initialize() = 0;
     // Creates a rendering context on the device context and makes it current; returns true or throws.
     virtual bool CreateContext(k_DeviceContext deviceContext) = 0;

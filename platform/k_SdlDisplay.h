@@ -15,7 +15,9 @@ public:
         int refreshRate = 0;
     };
 
-    // Starts SDL's video subsystem; returns false (reason in GetError) when there is no display.
+    // Starts SDL's video subsystem and logs its driver; returns false (reason in GetError) when there is no
+    // display. In a Wayland session (WAYLAND_DISPLAY set) it draws as a native Wayland client, through X11
+    // (XWayland) only when that fails; SDL_VIDEODRIVER, when set, names the driver instead.
     static bool Open();
     // For a program that can draw without a display: when neither DISPLAY nor WAYLAND_DISPLAY is set and
     // SDL_VIDEODRIVER names no driver, asks SDL for its offscreen driver (EGL, no window system) before Open.

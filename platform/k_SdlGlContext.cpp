@@ -1,7 +1,7 @@
 #include "platform/k_SdlGlContext.h"
 
+#include <epoxy/gl.h>
 #include <SDL.h>
-#include <SDL_opengl.h>
 #include <algorithm>
 
 namespace

@@ -3,7 +3,7 @@
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <GL/glu.h>
 
 namespace

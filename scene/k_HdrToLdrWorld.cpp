@@ -16,7 +16,7 @@
 #include "interfaces/r_ColourFormat.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <cstdint>
 #include <utility>

@@ -1,6 +1,6 @@
 #include "scene/k_Light.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 static_assert(GL_DIFFUSE == GL_AMBIENT + 1 && GL_SPOT_DIRECTION == GL_AMBIENT + 4);
 static_assert(GL_SPOT_EXPONENT == GL_AMBIENT + 5 && GL_QUADRATIC_ATTENUATION == GL_AMBIENT + 9);

@@ -4,7 +4,7 @@
 #include "interfaces/IRenderHook.h"
 #include "math/k_Quaternion.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 
 k_Renderable::k_Renderable(IEngine* engine) : m_engine(engine) {}

@@ -11,7 +11,7 @@
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <optional>
 #include <vector>
 

@@ -2,7 +2,7 @@
 
 #include "interfaces/IRenderable.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <utility>
 

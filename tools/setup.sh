@@ -5,7 +5,8 @@
 #
 #   play       building the programs and the pack, and playing the show (always included)
 #   test       the test suite: GoogleTest, Google Benchmark, Xvfb and the X tools the end-to-end checks drive,
-#              ffmpeg, the packaging validators, clang-format, a comma-decimal locale and aubio's onset detector
+#              a headless Wayland compositor (weston), ffmpeg, the packaging validators, clang-format, a
+#              comma-decimal locale and aubio's onset detector
 #   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
 #   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
 #   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
@@ -18,7 +19,7 @@ play=(
   # build
   cmake ninja-build pkg-config g++
   # engine and platform libraries
-  libsdl2-dev libgtk-3-dev libglew-dev libglu1-mesa-dev libgl-dev
+  libsdl2-dev libgtk-3-dev libepoxy-dev libglu1-mesa-dev libgl-dev
   libpng-dev libjpeg-dev zlib1g-dev libminizip-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # the display font of the captions and the logo (Pango and Cairo come with GTK 3)
@@ -28,8 +29,10 @@ play=(
   # the setup dialog's theme draws its check box from SVG icons (without the loader GTK warns on stderr)
   librsvg2-common
   # OpenGL drivers (Mesa; its software renderer where there is no GPU), also through EGL for drawing
-  # without a display
+  # without a display and as a native Wayland client
   libgl1-mesa-dri libegl-mesa0
+  # title bars for the windows of a native Wayland client where the compositor draws none (GNOME)
+  libdecor-0-plugin-1-cairo
 )
 test=(
   # the unit and GL tests, the benchmark tool, the format check
@@ -46,6 +49,8 @@ test=(
   time
   # the install check: the desktop entry and AppStream validators, dpkg-shlibdeps and file for cpack
   desktop-file-utils appstream dpkg-dev file
+  # the show drawn as a native Wayland client, in weston's headless compositor
+  weston
   # the sync check: an onset detector finds where the tune's beats and hits are (run as a program, not linked)
   aubio-tools
 )

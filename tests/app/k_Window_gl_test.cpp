@@ -2,7 +2,7 @@
 #include "platform/k_SdlWindow.h"
 #include "support/k_WindowFixture.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <SDL.h>
 
 // --- creation ---

@@ -9,7 +9,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <GL/glu.h>
 #include <memory>
 #include <string>

@@ -10,7 +10,7 @@
 #include "support/k_SceneTestEngine.h"
 #include "support/k_TestImages.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <memory>
 #include <png.h>
 #include <vector>

@@ -16,7 +16,7 @@
 #include "interfaces/IWorld.h"
 #include "support/k_ShowTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <array>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "scene/k_Renderable.h"
 #include "support/k_ShowTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>

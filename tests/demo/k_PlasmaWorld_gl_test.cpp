@@ -6,7 +6,7 @@
 #include "interfaces/IShaderProgram.h"
 #include "support/k_ShowTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <array>
 #include <cmath>
 #include <gtest/gtest.h>

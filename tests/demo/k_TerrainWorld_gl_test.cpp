@@ -18,7 +18,7 @@
 #include "support/k_EngineFixture.h"
 #include "support/k_GpuTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cmath>
 #include <string>
 #include <vector>

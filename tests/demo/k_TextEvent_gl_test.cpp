@@ -12,7 +12,7 @@
 #include "scene/k_World.h"
 #include "support/k_ShowTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>

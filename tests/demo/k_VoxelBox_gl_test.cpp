@@ -6,7 +6,7 @@
 #include "support/k_GpuTestEngine.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cmath>
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 //   orvelant_picture_stats FILE.png [X0 Y0 X1 Y1]
 //   orvelant_picture_stats --diff A.png B.png
 // With --diff, prints how far two pictures of one size lie apart, per channel, in 1/255:
-//   mad R G B
-// (the mean absolute difference of red, green and blue).
+//   mad R G B max D
+// (the mean absolute difference of red, green and blue; the largest difference of any channel of any pixel).
 // The optional region is given in fractions of the width and height, y from the top. Prints one line:
 //   mean M spread S bright B colours C
 // M: mean luma (0 to 255); S: its standard deviation; B: share of pixels with luma above 200; C: how many of
@@ -53,10 +53,16 @@ int Compare(const char* a, const char* b)
         return 1;
     }
     double sums[3] = {};
+    int largest = 0;
     for (size_t i = 0; i < first.size(); ++i)
-        sums[i % 3] += std::abs(static_cast<int>(first[i]) - static_cast<int>(second[i]));
+    {
+        const int difference = std::abs(static_cast<int>(first[i]) - static_cast<int>(second[i]));
+        sums[i % 3] += difference;
+        largest = std::max(largest, difference);
+    }
     const double pixelCount = static_cast<double>(first.size() / 3);
-    std::printf("mad %.3f %.3f %.3f\n", sums[0] / pixelCount, sums[1] / pixelCount, sums[2] / pixelCount);
+    std::printf("mad %.3f %.3f %.3f max %d\n", sums[0] / pixelCount, sums[1] / pixelCount, sums[2] / pixelCount,
+                largest);
     return 0;
 }
 } // namespace

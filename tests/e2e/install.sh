@@ -119,7 +119,7 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
     pass "cpack made $(basename "$deb")"
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
-    for lib in libsdl2 libgtk-3 libglew libvorbisfile libpng; do
+    for lib in libsdl2 libgtk-3 libepoxy libvorbisfile libpng; do
       grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
     done
     dpkg-deb -c "$deb" >"$work/contents.txt"

@@ -13,7 +13,7 @@
 #include "scene/k_World.h"
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>

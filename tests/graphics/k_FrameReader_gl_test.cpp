@@ -4,7 +4,7 @@
 #include "interfaces/IGraphics.h"
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <memory>
 

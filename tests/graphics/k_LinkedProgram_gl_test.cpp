@@ -4,7 +4,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <array>
 #include <memory>
 #include <vector>

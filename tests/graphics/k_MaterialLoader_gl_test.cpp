@@ -11,7 +11,7 @@
 #include "support/k_TestImages.h"
 #include "support/k_UsageProbe.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <array>
 #include <clocale>
 #include <cstdlib>

@@ -2,10 +2,11 @@
 #include "graphics/k_OpenGl.h"
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <deque>
 #include <iostream>
 #include <sstream>
+#include <string>
 
 namespace
 {
@@ -49,6 +50,21 @@ protected:
         queue.pop_front();
         return error;
     }
+};
+
+// A driver that offers another OpenGL version, or lacks one extension, than the test context's.
+class OfferedDriver : public k_OpenGl
+{
+public:
+    OfferedDriver(int version, std::string lacking) : k_OpenGl(nullptr), m_version(version), m_lacking(lacking) {}
+
+protected:
+    int GlVersion() override { return m_version; }
+    bool HasExtension(const char* name) override { return m_lacking != name && k_OpenGl::HasExtension(name); }
+
+private:
+    int m_version;
+    std::string m_lacking;
 };
 
 struct Rgb
@@ -126,6 +142,59 @@ TEST_F(k_OpenGlTest, InitializeLogsTheDriverAndLeavesTheDefaultState)
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(matrix[i], i % 5 == 0 ? 1.0f : 0.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The real context offers what the engine calls; a driver that lacks a version or an extension is refused before
+// any state is set, with the fixed message and a red log line that names what is missing.
+TEST_F(k_OpenGlTest, InitializeRefusesADriverWithoutTheVersionOrExtensionsTheEngineCalls)
+{
+    k_OpenGl real(nullptr);
+    {
+        LogCapture log;
+        EXPECT_NO_THROW(real.Initialize());
+    }
+    struct Case
+    {
+        int version;
+        std::string lacking;
+        std::wstring message;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {21, "", L"The OpenGL driver is too old: OpenGL 3.0 or newer is needed!",
+         "OPENGL :: The driver offers OpenGL 2.1; the engine needs 3.0 or newer."},
+        {0, "", L"The OpenGL driver is too old: OpenGL 3.0 or newer is needed!",
+         "OPENGL :: The context offers no desktop OpenGL version; the engine needs 3.0 or newer."},
+        {30, "GL_EXT_framebuffer_object", L"The OpenGL driver has no framebuffer objects (GL_EXT_framebuffer_object)!",
+         "OPENGL :: The driver lacks the extension GL_EXT_framebuffer_object."},
+        {45, "GL_EXT_framebuffer_multisample",
+         L"The OpenGL driver has no multisample renderbuffers (GL_EXT_framebuffer_multisample)!",
+         "OPENGL :: The driver lacks the extension GL_EXT_framebuffer_multisample."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.logged);
+        glFrontFace(GL_CCW);
+        OfferedDriver graphics(c.version, c.lacking);
+        LogCapture log;
+        std::wstring thrown;
+        try
+        {
+            graphics.Initialize();
+        }
+        catch (const wchar_t* message)
+        {
+            thrown = message;
+        }
+        EXPECT_EQ(thrown, c.message);
+        const auto lines = log.Lines();
+        ASSERT_EQ(lines.size(), 5u);
+        EXPECT_EQ(lines[4], c.logged);
+        EXPECT_EQ(graphics.GetMaxTextureSize(), 0);
+        GLint frontFace = 0;
+        glGetIntegerv(GL_FRONT_FACE, &frontFace);
+        EXPECT_EQ(frontFace, GL_CCW) << "no default state is set for a refused driver";
+    }
 }
 
 TEST_F(k_OpenGlTest, ResizeReplacesAZeroHeightWithOne)

@@ -1,7 +1,7 @@
 #include "graphics/k_PassTimer.h"
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 namespace

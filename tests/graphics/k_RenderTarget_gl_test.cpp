@@ -5,7 +5,7 @@
 #include "scene/k_World.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <array>
 #include <gtest/gtest.h>
 #include <vector>

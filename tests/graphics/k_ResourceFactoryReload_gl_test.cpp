@@ -12,7 +12,7 @@
 #include "support/k_GpuTestEngine.h"
 #include "support/k_TestImages.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstdlib>
 #include <memory>
 #include <png.h>

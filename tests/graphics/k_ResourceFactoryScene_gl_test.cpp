@@ -9,7 +9,7 @@
 #include "math/k_VectorUA.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <memory>
 

@@ -5,7 +5,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cstddef>
 #include <functional>
 #include <memory>

@@ -2,7 +2,7 @@
 #include "math/k_Quaternion.h"
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <random>
 
 // The engine hands its matrices to the fixed-function stack as they are: its product must be

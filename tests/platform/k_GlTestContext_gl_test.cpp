@@ -1,6 +1,6 @@
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 
 // The test context itself: a compatibility context whose clears can be read back.
 TEST_F(GlTest, ContextClearsAndReadsBack)

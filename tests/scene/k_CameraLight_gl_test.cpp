@@ -3,7 +3,7 @@
 #include "scene/k_Light.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <cmath>
 #include <gtest/gtest.h>
 

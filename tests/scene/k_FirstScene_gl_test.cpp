@@ -8,7 +8,7 @@
 #include "scene/k_World.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>

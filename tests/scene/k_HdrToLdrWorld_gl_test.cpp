@@ -7,7 +7,7 @@
 #include "scene/k_HdrToLdrWorld.h"
 #include "support/k_EngineFixture.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <string>
 #include <vector>
 

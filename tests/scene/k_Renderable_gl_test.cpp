@@ -4,7 +4,7 @@
 #include "scene/k_World.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>

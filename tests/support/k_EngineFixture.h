@@ -9,7 +9,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_SceneTestEngine.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <iostream>
 #include <memory>
 #include <string>

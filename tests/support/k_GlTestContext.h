@@ -1,6 +1,7 @@
 #pragma once
 // A real OpenGL context for tests: a hidden SDL window with a compatibility
-// profile context (Mesa llvmpipe under Xvfb in CI), made current, GLEW loaded.
+// profile context (Mesa llvmpipe under Xvfb in CI), made current, desktop OpenGL 3.0
+// or newer checked (libepoxy loads the entry points).
 // One context serves the whole test process; tests derive from GlTest.
 #include <cstdint>
 #include <gtest/gtest.h>

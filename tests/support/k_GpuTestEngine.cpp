@@ -3,7 +3,7 @@
 #include "engine/k_FileSystem.h"
 #include "graphics/k_ResourceFactory.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <atomic>
 #include <fstream>
 #include <unistd.h>

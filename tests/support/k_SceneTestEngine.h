@@ -11,7 +11,7 @@
 #include "scene/k_Renderer.h"
 #include "support/k_GlTestContext.h"
 
-#include <GL/glew.h>
+#include <epoxy/gl.h>
 #include <vector>
 
 // --- graphics device ---

@@ -84,3 +84,20 @@ pixel() {
   fi
 }
 
+
+# Starts weston, the Wayland compositor, in a window of the X display, with its runtime folder $1 (made
+# private) and the Wayland socket $2 in it; its log goes to $3. Sets weston_pid; returns once the socket
+# exists (false when weston ends first or after 60 s). Its X11 backend gives it a seat, the X display's
+# keyboard and pointer: xdotool types into its window, and weston passes the keys to its focused client.
+# (SDL 2.26's wayland driver crashes on a compositor without a seat, such as weston's headless backend.)
+start_weston() {
+  local runtime=$1 socket=$2 log=$3 end=$((SECONDS + 60))
+  mkdir -p -m 700 "$runtime"
+  XDG_RUNTIME_DIR="$runtime" weston --backend=x11-backend.so --use-pixman --width=800 --height=600 \
+    --socket="$socket" --idle-time=0 --no-config --log="$log" >/dev/null 2>&1 &
+  weston_pid=$!
+  until [ -S "$runtime/$socket" ]; do
+    kill -0 "$weston_pid" 2>/dev/null && [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
