@@ -310,9 +310,26 @@ bool k_Studio::ReloadShow(double savedAt)
     m_reload = "reloaded " + ClockTime() + ": " + name;
     m_reloadSavedAt = savedAt > 0.0 ? savedAt : WallSeconds();
     // The new schedule is brought to the time on screen and drawn there, paused or playing.
-    ShowAt(m_transport.GetTime());
+    RedrawSchedule();
     UpdateStatus(true);
     return true;
+}
+
+// Only the schedule changed: the timeline's seek rewinds the captions and the show's fades and replays the new
+// schedule up to the time on screen, while the worlds keep their frame-to-frame state (adaptation, feedback),
+// which is already that of this time; so one frame shows it, without the warm-up of a jump.
+void k_Studio::RedrawSchedule()
+{
+    ITimeline* timeline = m_engine->GetTimeline();
+    const double speed = timeline->GetSpeed();
+    timeline->SetSpeed(1.0);
+    timeline->Seek(m_transport.GetTime());
+    m_demo->BeginFrame();
+    m_engine->Update(0.00001);
+    m_window->Present();
+    NoteReloadShown();
+    timeline->SetSpeed(speed);
+    m_transport.Reached(timeline->GetTime());
 }
 
 bool k_Studio::ShowPainted()

@@ -69,6 +69,7 @@ private:
     // Reloads what was saved in the watched folder; true when the picture was drawn anew at once.
     bool ReloadSaved();
     bool ReloadShow(double savedAt);
+    void RedrawSchedule();
     // A finished painting's pictures loaded again; true when the picture was drawn anew at once.
     bool ShowPainted();
     void SavePicture();

@@ -277,7 +277,7 @@ std::vector<std::string> k_Demo::Reload(std::string_view text)
         delete *event;
     m_events.clear();
     m_engine->GetAnimationManager()->Clear();
-    *m_show = std::move(show);
+    m_show = std::make_unique<k_ShowFile>(std::move(show));
     m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
     MakeSchedule(*m_show, false);
     return {};
