@@ -129,7 +129,7 @@ static void BM_TerrainDrawFrame1280x720(benchmark::State& state)
     for (auto _ : state)
     {
         camera.Apply();
-        frame.Bind(0x103);
+        frame.Bind(IRenderTarget::k_ClearEverything);
         mesh->Render();
         frame.Unbind();
         glFinish();
@@ -152,7 +152,7 @@ static void BM_FloatTargetBindClear512(benchmark::State& state)
     target.AddColorTexture(3);
     for (auto _ : state)
     {
-        target.Bind(0x103);
+        target.Bind(IRenderTarget::k_ClearEverything);
         target.Unbind();
         glFinish();
     }

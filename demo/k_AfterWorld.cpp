@@ -6,6 +6,7 @@
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/IRenderable.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/r_RenderStage.h"
 
 #include <epoxy/gl.h>
 
@@ -38,7 +39,7 @@ void k_AfterWorld::Clear()
 
 void k_AfterWorld::OnRenderStage(int stage)
 {
-    if (stage != 1 || !m_logo)
+    if (stage != r_RenderStage::BeforeNodes || !m_logo)
         return;
     auto* node = dynamic_cast<IRenderable*>(m_logo->GetMesh());
     if (IShaderProgram* program = GetLogoProgram(); node && program)

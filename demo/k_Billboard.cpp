@@ -1,6 +1,7 @@
 #include "demo/k_Billboard.h"
 
 #include "interfaces/ITexture.h"
+#include "interfaces/r_DrawStage.h"
 
 #include <epoxy/gl.h>
 
@@ -28,7 +29,7 @@ ITexture* k_Billboard::GetTexture()
 
 void k_Billboard::Draw(int stage)
 {
-    if (stage == 0)
+    if (stage == r_DrawStage::BeforeTransform)
     {
         if (m_mode != Spherical && m_mode != Cylindrical)
             return;
@@ -45,7 +46,7 @@ void k_Billboard::Draw(int stage)
         glLoadMatrixf(m);
         return;
     }
-    if (stage != 1 || m_texture == nullptr || m_texture->GetHeight() == 0)
+    if (stage != r_DrawStage::Geometry || m_texture == nullptr || m_texture->GetHeight() == 0)
         return;
     const float aspect = static_cast<float>(m_texture->GetWidth()) / static_cast<float>(m_texture->GetHeight());
     const float e = aspect * 0.5f;

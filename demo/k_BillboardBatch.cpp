@@ -7,6 +7,7 @@
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IWorld.h"
+#include "interfaces/r_DrawStage.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
 #include <epoxy/gl.h>
@@ -79,13 +80,13 @@ void k_BillboardBatch::AddChild(IRenderable* child)
 
 void k_BillboardBatch::Draw(int stage)
 {
-    if (stage == 1)
+    if (stage == r_DrawStage::Geometry)
     {
         if (m_meshNode != nullptr && m_quadsWritten)
             m_meshNode->Render();
         return;
     }
-    if (stage != 0)
+    if (stage != r_DrawStage::BeforeTransform)
         return;
     m_quadsWritten = false;
     if (m_billboards.empty())

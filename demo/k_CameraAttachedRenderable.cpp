@@ -2,6 +2,7 @@
 
 #include "interfaces/ICamera.h"
 #include "interfaces/IWorld.h"
+#include "interfaces/r_DrawStage.h"
 #include "math/k_Matrix.h"
 
 k_CameraAttachedRenderable::k_CameraAttachedRenderable(IEngine* engine, const k_VectorUA& offset)
@@ -11,7 +12,7 @@ k_CameraAttachedRenderable::k_CameraAttachedRenderable(IEngine* engine, const k_
 
 void k_CameraAttachedRenderable::Draw(int stage)
 {
-    if (stage != 0 || !m_world)
+    if (stage != r_DrawStage::BeforeTransform || !m_world)
         return;
     ICamera* camera = m_world->GetCamera();
     if (!camera)

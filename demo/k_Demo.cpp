@@ -29,9 +29,6 @@
 
 namespace
 {
-// Render-target flags: every attachment, colour and depth cleared.
-constexpr int k_ClearEverything = 0x103;
-
 // The names of the show file's switches and fades, and their codes.
 struct Named
 {
@@ -84,13 +81,16 @@ k_Demo::~k_Demo()
 
 int k_Demo::GetProgressSteps() const
 {
-    // The five worlds, then the captions.
-    return 5 + static_cast<int>(m_show ? m_show->GetCaptions().size() : 0);
+    // One step a world, then one a caption.
+    return static_cast<int>(std::size(k_WorldSteps) + (m_show ? m_show->GetCaptions().size() : 0));
 }
 
-void k_Demo::Progress(int step)
+// One more step of the bar, drawn unless it is the last (Build draws the bar full itself at the end).
+void k_Demo::Progress()
 {
-    Progress(static_cast<float>(step) / static_cast<float>(GetProgressSteps()));
+    ++m_progress;
+    if (m_progress < GetProgressSteps())
+        Progress(static_cast<float>(m_progress) / static_cast<float>(GetProgressSteps()));
 }
 
 // --- the show file ---
@@ -132,27 +132,22 @@ void k_Demo::Progress(float fraction)
         window->Present();
 }
 
-void k_Demo::Build()
-{
-    IResourceFactory* factory = m_engine->GetResourceFactory();
-    m_show = std::make_unique<k_ShowFile>(ReadShowFile(m_engine));
-    // A caption naming a picture the pack does not hold is a fault of the show file; a picture that is there
-    // but cannot be decoded is a damaged pack, and the show goes on without that caption.
-    for (const k_ShowFile::Caption& caption : m_show->GetCaptions())
-        if (caption.text.empty() && !std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)))
-            ThrowMessage("k_Demo: The show file " + k_Utf8::ToUtf8(ShowFileName) + " is malformed:\n" +
-                         PictureError(caption, "is not in the pack"));
-    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+// --- the worlds, in drawing order ---
 
-    // 1. The landscape, off until its fade from black.
+// The landscape, off until its fade from black.
+void k_Demo::MakeTerrain()
+{
     m_terrainWorld = std::make_unique<k_TerrainWorld>(m_engine);
     m_engine->AddWorld(m_terrainWorld.get());
     m_terrainWorld->SetEnabled(false);
-    Progress(1);
+}
 
-    // 2. The landscape is drawn into a float target of the screen's size, which the tone map shows.
+// The landscape is drawn into a float target of the screen's size, which the tone map shows.
+void k_Demo::MakeHdrChain()
+{
     IGraphics* graphics = m_engine->GetGraphics();
-    IRenderTarget* landscapeTarget = factory->CreateRenderTarget(graphics->GetWidth(), graphics->GetHeight());
+    IRenderTarget* landscapeTarget =
+        m_engine->GetResourceFactory()->CreateRenderTarget(graphics->GetWidth(), graphics->GetHeight());
     if (!landscapeTarget)
         throw L"k_Demo: Unable to create the render target of the landscape.";
     ITexture* landscapePicture = landscapeTarget->AddColorTexture(r_ColourFormat::Rgba32F);
@@ -163,30 +158,55 @@ void k_Demo::Build()
     // The chain's passes are updated only while its picture is shown (see SetLandscapeEnabled).
     m_hdrWorld->SetUpdated(false);
     landscapeTarget->Unbind();
-    Progress(2);
-    ICamera* camera = m_terrainWorld->GetCamera();
+}
 
-    // 3. The overlay: plasma and fades; enabled for the whole show.
+// The overlay: plasma and fades; enabled for the whole show.
+void k_Demo::MakePlasma()
+{
     m_plasmaWorld = std::make_unique<k_PlasmaWorld>(m_engine);
     m_engine->AddWorld(m_plasmaWorld.get());
-    Progress(3);
+}
 
-    // 4. The logo, and the world the captions are shown in.
+// The logo, and the world the captions are shown in.
+void k_Demo::MakeAfterWorld()
+{
     m_afterWorld = std::make_unique<k_AfterWorld>(m_engine);
-    m_afterWorld->SetCamera(camera);
+    m_afterWorld->SetCamera(m_terrainWorld->GetCamera());
     m_engine->AddWorld(m_afterWorld.get());
-    Progress(4);
+}
 
-    // 5. The feedback the greetings dissolve in.
-    IRenderTarget* driftTarget = factory->CreateRenderTargetWithTexture(512, 512, r_ColourFormat::Rgba32F);
+// The feedback the greetings dissolve in.
+void k_Demo::MakeDrift()
+{
+    IRenderTarget* driftTarget =
+        m_engine->GetResourceFactory()->CreateRenderTargetWithTexture(512, 512, r_ColourFormat::Rgba32F);
     if (!driftTarget)
         throw L"k_Demo: Unable to create the 512 x 512 render target of the drift world.";
     m_driftWorld = std::make_unique<k_DriftWorld>(m_engine);
-    m_driftWorld->SetCamera(camera);
+    m_driftWorld->SetCamera(m_terrainWorld->GetCamera());
     m_driftWorld->SetRenderTarget(driftTarget);
     m_engine->AddWorld(m_driftWorld.get());
     driftTarget->Unbind();
-    Progress(5);
+}
+
+void k_Demo::Build()
+{
+    m_show = std::make_unique<k_ShowFile>(ReadShowFile(m_engine));
+    m_progress = 0;
+    // A caption naming a picture the pack does not hold is a fault of the show file; a picture that is there
+    // but cannot be decoded is a damaged pack, and the show goes on without that caption.
+    for (const k_ShowFile::Caption& caption : m_show->GetCaptions())
+        if (caption.text.empty() && !std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)))
+            ThrowMessage("k_Demo: The show file " + k_Utf8::ToUtf8(ShowFileName) + " is malformed:\n" +
+                         PictureError(caption, "is not in the pack"));
+    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+
+    // The worlds, each one step of the loading bar.
+    for (const WorldStep step : k_WorldSteps)
+    {
+        (this->*step)();
+        Progress();
+    }
 
     // 6, 7. The captions, with the show's own schedule among them.
     MakeSchedule(*m_show, true);
@@ -227,7 +247,6 @@ void k_Demo::MakeSchedule(const k_ShowFile& show, bool progress)
         }
     };
     const std::vector<k_ShowFile::Caption>& captions = show.GetCaptions();
-    int step = 5;
     for (size_t i = 0; i < captions.size(); ++i)
     {
         registerCues(i);
@@ -242,9 +261,8 @@ void k_Demo::MakeSchedule(const k_ShowFile& show, bool progress)
         m_events.push_back(event);
         if (!text)
             event->SetPlace(caption.x, caption.y, caption.size, caption.side);
-        ++step;
-        if (progress && step < GetProgressSteps())
-            Progress(step);
+        if (progress)
+            Progress();
     }
     registerCues(captions.size());
 }
@@ -305,7 +323,7 @@ void k_Demo::DrawLandscapeOnce()
 
     m_terrainWorld->SetClearColour(k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f));
     renderer->SetCurrentWorld(m_terrainWorld.get());
-    target->Bind(k_ClearEverything);
+    target->Bind(IRenderTarget::k_ClearEverything);
     target->Unbind();
     // The two adapted-luminance targets change places at every update: a second one puts them back.
     m_hdrWorld->Update();

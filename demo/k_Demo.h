@@ -89,12 +89,25 @@ public:
     // Number of progress steps of Build before the bar is drawn full: one a world and one a caption.
     int GetProgressSteps() const;
 
+    // Build's world steps in order: each makes a world (and what it draws into) and adds it to the engine, so
+    // the list is also the drawing order. A new world is one more step here, its member below, and its
+    // entries in the show file.
+    using WorldStep = void (k_Demo::*)();
+
 private:
+    void MakeTerrain();
+    void MakeHdrChain();
+    void MakePlasma();
+    void MakeAfterWorld();
+    void MakeDrift();
+    static constexpr WorldStep k_WorldSteps[] = {&k_Demo::MakeTerrain, &k_Demo::MakeHdrChain, &k_Demo::MakePlasma,
+                                                 &k_Demo::MakeAfterWorld, &k_Demo::MakeDrift};
+
     // Makes the show file's captions and registers its schedule; each caption advances the bar when drawing.
     void MakeSchedule(const k_ShowFile& show, bool progress);
     // A caption's picture fault, at the show file's place of its caption.
     static std::string PictureError(const k_ShowFile::Caption& caption, const char* fault);
-    void Progress(int step);
+    void Progress();
     void Progress(float fraction);
     void SetFadeColour(float r, float g, float b, float a);
     void SetLandscapeEnabled(bool enabled);
@@ -109,6 +122,8 @@ private:
 
     IEngine* m_engine;
     std::unique_ptr<k_ShowFile> m_show;
+    // Steps of the loading bar taken so far.
+    int m_progress = 0;
     std::vector<IEvent*> m_events;
     // In creation order, so that they are destroyed last made first.
     std::unique_ptr<IWorld> m_terrainWorld;

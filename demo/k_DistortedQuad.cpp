@@ -8,6 +8,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/r_DrawStage.h"
 
 #include <epoxy/gl.h>
 #include <cstdint>
@@ -42,7 +43,7 @@ std::wstring k_DistortedQuad::MaterialName(const ITexture* texture)
 // (the drift world has a pass of its own) keeps its shape there.
 void k_DistortedQuad::Draw(int stage)
 {
-    if (stage == 0 && m_texture && GetMaterial() && m_texture->GetHeight() != 0)
+    if (stage == r_DrawStage::BeforeTransform && m_texture && GetMaterial() && m_texture->GetHeight() != 0)
     {
         const float aspect = static_cast<float>(m_texture->GetWidth()) / static_cast<float>(m_texture->GetHeight());
         for (k_MaterialPass* pass : GetMaterial()->GetPasses())

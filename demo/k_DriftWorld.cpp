@@ -11,6 +11,7 @@
 #include "interfaces/IRenderable.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/r_RenderStage.h"
 
 k_DriftWorld::k_DriftWorld(IEngine* engine) : k_World(engine, "Drift") {}
 
@@ -67,7 +68,7 @@ void k_DriftWorld::Rewind()
 
 void k_DriftWorld::OnRenderStage(int stage)
 {
-    if (stage != 3 || !m_processPass)
+    if (stage != r_RenderStage::AfterTarget || !m_processPass)
         return;
     bool firstFrame = false;
     if (!m_started)

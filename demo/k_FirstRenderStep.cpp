@@ -8,6 +8,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IWorld.h"
 #include "interfaces/r_ColourFormat.h"
+#include "interfaces/r_DrawStage.h"
 #include "math/k_VectorUA.h"
 
 #include <epoxy/gl.h>
@@ -15,7 +16,6 @@
 namespace
 {
 constexpr int k_Size = 512;
-constexpr int k_DrawAllAndClear = 0x103;
 } // namespace
 
 k_FirstRenderStep::k_FirstRenderStep(IEngine* engine, IRenderable* terrain) : k_Renderable(engine), m_terrain(terrain)
@@ -31,12 +31,12 @@ k_FirstRenderStep::k_FirstRenderStep(IEngine* engine, IRenderable* terrain) : k_
 
 void k_FirstRenderStep::Draw(int stage)
 {
-    if (stage != 1 || m_terrain == nullptr)
+    if (stage != r_DrawStage::Geometry || m_terrain == nullptr)
         return;
     const k_PassTimer timer("first step");
     if (IWorld* world = m_engine->GetRenderer()->GetCurrentWorld())
         world->SetClearColour(k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f));
-    m_target->Bind(k_DrawAllAndClear);
+    m_target->Bind(IRenderTarget::k_ClearEverything);
     IMaterial* material = k_TerrainPass::MaterialOf(m_terrain);
     k_TerrainPass::SetInt(material, "fogEnabled", 0);
     glEnable(GL_CLIP_DISTANCE0);

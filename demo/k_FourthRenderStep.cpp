@@ -3,6 +3,7 @@
 #include "demo/k_TerrainPass.h"
 #include "graphics/k_PassTimer.h"
 #include "interfaces/IRenderable.h"
+#include "interfaces/r_DrawStage.h"
 
 k_FourthRenderStep::k_FourthRenderStep(IEngine* engine, IRenderable* terrain) : k_Renderable(engine), m_terrain(terrain)
 {
@@ -10,7 +11,7 @@ k_FourthRenderStep::k_FourthRenderStep(IEngine* engine, IRenderable* terrain) : 
 
 void k_FourthRenderStep::Draw(int stage)
 {
-    if (stage != 1 || m_terrain == nullptr)
+    if (stage != r_DrawStage::Geometry || m_terrain == nullptr)
         return;
     const k_PassTimer timer("fourth step");
     IMaterial* material = k_TerrainPass::MaterialOf(m_terrain);

@@ -8,6 +8,7 @@
 #include "interfaces/IRenderable.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/r_RenderStage.h"
 
 k_PlasmaWorld::k_PlasmaWorld(IEngine* engine) : k_World(engine, "Plasma") {}
 
@@ -33,7 +34,7 @@ void k_PlasmaWorld::Build()
 
 void k_PlasmaWorld::OnRenderStage(int stage)
 {
-    if (stage != 2 || !m_quad)
+    if (stage != r_RenderStage::AfterNodes || !m_quad)
         return;
     // With the plasma off and a fade colour of alpha 0 the quad blends nothing over the picture (source
     // times 0 plus destination times 1): it is left out, and with it a full-screen shader that the software

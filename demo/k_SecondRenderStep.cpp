@@ -10,6 +10,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IWorld.h"
 #include "interfaces/r_ColourFormat.h"
+#include "interfaces/r_DrawStage.h"
 #include "math/k_VectorUA.h"
 
 #include <epoxy/gl.h>
@@ -17,7 +18,6 @@
 namespace
 {
 constexpr int k_Size = 512;
-constexpr int k_DrawAllAndClear = 0x103;
 constexpr unsigned int k_CullBack = 0x0405;
 constexpr float k_Mirror[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 constexpr float k_Identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -36,12 +36,12 @@ k_SecondRenderStep::k_SecondRenderStep(IEngine* engine, k_FirstRenderStep* first
 void k_SecondRenderStep::Draw(int stage)
 {
     IRenderable* terrain = m_first != nullptr ? m_first->GetTerrain() : nullptr;
-    if (stage != 1 || terrain == nullptr)
+    if (stage != r_DrawStage::Geometry || terrain == nullptr)
         return;
     const k_PassTimer timer("second step");
     if (IWorld* world = m_engine->GetRenderer()->GetCurrentWorld())
         world->SetClearColour(k_VectorUA(0.7f, 0.8f, 0.9f, 1.0f));
-    m_target->Bind(k_DrawAllAndClear);
+    m_target->Bind(IRenderTarget::k_ClearEverything);
 
     // Mirrored about y = 9: y' = 18 - y.
     terrain->SetMatrix(k_Mirror);

@@ -3,6 +3,7 @@
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "interfaces/IMaterial.h"
+#include "interfaces/r_DrawStage.h"
 
 #include <epoxy/gl.h>
 #include <GL/glu.h>
@@ -449,7 +450,7 @@ IMaterial* k_Text::GetMaterial()
 
 void k_Text::Draw(int stage)
 {
-    if (stage != 1 || !m_material || !m_material->Apply() || m_text.empty())
+    if (stage != r_DrawStage::Geometry || !m_material || !m_material->Apply() || m_text.empty())
         return;
     // Each glyph's list moves along its advance; the node's children must not inherit that.
     glPushMatrix();

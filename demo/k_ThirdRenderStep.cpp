@@ -14,6 +14,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
+#include "interfaces/r_DrawStage.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
 #include <epoxy/gl.h>
@@ -80,7 +81,7 @@ k_ThirdRenderStep::k_ThirdRenderStep(IEngine* engine, k_FirstRenderStep* first, 
 
 void k_ThirdRenderStep::Draw(int stage)
 {
-    if (stage != 1)
+    if (stage != r_DrawStage::Geometry)
         return;
     const k_PassTimer timer("third step");
     IWorld* world = GetWorld() != nullptr ? GetWorld() : m_engine->GetRenderer()->GetCurrentWorld();

@@ -6,6 +6,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShader.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/r_DrawStage.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
 #include <epoxy/gl.h>
@@ -190,7 +191,7 @@ void k_VoxelBox::Unlock()
 
 void k_VoxelBox::Draw(int stage)
 {
-    if (stage != 1)
+    if (stage != r_DrawStage::Geometry)
         return;
     m_program->Use();
     m_program->SetUniformFloat("isolevel", m_isolevel);

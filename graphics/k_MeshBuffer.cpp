@@ -4,6 +4,7 @@
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/r_DrawStage.h"
 
 #include <epoxy/gl.h>
 #include <algorithm>
@@ -453,7 +454,7 @@ unsigned int k_MeshBuffer::GetDisplayList(k_MaterialPass* pass) const
 
 void k_MeshBuffer::Draw(int stage)
 {
-    if (stage != 1 || m_material == nullptr || m_vertices == nullptr || m_vertexFormat.empty())
+    if (stage != r_DrawStage::Geometry || m_material == nullptr || m_vertices == nullptr || m_vertexFormat.empty())
         return;
     if (!m_material->Apply())
         return;

@@ -94,7 +94,7 @@ void k_RenderTarget::RebuildDrawBuffers(int flags)
     else if (flags & 0x0F0)
     {
         for (int bit = 0; bit < 4; ++bit)
-            if (flags & (0x010 << bit))
+            if (flags & (k_DrawAttachment << bit))
                 m_drawBuffers.push_back(GL_COLOR_ATTACHMENT0_EXT + bit);
         m_hasDrawBuffers = true;
     }

@@ -32,10 +32,6 @@ public:
     // The sample count of the placeholder colour renderbuffer (8, or the driver's GL_MAX_SAMPLES if lower).
     int GetSampleCount() const { return m_sampleCount; }
 
-    static constexpr int k_ClearDepth = 0x001;
-    static constexpr int k_ClearColour = 0x002;
-    static constexpr int k_DrawAll = 0x100;
-
 private:
     void RebuildDrawBuffers(int flags);
 
@@ -49,5 +45,5 @@ private:
     std::vector<unsigned int> m_drawBuffers;
     bool m_hasDrawBuffers = false;
     std::vector<ITexture*> m_colorTextures;
-    int m_bindFlags = 0x103;
+    int m_bindFlags = k_ClearEverything;
 };

@@ -1,8 +1,8 @@
 #pragma once
 // An off-screen framebuffer of fixed size with a depth buffer and any number
-// of colour textures that other passes sample like any texture. Bind flags:
-// 0x001 clear depth, 0x002 clear colour (with the current world's values),
-// 0x010..0x080 draw to colour attachment 0..3, 0x100 draw to all of them.
+// of colour textures that other passes sample like any texture. Bind flags
+// (below) clear depth and colour (with the current world's values) and
+// choose the colour attachments drawn to.
 #include <vector>
 
 class ITexture;
@@ -11,6 +11,15 @@ class IRenderTarget
 {
 public:
     virtual ~IRenderTarget() = default;
+
+    // Bind flags, or-ed together.
+    static constexpr int k_ClearDepth = 0x001;
+    static constexpr int k_ClearColour = 0x002;
+    // k_DrawAttachment << n draws to colour attachment n (0 to 3).
+    static constexpr int k_DrawAttachment = 0x010;
+    static constexpr int k_DrawAll = 0x100;
+    // Every attachment drawn, colour and depth cleared: how a world's target is bound unless it says otherwise.
+    static constexpr int k_ClearEverything = k_DrawAll | k_ClearColour | k_ClearDepth;
 
     // Adds a colour texture of the format code (r_ColourFormat: 0 RGB8, 1 RGB32F, 2 RGBA8, 3 RGBA32F, 4/5 one channel);
     // returns it, owned by the target.

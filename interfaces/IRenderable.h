@@ -57,6 +57,6 @@ public:
     virtual void SetVisible(bool visible) = 0;
     // Returns the visibility flag (true by default).
     virtual bool IsVisible() = 0;
-    // Draws one stage: 0 before the node's transformation, 1 its geometry, 2 after its children.
+    // Draws one r_DrawStage: before the node's transformation, its geometry, after its children.
     virtual void Draw(int stage) = 0;
 };

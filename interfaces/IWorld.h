@@ -24,7 +24,7 @@ public:
     virtual void Build() = 0;
     // Per-frame work; called once per timeline advance while the updated flag is set.
     virtual void Update() = 0;
-    // Called by the renderer at stages 0 to 3 while it draws this world.
+    // Called by the renderer at each r_RenderStage while it draws this world.
     virtual void OnRenderStage(int stage) = 0;
     // Sets whether the renderer draws the world.
     virtual void SetEnabled(bool enabled) = 0;

@@ -23,7 +23,6 @@
 
 namespace
 {
-constexpr int k_DrawAllAndClear = 0x103;
 
 // The unit square at depth 0.5, texture coordinates matching the corners.
 constexpr float k_QuadVertices[] = {
@@ -146,7 +145,7 @@ k_HdrToLdrWorld::Level k_HdrToLdrWorld::MakeLevel(int size, const wchar_t* failu
 
 void k_HdrToLdrWorld::DrawInto(const Level& level, IRenderable* quad)
 {
-    level.target->Bind(k_DrawAllAndClear);
+    level.target->Bind(IRenderTarget::k_ClearEverything);
     quad->Render();
     level.target->Unbind();
 }
@@ -170,7 +169,7 @@ void k_HdrToLdrWorld::Update()
         for (const Level* level : {&m_adaptedA, &m_adaptedB})
             if (level->target != nullptr)
             {
-                level->target->Bind(k_DrawAllAndClear);
+                level->target->Bind(IRenderTarget::k_ClearEverything);
                 level->target->Unbind();
             }
         m_forgetAdaption = false;

@@ -2,6 +2,7 @@
 
 #include "engine/k_Log.h"
 #include "interfaces/IRenderHook.h"
+#include "interfaces/r_DrawStage.h"
 #include "math/k_Quaternion.h"
 
 #include <epoxy/gl.h>
@@ -145,7 +146,7 @@ void k_Renderable::Render()
     }
     m_rendering = true;
     glPushMatrix();
-    Draw(0);
+    Draw(r_DrawStage::BeforeTransform);
     glTranslatef(m_position.x, m_position.y, m_position.z);
     glScalef(m_scale.x, m_scale.y, m_scale.z);
     const k_Matrix rotation = k_Quaternion::ToMatrix(m_rotation);
@@ -155,12 +156,12 @@ void k_Renderable::Render()
         m_renderHooks[i]->BeginRender(this);
     if (m_visible)
     {
-        Draw(1);
+        Draw(r_DrawStage::Geometry);
         for (size_t i = 0; i < m_children.size(); ++i)
             if (m_children[i] != nullptr)
                 m_children[i]->Render();
     }
-    Draw(2);
+    Draw(r_DrawStage::AfterChildren);
     for (size_t i = 0; i < m_renderHooks.size(); ++i)
         m_renderHooks[i]->EndRender(this);
     glPopMatrix();

@@ -10,6 +10,7 @@
 #include "interfaces/IRenderable.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
+#include "interfaces/r_RenderStage.h"
 
 #include <epoxy/gl.h>
 #include <optional>
@@ -151,7 +152,7 @@ void k_Renderer::DrawWorld(IWorld* world)
         glDisable(GL_LIGHTING);
     }
 
-    world->OnRenderStage(0);
+    world->OnRenderStage(r_RenderStage::BeforeTarget);
 
     IRenderTarget* target = world->GetRenderTarget();
     if (target != nullptr)
@@ -166,15 +167,15 @@ void k_Renderer::DrawWorld(IWorld* world)
         world->Clear();
     }
 
-    world->OnRenderStage(1);
+    world->OnRenderStage(r_RenderStage::BeforeNodes);
     if (IWorld* linked = world->GetLinkedWorld())
         DrawNodes(linked, true);
     DrawNodes(world, false);
-    world->OnRenderStage(2);
+    world->OnRenderStage(r_RenderStage::AfterNodes);
 
     if (target != nullptr)
         target->Unbind();
-    world->OnRenderStage(3);
+    world->OnRenderStage(r_RenderStage::AfterTarget);
 }
 
 void k_Renderer::DrawNodes(IWorld* world, bool sharedOnly)

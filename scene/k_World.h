@@ -3,6 +3,7 @@
 // lights, an optional render target and clear settings. Scenes override
 // Build, Update, OnRenderStage and Clear; the base versions of the first
 // three do nothing and Clear clears the window's colour and depth.
+#include "interfaces/IRenderTarget.h"
 #include "interfaces/IWorld.h"
 #include "math/k_VectorUA.h"
 
@@ -55,6 +56,6 @@ protected:
     std::vector<IRenderable*> m_renderables;
     std::vector<ILight*> m_lights;
     IRenderTarget* m_renderTarget = nullptr;
-    int m_clearFlags = 0x103;
+    int m_clearFlags = IRenderTarget::k_ClearEverything;
     IWorld* m_linkedWorld = nullptr;
 };

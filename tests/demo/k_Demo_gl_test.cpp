@@ -206,6 +206,22 @@ TEST_F(DemoTest, AShowFileThatIsMissingMalformedOrNamesAnAbsentPictureStopsTheBu
                                    "in the pack");
 }
 
+// The loading bar counts its steps as they happen: a world each, then a caption each, whatever the file holds.
+TEST_F(DemoTest, TheLoadingBarHasAStepForEachWorldAndEachCaptionOfTheFile)
+{
+    engine->files.overrides[L"Show.txt"] =
+        std::string("length 20\ntempo 1 0 bpm 120\nsection opening 0\ncaption time.png 1 2 at 0 0 1\n"
+                    "caption it-is-time.png 3 2 at 0 0 1\n");
+    Build();
+    EXPECT_EQ(demo->GetProgressSteps(), 7);
+    const std::vector<float>& progress = engine->graphics.progress;
+    ASSERT_EQ(progress.size(), 7u);
+    for (int k = 1; k <= 6; ++k)
+        EXPECT_EQ(progress[static_cast<size_t>(k - 1)], static_cast<float>(k) / 7.0f) << "step " << k;
+    EXPECT_EQ(progress.back(), 1.0f);
+    EXPECT_EQ(demo->GetEvents().size(), 2u);
+}
+
 // Each caption rests where the file places it, and shaders read the tune's beats through the timeline.
 TEST_F(DemoTest, CaptionsArePlacedFromTheFileAndTheBeatComesFromItsTempoMap)
 {

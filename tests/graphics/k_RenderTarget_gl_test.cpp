@@ -91,7 +91,7 @@ TEST_F(k_RenderTargetTest, BuildsWithoutGlErrorsAndTheFirstTextureCompletesIt)
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
-    target.Bind(0x103);
+    target.Bind(IRenderTarget::k_ClearEverything);
     target.Unbind();
     EXPECT_TRUE(engine.Graphics().errors.empty());
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
@@ -120,7 +120,7 @@ TEST_F(k_RenderTargetTest, ThreeTexturesBoundWithAllFlagsAreClearedAndDrawnToget
     k_RenderTarget target(&engine, k_Size, k_Size);
     ITexture* textures[3] = {target.AddColorTexture(2), target.AddColorTexture(2), target.AddColorTexture(2)};
     world.SetClearColour(k_VectorUA(1, 1, 0, 1));
-    target.Bind(0x103);
+    target.Bind(IRenderTarget::k_ClearEverything);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(DrawBuffer(i), static_cast<GLint>(GL_COLOR_ATTACHMENT0 + i));
     GLint viewport[4];
@@ -144,7 +144,7 @@ TEST_F(k_RenderTargetTest, AttachmentBitsSelectDrawBuffersAndZeroKeepsTheSelecti
     k_RenderTarget target(&engine, k_Size, k_Size);
     ITexture* textures[3] = {target.AddColorTexture(2), target.AddColorTexture(2), target.AddColorTexture(2)};
     world.SetClearColour(k_VectorUA(0, 0, 0, 1));
-    target.Bind(0x103);
+    target.Bind(IRenderTarget::k_ClearEverything);
 
     target.Bind(0x030);
     EXPECT_EQ(target.GetDrawBuffers(), (std::vector<unsigned>{GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1}));
@@ -173,7 +173,7 @@ TEST_F(k_RenderTargetTest, DepthFlagClearsDepthOnlyWithTheWorldsClearDepth)
     k_RenderTarget target(&engine, k_Size, k_Size);
     ITexture* texture = target.AddColorTexture(2);
     world.SetClearColour(k_VectorUA(1, 0, 0, 1));
-    target.Bind(0x103);
+    target.Bind(IRenderTarget::k_ClearEverything);
     world.SetClearColour(k_VectorUA(0, 1, 0, 1));
     world.SetClearDepth(0.25f);
     target.Bind(0x001);
@@ -194,7 +194,7 @@ TEST_F(k_RenderTargetTest, FloatFormatsHoldValuesAboveOneAndByteFormatsClamp)
     glDisable(GL_FRAMEBUFFER_SRGB);
     glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
     world.SetClearColour(k_VectorUA(2.5f, 0.5f, 100.0f, 3.0f));
-    target.Bind(0x103);
+    target.Bind(IRenderTarget::k_ClearEverything);
     target.Unbind();
     const Colour rgb = Texel(rgb32f);
     EXPECT_FLOAT_EQ(rgb[0], 2.5f);
@@ -211,7 +211,7 @@ TEST_F(k_RenderTargetTest, UnbindRestoresTheWindowsCurrentViewport)
     k_RenderTarget target(&engine, k_Size, k_Size);
     target.AddColorTexture(0);
     engine.Graphics().Resize(200, 100); // after the target was made
-    target.Bind(0x103);
+    target.Bind(IRenderTarget::k_ClearEverything);
     target.Unbind();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
