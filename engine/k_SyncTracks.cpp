@@ -1,0 +1,215 @@
+#include "engine/k_SyncTracks.h"
+
+#include "interfaces/ITempoMap.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+const std::vector<ISyncTracks::Key> k_NoKeys;
+const std::string k_NoName;
+
+void PutInt32(std::string& out, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
+}
+
+uint32_t GetInt32(std::string_view bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+// The first key at or after a row.
+std::vector<ISyncTracks::Key>::const_iterator LowerBound(const std::vector<ISyncTracks::Key>& keys, int row)
+{
+    return std::lower_bound(keys.begin(), keys.end(), row,
+                            [](const ISyncTracks::Key& key, int r) { return key.row < r; });
+}
+} // namespace
+
+k_SyncTracks::k_SyncTracks(const ITempoMap* tempo, int rowsPerBeat)
+    : m_tempo(tempo), m_rowsPerBeat(std::max(1, rowsPerBeat))
+{
+}
+
+// --- tracks and keys ---
+
+int k_SyncTracks::GetTrack(const std::string& name)
+{
+    for (size_t i = 0; i < m_tracks.size(); ++i)
+        if (m_tracks[i].name == name)
+            return static_cast<int>(i);
+    m_tracks.push_back({name, {}});
+    return static_cast<int>(m_tracks.size() - 1);
+}
+
+const k_SyncTracks::Track* k_SyncTracks::Find(int track) const
+{
+    return track >= 0 && track < static_cast<int>(m_tracks.size()) ? &m_tracks[static_cast<size_t>(track)] : nullptr;
+}
+
+const std::string& k_SyncTracks::GetTrackName(int track) const
+{
+    const Track* found = Find(track);
+    return found ? found->name : k_NoName;
+}
+
+const std::vector<ISyncTracks::Key>& k_SyncTracks::GetKeys(int track) const
+{
+    const Track* found = Find(track);
+    return found ? found->keys : k_NoKeys;
+}
+
+bool k_SyncTracks::SetKey(int track, const Key& key)
+{
+    if (!Find(track) || key.row < 0 || key.row > MaxRow || key.interpolation < Step || key.interpolation > Ramp ||
+        !std::isfinite(key.value))
+        return false;
+    std::vector<Key>& keys = m_tracks[static_cast<size_t>(track)].keys;
+    auto at = LowerBound(keys, key.row);
+    if (at != keys.end() && at->row == key.row)
+    {
+        keys[static_cast<size_t>(at - keys.begin())] = key;
+        return true;
+    }
+    if (keys.size() >= MaxKeys)
+        return false;
+    keys.insert(at, key);
+    return true;
+}
+
+bool k_SyncTracks::DeleteKey(int track, int row)
+{
+    if (!Find(track))
+        return false;
+    std::vector<Key>& keys = m_tracks[static_cast<size_t>(track)].keys;
+    auto at = LowerBound(keys, row);
+    if (at == keys.end() || at->row != row)
+        return false;
+    keys.erase(at);
+    return true;
+}
+
+// --- values ---
+
+double k_SyncTracks::GetRow(double time) const
+{
+    const double beat = m_tempo ? m_tempo->GetBeat(time) : time * 2.0;
+    return beat * m_rowsPerBeat;
+}
+
+std::optional<double> k_SyncTracks::GetValue(int track, double time) const
+{
+    return GetValueAtRow(track, GetRow(time));
+}
+
+// The key at or before the row (by whole rows) sets how the value goes on to the next one, as in the editors.
+std::optional<double> k_SyncTracks::GetValueAtRow(int track, double row) const
+{
+    const Track* found = Find(track);
+    if (!found || found->keys.empty() || !std::isfinite(row))
+        return std::nullopt;
+    const std::vector<Key>& keys = found->keys;
+    const double whole = std::floor(row);
+    const int at = whole < -1.0 ? -1 : whole > MaxRow ? MaxRow : static_cast<int>(whole);
+    auto next = std::upper_bound(keys.begin(), keys.end(), at, [](int r, const Key& key) { return r < key.row; });
+    if (next == keys.begin())
+        return keys.front().value;
+    if (next == keys.end())
+        return keys.back().value;
+    const Key& a = *(next - 1);
+    const Key& b = *next;
+    double t = (row - a.row) / static_cast<double>(b.row - a.row);
+    switch (a.interpolation)
+    {
+    case Linear:
+        break;
+    case Smooth:
+        t = t * t * (3.0 - 2.0 * t);
+        break;
+    case Ramp:
+        t = t * t;
+        break;
+    default:
+        return a.value;
+    }
+    return a.value + (static_cast<double>(b.value) - a.value) * t;
+}
+
+// --- track files ---
+
+std::string k_SyncTracks::FileName(const std::string& base, const std::string& track)
+{
+    static const char k_Hex[] = "0123456789ABCDEF";
+    std::string name = base + "_";
+    for (const char c : track)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '.' || c == '_' || c == '/')
+            name += c;
+        else
+            name += {'-', k_Hex[byte >> 4], k_Hex[byte & 0xFu]};
+    }
+    return name + ".track";
+}
+
+std::string k_SyncTracks::Encode(int track) const
+{
+    const std::vector<Key>& keys = GetKeys(track);
+    std::string bytes;
+    bytes.reserve(4 + keys.size() * 9);
+    PutInt32(bytes, static_cast<uint32_t>(keys.size()));
+    for (const Key& key : keys)
+    {
+        uint32_t value = 0;
+        std::memcpy(&value, &key.value, sizeof value);
+        PutInt32(bytes, static_cast<uint32_t>(key.row));
+        PutInt32(bytes, value);
+        bytes.push_back(static_cast<char>(key.interpolation));
+    }
+    return bytes;
+}
+
+std::string k_SyncTracks::Decode(int track, std::string_view bytes)
+{
+    if (!Find(track))
+        return "no such track";
+    if (bytes.size() < 4)
+        return "the file is shorter than its key count";
+    const uint32_t count = GetInt32(bytes, 0);
+    if (count > MaxKeys)
+        return "the file claims " + std::to_string(count) + " keys; a track holds at most " + std::to_string(MaxKeys);
+    if (bytes.size() != 4 + static_cast<size_t>(count) * 9)
+        return "the file holds " + std::to_string(bytes.size()) + " bytes where " + std::to_string(count) +
+               " keys take " + std::to_string(4 + static_cast<size_t>(count) * 9);
+    std::vector<Key> keys;
+    keys.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const size_t at = 4 + static_cast<size_t>(i) * 9;
+        Key key;
+        key.row = static_cast<int32_t>(GetInt32(bytes, at));
+        const uint32_t value = GetInt32(bytes, at + 4);
+        std::memcpy(&key.value, &value, sizeof key.value);
+        key.interpolation = static_cast<unsigned char>(bytes[at + 8]);
+        const std::string which = "key " + std::to_string(i + 1) + " of " + std::to_string(count);
+        if (key.row < 0 || key.row > MaxRow)
+            return which + " sits on row " + std::to_string(key.row) + ", outside 0 to " + std::to_string(MaxRow);
+        if (!keys.empty() && key.row <= keys.back().row)
+            return which + " is not after the key before it";
+        if (!std::isfinite(key.value))
+            return which + " has a value that is not a finite number";
+        if (key.interpolation > Ramp)
+            return which + " has the interpolation " + std::to_string(key.interpolation) + "; expected 0 to 3";
+        keys.push_back(key);
+    }
+    m_tracks[static_cast<size_t>(track)].keys = std::move(keys);
+    return std::string();
+}

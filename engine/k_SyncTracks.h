@@ -1,0 +1,60 @@
+#pragma once
+// The engine's sync tracks (see ISyncTracks), on the music's tempo map, and the track files the sync editors
+// and their player libraries read and write: one file a track, named after a base and the track
+// ("sync_camera-3Ax.track": characters other than letters, digits, '.', '_' and '/' as '-' and two hex digits),
+// holding the key count, then each key's row, value and interpolation (32-bit integer, 32-bit float, one byte,
+// little-endian).
+#include "interfaces/ISyncTracks.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ITempoMap;
+
+class k_SyncTracks : public ISyncTracks
+{
+public:
+    // Rows from demo time through the tempo map (not owned; null: 120 beats a minute from 0 s).
+    explicit k_SyncTracks(const ITempoMap* tempo = nullptr, int rowsPerBeat = 8);
+
+    // Most keys a track may hold, and the rows they may sit on (a day of music at 1,000 rows a second).
+    static constexpr std::size_t MaxKeys = 1u << 20;
+    static constexpr int MaxRow = 100'000'000;
+
+    int GetTrack(const std::string& name) override;
+    int GetTrackCount() const override { return static_cast<int>(m_tracks.size()); }
+    const std::string& GetTrackName(int track) const override;
+    bool SetKey(int track, const Key& key) override;
+    bool DeleteKey(int track, int row) override;
+    const std::vector<Key>& GetKeys(int track) const override;
+    double GetRow(double time) const override;
+    std::optional<double> GetValue(int track, double time) const override;
+    // The value at a row, as GetValue.
+    std::optional<double> GetValueAtRow(int track, double row) const;
+
+    void SetTempoMap(const ITempoMap* tempo) { m_tempo = tempo; }
+    int GetRowsPerBeat() const { return m_rowsPerBeat; }
+
+    // --- track files ---
+    // The file name of a track under a base ("sync" and "camera:x" give "sync_camera-3Ax.track").
+    static std::string FileName(const std::string& base, const std::string& track);
+    // The bytes of a track's file.
+    std::string Encode(int track) const;
+    // Replaces a track's keys with those of a file's bytes; on a damaged file the track stays as it was and
+    // the reason is returned (empty on success).
+    std::string Decode(int track, std::string_view bytes);
+
+private:
+    struct Track
+    {
+        std::string name;
+        std::vector<Key> keys;
+    };
+    const Track* Find(int track) const;
+
+    const ITempoMap* m_tempo;
+    int m_rowsPerBeat;
+    std::vector<Track> m_tracks;
+};
