@@ -5,18 +5,11 @@
 # reaches the time; a picture larger than the screen comes out whole; bad
 # command lines exit 2 and unwritable outputs exit 1, leaving no file; with no
 # display it draws offscreen by itself, and says why when no OpenGL can be had.
-set -uo pipefail
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
-# sound device, Mesa's software renderer.
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+# shellcheck source=lib/session.sh
+. "$(dirname "$0")/lib/session.sh"
+# The bin folder, a work folder removed at the end, the X display without sound on Mesa's software renderer.
+e2e_open "$1"
 capture="$bin/starwane-capture"
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 
 # Width and height of a PNG from its header.
 png_size() { od -An -t u1 -j 16 -N 8 "$1" | awk '{ print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8 }'; }

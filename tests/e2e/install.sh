@@ -8,19 +8,12 @@
 # build the Debian package and check its contents and the library dependencies
 # dpkg-shlibdeps worked out.
 #   bash install.sh <bin-dir>
-set -uo pipefail
-bin=$(cd "$1" && pwd)
-build=$(cd "$bin/.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
-# sound device, Mesa's software renderer.
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
-title="Orvelant - starwane"
-failures=0
-
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
+# The bin folder, a work folder removed at the end, the X display without sound on Mesa's software renderer.
+e2e_open "$1"
+build=$(cd "$bin/.." && pwd)
+title="Orvelant - starwane"
 
 # Width and height of a PNG, from its header.
 png_size() {

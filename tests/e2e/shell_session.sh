@@ -6,18 +6,11 @@
 # window); no data.pak ("FAILED!", then an error, status 1); no audio device;
 # no display. Needs DISPLAY (ctest runs under xvfb-run), xdotool, xwininfo
 # and xwd. SHELL_E2E_SCREENSHOTS=<folder> keeps the screen dumps (xwd).
-set -uo pipefail
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
-# sound device, Mesa's software renderer.
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
-title="Orvelant - starwane"
-failures=0
-
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
+# The bin folder, a work folder removed at the end, the X display without sound on Mesa's software renderer.
+e2e_open "$1"
+title="Orvelant - starwane"
 
 # --- a folder to run from: the built program and its pack, which holds the tune ---
 run="$work/run"

@@ -13,18 +13,11 @@
 # and no GL error logged over the whole show. The same moments (and 40 and 55 s) captured again by seeking, as
 # --at does unless --from-start is given, come out as the whole show's frames do, within 2/255 a channel.
 #   bash show_frames.sh <bin-dir>
-set -uo pipefail
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
-# sound device, Mesa's software renderer.
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+# shellcheck source=lib/session.sh
+. "$(dirname "$0")/lib/session.sh"
+# The bin folder, a work folder removed at the end, the X display without sound on Mesa's software renderer.
+e2e_open "$1"
 stats="$bin/orvelant_picture_stats"
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 
 moments=5,20,30,40,50,55,74,77,100,139,150,172,190
 "$bin/starwane-capture" --from-start --at $moments --to 190 --fps 10 --size 160x90 \

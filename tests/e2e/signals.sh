@@ -6,18 +6,11 @@
 # and writes nothing to standard error. (The test display has one mode
 # only, so a mode left changed cannot be seen here.)
 #   bash signals.sh <bin-dir>
-set -uo pipefail
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# What these checks depend on, whoever starts them: the X display (never SDL's offscreen driver), no
-# sound device, Mesa's software renderer.
-export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
-title="Orvelant - starwane"
-failures=0
-
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
+# The bin folder, a work folder removed at the end, the X display without sound on Mesa's software renderer.
+e2e_open "$1"
+title="Orvelant - starwane"
 
 run="$work/run"
 mkdir -p "$run" "$work/nopack"

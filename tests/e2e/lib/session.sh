@@ -1,9 +1,22 @@
 # Shared by the end-to-end scripts: finding windows by name on the test
 # display, waiting for a process to end, typing into a window, reading a
-# pixel of a screen dump. Sourced, not run; the caller sets failures=0.
+# pixel of a screen dump. Sourced, not run.
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
+failures=${failures:-0}
+
+# The opening the scripts share: the bin folder $1 as $bin, a work folder $work removed at the end, and what
+# the checks depend on whoever starts them: the X display (never SDL's offscreen driver), no sound device,
+# Mesa's software renderer.
+e2e_open() {
+  set -uo pipefail
+  bin=$(cd "$1" && pwd)
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+  failures=0
+}
 
 # Ids and geometry ("id WxH+X+Y") of the top-level windows named exactly $1. (SDL names its windows in
 # UTF-8, which xdotool's name search does not read, so the window tree is asked.)
