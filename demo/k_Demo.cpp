@@ -66,11 +66,15 @@ std::string Joined(const std::vector<std::string>& lines)
 }
 } // namespace
 
-k_Demo::k_Demo(IEngine* engine) : m_engine(engine) {}
+// Until Build reads the show file, the show is empty: no sections, no captions.
+k_Demo::k_Demo(IEngine* engine)
+    : m_engine(engine), m_show(std::make_unique<k_ShowFile>(std::string_view(), "", k_ShowFile::Vocabulary()))
+{
+}
 
 k_Demo::~k_Demo()
 {
-    if (m_show && m_engine->GetTimeline())
+    if (m_engine->GetTimeline())
         m_engine->GetTimeline()->SetTempoMap(nullptr);
     // The captions first: each takes its node out of the world it is shown in. The worlds follow as members.
     for (auto event = m_events.rbegin(); event != m_events.rend(); ++event)
@@ -82,7 +86,7 @@ k_Demo::~k_Demo()
 int k_Demo::GetProgressSteps() const
 {
     // One step a world, then one a caption.
-    return static_cast<int>(std::size(k_WorldSteps) + (m_show ? m_show->GetCaptions().size() : 0));
+    return static_cast<int>(std::size(k_WorldSteps) + m_show->GetCaptions().size());
 }
 
 // One more step of the bar, drawn unless it is the last (Build draws the bar full itself at the end).
