@@ -129,8 +129,8 @@ void k_AnimationManager::Update()
     // A frame far past the last one (a stall, a minimised window restored) would jump over whole
     // intervals, which are then never called, and leave their targets half-way. Such a frame replays
     // what it jumped over instead. Playing backwards keeps the frame's rule.
-    const bool demoCatchUp = demoTime - m_lastDemoTime > CatchUpSeconds;
-    const bool realCatchUp = realTime - m_lastRealTime > CatchUpSeconds;
+    const bool demoCatchUp = demoTime - m_lastDemoTime > CatchUpSeconds + CatchUpRounding;
+    const bool realCatchUp = realTime - m_lastRealTime > CatchUpSeconds + CatchUpRounding;
     if (demoCatchUp)
         Replay(m_forward, m_events, m_lastDemoTime, false, demoTime, ForwardProgress, 1.0);
     if (realCatchUp)

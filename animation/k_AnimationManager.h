@@ -32,6 +32,10 @@ public:
     // A frame whose demo (or real) time moves on by more than this many seconds catches up instead of
     // jumping: no ordinary frame of the show is this long, a stall or a restored window is.
     static constexpr double CatchUpSeconds = 1.0;
+    // Steps of exactly CatchUpSeconds (a 1 fps capture) reach the clocks as sums that round a few units
+    // in the last place either way; a step counts as longer only beyond this much, so that such frames
+    // all keep the frame's rule instead of switching by rounding.
+    static constexpr double CatchUpRounding = 1e-9;
 
 private:
     template <typename Target> struct Registration

@@ -147,7 +147,8 @@ void PrepareFolder(const std::string& folder)
 
 // The tune's samples for the video's frames: the sound starts at the first frame's demo time and lasts
 // as long as the frames.
-std::vector<int16_t> TuneForFrames(IEngine* engine, double start, double duration, int& channels, int& rate)
+std::vector<int16_t> TuneForFrames(IEngine* engine, int64_t firstFrame, int64_t frames, int fps, int& channels,
+                                   int& rate)
 {
     IFile* tune = engine->GetFileSystem()->OpenFile(L"ov-starwane.ogg");
     if (!tune)
@@ -159,7 +160,7 @@ std::vector<int16_t> TuneForFrames(IEngine* engine, double start, double duratio
     channels = vorbis.GetChannels();
     rate = vorbis.GetRate();
     // The decoded tune is cut down where it lies: a whole show's sound is 35 MB.
-    return k_VideoEncoder::Slice(std::move(decoded), channels, rate, start, duration);
+    return k_VideoEncoder::Slice(std::move(decoded), channels, rate, firstFrame, frames, fps);
 }
 
 // Writes the text under a temporary name beside the file and renames it: a file that is there is whole.
@@ -276,8 +277,7 @@ int main(int argc, char** argv)
             const int64_t frames = loop.LastInRange() - loop.FirstInRange() + 1;
             k_VideoEncoder::Sound sound;
             const std::vector<int16_t> samples =
-                TuneForFrames(engine, static_cast<double>(loop.FirstInRange()) / options.fps,
-                              static_cast<double>(frames) / options.fps, sound.channels, sound.rate);
+                TuneForFrames(engine, loop.FirstInRange(), frames, options.fps, sound.channels, sound.rate);
             sound.samples = samples.data();
             sound.count = samples.size();
             if (!video->Start(options.width, options.height, options.fps, sound, error))

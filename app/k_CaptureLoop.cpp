@@ -8,6 +8,16 @@
 #include <cmath>
 #include <cstdio>
 
+namespace
+{
+std::string Shown(double time)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", time);
+    return text;
+}
+} // namespace
+
 k_CaptureLoop::k_CaptureLoop(const k_CaptureOptions& options) : m_step(1.0 / options.fps)
 {
     m_firstInRange = FirstReaching(options.from);
@@ -26,9 +36,19 @@ k_CaptureLoop::k_CaptureLoop(const k_CaptureOptions& options) : m_step(1.0 / opt
                 if (m_written.empty() || m_written.back().index != index)
                     m_written.push_back(Frame{index, {}});
                 std::vector<double>& names = m_written.back().nameTimes;
-                // Times that name the same file are one picture.
-                if (names.empty() || FileName(names.back()) != FileName(time))
-                    names.push_back(time);
+                // Times that name the same file on one frame are one picture; on another frame the file
+                // would be written twice, the second picture replacing the first.
+                if (!names.empty() && FileName(names.back()) == FileName(time))
+                    continue;
+                if (m_written.size() > 1 && names.empty())
+                {
+                    const std::vector<double>& before = m_written[m_written.size() - 2].nameTimes;
+                    if (!before.empty() && FileName(before.back()) == FileName(time) && m_nameClash.empty())
+                        m_nameClash = "--at " + Shown(before.back()) + " and " + Shown(time) +
+                                      " are different frames but both name " + FileName(time) +
+                                      "; give times that differ in the first three decimals";
+                }
+                names.push_back(time);
             }
         }
         else

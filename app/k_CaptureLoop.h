@@ -62,6 +62,9 @@ public:
     int64_t DrawnCount() const;
     // The frames to write, in order (none for --bench).
     const std::vector<Frame>& Written() const { return m_written; }
+    // When two --at times name the same file but reach different frames (the second would overwrite the
+    // first): what to tell the user; else empty.
+    const std::string& NameClash() const { return m_nameClash; }
     // "frame_005.000.png" for 5 s.
     static std::string FileName(double time);
 
@@ -82,5 +85,6 @@ private:
     int64_t m_lastInRange = 0;
     int64_t m_lastFrame = 0;
     std::vector<Frame> m_written;
+    std::string m_nameClash;
     std::vector<Span> m_spans;
 };

@@ -1,5 +1,6 @@
 #include "app/k_CaptureOptions.h"
 
+#include "app/k_CaptureLoop.h"
 #include "app/k_NumberText.h"
 #include "demo/k_Demo.h"
 
@@ -114,6 +115,9 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
             const auto parsed = k_NumberText::Number(value);
             if (!parsed || *parsed < 0.0)
                 return name + " wants a demo time in seconds (0 or more), not '" + value + "'";
+            if (*parsed > MaxTime)
+                return name + " " + value + " is past the latest demo time the capture takes, " + Format(MaxTime) +
+                       " s";
             (name == "--from" ? from : to) = *parsed;
         }
         else if (name == "--at")
@@ -127,6 +131,9 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
                 const auto parsed = k_NumberText::Number(piece);
                 if (!parsed || *parsed < 0.0)
                     return "--at wants demo times in seconds separated by commas, not '" + value + "'";
+                if (*parsed > MaxTime)
+                    return "--at " + std::string(piece) + " is past the latest demo time the capture takes, " +
+                           Format(MaxTime) + " s";
                 at.push_back(*parsed);
                 if (comma == std::string_view::npos)
                     break;
@@ -159,6 +166,12 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
             return "--at " + Format(time) + " is outside the range " + Format(from) + " to " + Format(to);
     std::sort(at.begin(), at.end());
     at.erase(std::unique(at.begin(), at.end()), at.end());
+    if (!at.empty() && !bench)
+    {
+        const k_CaptureLoop frames(*this);
+        if (!frames.NameClash().empty())
+            return frames.NameClash();
+    }
     if (bench && (!outDirectory.empty() || !videoFile.empty() || atGiven || everyGiven))
         return "--bench draws without writing frames: it cannot be combined with --out, --video, --at or --every";
     if (jsonGiven && !bench)
@@ -192,7 +205,7 @@ std::string k_CaptureOptions::Usage()
            "  --aspect W:H     display aspect ratio (default: that of the size)\n"
            "  --fps N          frames per second of demo time, 1 to 240 (default 30)\n"
            "  --from S         first demo time written, in seconds (default 0)\n"
-           "  --to S           last demo time drawn, in seconds (default 200)\n"
+           "  --to S           last demo time drawn, in seconds (default 200, at most 3600)\n"
            "  --at T[,T...]    write only the first frame reaching each demo time\n"
            "  --every N        write every Nth frame of the range (default 1)\n"
            "  --out DIR        write PNG frames into DIR as frame_TTT.TTT.png\n"

@@ -28,6 +28,9 @@ public:
     // The largest size accepted before the driver is asked (the window system's limit); the driver's own
     // limit is checked with CheckDriverLimit once a display is open.
     static constexpr int MaxSize = 32767;
+    // The latest demo time accepted (an hour): the frames to write are listed before drawing, and times far
+    // beyond the show would list more of them than memory holds.
+    static constexpr double MaxTime = 3600.0;
 
     // Reads the arguments after the program's name. Returns an empty string on success, else the message
     // for the usage error. With --help nothing else is checked.

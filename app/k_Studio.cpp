@@ -110,48 +110,92 @@ void k_Studio::Seek(double time)
     m_engine->Seek(time);
 }
 
-void k_Studio::ShowAt(double time, bool savePicture)
+bool k_Studio::ShowAt(double time, bool savePicture)
 {
     ITimeline* timeline = m_engine->GetTimeline();
     const double speed = timeline->GetSpeed();
     timeline->SetSpeed(1.0);
     Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
-    const double span = time - timeline->GetTime();
-    // The frames up to the time, in equal steps no longer than the warm-up's; at least one frame.
-    const int steps = span > 0.0 ? static_cast<int>(std::ceil(span / MaxWarmUpStep - 1e-9)) : 1;
-    const double step = span > 0.0 ? span / steps : 0.00001;
-    for (int i = 0; i < steps; ++i)
+    const bool shown = k_StudioTransport::StepTo(
+        time, MaxWarmUpStep, [timeline] { return timeline->GetTime(); },
+        [this, savePicture](double step) {
+            if (Interrupted(!savePicture))
+                return false;
+            m_demo->BeginFrame();
+            m_engine->Update(step);
+            return true;
+        });
+    timeline->SetSpeed(speed);
+    if (!shown)
     {
-        m_demo->BeginFrame();
-        m_engine->Update(step);
+        // The keys that stopped it decide where to go; until then the jump waits where it was going.
+        m_pending = time;
+        m_pendingShot = savePicture;
+        m_transport.Aim(time);
+        return false;
     }
+    m_pending.reset();
+    m_pendingShot = false;
     if (savePicture)
         SavePicture();
     m_window->Present();
     NoteReloadShown();
-    timeline->SetSpeed(speed);
     // A loop's end reached by the jump itself is not wrapped again.
     m_transport.Reached(timeline->GetTime());
     FollowMusic();
+    return true;
+}
+
+bool k_Studio::Interrupted(bool byKeys)
+{
+    // Drains what waits, as the loop does: keys are queued by the window, a quit comes out last.
+    k_MessagePump::Peeked peeked;
+    while ((peeked = k_MessagePump::PeekAndDispatch()) == k_MessagePump::Peeked::Dispatched)
+    {
+    }
+    if (peeked == k_MessagePump::Peeked::Quit || m_engine->IsQuitRequested())
+        m_quit = true;
+    return m_quit || (byKeys && !m_keys.empty());
 }
 
 // --- keys ---
 
-void k_Studio::Serve(const k_StudioTransport::Action& action)
+void k_Studio::ServeKeys()
 {
-    if (action.changed)
+    // A burst of keys (a held key's repeats, quick presses, those that came during a jump) makes one jump:
+    // each step counts from the target of the one before, and only the last target is drawn.
+    std::optional<double> target = m_pending;
+    bool shot = m_pendingShot;
+    bool changed = false;
+    while (!m_keys.empty() && !m_quit)
     {
-        m_engine->GetTimeline()->SetSpeed(m_transport.GetSpeed());
+        const k_StudioTransport::Action action = m_transport.Press(m_keys.front());
+        m_keys.pop_front();
+        if (action.changed)
+        {
+            m_engine->GetTimeline()->SetSpeed(m_transport.GetSpeed());
+            changed = true;
+        }
+        if (action.jump)
+        {
+            target = action.jump;
+            m_transport.Aim(*target);
+        }
+        if (action.shot)
+        {
+            // The picture is saved at the time reached so far; keys after it make a jump of their own.
+            shot = true;
+            if (!target)
+                target = m_transport.GetTime();
+            break;
+        }
+    }
+    if (changed)
         FollowMusic();
-    }
-    if (action.jump)
-        ShowAt(*action.jump, action.shot);
-    else if (action.shot)
-    {
-        // The picture on screen is drawn again at its time and read before the swap.
-        ShowAt(m_transport.GetTime(), true);
-    }
-    if (action.changed || action.jump || action.shot)
+    if (target && !m_quit)
+        ShowAt(*target, shot);
+    // A jump stopped on its way says nothing yet: the status names the time on screen.
+    if ((changed || target) && !m_pending)
         UpdateStatus(true);
 }
 
@@ -419,7 +463,7 @@ void k_Studio::Run()
     UpdateStatus(true);
     m_secondStarted = Clock::now();
     Clock::time_point previous = Clock::now();
-    for (;;)
+    while (!m_quit)
     {
         const k_MessagePump::Peeked peeked = k_MessagePump::PeekAndDispatch();
         if (peeked == k_MessagePump::Peeked::Quit)
@@ -429,17 +473,25 @@ void k_Studio::Run()
         if (m_engine->IsQuitRequested())
             break;
         bool jumped = false;
-        while (!m_keys.empty())
+        if (!m_keys.empty() || m_pending)
         {
-            const k_StudioTransport::Key key = m_keys.front();
-            m_keys.pop_front();
-            const k_StudioTransport::Action action = m_transport.Press(key);
-            Serve(action);
-            jumped = jumped || action.jump || action.shot;
+            jumped = true;
+            ServeKeys();
         }
+        if (m_quit)
+            break;
+        if (m_pending)
+            continue; // stopped by keys: they are served first
         // A reload drawn at once is a jump: the time it took is not played.
         jumped = ReloadSaved() || jumped;
         jumped = ShowPainted() || jumped;
+        if (m_quit)
+            break;
+        if (m_pending)
+            continue;
+        // A jump or the start may have reached the end, paused or not.
+        if (m_transport.IsOver(m_options.quitAt))
+            break;
         // Minimised, the music waits too; it goes on from the picture's time when the window comes back.
         if (m_window->IsActive() != m_active)
         {
@@ -479,7 +531,7 @@ void k_Studio::Run()
         const double time = m_engine->GetTimeline()->GetTime();
         const std::string section = m_transport.SectionAt(m_transport.GetTime()).name;
         const k_StudioTransport::Action wrap = m_transport.Reached(time);
-        if (m_options.quitAt >= 0.0 && time >= m_options.quitAt)
+        if (m_transport.IsOver(m_options.quitAt))
             break;
         if (wrap.jump)
         {

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -61,11 +62,17 @@ private:
     using Clock = std::chrono::steady_clock;
 
     // Draws the show at the demo time: the engine seeks to a little before it and draws the frames up to it,
-    // presenting only the last. With a picture to save, it is read before the swap.
-    void ShowAt(double time, bool savePicture = false);
+    // presenting only the last. With a picture to save, it is read before the swap. The window is served
+    // between the frames: a key or a quit arriving stops the jump (false), which is then left pending for
+    // the loop (a later jump replaces it) or dropped on quit. A jump that saves its picture is stopped only
+    // by a quit (the keys after the shot are served after it).
+    bool ShowAt(double time, bool savePicture = false);
+    // Serves the window's waiting events; true when a quit arrived, or a key when keys count.
+    bool Interrupted(bool byKeys);
+    // Presses the queued keys through the transport and makes one jump of them (the last target wins).
+    void ServeKeys();
     // Moves the engine to the time without drawing (its seek rewinds the show and replays its schedule).
     void Seek(double time);
-    void Serve(const k_StudioTransport::Action& action);
     // Reloads what was saved in the watched folder; true when the picture was drawn anew at once.
     bool ReloadSaved();
     bool ReloadShow(double savedAt);
@@ -104,4 +111,9 @@ private:
     Clock::time_point m_secondStarted;
     Clock::time_point m_lastStatus;
     bool m_active = true;
+    // A quit (Escape, the window closed) taken from the window while a jump was drawn.
+    bool m_quit = false;
+    // A jump stopped by a key before its picture was shown, and whether its picture was to be saved.
+    std::optional<double> m_pending;
+    bool m_pendingShot = false;
 };

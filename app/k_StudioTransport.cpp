@@ -148,6 +148,23 @@ k_StudioTransport::Action k_StudioTransport::Press(Key key)
     return action;
 }
 
+bool k_StudioTransport::StepTo(double to, double maxStep, const std::function<double()>& clock,
+                               const std::function<bool(double step)>& frame)
+{
+    const double span = to - clock();
+    if (!(span > 0.0))
+        return frame(0.00001); // at (or past) the time: one frame shows it
+    const int steps = std::max(1, static_cast<int>(std::ceil(span / maxStep - 1e-9)));
+    const double step = span / steps;
+    for (int i = 1; i < steps; ++i)
+        if (!frame(step))
+            return false;
+    // Summing equal steps rounds (30 steps of 0.1 from 73.6 end at 76.59999999999982): the last step is
+    // what is left. The clock is within a factor of two of `to` here, so the difference and the sum are
+    // exact and the clock lands on `to`.
+    return frame(to - clock());
+}
+
 k_StudioTransport::Action k_StudioTransport::Reached(double time)
 {
     m_time = time;
@@ -155,6 +172,15 @@ k_StudioTransport::Action k_StudioTransport::Reached(double time)
     if (m_loop && time >= m_loop->second - k_Epsilon)
         action.jump = m_loop->first;
     return action;
+}
+
+bool k_StudioTransport::IsOver(double quitAt) const
+{
+    if (quitAt < 0.0)
+        return false;
+    if (m_time >= quitAt)
+        return true;
+    return m_loop && quitAt >= m_loop->second - k_Epsilon && m_time >= m_loop->second - k_Epsilon;
 }
 
 void k_StudioTransport::SetLoop(double from, double to)

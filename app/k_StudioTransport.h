@@ -7,6 +7,7 @@
 #include "demo/k_ShowFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,9 +60,16 @@ public:
     void SetTimeline(std::vector<double> instants, std::vector<Section> sections, k_TempoMap tempo);
 
     Action Press(Key key);
+    // A jump on its way: the time steps and instants count from is the jump's target from now on (a burst
+    // of keys steps on from it), until Reached reports the time drawn. No loop wraps here.
+    void Aim(double time) { m_time = time; }
     // After a frame or a jump: the demo time now on screen. When a loop runs and the time reached its end,
     // the answer jumps to its start.
     Action Reached(double time);
+    // Whether a run told to end at demo time quitAt (negative: never) is over with the time on screen: the
+    // time has reached quitAt, or quitAt lies at or past the running loop's end and the time has reached that
+    // end (the loop would never get there). Paused or not.
+    bool IsOver(double quitAt) const;
     // Loops [from, to) from now on.
     void SetLoop(double from, double to);
 
@@ -82,6 +90,13 @@ public:
     // The next instant after the time, or the previous one before it (less the grace), if any.
     std::optional<double> NextInstant(double time) const;
     std::optional<double> PreviousInstant(double time) const;
+
+    // Draws the frames of a jump from the clock's demo time up to `to`: equal steps no longer than maxStep
+    // (at least one frame), the last being what remains on the clock, so that the jump ends at `to`
+    // exactly and what is scheduled at `to` has happened. frame(step) draws one frame on the clock
+    // (speed 1); when it returns false the jump stops there and StepTo returns false.
+    static bool StepTo(double to, double maxStep, const std::function<double()>& clock,
+                       const std::function<bool(double step)>& frame);
 
 private:
     std::vector<double> m_instants;

@@ -12,6 +12,7 @@
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/IText.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 
 // --- construction ---
@@ -185,7 +186,16 @@ void k_TextEvent::Trigger(int code)
         {
             m_worldA->RemoveRenderable(m_node);
             if (m_worldB)
+            {
                 m_worldB->AddRenderable(m_node);
+                // World B (the drift) draws a node into its picture in its first frame there, then hides it.
+                // Handed over by a seek (the timeline's last step is 0) to a time past the hand-over, that
+                // frame lies before the seek: drawn now, it would imprint the caption a second time.
+                ITimeline* timeline = m_engine->GetTimeline();
+                const double handOver = m_start + m_duration - static_cast<double>(m_fadeOut.seconds);
+                if (timeline && timeline->GetDeltaTime() == 0.0 && timeline->GetTime() > handOver)
+                    m_node->SetVisible(false);
+            }
         }
         break;
     case k_EventEnd:

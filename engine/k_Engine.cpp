@@ -16,6 +16,7 @@
 #include "interfaces/IWorld.h"
 #include "scene/k_Renderer.h"
 
+#include <cmath>
 #include <optional>
 
 // --- construction and destruction ---
@@ -99,6 +100,12 @@ void k_Engine::Update(double elapsedSeconds)
 
 void k_Engine::Seek(double time)
 {
+    // Refused before anything is rewound: a seek that cannot land must leave the worlds as they are.
+    if (!std::isfinite(time))
+    {
+        k_Log(k_Log::Colour::Error) << "Engine: ignored a seek to a time that is not finite";
+        return;
+    }
     for (IWorld* world : m_worlds)
         if (auto* rewindable = dynamic_cast<IRewindable*>(world))
             rewindable->Rewind();

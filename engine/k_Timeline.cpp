@@ -1,7 +1,10 @@
 #include "engine/k_Timeline.h"
 
+#include "engine/k_Log.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/IEngine.h"
+
+#include <cmath>
 
 k_Timeline::k_Timeline(IEngine* engine) : m_engine(engine) {}
 
@@ -32,6 +35,13 @@ double k_Timeline::GetSpeed()
 
 void k_Timeline::Seek(double time)
 {
+    // A time that is not finite would be stored and poison every later step: refuse it here, where
+    // it would be stored, and leave the clocks as they are.
+    if (!std::isfinite(time))
+    {
+        k_Log(k_Log::Colour::Error) << "Timeline: ignored a seek to a time that is not finite";
+        return;
+    }
     m_demoTime = time;
     m_lastStep = 0.0;
     if (!m_engine)

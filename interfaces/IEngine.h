@@ -26,7 +26,8 @@ public:
     virtual void Update(double elapsedSeconds) = 0;
     // Brings the show to demo time `time` without drawing: every world that is an IRewindable (state kept
     // from frame to frame) is rewound, then the timeline seeks, which rewinds and replays the schedule.
-    // Frame-to-frame state reaches its look at time only by drawing frames before it (a warm-up).
+    // Frame-to-frame state reaches its look at time only by drawing frames before it (a warm-up). A time
+    // that is not finite is refused (logged) before anything is rewound.
     virtual void Seek(double time) = 0;
 
     // The graphics device (owned by the engine).

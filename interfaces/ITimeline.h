@@ -24,6 +24,7 @@ public:
     virtual void Advance(double step) = 0;
     // Sets the demo time and brings the scheduler to it (see IAnimationManager::Seek); the real time
     // stays, the last step becomes 0, nothing is updated or drawn. The next Advance goes on from there.
+    // A time that is not finite is refused (logged) and changes nothing.
     virtual void Seek(double time) = 0;
     // The music's tempo map (not owned; null: none). The owner clears it before the map goes.
     virtual void SetTempoMap(const ITempoMap* tempoMap) = 0;

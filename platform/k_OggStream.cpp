@@ -77,9 +77,12 @@ void k_OggStream::Restart()
 bool k_OggStream::Seek(double seconds)
 {
     const ogg_int64_t total = ov_pcm_total(m_vorbis.Get(), -1);
-    ogg_int64_t sample = seconds > 0.0 ? static_cast<ogg_int64_t>(seconds * m_vorbis.GetRate()) : 0;
-    if (total >= 0 && sample > total)
-        sample = total;
+    // Clamped while still a double: a time far past the tune (or infinite) does not fit the sample count's
+    // integer, and converting it would be undefined. Before the start, or not a number, is the start.
+    double wanted = seconds > 0.0 ? seconds * m_vorbis.GetRate() : 0.0;
+    if (total >= 0 && wanted > static_cast<double>(total))
+        wanted = static_cast<double>(total);
+    const ogg_int64_t sample = wanted < 9.0e18 ? static_cast<ogg_int64_t>(wanted) : ogg_int64_t{9000000000000000000};
     if (ov_pcm_seek(m_vorbis.Get(), sample) != 0)
         return false;
     SDL_AudioStreamClear(m_converter);

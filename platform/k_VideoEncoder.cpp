@@ -195,15 +195,20 @@ bool k_VideoEncoder::IsMatroska(const std::string& path)
     return extension == ".mkv";
 }
 
-std::vector<int16_t> k_VideoEncoder::Slice(std::vector<int16_t> samples, int channels, int rate, double start,
-                                           double duration)
+std::vector<int16_t> k_VideoEncoder::Slice(std::vector<int16_t> samples, int channels, int rate, int64_t firstFrame,
+                                           int64_t frames, int fps)
 {
     const auto perFrame = static_cast<size_t>(channels);
-    // Both ends rounded on their own, so that slices of adjacent ranges meet on the same sample.
-    const auto firstSample = std::llround(start * rate);
-    const auto endSample = std::llround((start + duration) * rate);
+    // The sample at a frame boundary, n * rate / fps rounded half up, in integers: seconds in floating point
+    // put a boundary that falls half-way between samples (24 fps at 44100 Hz) on either side by rounding,
+    // so one range's end and the next one's start could miss each other by a sample.
+    auto sampleAt = [rate, fps](int64_t frame) {
+        return (2 * std::max<int64_t>(0, frame) * rate + fps) / (2 * static_cast<int64_t>(fps));
+    };
+    const int64_t firstSample = sampleAt(firstFrame);
+    const int64_t endSample = sampleAt(firstFrame + std::max<int64_t>(0, frames));
     const size_t first = static_cast<size_t>(firstSample) * perFrame;
-    const size_t count = static_cast<size_t>(std::max(0LL, static_cast<long long>(endSample - firstSample))) * perFrame;
+    const size_t count = static_cast<size_t>(std::max<int64_t>(0, endSample - firstSample)) * perFrame;
     samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(std::min(first, samples.size())));
     samples.resize(count, 0);
     return samples;

@@ -43,11 +43,12 @@ public:
     // Stops ffmpeg and removes the temporary files.
     void Abort();
 
-    // The part of a tune that goes with frames from start for duration seconds: sample 0 of the tune is
-    // time 0, and silence fills what the tune lacks. samples: channels interleaved; cut in place, so a
-    // tune moved in is not held twice.
-    static std::vector<int16_t> Slice(std::vector<int16_t> samples, int channels, int rate, double start,
-                                      double duration);
+    // The part of a tune that goes with `frames` frames from frame firstFrame at fps frames a second: sample
+    // 0 of the tune is frame 0's time, and silence fills what the tune lacks. Each frame boundary falls on
+    // one sample whichever range it ends or starts, so the slices of adjacent ranges join sample for sample.
+    // samples: channels interleaved; cut in place, so a tune moved in is not held twice.
+    static std::vector<int16_t> Slice(std::vector<int16_t> samples, int channels, int rate, int64_t firstFrame,
+                                      int64_t frames, int fps);
 
 private:
     void RemoveTemporaries();

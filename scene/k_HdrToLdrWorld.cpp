@@ -163,6 +163,10 @@ void k_HdrToLdrWorld::Update()
     if (!m_built)
         return;
     m_engine->GetRenderer()->SetCurrentWorld(this);
+    // The first frame after a rewind reads the picture drawn before it (another time of the show): its
+    // light is not measured, so the adaption starts from the first picture of the new time, as a play
+    // from the start meets its first picture.
+    const bool staleSource = m_forgetAdaption;
     if (m_forgetAdaption)
     {
         // Cleared to the world's clear colour, black: green 0 marks the level as not yet valid.
@@ -175,7 +179,7 @@ void k_HdrToLdrWorld::Update()
         m_forgetAdaption = false;
     }
 
-    if (m_luminancePass != nullptr)
+    if (m_luminancePass != nullptr && !staleSource)
     {
         const k_PassTimer timer("luminance");
         for (size_t i = 0; i < m_luminanceChain.size(); ++i)
@@ -205,7 +209,7 @@ void k_HdrToLdrWorld::Update()
 
     Fill(m_adaptionPass, 0, m_adaptedB.texture);
     Fill(m_adaptionPass, 2, m_luminanceChain.back().texture);
-    if (m_adaptionPass != nullptr)
+    if (m_adaptionPass != nullptr && !staleSource)
     {
         const k_PassTimer timer("adaption");
         DrawInto(m_adaptedA, m_adaptionQuad);

@@ -363,3 +363,19 @@ TEST_F(AnimationManagerTest, ASeekToATimeThatIsNotFiniteIsLoggedAndIgnored)
     EXPECT_TRUE(calls.empty());
     EXPECT_NE(log.find("AnimationManager: ignored a seek to a time that is not finite"), std::string::npos);
 }
+
+TEST_F(AnimationManagerTest, StepsOfExactlyTheThresholdNeverCatchUpWhateverTheRounding)
+{
+    // A 1 fps capture: the first step, then steps of exactly the threshold, whose sums round either way.
+    // An interval inside each second is jumped over by the frame's rule; a catch-up would close it.
+    const double step = k_AnimationManager::CatchUpSeconds;
+    for (int n = 0; n < 200; ++n)
+        manager.AddAnimation(n + 0.3, n + 0.6, &x, n);
+    manager.AddRealTimeAnimation(5.3, 5.6, &y, 1000);
+    Frame(0.00001);
+    for (int n = 1; n <= 200; ++n)
+        ASSERT_EQ(Describe(Frame(step)), "") << "frame " << n << " at " << timeline.GetTime();
+    // A step longer than the threshold by more than rounding still catches up.
+    manager.AddAnimation(200.3, 200.6, &x, 7);
+    EXPECT_EQ(Describe(Frame(step + 1e-6)), "A7@1 ");
+}

@@ -53,11 +53,17 @@ TEST(CaptureLoop, FixedStepsFromTheFirstFrame)
 TEST(CaptureLoop, ChoosesTheFramesAndTheirNames)
 {
     // --at 1.0 at 30 fps: frame 30 (1.00001 s) is the first to reach it; frame 29 is 0.96668 s.
-    const k_CaptureLoop at(Options({"--out", "f", "--at", "1,5,5.0004,5.001"}));
+    const k_CaptureLoop at(Options({"--out", "f", "--at", "1,5,5.000004,5.001"}));
     ASSERT_EQ(at.Written().size(), 3u);
     EXPECT_EQ(Indices(at), (std::vector<int64_t>{30, 150, 151}));
     EXPECT_DOUBLE_EQ(at.TimeOf(30), 0.00001 + 1.0);
-    EXPECT_EQ(at.Written()[1].nameTimes, (std::vector<double>{5.0})) << "5.0004 names the same file as 5";
+    EXPECT_EQ(at.Written()[1].nameTimes, (std::vector<double>{5.0})) << "5.000004 is the same frame and file as 5";
+    EXPECT_EQ(at.NameClash(), "");
+    // 5.0004 names the same file as 5 but reaches the next frame: its picture would replace that of 5.
+    k_CaptureOptions clash;
+    clash.outDirectory = "f";
+    clash.at = {5.0, 5.0004};
+    EXPECT_NE(k_CaptureLoop(clash).NameClash().find("5 and 5.0004 are different frames"), std::string::npos);
     EXPECT_EQ(at.LastFrame(), 151) << "nothing is drawn after the last frame asked for";
     EXPECT_EQ(k_CaptureLoop::FileName(5.0), "frame_005.000.png");
     EXPECT_EQ(k_CaptureLoop::FileName(at.TimeOf(30)), "frame_001.000.png");

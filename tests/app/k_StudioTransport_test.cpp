@@ -1,6 +1,13 @@
+#include "animation/k_AnimationManager.h"
 #include "app/k_StudioTransport.h"
+#include "engine/k_Timeline.h"
+#include "support/k_FakeEngine.h"
 
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 namespace
 {
@@ -106,4 +113,91 @@ TEST(k_StudioTransportTest, LThenLoopsTheSectionOnScreenUntilPressedAgain)
     transport.SetLoop(3.0, 5.0);
     EXPECT_EQ(transport.Reached(5.0).jump, 3.0);
     EXPECT_EQ(transport.SectionAt(500.0).name, std::string("thanks"));
+}
+
+TEST(k_StudioTransportTest, AJumpEndsAtItsTimeExactlyWithWhatIsScheduledThereDone)
+{
+    struct Counter : IEvent
+    {
+        std::vector<int> fired;
+        void Trigger(int code) override { fired.push_back(code); }
+    } counter;
+    k_FakeEngine engine;
+    k_Timeline timeline{&engine};
+    k_AnimationManager manager{&engine};
+    engine.timeline = &timeline;
+    engine.animationManager = &manager;
+    // The instants a jump lands on, 3 s of warm-up before each, frames of at most 0.1 s.
+    const std::vector<double> instants{0.05, 2.5, 27.0, 76.6, 137.0, 169.0, 175.0, 190.0};
+    for (size_t i = 0; i < instants.size(); ++i)
+        manager.AddEvent(instants[i], &counter, static_cast<int>(i));
+    for (size_t i = 0; i < instants.size(); ++i)
+    {
+        const double to = instants[i];
+        timeline.Seek(std::max(0.0, to - 3.0));
+        counter.fired.clear();
+        int frames = 0;
+        const bool done = k_StudioTransport::StepTo(
+            to, 0.1, [&] { return timeline.GetTime(); },
+            [&](double step) {
+                EXPECT_LE(step, 0.1 + 1e-12);
+                ++frames;
+                timeline.Advance(step);
+                return true;
+            });
+        EXPECT_TRUE(done);
+        EXPECT_EQ(timeline.GetTime(), to) << "jump to " << to;
+        ASSERT_FALSE(counter.fired.empty()) << "jump to " << to;
+        EXPECT_EQ(counter.fired.back(), static_cast<int>(i)) << "jump to " << to;
+        EXPECT_EQ(frames, std::max(1, static_cast<int>(std::ceil(std::min(to, 3.0) / 0.1 - 1e-9))));
+    }
+    // A frame that says stop ends the jump there.
+    timeline.Seek(10.0);
+    int frames = 0;
+    EXPECT_FALSE(k_StudioTransport::StepTo(
+        13.0, 0.1, [&] { return timeline.GetTime(); }, [&](double) { return ++frames < 4; }));
+    EXPECT_EQ(frames, 4);
+}
+
+TEST(k_StudioTransportTest, AKeyBurstStepsOnFromTheTargetOnItsWay)
+{
+    k_StudioTransport transport = Make();
+    transport.Reached(20.0);
+    std::optional<double> target;
+    for (int i = 0; i < 5; ++i)
+    {
+        target = transport.Press(k_StudioTransport::Key::Forward).jump;
+        transport.Aim(*target);
+    }
+    EXPECT_EQ(target, 25.0);
+    EXPECT_EQ(transport.Press(k_StudioTransport::Key::NextInstant).jump, 27.0);
+    // L on the way loops the section being gone to, and Aim alone never wraps.
+    transport.Aim(30.0);
+    transport.Press(k_StudioTransport::Key::Loop);
+    EXPECT_EQ(transport.GetLoopFrom(), 27.0);
+    transport.Aim(80.0);
+    EXPECT_EQ(transport.GetTime(), 80.0);
+}
+
+TEST(k_StudioTransportTest, QuitAtEndsTheRunPausedOrInALoopThatNeverReachesIt)
+{
+    k_StudioTransport transport = Make();
+    transport.Reached(9.0);
+    EXPECT_FALSE(transport.IsOver(-1.0));
+    EXPECT_FALSE(transport.IsOver(10.0));
+    transport.Press(k_StudioTransport::Key::PlayPause); // paused: a jump past it ends the run too
+    transport.Reached(11.0);
+    EXPECT_TRUE(transport.IsOver(10.0));
+
+    // Looping 3-5 s: a time past the loop's end is over when the loop's end is reached, not before.
+    transport.SetLoop(3.0, 5.0);
+    transport.Reached(4.0);
+    EXPECT_FALSE(transport.IsOver(100.0));
+    EXPECT_FALSE(transport.IsOver(4.5));
+    transport.Reached(5.0);
+    EXPECT_TRUE(transport.IsOver(100.0));
+    EXPECT_TRUE(transport.IsOver(5.0));
+    // A time inside the loop is reached in the loop.
+    transport.Reached(4.6);
+    EXPECT_TRUE(transport.IsOver(4.5));
 }

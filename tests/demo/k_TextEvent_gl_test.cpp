@@ -129,6 +129,36 @@ TEST_F(GlTest, ACaptionWhoseHandOverTakesNoTimeLeavesWorldAAtItsEnd)
     EXPECT_TRUE(scene.drift.GetRenderables()->empty());
 }
 
+// World B (the drift) draws a handed-over caption into its picture in its first frame there and hides it. A seek
+// to a time inside the hand-over must not make it visible again (it would be imprinted twice); a seek onto the
+// hand-over's instant and a frame crossing it leave it visible for that one frame, as a play has it.
+TEST_F(GlTest, ASeekIntoAHandOverDoesNotDrawTheCaptionIntoWorldBAgain)
+{
+    CaptionScene scene;
+    k_TextEvent caption(&scene.world, &scene.engine, &scene.drift, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 1.0, 4.0,
+                        {0, 0.0f}, {3, 2.0f}); // handed over at 3 s, gone at 5 s
+    IRenderable* node = caption.GetNode();
+    scene.engine.AdvanceTo(3.1);
+    ASSERT_EQ(node->GetWorld(), &scene.drift);
+    EXPECT_TRUE(node->IsVisible()); // this frame draws it (the plain world here does not hide it)
+
+    for (double time : {4.0, 3.5, 3.0001})
+    {
+        scene.engine.Seek(time);
+        ASSERT_EQ(node->GetWorld(), &scene.drift) << time;
+        EXPECT_FALSE(node->IsVisible()) << "seek to " << time;
+    }
+    scene.engine.Seek(3.0);
+    ASSERT_EQ(node->GetWorld(), &scene.drift);
+    EXPECT_TRUE(node->IsVisible());
+    // Back before the hand-over and across it in play: drawn in its first frame there.
+    scene.engine.Seek(2.0);
+    EXPECT_EQ(node->GetWorld(), &scene.world);
+    scene.engine.AdvanceTo(3.05, 0.1);
+    ASSERT_EQ(node->GetWorld(), &scene.drift);
+    EXPECT_TRUE(node->IsVisible());
+}
+
 // A frame on a caption's exact start triggers the start again in the next frame, after that frame's fade-in
 // step: the fade must go on from there, not back to its start values for a frame. (The two captions start at
 // different times: intervals that start together share one.)

@@ -7,8 +7,9 @@
 # picture and is reported as file:line:column, Left and Home go back in time,
 # Shift+. steps to the next bar, a caption moved in the saved show file shows
 # at its new time, an error in the show file keeps the show and is reported,
-# new words for a caption in Captions.txt are painted and shown, and Escape
-# quits with 0.
+# new words for a caption in Captions.txt are painted and shown, a burst of
+# Right presses makes one jump to its last target, Escape after a long burst
+# quits with 0 at once, and --quit-at past a loop's end ends the run.
 #   bash studio.sh <bin-dir>
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -218,10 +219,35 @@ else
   fail "Shift+. did not land on 2:1: $(tail -2 "$work/err.txt")"
 fi
 
-# --- Escape ---
-keys "$window" Escape
+# --- a burst of keys: one jump to the last target; Escape at once after a long burst ---
+now=$(grep -E '^studio: ' "$work/err.txt" | tail -1 | awk '{ print $2 }')
+target=$(awk -v t="$now" 'BEGIN { printf "%.3f", t + 10 }')
+lines=$(grep -c '^studio: ' "$work/err.txt")
+# shellcheck disable=SC2046
+keys "$window" $(printf 'Right %.0s' $(seq 10))
+if wait_line "$work/err.txt" "^studio: ${target//./\\.} s" 120 >/dev/null; then
+  shown=$(tail -n +"$((lines + 1))" "$work/err.txt" | grep -cE '^studio: [0-9.]+ s')
+  [ "$shown" -le 3 ] && pass "10 quick Right presses made $shown jump(s), landing on $target s" ||
+    fail "10 quick Right presses drew $shown jumps one by one"
+else
+  fail "10 quick Right presses from $now s did not land on $target s: $(tail -3 "$work/err.txt")"
+fi
+# Presses 0.1 s apart arrive while jumps are drawn (served one by one, they kept the studio busy for
+# 26 s after the Escape at this size).
+# shellcheck disable=SC2046
+keys "$window" --delay 100 $(printf 'Right %.0s' $(seq 40)) Escape
+sent=$SECONDS
+wait_exit "$pid" 5
+[ "$status" = 0 ] && pass "Escape after 40 Right presses ends the studio with status 0 within 5 s" ||
+  fail "Escape after 40 Right presses: status $status after $((SECONDS - sent)) s"
+pid=""
+
+# --- --quit-at past the end of a loop, which the loop never reaches: the run ends at the loop's end ---
+"$bin/starwane-studio" --size 160x90 --at 1 --loop 1 2 --quit-at 5 --no-assets >"$work/out2.txt" 2>"$work/err2.txt" &
+pid=$!
 wait_exit "$pid" 120
-[ "$status" = 0 ] && pass "Escape ends the studio with status 0" || fail "Escape: status $status"
+[ "$status" = 0 ] && grep -q '^studio: ' "$work/err2.txt" && pass "--quit-at past a loop's end ends the run with 0" ||
+  fail "--quit-at 5 with --loop 1 2: status $status: $(tail -3 "$work/err2.txt")"
 pid=""
 
 echo "$failures failure(s)"

@@ -8,10 +8,12 @@
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IRenderer.h"
+#include "interfaces/IRewindable.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 #include "scene/k_Renderer.h"
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -277,4 +279,27 @@ TEST(k_Engine, InitializeCompletesWithoutTheDataPack)
         EXPECT_EQ(file, nullptr);
     }
     std::filesystem::remove_all(empty);
+}
+
+TEST(k_Engine, SeekToATimeThatIsNotFiniteRewindsNothing)
+{
+    struct RewindableWorld : TestWorld, IRewindable
+    {
+        using TestWorld::TestWorld;
+        int rewinds = 0;
+        void Rewind() override { ++rewinds; }
+    };
+    std::string journal;
+    RewindableWorld drift("Drift", journal);
+    k_Engine engine;
+    engine.AddWorld(&drift);
+    engine.Seek(4.0);
+    ASSERT_EQ(drift.rewinds, 1);
+
+    testing::internal::CaptureStdout();
+    engine.Seek(std::nan(""));
+    engine.Seek(HUGE_VAL);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(drift.rewinds, 1); // the feedback it holds is still that of 4 s
+    EXPECT_EQ(engine.GetTimeline()->GetTime(), 4.0);
 }

@@ -2,6 +2,7 @@
 #include "interfaces/IAnimationManager.h"
 #include "support/k_FakeEngine.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -83,4 +84,21 @@ TEST_F(TimelineTest, SchedulerRunsOnTheNewTimeBeforeTheWorlds)
     timeline.Advance(0.25);
     EXPECT_EQ(log, "schedule@0.500000 worlds schedule@0.750000 worlds ");
     EXPECT_EQ(engine.worldUpdates, 2);
+}
+
+TEST_F(TimelineTest, SeekRefusesATimeThatIsNotFiniteAndKeepsTheClocks)
+{
+    timeline.Advance(2.0);
+    timeline.Seek(5.0);
+    log.clear();
+    testing::internal::CaptureStdout();
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL})
+        timeline.Seek(bad);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(timeline.GetTime(), 5.0);
+    EXPECT_EQ(log, ""); // the scheduler was not asked
+    EXPECT_NE(printed.find("not finite"), std::string::npos);
+
+    timeline.Advance(0.5); // play goes on from the last good time
+    EXPECT_DOUBLE_EQ(timeline.GetTime(), 5.5);
 }

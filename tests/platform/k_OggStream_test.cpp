@@ -2,6 +2,7 @@
 #include "support/k_TestOgg.h"
 #include "support/k_UsageProbe.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -98,5 +99,13 @@ TEST(k_OggStreamTest, SeekPlaysTheRestFromThatTimeAndIsClampedToTheTune)
     ASSERT_TRUE(stream->Seek(5.0));
     EXPECT_LT(ReadAll(*stream), 0.02 * 44100 * 4);
     ASSERT_TRUE(stream->Seek(-3.0));
+    EXPECT_NEAR(static_cast<double>(ReadAll(*stream)), 1.0 * 44100 * 4, 0.02 * 44100 * 4);
+    // Times whose sample number no integer holds are the end too; not a number is the start.
+    for (double far : {1e300, HUGE_VAL})
+    {
+        ASSERT_TRUE(stream->Seek(far)) << far;
+        EXPECT_LT(ReadAll(*stream), 0.02 * 44100 * 4);
+    }
+    ASSERT_TRUE(stream->Seek(std::nan("")));
     EXPECT_NEAR(static_cast<double>(ReadAll(*stream)), 1.0 * 44100 * 4, 0.02 * 44100 * 4);
 }

@@ -29,19 +29,42 @@ TEST(VideoEncoder, SliceStartsAtTheFramesTimeAndFillsWithSilence)
     std::vector<int16_t> tune;
     for (int16_t k = 0; k < 30; ++k)
         tune.insert(tune.end(), {k, static_cast<int16_t>(-k)});
-    const std::vector<int16_t> middle = k_VideoEncoder::Slice(tune, 2, 10, 1.0, 0.5);
+    const std::vector<int16_t> middle = k_VideoEncoder::Slice(tune, 2, 10, 10, 5, 10);
     EXPECT_EQ(middle, (std::vector<int16_t>{10, -10, 11, -11, 12, -12, 13, -13, 14, -14}));
-    const std::vector<int16_t> end = k_VideoEncoder::Slice(tune, 2, 10, 2.8, 0.4);
+    const std::vector<int16_t> end = k_VideoEncoder::Slice(tune, 2, 10, 28, 4, 10);
     EXPECT_EQ(end, (std::vector<int16_t>{28, -28, 29, -29, 0, 0, 0, 0}));
-    EXPECT_EQ(k_VideoEncoder::Slice(tune, 2, 10, 5.0, 0.2), (std::vector<int16_t>{0, 0, 0, 0}));
+    EXPECT_EQ(k_VideoEncoder::Slice(tune, 2, 10, 50, 2, 10), (std::vector<int16_t>{0, 0, 0, 0}));
 
     // A tune moved in is cut where it lies, not copied: a whole show's sound is not held twice.
     const int16_t* block = tune.data();
-    const std::vector<int16_t> whole = k_VideoEncoder::Slice(std::move(tune), 2, 10, 0.5, 2.0);
+    const std::vector<int16_t> whole = k_VideoEncoder::Slice(std::move(tune), 2, 10, 5, 20, 10);
     EXPECT_EQ(whole.data(), block);
     ASSERT_EQ(whole.size(), 40u);
     EXPECT_EQ(whole.front(), 5);
     EXPECT_EQ(whole.back(), -24);
+}
+
+// Ranges split anywhere join sample for sample at every frame rate, also where a frame boundary falls half-way
+// between two samples (44100 Hz at 24, 48, 120 and 240 fps).
+TEST(VideoEncoder, SlicesOfAdjacentRangesJoinIntoTheWholeRangesSlice)
+{
+    std::vector<int16_t> tune(44100 * 12);
+    for (size_t i = 0; i < tune.size(); ++i)
+        tune[i] = static_cast<int16_t>(i % 30011);
+    for (int fps : {24, 25, 30, 48, 60, 120, 240})
+        for (int64_t first : {int64_t{0}, int64_t{7}, int64_t{fps * 29 / 100}})
+        {
+            const int64_t whole = fps * 10;
+            const std::vector<int16_t> all = k_VideoEncoder::Slice(tune, 1, 44100, first, whole, fps);
+            for (int64_t cut = first + 1; cut < first + whole; cut += 13)
+            {
+                std::vector<int16_t> joined = k_VideoEncoder::Slice(tune, 1, 44100, first, cut - first, fps);
+                const std::vector<int16_t> second =
+                    k_VideoEncoder::Slice(tune, 1, 44100, cut, first + whole - cut, fps);
+                joined.insert(joined.end(), second.begin(), second.end());
+                ASSERT_EQ(joined, all) << fps << " fps, frames " << first << " - " << cut << " - " << first + whole;
+            }
+        }
 }
 
 // The whole tune comes out of the memory block at its rate and channel count; other bytes are refused.

@@ -187,6 +187,32 @@ TEST_F(HdrToLdrWorldTest, EvenPictureToneMapsToTheSameGreyAtAnyBrightnessAfterAd
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// After a rewind (a seek) the first frame's update still sees the picture of the time before the seek: the
+// adaption must start from the new time's first picture, not from that light.
+TEST_F(HdrToLdrWorldTest, ARewindAdaptsFromTheNewTimesPictureNotTheOneBefore)
+{
+    IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld world(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&world);
+    Paint(source, 0.25f);
+    for (int frame = 0; frame < 8; ++frame)
+        Frame(0.5);
+    const int adapted = Green(128, 128);
+
+    Paint(source, 4.0f); // the bright time before the seek, adapted to
+    for (int frame = 0; frame < 8; ++frame)
+        Frame(0.5);
+    world.Rewind();
+    Frame(1.0 / 30.0);    // reads the bright picture still in the source
+    Paint(source, 0.25f); // the new time's picture
+    Frame(1.0 / 30.0);
+    Frame(1.0 / 30.0);
+    // Met at once, as at the show's start: the even picture is the adapted grey, not darkened by the old light.
+    EXPECT_LE(std::abs(Green(128, 128) - adapted), 3) << "adapted " << adapted;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(HdrToLdrWorldTest, BrightSpotGlowsIntoItsSurroundings)
 {
     IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
