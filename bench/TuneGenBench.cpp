@@ -14,22 +14,9 @@
 
 namespace
 {
-// The show the tune is made for: the source tree's show file.
-k_ShowFile TheShow()
-{
-    std::vector<std::string> errors;
-    const std::optional<k_ShowFile> show = k_Song::ReadShowFile(ORV_SHOW_FILE, errors);
-    if (!show)
-        throw errors.empty() ? std::string("no show file") : errors.front();
-    return *show;
-}
-} // namespace
-
-namespace
-{
 void BM_MixGreetings(benchmark::State& state)
 {
-    const k_Song song(TheShow());
+    const k_Song song(k_Song::LoadShowFile(ORV_SHOW_FILE));
     const double seconds = 8.0;
     for (auto _ : state)
     {
@@ -45,7 +32,7 @@ void BM_BuildScore(benchmark::State& state)
 {
     for (auto _ : state)
     {
-        k_Song song(TheShow());
+        k_Song song(k_Song::LoadShowFile(ORV_SHOW_FILE));
         benchmark::DoNotOptimize(song.Tracks().data());
     }
 }
@@ -54,7 +41,7 @@ BENCHMARK(BM_BuildScore)->Unit(benchmark::kMicrosecond);
 void BM_EncodeOgg(benchmark::State& state)
 {
     const double seconds = 8.0;
-    const k_StereoBuffer mix = k_Mixdown::Render(k_Song(TheShow()), 150.0, 150.0 + seconds);
+    const k_StereoBuffer mix = k_Mixdown::Render(k_Song(k_Song::LoadShowFile(ORV_SHOW_FILE)), 150.0, 150.0 + seconds);
     const std::string path = (std::filesystem::temp_directory_path() / "orvelant-bench-tune.ogg").string();
     for (auto _ : state)
         k_OggWriter::Write(path, mix, 0.5f);

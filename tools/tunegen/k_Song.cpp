@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 
 // --- time and harmony ---
 
@@ -148,6 +149,15 @@ std::optional<k_ShowFile> k_Song::ReadShowFile(const std::string& path, std::vec
         return std::nullopt;
     }
     return show;
+}
+
+k_ShowFile k_Song::LoadShowFile(const std::string& path)
+{
+    std::vector<std::string> errors;
+    std::optional<k_ShowFile> show = ReadShowFile(path, errors);
+    if (!show)
+        throw std::runtime_error(errors.empty() ? path + ": cannot be used" : errors.front());
+    return std::move(*show);
 }
 
 // --- building blocks ---

@@ -23,6 +23,8 @@ public:
     explicit k_Song(const k_ShowFile& show);
     // The show file at a path, for the tune; nothing, with the messages, when it cannot be read or is malformed.
     static std::optional<k_ShowFile> ReadShowFile(const std::string& path, std::vector<std::string>& errors);
+    // The same for tests and benchmarks: throws std::runtime_error with the first message.
+    static k_ShowFile LoadShowFile(const std::string& path);
 
     // Every track in mixing order.
     const std::vector<std::unique_ptr<k_Track>>& Tracks() const { return m_Tracks; }

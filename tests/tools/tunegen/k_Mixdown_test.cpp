@@ -8,26 +8,13 @@
 #include <string>
 #include <vector>
 
-namespace
-{
-// The show the tune is made for: the source tree's show file.
-k_ShowFile TheShow()
-{
-    std::vector<std::string> errors;
-    const std::optional<k_ShowFile> show = k_Song::ReadShowFile(ORV_SHOW_FILE, errors);
-    if (!show)
-        throw errors.empty() ? std::string("no show file") : errors.front();
-    return *show;
-}
-} // namespace
-
 // The same score always gives the same samples: no clock, no unseeded randomness, no state left behind by an
 // earlier render. The stretch around the drop has every kind of instrument and effect in it.
 TEST(k_Mixdown, RenderingTwiceGivesIdenticalSamples)
 {
-    const k_Song song(TheShow());
+    const k_Song song(k_Song::LoadShowFile(ORV_SHOW_FILE));
     const k_StereoBuffer first = k_Mixdown::Render(song, 72.0, 80.0);
-    const k_StereoBuffer second = k_Mixdown::Render(k_Song(TheShow()), 72.0, 80.0);
+    const k_StereoBuffer second = k_Mixdown::Render(k_Song(k_Song::LoadShowFile(ORV_SHOW_FILE)), 72.0, 80.0);
     ASSERT_EQ(first.Frames(), static_cast<std::size_t>(8 * 44100));
     ASSERT_EQ(second.Frames(), first.Frames());
     EXPECT_EQ(std::memcmp(first.Left(), second.Left(), first.Frames() * sizeof(float)), 0);
@@ -47,7 +34,7 @@ TEST(k_Mixdown, RenderingTwiceGivesIdenticalSamples)
 
 TEST(k_Mixdown, StretchesOutsideTheSongAreEmptyNotErrors)
 {
-    const k_Song song(TheShow());
+    const k_Song song(k_Song::LoadShowFile(ORV_SHOW_FILE));
     EXPECT_EQ(k_Mixdown::Render(song, 300.0, 310.0).Frames(), 0u);
     EXPECT_EQ(k_Mixdown::Render(song, 10.0, 5.0).Frames(), 0u);
     const k_StereoBuffer tail = k_Mixdown::Render(song, 199.0, 250.0);

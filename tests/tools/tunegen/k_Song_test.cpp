@@ -12,19 +12,6 @@
 
 namespace
 {
-// The show the tune is made for: the source tree's show file.
-k_ShowFile TheShow()
-{
-    std::vector<std::string> errors;
-    const std::optional<k_ShowFile> show = k_Song::ReadShowFile(ORV_SHOW_FILE, errors);
-    if (!show)
-        throw errors.empty() ? std::string("no show file") : errors.front();
-    return *show;
-}
-} // namespace
-
-namespace
-{
 const k_Track* Find(const k_Song& song, const std::string& name)
 {
     for (const auto& track : song.Tracks())
@@ -53,7 +40,7 @@ bool StartsAt(const k_Track& track, double time)
 // of the show file's tempo map.
 TEST(k_Song, ScoreMeetsTheShowsCues)
 {
-    const k_ShowFile show = TheShow();
+    const k_ShowFile show = k_Song::LoadShowFile(ORV_SHOW_FILE);
     const k_TempoMap& tempo = show.GetTempoMap();
     const k_Song song(show);
     const k_Track* stab = Find(song, "stab");
@@ -123,7 +110,7 @@ TEST(k_Song, RefusesSectionsThatMissItsParts)
 // are tested for (no note above A#6).
 TEST(k_Song, NotesStayInsideTheTuneAndTheirRange)
 {
-    const k_Song song(TheShow());
+    const k_Song song(k_Song::LoadShowFile(ORV_SHOW_FILE));
     for (const auto& track : song.Tracks())
     {
         const bool melodic = track->Name() != "kick" && track->Name() != "snare" && track->Name() != "hats" &&
