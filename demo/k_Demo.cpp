@@ -49,6 +49,10 @@ template <size_t N> int CodeOf(const Named (&names)[N], const std::string& name)
     return 0;
 }
 
+// Why a caption's picture cannot be shown.
+constexpr const char* k_NotInPack = "is not in the pack";
+constexpr const char* k_NotDecoded = "cannot be decoded";
+
 // The error convention wants a constant wide string: the message lives until the process ends with it.
 [[noreturn]] void ThrowMessage(const std::string& message)
 {
@@ -120,6 +124,15 @@ k_ShowFile k_Demo::ReadShowFile(IEngine* engine)
     if (!show.IsValid())
         ThrowMessage("k_Demo: The show file " + name + " is malformed:" + Joined(show.GetErrors()));
     return show;
+}
+
+// The texture is made first (the factory keeps it for the caption, so the picture is read once); only when
+// that fails is the pack asked whether the file is there at all.
+const char* k_Demo::PictureFault(const k_ShowFile::Caption& caption) const
+{
+    if (!caption.text.empty() || m_engine->GetResourceFactory()->CreateTexture(caption.picture, caption.picture))
+        return nullptr;
+    return std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)) ? k_NotDecoded : k_NotInPack;
 }
 
 std::string k_Demo::PictureError(const k_ShowFile::Caption& caption, const char* fault)
@@ -200,9 +213,9 @@ void k_Demo::Build()
     // A caption naming a picture the pack does not hold is a fault of the show file; a picture that is there
     // but cannot be decoded is a damaged pack, and the show goes on without that caption.
     for (const k_ShowFile::Caption& caption : m_show->GetCaptions())
-        if (caption.text.empty() && !std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)))
+        if (const char* fault = PictureFault(caption); fault == k_NotInPack)
             ThrowMessage("k_Demo: The show file " + k_Utf8::ToUtf8(ShowFileName) + " is malformed:\n" +
-                         PictureError(caption, "is not in the pack"));
+                         PictureError(caption, fault));
     m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
 
     // The worlds, each one step of the loading bar.
@@ -279,14 +292,8 @@ std::vector<std::string> k_Demo::Reload(std::string_view text)
     // Every picture first: a caption that cannot be shown keeps the old show on screen.
     std::vector<std::string> errors;
     for (const k_ShowFile::Caption& caption : show.GetCaptions())
-    {
-        if (!caption.text.empty())
-            continue;
-        if (!std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)))
-            errors.push_back(PictureError(caption, "is not in the pack"));
-        else if (!m_engine->GetResourceFactory()->CreateTexture(caption.picture, caption.picture))
-            errors.push_back(PictureError(caption, "cannot be decoded"));
-    }
+        if (const char* fault = PictureFault(caption))
+            errors.push_back(PictureError(caption, fault));
     if (!errors.empty())
         return errors;
 

@@ -105,6 +105,8 @@ private:
 
     // Makes the show file's captions and registers its schedule; each caption advances the bar when drawing.
     void MakeSchedule(const k_ShowFile& show, bool progress);
+    // Why a caption's picture cannot be shown ("is not in the pack", "cannot be decoded"), or null.
+    const char* PictureFault(const k_ShowFile::Caption& caption) const;
     // A caption's picture fault, at the show file's place of its caption.
     static std::string PictureError(const k_ShowFile::Caption& caption, const char* fault);
     void Progress();
