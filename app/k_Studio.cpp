@@ -2,6 +2,7 @@
 
 #include "app/k_CaptureLoop.h"
 #include "app/k_StudioPainter.h"
+#include "app/k_SyncClient.h"
 #include "demo/k_Demo.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
@@ -10,6 +11,7 @@
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/ISyncTracks.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
 #include "platform/k_FileWatcher.h"
@@ -78,6 +80,17 @@ void k_Studio::WatchAssets(const std::string& folder)
     m_watcher = std::make_unique<k_FileWatcher>(folder);
     if (!m_watcher->IsWatching())
         k_Log(k_Log::Colour::Error) << "Studio: cannot watch " << folder << "; saved files are not reloaded";
+}
+
+void k_Studio::ConnectSyncEditor(const std::string& saveFolder)
+{
+    ISyncTracks* tracks = m_engine->GetSyncTracks();
+    if (!tracks)
+        return;
+    m_sync = std::make_unique<k_SyncClient>(tracks, m_options.syncHost, m_options.syncPort,
+                                            saveFolder.empty() ? std::string(".") : saveFolder, k_Demo::SyncTrackBase);
+    k_Log() << "Studio: shaping " << tracks->GetTrackCount() << " sync tracks with the editor at "
+            << m_sync->GetAddress() << " (connecting whenever it is there)";
 }
 
 void k_Studio::PaintCaptions(const std::string& program, const std::string& folder)
@@ -212,6 +225,50 @@ void k_Studio::FollowMusic()
     }
 }
 
+// --- the sync editor ---
+
+bool k_Studio::ServeSync()
+{
+    if (!m_sync)
+        return false;
+    const k_SyncClient::Requests requests =
+        m_sync->Poll(std::chrono::duration<double>(Clock::now().time_since_epoch()).count());
+    if (m_sync->IsConnected() != m_syncConnected)
+    {
+        m_syncConnected = m_sync->IsConnected();
+        UpdateStatus(true);
+    }
+    if (requests.pause && *requests.pause != m_transport.IsPaused())
+        m_keys.push_back(k_StudioTransport::Key::PlayPause);
+    if (requests.row)
+    {
+        // Served with the keys as a jump: rows the editor sends while its cursor moves make one jump.
+        m_pending = std::max(0.0, m_engine->GetSyncTracks()->GetTimeOfRow(*requests.row));
+        m_transport.Aim(*m_pending);
+        return false;
+    }
+    // New keys show in the next frame in play; paused, the frame on screen is drawn again with them.
+    if (requests.keysChanged && (m_transport.IsPaused() || !m_active) && !m_pending)
+    {
+        RedrawSchedule();
+        return true;
+    }
+    return false;
+}
+
+bool k_Studio::ReloadTracks()
+{
+    if (m_sync && m_sync->IsConnected())
+        return false; // the editor's own save: its keys are already those shown
+    const std::vector<std::string> errors = k_Demo::ReadTrackFiles(m_engine);
+    for (const std::string& error : errors)
+        k_Log(k_Log::Colour::Error) << "Studio: " << error;
+    m_reload = errors.empty() ? "sync tracks reloaded" : errors.front();
+    RedrawSchedule();
+    UpdateStatus(true);
+    return true;
+}
+
 // --- pictures ---
 
 void k_Studio::SavePicture()
@@ -256,6 +313,11 @@ bool k_Studio::ReloadSaved()
         if (k_Utf8::FromUtf8(name) == k_Demo::ShowFileName)
         {
             drawn = ReloadShow(SavedAt(std::filesystem::path(m_assets) / name)) || drawn;
+            continue;
+        }
+        if (name.size() > 6 && name.compare(name.size() - 6, 6, ".track") == 0)
+        {
+            drawn = ReloadTracks() || drawn;
             continue;
         }
         if (name == "Captions.txt")
@@ -432,6 +494,8 @@ k_StudioStatus::State k_Studio::Status() const
     state.loopFrom = m_transport.GetLoopFrom();
     state.loopTo = m_transport.GetLoopTo();
     state.reload = m_reload;
+    if (m_sync)
+        state.sync = (m_sync->IsConnected() ? "sync on " : "sync waiting for ") + m_sync->GetAddress();
     return state;
 }
 
@@ -472,7 +536,7 @@ void k_Studio::Run()
             continue;
         if (m_engine->IsQuitRequested())
             break;
-        bool jumped = false;
+        bool jumped = ServeSync();
         if (!m_keys.empty() || m_pending)
         {
             jumped = true;
@@ -529,6 +593,8 @@ void k_Studio::Run()
             m_secondStarted = now;
         }
         const double time = m_engine->GetTimeline()->GetTime();
+        if (m_sync)
+            m_sync->SendRow(static_cast<int>(std::floor(m_engine->GetSyncTracks()->GetRow(time))));
         const std::string section = m_transport.SectionAt(m_transport.GetTime()).name;
         const k_StudioTransport::Action wrap = m_transport.Reached(time);
         if (m_transport.IsOver(m_options.quitAt))

@@ -23,6 +23,7 @@ class IWindow;
 class k_Demo;
 class k_FileWatcher;
 class k_StudioPainter;
+class k_SyncClient;
 
 class k_Studio
 {
@@ -49,6 +50,9 @@ public:
     // Paints the caption pictures again with the painter program when the watched folder's Captions.txt is
     // saved, into the folder the file system serves after the watched one (call after WatchAssets).
     void PaintCaptions(const std::string& program, const std::string& folder);
+    // Connects to the sync editor of the options (--sync) and keeps connecting while it is away; its saves go
+    // into the folder given (the assets folder, or the working folder without one).
+    void ConnectSyncEditor(const std::string& saveFolder);
     // A key from the window (queued; served by the loop before the next frame).
     void OnKey(uint32_t code, bool shift, bool repeat);
     // Shows the start time, then runs until the window is closed, Escape or --quit-at. Returns the frames
@@ -83,6 +87,10 @@ private:
     // After a frame is presented: says how long after the save the first frame with a reload came.
     void NoteReloadShown();
     void FollowMusic();
+    // Applies what the sync editor sent (keys, a row to go to, pause); true when a frame was drawn.
+    bool ServeSync();
+    // Reads the sync track files again after they were saved (not while an editor owns the keys).
+    bool ReloadTracks();
     void UpdateStatus(bool event);
     k_StudioStatus::State Status() const;
 
@@ -96,6 +104,8 @@ private:
     k_StudioTransport m_transport;
     std::unique_ptr<k_FileWatcher> m_watcher;
     std::unique_ptr<k_StudioPainter> m_painter;
+    std::unique_ptr<k_SyncClient> m_sync;
+    bool m_syncConnected = false;
     // When the caption manifest of the painting under way was saved (wall clock).
     double m_paintSavedAt = 0.0;
     std::string m_assets;

@@ -88,6 +88,28 @@ std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
         {
             noAssets = true;
         }
+        else if (option == "--sync")
+        {
+            // The address is optional: a value that starts another option is not one.
+            const std::string* text = value();
+            sync = true;
+            if (!text || text->rfind("--", 0) == 0)
+                continue;
+            const size_t colon = text->rfind(':');
+            std::string host = colon == std::string::npos ? std::string() : text->substr(0, colon);
+            if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+                host = host.substr(1, host.size() - 2); // [::1]:1338
+            const std::optional<int> port =
+                k_NumberText::Integer(colon == std::string::npos ? *text : text->substr(colon + 1));
+            if (!port || *port < 1 || *port > 65535 || (colon != std::string::npos && host.empty()))
+                return "--sync " + *text +
+                       ": give the sync editor's port, or its host and port (such as 1338 or "
+                       "192.168.1.5:1338)";
+            if (!host.empty())
+                syncHost = host;
+            syncPort = *port;
+            ++i;
+        }
         else
         {
             return "unknown option: " + option;
@@ -113,6 +135,9 @@ std::string k_StudioOptions::Usage()
            "  --no-assets     the pack only; nothing is watched\n"
            "  --shots DIR     folder for the F12 pictures (default: the working folder)\n"
            "  --quit-at T     quit once demo time reaches T (scripted runs, measurements)\n"
+           "  --sync [HOST:]PORT\n"
+           "                  shape the show's sync tracks from a sync editor (default 127.0.0.1:1338); its\n"
+           "                  saves go into the assets folder\n"
            "  --help          this text\n"
            "\n"
            "Keys:\n"

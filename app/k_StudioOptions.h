@@ -19,6 +19,9 @@ public:
     bool noAssets = false;   // --no-assets: the pack only, nothing watched
     double quitAt = -1.0;    // --quit-at T: quit once demo time reaches T (negative: never)
     std::string shots = "."; // --shots DIR: where F12 writes its pictures
+    bool sync = false;       // --sync [HOST:]PORT: connect to a sync editor
+    std::string syncHost = "127.0.0.1";
+    int syncPort = 1338;
     bool help = false;
 
     // The largest window side accepted.

@@ -26,6 +26,8 @@ std::string k_StudioStatus::Line(const State& state)
         line += " | speed " + Format("%g", state.speed);
     if (state.looping)
         line += " | loop " + Format("%.3f", state.loopFrom) + "-" + Format("%.3f", state.loopTo);
+    if (!state.sync.empty())
+        line += " | " + state.sync;
     if (!state.reload.empty())
         line += " | " + state.reload;
     return line;

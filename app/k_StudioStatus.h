@@ -19,9 +19,11 @@ public:
         double loopFrom = 0.0;
         double loopTo = 0.0;
         std::string reload; // what the last reload did, or its first error; empty before any
+        std::string sync;   // "sync on 127.0.0.1:1338" or "sync waiting for 127.0.0.1:1338"; empty: no editor
     };
 
-    // "12.345 s | 7:2.35 | landscape | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | Plasma.mat reloaded"
+    // "12.345 s | 7:2.35 | landscape | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | sync on
+    // 127.0.0.1:1338 | Plasma.mat reloaded"
     static std::string Line(const State& state);
     // The window's title: the program's name before the line.
     static std::string Title(const State& state);

@@ -165,6 +165,8 @@ int main(int argc, char** argv)
                 run.PaintCaptions(painter.string(), painted.string());
             }
         }
+        if (options.sync)
+            run.ConnectSyncEditor(assets);
         studio = &run;
         run.Run();
         studio = nullptr;

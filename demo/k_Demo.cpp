@@ -5,6 +5,7 @@
 #include "demo/k_PlasmaWorld.h"
 #include "demo/k_TerrainWorld.h"
 #include "demo/k_TextEvent.h"
+#include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/ICamera.h"
@@ -15,6 +16,7 @@
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/ISyncTracks.h"
 #include "interfaces/ITexture.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
@@ -80,6 +82,8 @@ k_Demo::~k_Demo()
 {
     if (m_engine->GetTimeline())
         m_engine->GetTimeline()->SetTempoMap(nullptr);
+    if (ISyncTracks* tracks = m_engine->GetSyncTracks())
+        tracks->SetTempoMap(nullptr);
     // The captions first: each takes its node out of the world it is shown in. The worlds follow as members.
     for (auto event = m_events.rbegin(); event != m_events.rend(); ++event)
         delete *event;
@@ -124,6 +128,26 @@ k_ShowFile k_Demo::ReadShowFile(IEngine* engine)
     if (!show.IsValid())
         ThrowMessage("k_Demo: The show file " + name + " is malformed:" + Joined(show.GetErrors()));
     return show;
+}
+
+std::vector<std::string> k_Demo::ReadTrackFiles(IEngine* engine)
+{
+    std::vector<std::string> errors;
+    ISyncTracks* tracks = engine->GetSyncTracks();
+    if (tracks == nullptr)
+        return errors;
+    for (int track = 0; track < tracks->GetTrackCount(); ++track)
+    {
+        const std::string name = k_SyncTracks::FileName(SyncTrackBase, tracks->GetTrackName(track));
+        std::unique_ptr<IFile> file(engine->GetFileSystem()->OpenFile(k_Utf8::FromUtf8(name)));
+        if (!file)
+            continue;
+        const std::string fault = tracks->Decode(track, std::string_view(reinterpret_cast<const char*>(file->GetData()),
+                                                                         static_cast<size_t>(file->GetSize())));
+        if (!fault.empty())
+            errors.push_back(name + ": " + fault);
+    }
+    return errors;
 }
 
 // The texture is made first (the factory keeps it for the caption, so the picture is read once); only when
@@ -217,13 +241,22 @@ void k_Demo::Build()
             ThrowMessage("k_Demo: The show file " + k_Utf8::ToUtf8(ShowFileName) + " is malformed:\n" +
                          PictureError(caption, fault));
     m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    if (ISyncTracks* tracks = m_engine->GetSyncTracks())
+    {
+        tracks->SetTempoMap(&m_show->GetTempoMap());
+        tracks->GetTrack(BeatTrackName);
+    }
 
-    // The worlds, each one step of the loading bar.
+    // The worlds, each one step of the loading bar; each asks for its sync tracks as it is built.
     for (const WorldStep step : k_WorldSteps)
     {
         (this->*step)();
         Progress();
     }
+
+    // A damaged track file is a damaged pack, as a damaged material is: the show does not start.
+    if (const std::vector<std::string> errors = ReadTrackFiles(m_engine); !errors.empty())
+        ThrowMessage("k_Demo: A sync track file is damaged:" + Joined(errors));
 
     // 6, 7. The captions, with the show's own schedule among them.
     MakeSchedule(*m_show, true);
@@ -308,6 +341,8 @@ std::vector<std::string> k_Demo::Reload(std::string_view text)
     m_engine->GetAnimationManager()->Clear();
     m_show = std::make_unique<k_ShowFile>(std::move(show));
     m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    if (ISyncTracks* tracks = m_engine->GetSyncTracks())
+        tracks->SetTempoMap(&m_show->GetTempoMap());
     MakeSchedule(*m_show, false);
     return {};
 }

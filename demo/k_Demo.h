@@ -78,6 +78,13 @@ public:
     static constexpr int FadeOver = 10;
     // The show file's name in the pack, and the names its switches and fades may take.
     static constexpr const wchar_t* ShowFileName = L"Show.txt";
+    // The base of the sync tracks' files in the pack and the studio's assets folder ("Sync/show" and
+    // "camera:x" give "Sync/show_camera-3Ax.track"), and the free track shaders read as "syncBeat".
+    static constexpr const char* SyncTrackBase = "Sync/show";
+    static constexpr const char* BeatTrackName = "show:beat";
+    // Reads the keys of every sync track from its file in the pack; a track without a file has no keys. A
+    // damaged file leaves its track as it was and is named, with what is wrong with it, in the messages returned.
+    static std::vector<std::string> ReadTrackFiles(IEngine* engine);
     static k_ShowFile::Vocabulary GetVocabulary();
     // Reads the show file from the engine's file system (so an overlay folder serves an edited copy);
     // throws a wide message when it is missing or malformed.

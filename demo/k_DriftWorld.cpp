@@ -10,6 +10,7 @@
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderable.h"
 #include "interfaces/IResourceFactory.h"
+#include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
 #include "interfaces/r_RenderStage.h"
 
@@ -54,6 +55,7 @@ void k_DriftWorld::Build()
     if (!m_processPass || !m_showPass)
         throw L"k_DriftWorld: Drift/ProcessDrift.mat or Drift/ShowDrift.mat has no pass for the drift world.";
     m_showPass->textures[0].texture = m_worldTexture;
+    m_strength = k_SyncValue(m_engine, "drift:strength");
 }
 
 // --- the frame ---
@@ -112,6 +114,8 @@ void k_DriftWorld::OnRenderStage(int stage)
     // Shown over the current framebuffer (the target has just been ended).
     {
         const k_PassTimer timer("show");
+        if (m_showPass->program != nullptr)
+            m_showPass->program->SetUniformFloat("driftStrength", static_cast<float>(m_strength.Now(1.0)));
         dynamic_cast<IRenderable*>(m_showQuad)->Render();
     }
 

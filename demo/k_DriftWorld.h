@@ -4,7 +4,9 @@
 // (run twice a frame, ping-ponging through an auxiliary target of the same
 // size and format) and shown over the picture by "Drift/ShowDrift.mat". A
 // node is drawn into the target only in the first frame after it was made
-// visible: at the end of every frame the world hides all its nodes.
+// visible: at the end of every frame the world hides all its nodes. The
+// sync track "drift:strength" scales what is shown (1 as drawn) where keyed.
+#include "engine/k_SyncValue.h"
 #include "interfaces/IRewindable.h"
 #include "scene/k_World.h"
 
@@ -52,4 +54,5 @@ private:
     // The clear flags before the first frame, which keeps the target's colour from then on.
     int m_startClearFlags = 0;
     bool m_empty = true;
+    k_SyncValue m_strength;
 };

@@ -3,7 +3,15 @@
 // quad with "Plasma.mat", which shows either a plasma or only a fade colour.
 // The show animates its "fadeColor" (RGBA) and switches the plasma on with
 // "disablePlasma" (1 off, 0 on). The world never clears the framebuffer.
+// Sync tracks shape it where they have keys: "fade:r", "fade:g", "fade:b",
+// "fade:a" take over the fade colour's channels, "plasma:speed" is the rate
+// the plasma's own clock runs at (1: demo time), "plasma:turn" turns its
+// palette (1 a full turn) and "plasma:heat" blends its palettes (0 dusk, 1
+// ember; unkeyed, the greetings bring the ember).
+#include "engine/k_SyncValue.h"
 #include "scene/k_World.h"
+
+#include <array>
 
 class IMaterial;
 class IMeshBuffer;
@@ -21,6 +29,8 @@ public:
     void Build() override;
     // Stage 2: draws the overlay quad, unless the plasma is off and the fade colour's alpha is 0.
     void OnRenderStage(int stage) override;
+    // The names of the world's sync tracks: the fade colour's four channels, then speed, turn and heat.
+    static const std::array<const char*, 7> TrackNames;
     // Does nothing: the overlay draws over the current picture.
     void Clear() override;
 
@@ -33,4 +43,5 @@ private:
     k_MaterialPass* m_pass = nullptr;
     IMeshBuffer* m_quad = nullptr;
     IMaterial* m_material = nullptr;
+    std::array<k_SyncValue, 7> m_tracks;
 };

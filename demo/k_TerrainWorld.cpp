@@ -20,6 +20,9 @@
 #include <cmath>
 #include <numeric>
 
+const std::array<const char*, 6> k_TerrainWorld::CameraTrackNames = {"camera:x",      "camera:y",      "camera:z",
+                                                                     "camera:look_x", "camera:look_y", "camera:look_z"};
+
 k_TerrainWorld::k_TerrainWorld(IEngine* engine) : k_World(engine, "Terrain") {}
 
 k_TerrainWorld::~k_TerrainWorld() = default;
@@ -53,6 +56,8 @@ std::vector<float> k_TerrainWorld::GridVertices()
 void k_TerrainWorld::Build()
 {
     IResourceFactory* factory = m_engine->GetResourceFactory();
+    for (size_t i = 0; i < m_cameraTracks.size(); ++i)
+        m_cameraTracks[i] = k_SyncValue(m_engine, CameraTrackNames[i]);
 
     m_light = factory->CreateLight();
     if (m_light == nullptr)
@@ -110,8 +115,11 @@ void k_TerrainWorld::Update()
     const double b = t / 20.0;
     const auto k = static_cast<float>(0.75 + 0.5 * std::sin(b));
     m_light->SetDiffuse(k_VectorUA(1.3f * k, 1.1f * k, 0.6f * k, k));
-    m_camera->SetPosition(k_VectorUA(static_cast<float>(64.0 * std::sin(3.0 * b)), 12.0f,
-                                     static_cast<float>(64.0 * std::cos(5.0 * b)), 0.0f));
-    m_camera->SetTarget(k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f));
+    const auto offset = [&](size_t track, double onPath) {
+        return static_cast<float>(onPath + m_cameraTracks[track].At(t, 0.0));
+    };
+    m_camera->SetPosition(
+        k_VectorUA(offset(0, 64.0 * std::sin(3.0 * b)), offset(1, 12.0), offset(2, 64.0 * std::cos(5.0 * b)), 0.0f));
+    m_camera->SetTarget(k_VectorUA(offset(3, 0.0), offset(4, 0.0), offset(5, 0.0), 0.0f));
     m_camera->SetUp(k_VectorUA(0.0f, 1.0f, 0.0f, 0.0f));
 }

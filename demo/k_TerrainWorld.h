@@ -6,8 +6,10 @@
 // the water into A, the mirrored landscape into B, the water plane from A and
 // B, then the terrain itself. The terrain mesh is not a node of the world; only
 // the steps draw it.
+#include "engine/k_SyncValue.h"
 #include "scene/k_World.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -33,8 +35,12 @@ public:
     // Makes the light, the camera, the terrain mesh and the four steps; throws a wide message naming
     // anything the resource factory could not make.
     void Build() override;
-    // Sky clear colour, the light's breathing diffuse colour and the camera's circle, from demo time.
+    // Sky clear colour, the light's breathing diffuse colour and the camera's circle, from demo time. The sync
+    // tracks "camera:x", "camera:y", "camera:z" move the camera off its circle and "camera:look_x",
+    // "camera:look_y", "camera:look_z" its target off the lake's centre, in world units, where they have keys.
     void Update() override;
+    // The names of the camera's sync tracks, in the order above.
+    static const std::array<const char*, 6> CameraTrackNames;
 
     IMeshBuffer* GetTerrainMesh() const { return m_terrainMesh; }
     IMaterial* GetTerrainMaterial() const { return m_terrainMaterial; }
@@ -55,4 +61,5 @@ private:
     std::unique_ptr<k_SecondRenderStep> m_second;
     std::unique_ptr<k_ThirdRenderStep> m_third;
     std::unique_ptr<k_FourthRenderStep> m_fourth;
+    std::array<k_SyncValue, 6> m_cameraTracks;
 };

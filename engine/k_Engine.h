@@ -2,6 +2,7 @@
 // The root object of the demo system: creates and owns every engine service,
 // keeps the list of worlds the renderer draws (references only; the demo owns
 // the worlds), the quit request and the application window.
+#include "engine/k_SyncTracks.h"
 #include "interfaces/IEngine.h"
 
 #include <functional>
@@ -41,6 +42,7 @@ public:
     IFileSystem* GetFileSystem() override { return m_fileSystem; }
     IAnimationManager* GetAnimationManager() override { return m_animationManager; }
     ITimeline* GetTimeline() override { return m_timeline; }
+    ISyncTracks* GetSyncTracks() override { return &m_syncTracks; }
 
     void AddWorld(IWorld* world) override;
     std::vector<IWorld*> GetWorlds() override { return m_worlds; }
@@ -60,6 +62,7 @@ private:
     IFileSystem* m_fileSystem = nullptr;
     IAnimationManager* m_animationManager = nullptr;
     ITimeline* m_timeline = nullptr;
+    k_SyncTracks m_syncTracks;
     std::vector<IWorld*> m_worlds;
     bool m_quitRequested = false;
 };

@@ -43,16 +43,36 @@ k_SyncTracks::k_SyncTracks(const ITempoMap* tempo, int rowsPerBeat)
 
 int k_SyncTracks::GetTrack(const std::string& name)
 {
+    const int found = FindTrack(name);
+    if (found >= 0)
+        return found;
+    m_tracks.push_back({name, {}, {}, false});
+    return static_cast<int>(m_tracks.size() - 1);
+}
+
+int k_SyncTracks::FindTrack(const std::string& name) const
+{
     for (size_t i = 0; i < m_tracks.size(); ++i)
         if (m_tracks[i].name == name)
             return static_cast<int>(i);
-    m_tracks.push_back({name, {}});
-    return static_cast<int>(m_tracks.size() - 1);
+    return -1;
 }
 
 const k_SyncTracks::Track* k_SyncTracks::Find(int track) const
 {
     return track >= 0 && track < static_cast<int>(m_tracks.size()) ? &m_tracks[static_cast<size_t>(track)] : nullptr;
+}
+
+k_SyncTracks::Track* k_SyncTracks::Find(int track)
+{
+    return track >= 0 && track < static_cast<int>(m_tracks.size()) ? &m_tracks[static_cast<size_t>(track)] : nullptr;
+}
+
+void k_SyncTracks::SetTempoMap(const ITempoMap* tempo)
+{
+    m_tempo = tempo;
+    for (Track& track : m_tracks)
+        track.integralValid = false;
 }
 
 const std::string& k_SyncTracks::GetTrackName(int track) const
@@ -72,16 +92,19 @@ bool k_SyncTracks::SetKey(int track, const Key& key)
     if (!Find(track) || key.row < 0 || key.row > MaxRow || key.interpolation < Step || key.interpolation > Ramp ||
         !std::isfinite(key.value))
         return false;
-    std::vector<Key>& keys = m_tracks[static_cast<size_t>(track)].keys;
+    Track& changed = m_tracks[static_cast<size_t>(track)];
+    std::vector<Key>& keys = changed.keys;
     auto at = LowerBound(keys, key.row);
     if (at != keys.end() && at->row == key.row)
     {
         keys[static_cast<size_t>(at - keys.begin())] = key;
+        changed.integralValid = false;
         return true;
     }
     if (keys.size() >= MaxKeys)
         return false;
     keys.insert(at, key);
+    changed.integralValid = false;
     return true;
 }
 
@@ -89,12 +112,22 @@ bool k_SyncTracks::DeleteKey(int track, int row)
 {
     if (!Find(track))
         return false;
-    std::vector<Key>& keys = m_tracks[static_cast<size_t>(track)].keys;
-    auto at = LowerBound(keys, row);
-    if (at == keys.end() || at->row != row)
+    Track& changed = m_tracks[static_cast<size_t>(track)];
+    auto at = LowerBound(changed.keys, row);
+    if (at == changed.keys.end() || at->row != row)
         return false;
-    keys.erase(at);
+    changed.keys.erase(at);
+    changed.integralValid = false;
     return true;
+}
+
+void k_SyncTracks::ClearKeys(int track)
+{
+    if (Track* found = Find(track))
+    {
+        found->keys.clear();
+        found->integralValid = false;
+    }
 }
 
 // --- values ---
@@ -141,6 +174,69 @@ std::optional<double> k_SyncTracks::GetValueAtRow(int track, double row) const
         return a.value;
     }
     return a.value + (static_cast<double>(b.value) - a.value) * t;
+}
+
+// --- integrals ---
+
+double k_SyncTracks::GetTimeOfRow(double row) const
+{
+    const double beat = row / m_rowsPerBeat;
+    return m_tempo ? m_tempo->GetTimeOfBeat(beat) : beat * 0.5;
+}
+
+// Between two whole rows the value is a polynomial of at most the third degree in the row and the tempo is
+// constant (the tempo map changes tempo on a bar's downbeat, a whole row), so Simpson's rule over each row is
+// exact.
+void k_SyncTracks::TableIntegral(const Track& track) const
+{
+    const int first = track.keys.front().row;
+    const int last = std::min(track.keys.back().row, first + MaxIntegralRows);
+    const int index = static_cast<int>(&track - m_tracks.data());
+    track.integral.assign(static_cast<size_t>(last - first) + 1, 0.0);
+    double previousTime = GetTimeOfRow(first);
+    for (int row = first; row < last; ++row)
+    {
+        const double time = GetTimeOfRow(row + 1.0);
+        const double simpson = (*GetValueAtRow(index, row) + 4.0 * *GetValueAtRow(index, row + 0.5) +
+                                *GetValueAtRow(index, std::nextafter(row + 1.0, 0.0))) /
+                               6.0;
+        track.integral[static_cast<size_t>(row - first) + 1] =
+            track.integral[static_cast<size_t>(row - first)] + simpson * (time - previousTime);
+        previousTime = time;
+    }
+    track.integralValid = true;
+}
+
+double k_SyncTracks::GetIntegral(int track, double time, double unkeyed) const
+{
+    const Track* found = Find(track);
+    if (!found || found->keys.empty() || !std::isfinite(time))
+        return unkeyed * time;
+    if (!found->integralValid)
+        TableIntegral(*found);
+    const std::vector<Key>& keys = found->keys;
+    const int first = keys.front().row;
+    const int last = first + static_cast<int>(found->integral.size()) - 1;
+    const double firstTime = GetTimeOfRow(first);
+    // Before the first key the value is the first key's.
+    const double before = keys.front().value * std::min(time, firstTime);
+    if (time <= firstTime)
+        return before;
+    const double row = std::min(GetRow(time), static_cast<double>(last));
+    const int whole = std::clamp(static_cast<int>(std::floor(row)), first, last);
+    double sum = before + found->integral[static_cast<size_t>(whole - first)];
+    if (whole < last)
+    {
+        // The part of the last row begun, by Simpson's rule over it.
+        const double mid = (whole + row) * 0.5;
+        sum += (*GetValueAtRow(track, whole) + 4.0 * *GetValueAtRow(track, mid) + *GetValueAtRow(track, row)) / 6.0 *
+               (GetTimeOfRow(row) - GetTimeOfRow(whole));
+    }
+    // After the last tabled row the value holds.
+    const double lastTime = GetTimeOfRow(last);
+    if (time > lastTime)
+        sum += *GetValueAtRow(track, last) * (time - lastTime);
+    return sum;
 }
 
 // --- track files ---
@@ -211,5 +307,6 @@ std::string k_SyncTracks::Decode(int track, std::string_view bytes)
         keys.push_back(key);
     }
     m_tracks[static_cast<size_t>(track)].keys = std::move(keys);
+    m_tracks[static_cast<size_t>(track)].integralValid = false;
     return std::string();
 }

@@ -22,37 +22,47 @@ public:
     // Most keys a track may hold, and the rows they may sit on (a day of music at 1,000 rows a second).
     static constexpr std::size_t MaxKeys = 1u << 20;
     static constexpr int MaxRow = 100'000'000;
+    // The rows between a track's first and last key that its integral is tabled for (an hour at 1,000 rows a
+    // second); past them the value counts as the last key's.
+    static constexpr int MaxIntegralRows = 1 << 22;
 
     int GetTrack(const std::string& name) override;
+    int FindTrack(const std::string& name) const override;
     int GetTrackCount() const override { return static_cast<int>(m_tracks.size()); }
     const std::string& GetTrackName(int track) const override;
     bool SetKey(int track, const Key& key) override;
     bool DeleteKey(int track, int row) override;
+    void ClearKeys(int track) override;
     const std::vector<Key>& GetKeys(int track) const override;
     double GetRow(double time) const override;
+    double GetTimeOfRow(double row) const override;
     std::optional<double> GetValue(int track, double time) const override;
+    double GetIntegral(int track, double time, double unkeyed) const override;
     // The value at a row, as GetValue.
     std::optional<double> GetValueAtRow(int track, double row) const;
 
-    void SetTempoMap(const ITempoMap* tempo) { m_tempo = tempo; }
+    void SetTempoMap(const ITempoMap* tempo) override;
     int GetRowsPerBeat() const { return m_rowsPerBeat; }
 
     // --- track files ---
     // The file name of a track under a base ("sync" and "camera:x" give "sync_camera-3Ax.track").
     static std::string FileName(const std::string& base, const std::string& track);
-    // The bytes of a track's file.
-    std::string Encode(int track) const;
-    // Replaces a track's keys with those of a file's bytes; on a damaged file the track stays as it was and
-    // the reason is returned (empty on success).
-    std::string Decode(int track, std::string_view bytes);
+    std::string Encode(int track) const override;
+    std::string Decode(int track, std::string_view bytes) override;
 
 private:
     struct Track
     {
         std::string name;
         std::vector<Key> keys;
+        // The integral from the first key's row to the start of each row after it, made when first asked
+        // for after the keys or the tempo map changed.
+        mutable std::vector<double> integral;
+        mutable bool integralValid = false;
     };
     const Track* Find(int track) const;
+    Track* Find(int track);
+    void TableIntegral(const Track& track) const;
 
     const ITempoMap* m_tempo;
     int m_rowsPerBeat;

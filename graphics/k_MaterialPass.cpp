@@ -7,6 +7,7 @@
 #include "interfaces/IGraphics.h"
 #include "interfaces/IRenderer.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/ISyncTracks.h"
 #include "interfaces/ITexture.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
@@ -44,6 +45,8 @@ const SlotUniformNames& SlotNames()
 const std::string k_NumOfLights = "numOfLights";
 const std::string k_DemoTime = "demoTime";
 const std::string k_DemoBeat = "demoBeat";
+const std::string k_SyncBeat = "syncBeat";
+const std::string k_SyncBeatTrack = "show:beat";
 const std::string k_AspectRatio = "aspectRatio";
 const std::string k_EyePosition = "eyePosition";
 const std::string k_EyeDirection = "eyeDirection";
@@ -141,6 +144,13 @@ void k_MaterialPass::Apply(k_Material* material)
     program->SetUniformFloat(k_DemoTime, static_cast<float>(engine->GetTimeline()->GetTime()));
     // The music's beats since its first downbeat (the tempo map's), for shaders that move with the tune.
     program->SetUniformFloat(k_DemoBeat, static_cast<float>(engine->GetTimeline()->GetBeat()));
+    // The free sync track "show:beat", for any shader a demo maker wants to key by hand (0 without keys).
+    if (ISyncTracks* tracks = engine->GetSyncTracks())
+    {
+        const std::optional<double> beat =
+            tracks->GetValue(tracks->FindTrack(k_SyncBeatTrack), engine->GetTimeline()->GetTime());
+        program->SetUniformFloat(k_SyncBeat, static_cast<float>(beat.value_or(0.0)));
+    }
     program->SetUniformFloat(k_AspectRatio, engine->GetGraphics()->GetAspectRatio());
     if (ICamera* camera = world->GetCamera())
     {

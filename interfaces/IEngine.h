@@ -12,6 +12,7 @@ class IResourceFactory;
 class IFileSystem;
 class IAnimationManager;
 class ITimeline;
+class ISyncTracks;
 class IWorld;
 
 class IEngine
@@ -42,6 +43,8 @@ public:
     virtual IAnimationManager* GetAnimationManager() = 0;
     // The real and demo clocks (owned by the engine).
     virtual ITimeline* GetTimeline() = 0;
+    // The show's sync tracks: keyed values a sync editor shapes (owned by the engine).
+    virtual ISyncTracks* GetSyncTracks() = 0;
 
     // Appends the world (not owned) to the draw list, then calls its Build.
     virtual void AddWorld(IWorld* world) = 0;

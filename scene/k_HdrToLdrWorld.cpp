@@ -101,6 +101,7 @@ void k_HdrToLdrWorld::Build()
         m_glowPass->program->SetUniformFloat("Exposure", m_exposure);
         m_glowPass->program->SetUniformFloat("GlowStrength", m_glowStrength);
     }
+    m_exposureTrack = k_SyncValue(m_engine, "hdr:exposure");
     m_built = true;
 }
 
@@ -163,6 +164,10 @@ void k_HdrToLdrWorld::Update()
     if (!m_built)
         return;
     m_engine->GetRenderer()->SetCurrentWorld(this);
+    const auto exposure = static_cast<float>(m_exposureTrack.Now(m_exposure));
+    for (k_MaterialPass* pass : {m_toneMapPass, m_glowPass})
+        if (pass != nullptr && pass->program != nullptr)
+            pass->program->SetUniformFloat("Exposure", exposure);
     // The first frame after a rewind reads the picture drawn before it (another time of the show): its
     // light is not measured, so the adaption starts from the first picture of the new time, as a play
     // from the start meets its first picture.

@@ -8,6 +8,7 @@
 // the adapted luminance and adds the glow. The materials are "Hdr/HdrToLdr.mat",
 // "Hdr/Luminance.mat", "Hdr/LuminanceAdaption.mat", "Hdr/Glow.mat" and
 // "Common/Blur.mat"; texture units and uniforms are listed in Build and Update.
+#include "engine/k_SyncValue.h"
 #include "interfaces/IRewindable.h"
 #include "scene/k_World.h"
 
@@ -83,6 +84,8 @@ private:
     IRenderable* m_blurQuad = nullptr;
     std::vector<Level> m_blurChain;
     float m_exposure = 1.0f;
+    // "hdr:exposure": the exposure by hand where the track has keys.
+    k_SyncValue m_exposureTrack;
     float m_glowStrength = 0.25f;
     bool m_built = false; // Build ran to its end
     bool m_forgetAdaption = false;

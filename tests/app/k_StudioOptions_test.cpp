@@ -47,12 +47,26 @@ TEST(k_StudioOptionsTest, ValuesAreReadAndCheckedWithAMessageThatSaysWhatIsWrong
         {{"--assets", "/no/such/folder"}, "no such folder"},
         {{"--assets", folder, "--no-assets"}, "exclude each other"},
         {{"--wobble"}, "unknown option: --wobble"},
+        {{"--sync", "70000"}, "--sync 70000: give the sync editor's port"},
+        {{"--sync", ":1338"}, "--sync :1338"},
+        {{"--sync", "host:port"}, "--sync host:port"},
     };
     for (const auto& [arguments, message] : refused)
     {
         k_StudioOptions refusing;
         EXPECT_NE(Parse(refusing, arguments).find(message), std::string::npos) << arguments.front();
     }
+    // The sync editor's address: optional, a port alone, or a host (IPv6 in brackets) and a port.
+    k_StudioOptions sync;
+    ASSERT_EQ(Parse(sync, {"--sync", "--at", "3"}), "");
+    EXPECT_TRUE(sync.sync);
+    EXPECT_EQ(sync.syncHost + ":" + std::to_string(sync.syncPort), "127.0.0.1:1338");
+    EXPECT_EQ(sync.at, 3.0);
+    ASSERT_EQ(Parse(sync, {"--sync", "[::1]:4000"}), "");
+    EXPECT_EQ(sync.syncHost + " " + std::to_string(sync.syncPort), "::1 4000");
+    ASSERT_EQ(Parse(sync, {"--sync", "9000"}), "");
+    EXPECT_EQ(sync.syncHost + " " + std::to_string(sync.syncPort), "::1 9000");
+
     k_StudioOptions help;
     EXPECT_EQ(Parse(help, {"--wobble", "--help"}), "");
     EXPECT_TRUE(help.help);

@@ -4,6 +4,7 @@
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_PlasmaWorld.h"
 #include "demo/k_TextEvent.h"
+#include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IMaterial.h"
@@ -11,6 +12,7 @@
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderable.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/ISyncTracks.h"
 #include "interfaces/ITexture.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
@@ -21,6 +23,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -694,4 +697,70 @@ TEST_F(DemoSeekTest, ALongFrameAcrossAFadeShowsTheFadesEnd)
     for (size_t i = 0; i < logoExpected.size(); i += 4)
         dark += logoExpected[i] < 8 && logoExpected[i + 1] < 8 && logoExpected[i + 2] < 8;
     EXPECT_GT(dark, logoExpected.size() / 4 / 2) << "the picture is black but for the logo and the caption";
+}
+
+// --- sync tracks ---
+
+// The show asks for its tracks as it builds; a keyed track takes over its value in the picture (the exposure, the
+// camera, the fade colour, the plasma's palette) and a track whose keys are gone gives the show back as it was.
+TEST_F(DemoSeekTest, KeyedSyncTracksTakeOverAndUnkeyedOnesLeaveThePictureAlone)
+{
+    demo->Build();
+    ISyncTracks* tracks = engine->GetSyncTracks();
+    for (const char* name : {"show:beat", "camera:x", "camera:look_z", "hdr:exposure", "fade:a", "plasma:speed",
+                             "plasma:turn", "plasma:heat", "drift:strength"})
+        EXPECT_GE(tracks->FindTrack(name), 0) << name;
+
+    const auto keyed = [&](const char* name, float value, const std::function<void()>& check) {
+        const int track = tracks->FindTrack(name);
+        tracks->SetKey(track, {0, value, ISyncTracks::Step});
+        check();
+        tracks->ClearKeys(track);
+    };
+    engine->Seek(40.0);
+    DrawFrame(1.0 / 30.0);
+    const std::vector<uint8_t> landscape = DrawFrame(0.0);
+    EXPECT_GT(MeanDifference(landscape, std::vector<uint8_t>(landscape.size(), 0)), 40.0) << "the landscape shows";
+    keyed("hdr:exposure", 0.2f, [&] { EXPECT_GT(MeanDifference(DrawFrame(0.0), landscape), 20.0) << "exposure"; });
+    keyed("camera:y", 40.0f, [&] { EXPECT_GT(MeanDifference(DrawFrame(0.0), landscape), 10.0) << "camera"; });
+    keyed("fade:a", 1.0f, [&] {
+        tracks->SetKey(tracks->FindTrack("fade:r"), {0, 1.0f, ISyncTracks::Step});
+        const std::vector<uint8_t> red = DrawFrame(0.0);
+        EXPECT_EQ(red[0], 255);
+        EXPECT_EQ(red[1], 0);
+        EXPECT_EQ(red[2], 0);
+        tracks->ClearKeys(tracks->FindTrack("fade:r"));
+    });
+    EXPECT_EQ(FadeColour()[3], 0.0f) << "the show's own fade colour stays in the program";
+    EXPECT_LT(MeanDifference(DrawFrame(0.0), landscape), 0.5) << "the show as it was";
+
+    engine->Seek(150.0);
+    const std::vector<uint8_t> plasma = DrawFrame(1.0 / 30.0);
+    engine->Seek(150.0);
+    keyed("plasma:turn", 0.5f, [&] { EXPECT_GT(MeanDifference(DrawFrame(1.0 / 30.0), plasma), 10.0) << "turn"; });
+    engine->Seek(150.0);
+    keyed("plasma:speed", 3.0f, [&] { EXPECT_GT(MeanDifference(DrawFrame(1.0 / 30.0), plasma), 10.0) << "speed"; });
+    engine->Seek(150.0);
+    EXPECT_EQ(MeanDifference(DrawFrame(1.0 / 30.0), plasma), 0.0) << "the plasma as it was";
+}
+
+// The keys come from the track files of the pack; a damaged one stops the show saying which and what is wrong.
+TEST_F(DemoTest, SyncTrackFilesInThePackGiveTheirTracksKeys)
+{
+    k_SyncTracks keys;
+    const int written = keys.GetTrack("hdr:exposure");
+    keys.SetKey(written, {16, 0.5f, ISyncTracks::Linear});
+    keys.SetKey(written, {32, 2.0f, ISyncTracks::Step});
+    engine->files.overrides[L"Sync/show_hdr-3Aexposure.track"] = keys.Encode(written);
+    Build();
+    ISyncTracks* tracks = engine->GetSyncTracks();
+    const int track = tracks->FindTrack("hdr:exposure");
+    ASSERT_EQ(tracks->GetKeys(track).size(), 2u);
+    EXPECT_DOUBLE_EQ(*tracks->GetValue(track, tracks->GetTimeOfRow(24.0)), 1.25);
+    EXPECT_FALSE(tracks->GetValue(tracks->FindTrack("camera:x"), 10.0).has_value()) << "no file, no keys";
+
+    engine->files.overrides[L"Sync/show_camera-3Ax.track"] = std::string("\x02\0\0\0", 4);
+    EXPECT_EQ(BuildError(*engine),
+              "k_Demo: A sync track file is damaged:\nSync/show_camera-3Ax.track: the file holds 4 "
+              "bytes where 2 keys take 22");
 }

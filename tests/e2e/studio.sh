@@ -24,37 +24,6 @@ failures=0
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
 
-# Waits up to $3 seconds for a line matching the extended regex $2 in file $1; prints the last such line.
-wait_line() {
-  local end=$((SECONDS + $3))
-  while :; do
-    if grep -Eq "$2" "$1" 2>/dev/null; then grep -E "$2" "$1" | tail -1; return 0; fi
-    kill -0 "$pid" 2>/dev/null || return 1
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.1
-  done
-}
-
-# Waits up to $2 seconds for file $1.
-wait_file() {
-  local end=$((SECONDS + $2))
-  until [ -s "$1" ]; do
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.1
-  done
-}
-
-# The studio's window (its title starts with the program's name and then changes with the status).
-studio_window() {
-  local found end=$((SECONDS + $1))
-  while :; do
-    found=$(xwininfo -root -children 2>/dev/null | grep -F '"starwane studio - ' | awk '{ print $1 }' | head -1)
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
-}
-
 stats="$bin/orvelant_picture_stats"
 mean() { "$stats" "$1" | awk '{ print int($2) }'; }
 

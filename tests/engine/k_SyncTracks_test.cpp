@@ -115,3 +115,38 @@ TEST(SyncTracks, DamagedTrackFilesAreRefusedAndChangeNothing)
     ASSERT_EQ(tracks.GetKeys(track).size(), 1u);
     EXPECT_EQ(tracks.GetKeys(track)[0].value, 7.0f);
 }
+
+// The integral of a speed track is the distance gone: exact for every interpolation, across a tempo change,
+// before the first key and after the last; without keys, the unkeyed value times the time.
+TEST(SyncTracks, IntegralsSumTheValueOverDemoTime)
+{
+    // 120 beats a minute from bar 1, then 60 from bar 3 (at 5 s) to bar 5 (at 13 s).
+    const k_TempoMap tempo({{1, 1.0, 4, 0.0}, {3, 5.0, 4, 0.0}, {5, 13.0, 4, 0.0}});
+    k_SyncTracks tracks(&tempo, 8);
+    const int track = tracks.GetTrack("plasma:speed");
+    EXPECT_DOUBLE_EQ(tracks.GetIntegral(track, 7.5, 1.0), 7.5);
+    for (const int interpolation : {ISyncTracks::Step, ISyncTracks::Linear, ISyncTracks::Smooth, ISyncTracks::Ramp})
+    {
+        tracks.SetKey(track, {4, 2.0f, interpolation});
+        tracks.SetKey(track, {100, 0.5f, ISyncTracks::Step});
+        // A fine midpoint sum of the values the track gives, as the reference.
+        const auto reference = [&](double until) {
+            const int steps = 200000;
+            double sum = 0.0;
+            for (int i = 0; i < steps; ++i)
+                sum += *tracks.GetValue(track, (i + 0.5) * until / steps) * until / steps;
+            return sum;
+        };
+        for (const double time : {0.7, 1.3, 3.9, 5.0, 6.21, 12.0, 16.0})
+            EXPECT_NEAR(tracks.GetIntegral(track, time, 1.0), reference(time), 2e-4)
+                << "interpolation " << interpolation << " at " << time << " s";
+        // Changed keys are summed anew.
+        tracks.SetKey(track, {4, 3.0f, interpolation});
+        EXPECT_NEAR(tracks.GetIntegral(track, 12.0, 1.0), reference(12.0), 2e-4);
+        tracks.ClearKeys(track);
+        EXPECT_DOUBLE_EQ(tracks.GetIntegral(track, 12.0, 1.0), 12.0);
+    }
+    EXPECT_EQ(tracks.FindTrack("plasma:speed"), track);
+    EXPECT_EQ(tracks.FindTrack("nothing"), -1);
+    EXPECT_DOUBLE_EQ(tracks.GetTimeOfRow(tracks.GetRow(6.25)), 6.25);
+}

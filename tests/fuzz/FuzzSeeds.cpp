@@ -143,6 +143,20 @@ void Materials()
               "  useshader g\n}\n");
 }
 
+// What a sync editor sends: its greeting, then every command, whole and cut short.
+void SyncMessages()
+{
+    const std::string greeting = "hello, demo!";
+    const std::string setKey("\0\0\0\0\1\0\0\0\x10\x40\x20\0\0\2", 14);
+    const std::string deleteKey("\1\0\0\0\1\0\0\0\x10", 9);
+    const std::string setRow("\3\0\0\x01\0", 5);
+    const std::string pause("\4\1", 2);
+    Write("k_SyncMessageReader", "every_command.bin",
+          greeting + setKey + deleteKey + setRow + pause + std::string(1, '\5') + std::string("\4\0", 2));
+    Write("k_SyncMessageReader", "cut_short.bin", greeting + setKey + setKey.substr(0, 9));
+    Write("k_SyncMessageReader", "greeting_only.bin", greeting);
+}
+
 bool CopyHandSeeds(const fs::path& folder)
 {
     for (const char* target : {"k_MaterialLoader", "k_Shader", "k_ShowFile"})
@@ -185,6 +199,7 @@ int main(int argc, char** argv)
     Images();
     Sounds();
     Materials();
+    SyncMessages();
     if (!Packs(g_out))
     {
         std::fprintf(stderr, "orvelant_fuzz_seeds: cannot write the seed packs\n");

@@ -2,6 +2,7 @@
 // A stand-in engine for tests of single services: it hands out whatever timeline and
 // animation manager the test gives it, and counts its world update passes. Every other
 // service is null.
+#include "engine/k_SyncTracks.h"
 #include "interfaces/IEngine.h"
 
 #include <functional>
@@ -24,6 +25,8 @@ public:
     IFileSystem* GetFileSystem() override { return nullptr; }
     IAnimationManager* GetAnimationManager() override { return animationManager; }
     ITimeline* GetTimeline() override { return timeline; }
+    ISyncTracks* GetSyncTracks() override { return &syncTracks; }
+    k_SyncTracks syncTracks;
     void AddWorld(IWorld*) override {}
     std::vector<IWorld*> GetWorlds() override { return {}; }
     void UpdateWorlds() override

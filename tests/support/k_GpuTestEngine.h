@@ -5,6 +5,7 @@
 // resource factory, with small stand-ins for the graphics device (drains and
 // counts GL errors, holds an aspect ratio), the timeline (settable clocks)
 // and the renderer (a settable current world). Needs a current GL context.
+#include "engine/k_SyncTracks.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IRenderer.h"
@@ -84,6 +85,8 @@ public:
     IFileSystem* GetFileSystem() override { return m_fileSystem; }
     IAnimationManager* GetAnimationManager() override { return nullptr; }
     ITimeline* GetTimeline() override { return &timeline; }
+    ISyncTracks* GetSyncTracks() override { return &syncTracks; }
+    k_SyncTracks syncTracks;
     void AddWorld(IWorld*) override {}
     std::vector<IWorld*> GetWorlds() override { return {}; }
     void UpdateWorlds() override {}

@@ -32,6 +32,7 @@ public:
     IFileSystem* GetFileSystem() override { return fileSystem; }
     IAnimationManager* GetAnimationManager() override { return nullptr; }
     ITimeline* GetTimeline() override { return nullptr; }
+    ISyncTracks* GetSyncTracks() override { return nullptr; }
     void AddWorld(IWorld*) override {}
     std::vector<IWorld*> GetWorlds() override { return {}; }
     void UpdateWorlds() override {}

@@ -3,6 +3,7 @@
 // with a graphics device that reports the test window's size and collects GL
 // errors, a plain clock whose Advance updates the worlds as the engine's
 // timeline does. Everything the scene code asks the engine for, nothing more.
+#include "engine/k_SyncTracks.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IRenderer.h"
@@ -96,6 +97,8 @@ public:
     IFileSystem* GetFileSystem() override { return nullptr; }
     IAnimationManager* GetAnimationManager() override { return nullptr; }
     ITimeline* GetTimeline() override { return &m_timeline; }
+    ISyncTracks* GetSyncTracks() override { return &syncTracks; }
+    k_SyncTracks syncTracks;
     void AddWorld(IWorld* world) override
     {
         m_worlds.push_back(world);

@@ -4,6 +4,7 @@
 // of the built data.pak with any file a test puts in place (or hides), a
 // graphics device that records the loading bar's fractions, and a window that
 // records each Present. Needs a current GL context.
+#include "engine/k_SyncTracks.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IFileSystem.h"
 #include "support/k_RecordingShell.h"
@@ -57,6 +58,8 @@ public:
     IFileSystem* GetFileSystem() override { return &files; }
     IAnimationManager* GetAnimationManager() override { return m_animationManager; }
     ITimeline* GetTimeline() override { return m_timeline; }
+    ISyncTracks* GetSyncTracks() override { return &syncTracks; }
+    k_SyncTracks syncTracks;
     void AddWorld(IWorld* world) override;
     std::vector<IWorld*> GetWorlds() override { return m_worlds; }
     void UpdateWorlds() override;

@@ -1,0 +1,141 @@
+#include "app/k_SyncClient.h"
+
+#include "engine/k_Log.h"
+#include "engine/k_SyncTracks.h"
+#include "interfaces/ISyncTracks.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+k_SyncClient::k_SyncClient(ISyncTracks* tracks, std::string host, int port, std::string saveFolder, std::string base)
+    : m_tracks(tracks), m_host(std::move(host)), m_port(port), m_address(m_host + ":" + std::to_string(port)),
+      m_saveFolder(std::move(saveFolder)), m_base(std::move(base))
+{
+}
+
+void k_SyncClient::Drop(const std::string& reason)
+{
+    if (IsConnected())
+        k_Log(k_Log::Colour::Error) << "Sync: " << reason << "; the connection to the editor at " << m_address
+                                    << " is dropped and the show keeps its keys.";
+    m_connection.Close();
+    m_reader.reset();
+}
+
+k_SyncClient::Requests k_SyncClient::Poll(double now)
+{
+    Requests requests;
+    if (m_connection.GetState() == k_TcpConnection::State::Closed)
+    {
+        if (m_nextAttempt && now < *m_nextAttempt)
+            return requests;
+        m_nextAttempt = now + RetrySeconds;
+        m_reader.reset();
+        if (!m_connection.Connect(m_host, m_port))
+            return requests;
+        m_reader = std::make_unique<k_SyncMessageReader>(m_tracks->GetTrackCount(), k_SyncTracks::MaxRow);
+        m_sentRow = -1;
+        m_connection.Send(k_SyncMessageReader::ClientGreeting);
+    }
+    if (m_connection.Poll() != k_TcpConnection::State::Open)
+    {
+        if (m_connection.GetState() == k_TcpConnection::State::Closed)
+            Drop(m_connection.GetError());
+        return requests;
+    }
+
+    const std::string received = m_connection.Receive();
+    const bool wasGreeted = m_reader->IsGreeted();
+    std::vector<k_SyncMessageReader::Message> messages;
+    const bool readable = m_reader->Feed(received, messages);
+    if (!wasGreeted && m_reader->IsGreeted())
+        OnGreeted();
+    for (const k_SyncMessageReader::Message& message : messages)
+    {
+        switch (message.command)
+        {
+        case k_SyncMessageReader::SetKey:
+            m_tracks->SetKey(message.track, {message.row, message.value, message.interpolation});
+            requests.keysChanged = true;
+            break;
+        case k_SyncMessageReader::DeleteKey:
+            m_tracks->DeleteKey(message.track, message.row);
+            requests.keysChanged = true;
+            break;
+        case k_SyncMessageReader::SetRow:
+            requests.row = message.row;
+            m_sentRow = message.row;
+            break;
+        case k_SyncMessageReader::Pause:
+            requests.pause = message.paused;
+            break;
+        case k_SyncMessageReader::SaveTracks:
+            Save();
+            break;
+        default:
+            break;
+        }
+    }
+    if (!readable)
+        Drop(m_reader->GetError());
+    else if (m_connection.GetState() == k_TcpConnection::State::Closed)
+        Drop(m_reader->IsMidMessage() ? "the editor closed the connection in the middle of a message"
+                                      : "the editor closed the connection");
+    return requests;
+}
+
+// Once the editor has answered, the tracks take its keys alone: each is emptied and asked for, in the order
+// the show made them (the editor numbers them so).
+void k_SyncClient::OnGreeted()
+{
+    k_Log() << "Sync: connected to the editor at " << m_address << ".";
+    for (int track = 0; track < m_tracks->GetTrackCount(); ++track)
+    {
+        m_tracks->ClearKeys(track);
+        m_connection.Send(k_SyncMessageReader::GetTrackRequest(m_tracks->GetTrackName(track)));
+    }
+}
+
+void k_SyncClient::SendRow(int row)
+{
+    if (!IsConnected() || row == m_sentRow)
+        return;
+    m_sentRow = row;
+    m_connection.Send(k_SyncMessageReader::SetRowRequest(row));
+}
+
+// Each file is written beside its place and renamed over it, so a failed save leaves the old file whole.
+void k_SyncClient::Save()
+{
+    namespace fs = std::filesystem;
+    int saved = 0;
+    for (int track = 0; track < m_tracks->GetTrackCount(); ++track)
+    {
+        const fs::path path = fs::path(m_saveFolder) / k_SyncTracks::FileName(m_base, m_tracks->GetTrackName(track));
+        std::error_code error;
+        fs::create_directories(path.parent_path(), error);
+        const fs::path part = path.string() + ".part";
+        {
+            std::ofstream out(part, std::ios::binary | std::ios::trunc);
+            const std::string bytes = m_tracks->Encode(track);
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            if (!out.flush())
+                error = std::make_error_code(std::errc::io_error);
+        }
+        if (!error)
+            fs::rename(part, path, error);
+        if (error)
+        {
+            fs::remove(part, error);
+            m_lastSave = "could not save " + path.string();
+            k_Log(k_Log::Colour::Error) << "Sync: " << m_lastSave << ".";
+            return;
+        }
+        ++saved;
+    }
+    m_lastSave =
+        "saved " + std::to_string(saved) + " tracks as " + (fs::path(m_saveFolder) / m_base).string() + "_*.track";
+    k_Log() << "Sync: " << m_lastSave << ".";
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The studio as a sync editor's client: connects to the editor (and again whenever the connection is lost),
+// greets it, asks for every track of the show by name, applies the keys the editor sets and deletes at once,
+// hands the studio the editor's row and pause requests, tells the editor the row while the show plays, and
+// writes the track files when the editor saves. Polled once a frame; it never waits on the network. Anything
+// the editor sends that the show could not take drops the connection with a log line; the keys stay.
+#include "app/k_SyncMessageReader.h"
+#include "platform/k_TcpConnection.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class ISyncTracks;
+
+class k_SyncClient
+{
+public:
+    // The editors' port.
+    static constexpr int DefaultPort = 1338;
+    // Seconds between attempts to connect while there is no connection.
+    static constexpr double RetrySeconds = 1.0;
+
+    // Connects to host:port for the tracks given (not owned); SAVE_TRACKS writes the track files under
+    // `saveFolder` with the base given ("Sync/show" gives "<saveFolder>/Sync/show_camera-3Ax.track").
+    k_SyncClient(ISyncTracks* tracks, std::string host, int port, std::string saveFolder, std::string base);
+
+    // What the editor asked of the show since the last poll.
+    struct Requests
+    {
+        std::optional<int> row;    // move the show to this row
+        std::optional<bool> pause; // pause (true) or play (false)
+        bool keysChanged = false;  // keys were set or deleted
+    };
+    // Connects or reconnects when due (`now`: any steady clock in seconds), sends what is queued and reads
+    // and applies what arrived.
+    Requests Poll(double now);
+    // Tells the editor the row the show is on (only when it changed, and only once connected).
+    void SendRow(int row);
+
+    bool IsConnected() const { return m_reader != nullptr && m_reader->IsGreeted(); }
+    // "host:port", for messages.
+    const std::string& GetAddress() const { return m_address; }
+    // The files written by the last save, or the reason it failed.
+    const std::string& GetLastSave() const { return m_lastSave; }
+
+private:
+    void Drop(const std::string& reason);
+    void OnGreeted();
+    void Save();
+
+    ISyncTracks* m_tracks;
+    std::string m_host;
+    int m_port;
+    std::string m_address;
+    std::string m_saveFolder;
+    std::string m_base;
+    k_TcpConnection m_connection;
+    std::unique_ptr<k_SyncMessageReader> m_reader;
+    std::optional<double> m_nextAttempt;
+    int m_sentRow = -1;
+    std::string m_lastSave;
+};
