@@ -122,7 +122,13 @@ int main(int argc, char** argv)
     try
     {
         if (!k_SdlDisplay::Open())
-            throw L"Cannot open the display: the studio needs a graphical session (is DISPLAY set?).";
+        {
+            // Said with SDL's own reason, which tells a display that is not there from one that refused.
+            static std::wstring message;
+            message = L"Cannot open the display: the studio needs a graphical session (is DISPLAY set?). SDL: " +
+                      k_Utf8::FromUtf8(k_SdlDisplay::GetError());
+            throw message.c_str();
+        }
         SetupSettings settings;
         settings.start = true;
         settings.width = options.width;

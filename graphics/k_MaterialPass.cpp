@@ -147,8 +147,9 @@ void k_MaterialPass::Apply(k_Material* material)
     // The free sync track "show:beat", for any shader a demo maker wants to key by hand (0 without keys).
     if (ISyncTracks* tracks = engine->GetSyncTracks())
     {
-        const std::optional<double> beat =
-            tracks->GetValue(tracks->FindTrack(k_SyncBeatTrack), engine->GetTimeline()->GetTime());
+        if (m_beatTrack < 0)
+            m_beatTrack = tracks->FindTrack(k_SyncBeatTrack);
+        const std::optional<double> beat = tracks->GetValue(m_beatTrack, engine->GetTimeline()->GetTime());
         program->SetUniformFloat(k_SyncBeat, static_cast<float>(beat.value_or(0.0)));
     }
     program->SetUniformFloat(k_AspectRatio, engine->GetGraphics()->GetAspectRatio());

@@ -58,4 +58,7 @@ public:
 private:
     // Whether the last view matrix had no inverse (its red line is written when this turns true).
     bool m_viewSingular = false;
+    // The index of the sync track "show:beat" once it exists (tracks are never removed), so the frame does
+    // not look it up by name.
+    int m_beatTrack = -1;
 };
