@@ -139,9 +139,10 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
       grep -q "$package" <<<"$depends" || fail "liborvelant-dev does not depend on $package"
     done
     dpkg-deb -c "$dev" >"$work/dev-contents.txt"
-    for f in ./usr/lib/liborvelant.a ./usr/include/orvelant/app/k_DemoShell.h \
-             ./usr/lib/cmake/Orvelant/OrvelantConfig.cmake ./usr/lib/cmake/Orvelant/OrvelantTargets.cmake \
-             ./usr/lib/pkgconfig/orvelant.pc ./usr/lib/orvelant/orvelant_pack \
+    lib=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null)
+    for f in "$lib/liborvelant.a" ./usr/include/orvelant/app/k_DemoShell.h \
+             "$lib/cmake/Orvelant/OrvelantConfig.cmake" "$lib/cmake/Orvelant/OrvelantTargets.cmake" \
+             "$lib/pkgconfig/orvelant.pc" ./usr/lib/orvelant/orvelant_pack \
              ./usr/share/orvelant/template/main.cpp ./usr/share/doc/liborvelant-dev/copyright; do
       grep -qF " $f" "$work/dev-contents.txt" || fail "liborvelant-dev lacks $f"
     done

@@ -20,8 +20,11 @@ else
   fail "cmake --install --component dev: $(tail -5 "$work/install.txt")"
 fi
 usr="$root/usr"
-for f in lib/liborvelant.a include/orvelant/app/k_DemoShell.h include/orvelant/demo/k_Show.h \
-         include/orvelant/interfaces/IShow.h lib/cmake/Orvelant/OrvelantConfig.cmake lib/pkgconfig/orvelant.pc \
+# The library, its CMake package and pkg-config file go under lib/ or Debian's multiarch lib/<triplet>/.
+libdir=$(dirname "$(ls "$usr"/lib/liborvelant.a "$usr"/lib/*/liborvelant.a 2>/dev/null | head -1)")
+libdir=${libdir#"$usr/"}
+for f in "$libdir/liborvelant.a" include/orvelant/app/k_DemoShell.h include/orvelant/demo/k_Show.h \
+         include/orvelant/interfaces/IShow.h "$libdir/cmake/Orvelant/OrvelantConfig.cmake" "$libdir/pkgconfig/orvelant.pc" \
          lib/orvelant/orvelant_pack lib/orvelant/orvelant_captiongen lib/orvelant/orvelant_beatgen \
          share/orvelant/pack/Common/DistortedQuad.mat share/orvelant/template/CMakeLists.txt; do
   [ -f "$usr/$f" ] || fail "not installed: $f"
@@ -30,8 +33,9 @@ done
 [ -e "$usr/lib/games/starwane/data.pak" ] && fail "the development files include the show's pack"
 
 # --- pkg-config finds the library and its dependencies in the staged prefix ---
-if flags=$(PKG_CONFIG_PATH="$usr/lib/pkgconfig" pkg-config --cflags --libs orvelant 2>"$work/pc.txt"); then
-  grep -q -- "-I$usr/lib/pkgconfig/../../include/orvelant" <<<"$flags" && grep -q -- "-lorvelant" <<<"$flags" &&
+if flags=$(PKG_CONFIG_PATH="$usr/$libdir/pkgconfig" pkg-config --cflags --libs orvelant 2>"$work/pc.txt"); then
+  include=$(grep -oE -- "-I[^ ]*include/orvelant" <<<"$flags" | head -1)
+  [ "$(cd "${include#-I}" 2>/dev/null && pwd)" = "$(cd "$usr/include/orvelant" && pwd)" ] && grep -q -- "-lorvelant" <<<"$flags" &&
     grep -q -- "-lepoxy" <<<"$flags" && grep -q -- "-lSDL2" <<<"$flags" && pass "pkg-config orvelant: $flags" ||
     fail "pkg-config orvelant gives: $flags"
 else

@@ -54,7 +54,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME starwane)
 set(CPACK_PACKAGE_VERSION 1.0.0)
 set(CPACK_PACKAGE_VENDOR "The Orvelant developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time audiovisual demo in time with its music")
+# No package-wide summary: cpack would put it before each package's own (the first line of its description).
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

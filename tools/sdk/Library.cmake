@@ -1,11 +1,12 @@
 # The engine as a library for demos of their own: what `cmake --install` puts under the prefix for them,
 # in the install component "dev" (the Debian package liborvelant-dev).
 #
-#   lib/liborvelant.a                   the engine, the show file's reader and the shell, in one static archive
+# (LIB is lib/<multiarch triplet> where the compiler has one, as Debian wants it, else lib.)
+#   LIB/liborvelant.a                   the engine, the show file's reader and the shell, in one static archive
 #   include/orvelant/<folder>/*.h       the headers, by the tree's folders ("demo/k_Show.h")
-#   lib/cmake/Orvelant/                 the CMake package: find_package(Orvelant CONFIG) gives Orvelant::orvelant
+#   LIB/cmake/Orvelant/                 the CMake package: find_package(Orvelant CONFIG) gives Orvelant::orvelant
 #                                       and orvelant_add_pack()
-#   lib/pkgconfig/orvelant.pc           the same for pkg-config
+#   LIB/pkgconfig/orvelant.pc           the same for pkg-config
 #   lib/orvelant/                       the programs a demo's build runs: the pack writer, the caption painter,
 #                                       the metronome tune
 #   share/orvelant/pack/                the engine's own assets every pack holds (Common/: materials, shaders,
@@ -17,7 +18,11 @@
 include(CMakePackageConfigHelpers)
 
 set(ORV_SDK_VERSION 1.0.0)
-set(ORV_SDK_CMAKE_DIR lib/cmake/Orvelant)
+set(ORV_SDK_LIB_DIR lib)
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(ORV_SDK_LIB_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE})
+endif()
+set(ORV_SDK_CMAKE_DIR ${ORV_SDK_LIB_DIR}/cmake/Orvelant)
 set(ORV_SDK_TOOLS_DIR lib/orvelant)
 set(ORV_SDK_PACK_DIR share/orvelant/pack)
 # The pkg-config modules the engine links, under the names of their imported targets.
@@ -36,7 +41,7 @@ target_link_libraries(orvelant_sdk INTERFACE
   PkgConfig::SDL2 PkgConfig::GTK3 PkgConfig::EPOXY PkgConfig::GLU PkgConfig::MINIZIP PkgConfig::ZLIB
   PkgConfig::PNG JPEG::JPEG PkgConfig::VORBIS PkgConfig::FREETYPE PkgConfig::FONTCONFIG Threads::Threads)
 
-install(TARGETS orvelant_sdk EXPORT OrvelantTargets ARCHIVE DESTINATION lib COMPONENT dev)
+install(TARGETS orvelant_sdk EXPORT OrvelantTargets ARCHIVE DESTINATION ${ORV_SDK_LIB_DIR} COMPONENT dev)
 install(EXPORT OrvelantTargets NAMESPACE Orvelant:: DESTINATION ${ORV_SDK_CMAKE_DIR} COMPONENT dev)
 foreach(folder interfaces math engine graphics scene animation demo platform app)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/ DESTINATION include/orvelant/${folder} COMPONENT dev
@@ -51,8 +56,11 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/OrvelantConfigVersion.c
 install(FILES ${CMAKE_BINARY_DIR}/sdk/OrvelantConfig.cmake ${CMAKE_BINARY_DIR}/sdk/OrvelantConfigVersion.cmake
               ${CMAKE_CURRENT_LIST_DIR}/OrvelantPack.cmake
         DESTINATION ${ORV_SDK_CMAKE_DIR} COMPONENT dev)
+# From the .pc file's folder up to the prefix, so the file holds no absolute path and a staged or moved
+# prefix works as it is.
+file(RELATIVE_PATH ORV_SDK_PC_UP /prefix/${ORV_SDK_LIB_DIR}/pkgconfig /prefix)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/orvelant.pc.in ${CMAKE_BINARY_DIR}/sdk/orvelant.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/sdk/orvelant.pc DESTINATION lib/pkgconfig COMPONENT dev)
+install(FILES ${CMAKE_BINARY_DIR}/sdk/orvelant.pc DESTINATION ${ORV_SDK_LIB_DIR}/pkgconfig COMPONENT dev)
 
 install(TARGETS orvelant_pack orvelant_captiongen orvelant_beatgen RUNTIME DESTINATION ${ORV_SDK_TOOLS_DIR}
         COMPONENT dev)
