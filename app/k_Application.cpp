@@ -12,15 +12,45 @@
 
 // --- the platform's collaborators ---
 
-k_Application::Parts k_Application::PlatformParts(const wchar_t* title)
+ShowProgram k_Application::Starwane()
+{
+    ShowProgram program;
+    program.name = "starwane";
+    program.title = L"Orvelant - starwane";
+    program.tune = TuneFileName();
+    program.makeShow = [](IEngine* engine) -> IShow* { return new k_Demo(engine); };
+    return program;
+}
+
+std::wstring k_Application::TuneFileName()
+{
+    return k_Demo::TuneFileName;
+}
+
+k_Application::Parts k_Application::PlatformParts(const ShowProgram& program, const wchar_t* title)
 {
     Parts parts;
     parts.engine = []() -> IEngine* { return new k_Engine(); };
+    if (!title)
+        title = program.title.c_str();
     parts.window = [title](const SetupSettings& settings, IEngine* engine) -> IWindow* {
         return new k_Window(title, settings.width, settings.height, engine, true, settings.fullscreen);
     };
-    parts.demo = [](IEngine* engine) { return new k_Demo(engine); };
+    parts.demo = program.makeShow;
+    parts.tune = program.tune;
     return parts;
+}
+
+k_Application::Parts k_Application::PlatformParts(const wchar_t* title)
+{
+    // starwane's title is a constant; the window keeps a pointer to it.
+    static const ShowProgram starwane = Starwane();
+    return PlatformParts(starwane, title);
+}
+
+IFile* k_Application::OpenTune(IEngine* engine, const std::wstring& tune)
+{
+    return engine->GetFileSystem()->OpenFile(tune);
 }
 
 k_Application::Audio k_Application::PlatformAudio()
@@ -84,9 +114,13 @@ int k_Application::Run(const SetupSettings& settings)
     if (!m_audio.init(-1, 44100, 0, m_window->GetHandle(), nullptr))
         throw L"BASS :: Can't initialize audio device!";
     // The tune's bytes stay with the audio layer for the whole run: the file is never released.
-    IFile* tune = m_engine->GetFileSystem()->OpenFile(L"ov-starwane.ogg");
+    IFile* tune = OpenTune(m_engine, m_parts.tune);
     if (!tune)
-        throw L"BASS :: The OGG tune \"ov-starwane.ogg\" is not in the data pack!";
+    {
+        static std::wstring message;
+        message = L"BASS :: The OGG tune \"" + m_parts.tune + L"\" is not in the data pack!";
+        throw message.c_str();
+    }
     const int32_t size = tune->GetSize();
     const unsigned char* data = tune->GetData();
     const uint32_t stream = m_audio.streamCreateFile(true, data, 0, static_cast<uint64_t>(size), 0);
@@ -105,6 +139,11 @@ int k_Application::Run(const SetupSettings& settings)
     m_audio.streamFree(stream);
     ShutDown();
     return 0;
+}
+
+k_Demo* k_Application::GetDemo() const
+{
+    return dynamic_cast<k_Demo*>(m_demo);
 }
 
 int k_Application::ReportError(const wchar_t* message)

@@ -5,13 +5,17 @@
 // down (stream, show, window, engine). The collaborators come in from outside,
 // so the whole sequence can be recorded; the entry point passes the real ones.
 #include "app/SetupSettings.h"
+#include "app/ShowProgram.h"
 #include "app/k_MainLoop.h"
 #include "interfaces/PlatformHandles.h"
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class IEngine;
+class IFile;
+class IShow;
 class IWindow;
 class k_Demo;
 
@@ -27,19 +31,28 @@ public:
         std::function<bool(uint32_t, bool)> channelPlay;
         std::function<bool(uint32_t)> streamFree;
     };
-    // Makers of the three top-level objects; each is deleted by the shut-down.
+    // Makers of the three top-level objects, each deleted by the shut-down, and the tune's name in the pack.
     struct Parts
     {
         std::function<IEngine*()> engine;
         std::function<IWindow*(const SetupSettings&, IEngine*)> window;
-        std::function<k_Demo*(IEngine*)> demo;
+        std::function<IShow*(IEngine*)> demo;
+        std::wstring tune = TuneFileName();
     };
     // Shows an error: owner window (null for none), text, caption.
     using ShowError = std::function<void(k_WindowHandle, const wchar_t*, const wchar_t*)>;
 
-    // The engine, the window with the title (the program's own by default) and the show of the program itself.
-    // The title is not copied: it must outlive the window.
-    static Parts PlatformParts(const wchar_t* title = L"Orvelant - starwane");
+    // The show "starwane" as a program: its name, title, tune and show.
+    static ShowProgram Starwane();
+    // The tune of starwane ("ov-starwane.ogg").
+    static std::wstring TuneFileName();
+    // The engine, the window with the title (the program's own by default) and the program's show and tune.
+    // Neither the program nor the title is copied: they must outlive the window.
+    static Parts PlatformParts(const ShowProgram& program, const wchar_t* title = nullptr);
+    // starwane's parts (the window's title given, or its own).
+    static Parts PlatformParts(const wchar_t* title = nullptr);
+    // Opens the parts' tune in the engine's pack (the caller owns the file), or null when the pack lacks it.
+    static IFile* OpenTune(IEngine* engine, const std::wstring& tune);
     // The audio layer of the platform.
     static Audio PlatformAudio();
     // The platform's message box (out of full screen first, so that it can be seen).
@@ -67,7 +80,10 @@ public:
 
     IEngine* GetEngine() const { return m_engine; }
     IWindow* GetWindow() const { return m_window; }
-    k_Demo* GetDemo() const { return m_demo; }
+    IShow* GetShow() const { return m_demo; }
+    // The show as starwane's, or null when the program plays another show.
+    k_Demo* GetDemo() const;
+    const std::wstring& GetTuneName() const { return m_parts.tune; }
 
 private:
     Parts m_parts;
@@ -78,5 +94,5 @@ private:
     k_MainLoop::Counter m_frequency;
     IEngine* m_engine = nullptr;
     IWindow* m_window = nullptr;
-    k_Demo* m_demo = nullptr;
+    IShow* m_demo = nullptr;
 };

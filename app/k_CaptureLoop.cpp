@@ -2,6 +2,7 @@
 
 #include "demo/k_Demo.h"
 #include "interfaces/IEngine.h"
+#include "interfaces/IShow.h"
 #include "interfaces/IWindow.h"
 
 #include <algorithm>
@@ -110,7 +111,7 @@ std::string k_CaptureLoop::FileName(double time)
 
 // --- the frames ---
 
-void k_CaptureLoop::Run(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks) const
+void k_CaptureLoop::Run(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks) const
 {
     size_t next = 0;
     for (const Span& span : m_spans)
@@ -124,7 +125,7 @@ void k_CaptureLoop::Run(IEngine* engine, IWindow* window, k_Demo* demo, const Ho
     }
 }
 
-void k_CaptureLoop::DrawFrame(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks, int64_t index,
+void k_CaptureLoop::DrawFrame(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks, int64_t index,
                               size_t& next) const
 {
     if (hooks.peek)

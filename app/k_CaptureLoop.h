@@ -18,7 +18,7 @@
 
 class IEngine;
 class IWindow;
-class k_Demo;
+class IShow;
 
 class k_CaptureLoop
 {
@@ -70,12 +70,12 @@ public:
 
     // Draws the spans' frames, seeking the engine before each span that does not start at frame 0. A quit
     // request from the window (closed, Escape) stops the capture with an error.
-    void Run(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks) const;
+    void Run(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks) const;
 
 private:
     // Draws frame index (peeking the window's messages first) and hands it out when it is to be written;
     // next is the place of the next frame to write.
-    void DrawFrame(IEngine* engine, IWindow* window, k_Demo* demo, const Hooks& hooks, int64_t index,
+    void DrawFrame(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks, int64_t index,
                    size_t& next) const;
     // The first frame whose demo time reaches the time.
     int64_t FirstReaching(double time) const;

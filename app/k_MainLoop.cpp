@@ -1,11 +1,11 @@
 #include "app/k_MainLoop.h"
 
-#include "demo/k_Demo.h"
 #include "interfaces/IEngine.h"
+#include "interfaces/IShow.h"
 #include "interfaces/IWindow.h"
 #include "platform/k_PerformanceCounter.h"
 
-k_MainLoop::k_MainLoop(IEngine* engine, IWindow* window, k_Demo* demo, Peek peek, Counter read, Counter frequency,
+k_MainLoop::k_MainLoop(IEngine* engine, IWindow* window, IShow* demo, Peek peek, Counter read, Counter frequency,
                        Wait wait)
     : m_engine(engine), m_window(window), m_demo(demo), m_peek(std::move(peek)),
       m_read(read ? std::move(read) : Counter(k_PerformanceCounter::Read)),

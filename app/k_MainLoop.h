@@ -11,7 +11,7 @@
 
 class IEngine;
 class IWindow;
-class k_Demo;
+class IShow;
 
 class k_MainLoop
 {
@@ -25,7 +25,7 @@ public:
     static constexpr int IdleWaitMilliseconds = 250;
 
     // The message source, the counter and the idle wait default to the platform's own.
-    k_MainLoop(IEngine* engine, IWindow* window, k_Demo* demo, Peek peek = k_MessagePump::PeekAndDispatch,
+    k_MainLoop(IEngine* engine, IWindow* window, IShow* demo, Peek peek = k_MessagePump::PeekAndDispatch,
                Counter read = nullptr, Counter frequency = nullptr, Wait wait = nullptr);
 
     // Takes the first counter reading; the first frame's step is measured from here.
@@ -36,7 +36,7 @@ public:
 private:
     IEngine* m_engine;
     IWindow* m_window;
-    k_Demo* m_demo;
+    IShow* m_demo;
     Peek m_peek;
     Counter m_read;
     Counter m_frequency;

@@ -1,93 +1,10 @@
-// starwane: the entry point. Asks for the display settings, brings up the
-// engine, the window and the show in a fixed order, starts the music, runs
-// the main loop until the viewer quits, and is the one place errors end up.
-#include "app/SetupSettings.h"
+// starwane: the entry point. The shell asks for the display settings, brings up the engine, the window and
+// the show, starts the music and runs the show until the viewer quits (see k_DemoShell).
 #include "app/k_Application.h"
-#include "app/k_SetupDialog.h"
-#include "platform/k_GtkSetupDialog.h"
-#include "platform/k_HeapPolicy.h"
-#include "platform/k_SdlDisplay.h"
-#include "platform/k_Signals.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <utility>
-#include <vector>
-
-namespace
-{
-// --- setup dialog ---
-
-// Shows the setup dialog; the settings say whether and how to start.
-void RunSetupDialog(SetupSettings& settings)
-{
-    if (!k_GtkSetupDialog::Open() || !k_SdlDisplay::Open())
-        throw L"Cannot open the display: the demo needs a graphical session (is DISPLAY set?).";
-
-    std::vector<std::pair<int, int>> modes;
-    for (const k_SdlDisplay::Mode& mode : k_SdlDisplay::GetModes())
-        modes.emplace_back(mode.width, mode.height);
-    const k_SdlDisplay::Mode desktop = k_SdlDisplay::GetDesktopMode();
-
-    k_SetupDialog dialog(settings);
-    dialog.Initialize(modes, desktop.width, desktop.height);
-    k_GtkSetupDialog::Content content;
-    content.title = k_SetupDialog::Title;
-    content.resolutions = dialog.GetResolutions();
-    content.resolutionSelection = dialog.GetResolutionSelection();
-    content.aspectRatios = dialog.GetAspectRatios();
-    content.aspectRatioSelection = dialog.GetAspectRatioSelection();
-    content.fullscreen = dialog.IsFullscreenChecked();
-    k_GtkSetupDialog::Run(content,
-                          [&dialog](uint32_t command, const std::string& resolution, const std::string& aspect) {
-                              dialog.HandleCommand(command, resolution, aspect);
-                              return k_GtkSetupDialog::Verdict{dialog.IsEnded(), dialog.GetRefusal()};
-                          });
-}
-
-// Ctrl+C or SIGTERM: the display mode comes back and the audio stops, then the
-// process ends as the signal would have: status 130 or 143, so that a shell or a launcher can tell an
-// interrupted run from a viewer's quit.
-[[noreturn]] void EndInterrupted()
-{
-    k_SdlDisplay::Abandon();
-    k_Signals::ExitAsSignalled();
-}
-
-} // namespace
+#include "app/k_DemoShell.h"
 
 int main()
 {
-    k_HeapPolicy::KeepLargeBlocksApart();
-    k_Signals::Install();
-    k_Application application(k_Application::PlatformParts(), k_Application::PlatformAudio(),
-                              k_Application::PlatformShowError());
-    try
-    {
-        SetupSettings settings;
-        RunSetupDialog(settings);
-        if (k_Signals::Caught())
-            EndInterrupted();
-        if (!settings.start)
-            return 0;
-        // In the show a signal ends the main loop as a quit does: stream freed, show, window, engine gone.
-        const int status = application.Run(settings);
-        if (k_Signals::Caught())
-            EndInterrupted();
-        return status;
-    }
-    catch (const k_Signals::Interrupted&)
-    {
-        EndInterrupted(); // while the show loads
-    }
-    catch (const wchar_t* message)
-    {
-        const int status = application.ReportError(message);
-        // Nothing else is cleaned up; the display mode is restored and the status tells callers it failed.
-        if (k_Signals::Caught())
-            EndInterrupted();
-        k_SdlDisplay::Close();
-        std::_Exit(status);
-    }
+    static const ShowProgram starwane = k_Application::Starwane();
+    return k_DemoShell(starwane).Play();
 }

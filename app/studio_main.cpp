@@ -58,21 +58,21 @@ struct Tune
     uint32_t stream = 0;
 };
 
-k_Studio::Music StartMusic(IEngine* engine, IWindow* window, Tune& tune)
+k_Studio::Music StartMusic(IEngine* engine, IWindow* window, const std::wstring& name, Tune& tune)
 {
     if (!k_Bass::Init(-1, 44100, 0, window->GetHandle(), nullptr))
     {
         std::cerr << "starwane-studio: no audio device; the show runs without its music" << std::endl;
         return {};
     }
-    tune.file.reset(engine->GetFileSystem()->OpenFile(L"ov-starwane.ogg"));
+    tune.file.reset(k_Application::OpenTune(engine, name));
     if (tune.file)
         tune.stream =
             k_Bass::StreamCreateFile(true, tune.file->GetData(), 0, static_cast<uint64_t>(tune.file->GetSize()), 0);
     if (tune.stream == 0)
     {
-        std::cerr << "starwane-studio: the tune \"ov-starwane.ogg\" cannot be played; the show runs without it"
-                  << std::endl;
+        std::cerr << "starwane-studio: the tune \"" << k_Utf8::ToUtf8(name)
+                  << "\" cannot be played; the show runs without it" << std::endl;
         return {};
     }
     const uint32_t stream = tune.stream;
@@ -148,7 +148,7 @@ int main(int argc, char** argv)
             k_Signals::ExitAsSignalled();
 
         Tune tune;
-        const k_Studio::Music music = StartMusic(engine, application.GetWindow(), tune);
+        const k_Studio::Music music = StartMusic(engine, application.GetWindow(), application.GetTuneName(), tune);
         // Made before the studio, so that it goes after it: the painter it may run has stopped by then.
         PaintedFolder paintedFolder;
         k_Studio run(options, engine, application.GetWindow(), application.GetDemo(), music, std::cerr,

@@ -97,6 +97,15 @@ int k_Demo::GetProgressSteps() const
     return static_cast<int>(std::size(k_WorldSteps) + m_show->GetCaptions().size());
 }
 
+std::vector<double> k_Demo::GetSectionBounds() const
+{
+    std::vector<double> bounds;
+    for (const k_ShowFile::Section& section : m_show->GetSections())
+        bounds.push_back(section.start);
+    bounds.push_back(m_show->GetLength());
+    return bounds;
+}
+
 // One more step of the bar, drawn unless it is the last (Build draws the bar full itself at the end).
 void k_Demo::Progress()
 {

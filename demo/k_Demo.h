@@ -9,6 +9,7 @@
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
 #include "interfaces/IRewindable.h"
+#include "interfaces/IShow.h"
 
 #include <array>
 #include <memory>
@@ -22,7 +23,7 @@ class k_AfterWorld;
 class k_DriftWorld;
 class k_PlasmaWorld;
 
-class k_Demo : public IEvent, public IAnimateable, public IRewindable
+class k_Demo : public IShow, public IEvent, public IAnimateable, public IRewindable
 {
 public:
     explicit k_Demo(IEngine* engine);
@@ -48,13 +49,13 @@ public:
     // Reads the show file, then builds every world, caption and schedule of the show, advancing and presenting
     // the loading bar. A show file that is missing or malformed, or a world, target or material that cannot be
     // made, ends it with a wide message naming it (the show file's with its file, line and column).
-    virtual void Build();
+    void Build() override;
     // Replaces the show's timeline with a new text of the show file: on success the animation manager is
     // emptied and filled again from it and the captions are made anew (the caller then seeks the show to
     // the time on screen). On errors nothing changes and the messages are returned.
     std::vector<std::string> Reload(std::string_view text);
     // Clears colour and depth (depth to 0) for the next frame; front faces clockwise.
-    virtual void BeginFrame();
+    void BeginFrame() override;
     // Fades: k_FadeFromBlack, k_FadeToWhite, k_FadeFromWhite, k_FadeToLogo.
     void Animate(double progress, int code) override;
     // The landscape off, the overlay's fade colour and plasma switch and the logo's alpha as Build left them.
@@ -85,6 +86,8 @@ public:
     // Reads the keys of every sync track from its file in the pack; a track without a file has no keys. A
     // damaged file leaves its track as it was and is named, with what is wrong with it, in the messages returned.
     static std::vector<std::string> ReadTrackFiles(IEngine* engine);
+    // The tune's file name in the pack (Ogg Vorbis), which the player, the studio and the capture play.
+    static constexpr const wchar_t* TuneFileName = L"ov-starwane.ogg";
     static k_ShowFile::Vocabulary GetVocabulary();
     // Reads the show file from the engine's file system (so an overlay folder serves an edited copy);
     // throws a wide message when it is missing or malformed.
@@ -93,6 +96,7 @@ public:
     // --- the show's timeline for tools (the studio's jumps, loops and status, the bench's sections) ---
     // The show file as last read successfully (empty before Build).
     const k_ShowFile& GetShow() const { return *m_show; }
+    std::vector<double> GetSectionBounds() const override;
     // Number of progress steps of Build before the bar is drawn full: one a world and one a caption.
     int GetProgressSteps() const;
 

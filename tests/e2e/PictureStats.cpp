@@ -7,7 +7,8 @@
 // The optional region is given in fractions of the width and height, y from the top. Prints one line:
 //   mean M spread S bright B colours C
 // M: mean luma (0 to 255); S: its standard deviation; B: share of pixels with luma above 200; C: how many of
-// twelve hue sectors hold at least 2 % of the region's pixels as clear colour (saturated and not dark).
+// twelve hue sectors hold at least 2 % of the region's pixels as clear colour (saturated and not dark); R G B:
+// the mean of each channel (0 to 255).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -95,11 +96,15 @@ int main(int argc, char** argv)
     long bright = 0;
     long count = 0;
     long sectors[12] = {};
+    double channels[3] = {};
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
         {
             const unsigned char* p = &pixels[static_cast<size_t>((y * width + x) * 3)];
             const double r = p[0], g = p[1], b = p[2];
+            channels[0] += r;
+            channels[1] += g;
+            channels[2] += b;
             const double luma = 0.299 * r + 0.587 * g + 0.114 * b;
             sum += luma;
             squares += luma * luma;
@@ -119,7 +124,8 @@ int main(int argc, char** argv)
     int colours = 0;
     for (long s : sectors)
         colours += s * 50 >= count;
-    std::printf("mean %.1f spread %.1f bright %.4f colours %d\n", mean, spread, static_cast<double>(bright) / count,
-                colours);
+    std::printf("mean %.1f spread %.1f bright %.4f colours %d rgb %.1f %.1f %.1f\n", mean, spread,
+                static_cast<double>(bright) / count, colours, channels[0] / count, channels[1] / count,
+                channels[2] / count);
     return 0;
 }

@@ -6,7 +6,7 @@
 # frame and the installed studio for half a second of the show (it reads the
 # pack only: no source tree is watched), read the installed manual pages, then
 # build the Debian package and check its contents and the library dependencies
-# dpkg-shlibdeps worked out.
+# dpkg-shlibdeps worked out, and the development files' package beside it.
 #   bash install.sh <bin-dir>
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
@@ -107,7 +107,7 @@ done
 
 # --- the Debian package ---
 if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package") >"$work/cpack.txt" 2>&1; then
-  deb=$(ls "$work"/package/*.deb 2>/dev/null | head -1)
+  deb=$(ls "$work"/package/starwane_*.deb 2>/dev/null | head -1)
   if [ -n "$deb" ]; then
     pass "cpack made $(basename "$deb")"
     depends=$(dpkg-deb -f "$deb" Depends)
@@ -125,8 +125,30 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
              ./usr/share/doc/starwane/copyright ./usr/share/doc/starwane/changelog.gz; do
       grep -qF " $f" "$work/contents.txt" || fail "the package lacks $f"
     done
+    # The show's package holds the show only; the development files are a package of their own.
+    grep -qF "liborvelant.a" "$work/contents.txt" && fail "the show's package holds the engine's library"
   else
-    fail "cpack made no .deb: $(cat "$work/cpack.txt")"
+    fail "cpack made no starwane .deb: $(cat "$work/cpack.txt")"
+  fi
+  dev=$(ls "$work"/package/liborvelant-dev_*.deb 2>/dev/null | head -1)
+  if [ -n "$dev" ]; then
+    pass "cpack made $(basename "$dev")"
+    [ "$(dpkg-deb -f "$dev" Section)" = "libdevel" ] || fail "liborvelant-dev is not in section libdevel"
+    depends=$(dpkg-deb -f "$dev" Depends)
+    for package in libsdl2-dev libepoxy-dev libglu1-mesa-dev libvorbis-dev pkg-config; do
+      grep -q "$package" <<<"$depends" || fail "liborvelant-dev does not depend on $package"
+    done
+    dpkg-deb -c "$dev" >"$work/dev-contents.txt"
+    lib=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null)
+    for f in "$lib/liborvelant.a" ./usr/include/orvelant/app/k_DemoShell.h \
+             "$lib/cmake/Orvelant/OrvelantConfig.cmake" "$lib/cmake/Orvelant/OrvelantTargets.cmake" \
+             "$lib/pkgconfig/orvelant.pc" ./usr/lib/orvelant/orvelant_pack \
+             ./usr/share/orvelant/template/main.cpp ./usr/share/doc/liborvelant-dev/copyright; do
+      grep -qF " $f" "$work/dev-contents.txt" || fail "liborvelant-dev lacks $f"
+    done
+    grep -qF "starwane-capture" "$work/dev-contents.txt" && fail "liborvelant-dev holds the show's programs"
+  else
+    fail "cpack made no liborvelant-dev .deb: $(cat "$work/cpack.txt")"
   fi
 else
   fail "cpack -G DEB: $(cat "$work/cpack.txt")"

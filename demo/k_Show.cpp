@@ -1,0 +1,208 @@
+#include "demo/k_Show.h"
+
+#include "demo/k_TextEvent.h"
+#include "engine/k_Utf8.h"
+#include "interfaces/IAnimationManager.h"
+#include "interfaces/IEngine.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
+#include "interfaces/IGraphics.h"
+#include "interfaces/ITimeline.h"
+#include "interfaces/IWindow.h"
+#include "interfaces/IWorld.h"
+
+#include <epoxy/gl.h>
+#include <algorithm>
+#include <string_view>
+
+namespace
+{
+// The error convention wants a constant wide string: the message lives until the process ends with it.
+[[noreturn]] void ThrowMessage(const std::string& message)
+{
+    static std::wstring text;
+    text = k_Utf8::FromUtf8(message);
+    throw text.c_str();
+}
+} // namespace
+
+// Until Build reads the show file, the show is empty: no sections, no captions.
+k_Show::k_Show(IEngine* engine, k_ShowFile::Vocabulary vocabulary, std::wstring showFileName)
+    : m_engine(engine), m_vocabulary(std::move(vocabulary)), m_showFileName(std::move(showFileName)),
+      m_show(std::make_unique<k_ShowFile>(std::string_view(), "", k_ShowFile::Vocabulary()))
+{
+}
+
+k_Show::~k_Show()
+{
+    if (m_engine->GetTimeline())
+        m_engine->GetTimeline()->SetTempoMap(nullptr);
+    // Each caption takes its node out of the world it is shown in, so the captions go first.
+    while (!m_captions.empty())
+        m_captions.pop_back();
+    while (!m_worlds.empty())
+        m_worlds.pop_back();
+}
+
+void k_Show::AddWorldStep(std::function<std::unique_ptr<IWorld>()> make)
+{
+    m_steps.push_back(std::move(make));
+}
+
+IWorld* k_Show::GetCaptionWorld() const
+{
+    return m_worlds.empty() ? nullptr : m_worlds.back().get();
+}
+
+void k_Show::Switch(const std::string&) {}
+
+void k_Show::Fade(const std::string&, double) {}
+
+// --- building the show ---
+
+int k_Show::GetProgressSteps() const
+{
+    return static_cast<int>(m_steps.size() + m_show->GetCaptions().size());
+}
+
+// One more step of the bar, drawn unless it is the last (Build draws the bar full itself at the end).
+void k_Show::Progress()
+{
+    ++m_progress;
+    if (m_progress >= GetProgressSteps())
+        return;
+    m_engine->GetGraphics()->DrawProgressBar(static_cast<float>(m_progress) / static_cast<float>(GetProgressSteps()));
+    if (IWindow* window = m_engine->GetWindow())
+        window->Present();
+}
+
+void k_Show::Build()
+{
+    const std::string name = k_Utf8::ToUtf8(m_showFileName);
+    IFileSystem* files = m_engine->GetFileSystem();
+    std::unique_ptr<IFile> file(files->OpenFile(m_showFileName));
+    if (!file)
+        ThrowMessage("k_Show: The show file " + name + " is missing from the data pack.");
+    const std::string_view text(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize()));
+    auto show = std::make_unique<k_ShowFile>(text, name, m_vocabulary, [files](const std::wstring& picture) {
+        return std::unique_ptr<IFile>(files->OpenFile(picture)) != nullptr;
+    });
+    if (!show->IsValid())
+    {
+        std::string message = "k_Show: The show file " + name + " is malformed:";
+        for (const std::string& error : show->GetErrors())
+            message += "\n" + error;
+        ThrowMessage(message);
+    }
+    m_show = std::move(show);
+    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    m_progress = 0;
+
+    for (const auto& step : m_steps)
+    {
+        std::unique_ptr<IWorld> world = step();
+        if (!world)
+            throw L"k_Show: A world of the show could not be made.";
+        m_worlds.push_back(std::move(world));
+        m_engine->AddWorld(m_worlds.back().get());
+        Progress();
+    }
+    MakeSchedule();
+    m_engine->GetGraphics()->DrawProgressBar(1.0f);
+    if (IWindow* window = m_engine->GetWindow())
+        window->Present();
+}
+
+int k_Show::CodeOf(const k_ShowFile::Cue& cue) const
+{
+    const std::vector<std::string>& names = cue.fade ? m_vocabulary.fades : m_vocabulary.switches;
+    const auto found = std::find(names.begin(), names.end(), cue.name);
+    return static_cast<int>(found - names.begin()) + 1;
+}
+
+// The captions in the file's order, each cue registered where the file states it among them. A fade's end
+// brings its last value, unless another fade starts right there and takes over.
+void k_Show::MakeSchedule()
+{
+    IAnimationManager* manager = m_engine->GetAnimationManager();
+    const std::vector<k_ShowFile::Cue>& cues = m_show->GetCues();
+    size_t next = 0;
+    auto registerCues = [&](size_t captionsMade) {
+        for (; next < cues.size() && cues[next].afterCaptions <= captionsMade; ++next)
+        {
+            const k_ShowFile::Cue& cue = cues[next];
+            const int code = CodeOf(cue);
+            if (!cue.fade)
+            {
+                manager->AddEvent(cue.start, this, code);
+                continue;
+            }
+            manager->AddAnimation(cue.start, cue.end, this, code);
+            const bool handedOn = std::any_of(cues.begin(), cues.end(), [&](const k_ShowFile::Cue& other) {
+                return other.fade && &other != &cue && other.start == cue.end;
+            });
+            if (!handedOn)
+                manager->AddEvent(cue.end, this, FadeOver + code);
+        }
+    };
+    const std::vector<k_ShowFile::Caption>& captions = m_show->GetCaptions();
+    for (size_t i = 0; i < captions.size(); ++i)
+    {
+        registerCues(i);
+        const k_ShowFile::Caption& caption = captions[i];
+        const bool text = !caption.text.empty();
+        const k_VectorUA offset =
+            text ? k_VectorUA(caption.x, caption.y, caption.size, 0.0f) : k_VectorUA(0.0f, 0.0f, 0.0f, 0.0f);
+        auto event = std::make_unique<k_TextEvent>(
+            GetCaptionWorld(), m_engine, GetHandOverWorld(), text ? caption.font : caption.picture, caption.text,
+            offset, caption.start, caption.duration, k_TextEvent::Fade{caption.fadeIn.kind, caption.fadeIn.seconds},
+            k_TextEvent::Fade{caption.fadeOut.kind, caption.fadeOut.seconds});
+        if (!text)
+            event->SetPlace(caption.x, caption.y, caption.size, caption.side);
+        m_captions.push_back(std::move(event));
+        Progress();
+    }
+    registerCues(captions.size());
+}
+
+std::vector<double> k_Show::GetSectionBounds() const
+{
+    std::vector<double> bounds;
+    for (const k_ShowFile::Section& section : m_show->GetSections())
+        bounds.push_back(section.start);
+    bounds.push_back(m_show->GetLength());
+    return bounds;
+}
+
+// --- per frame ---
+
+void k_Show::BeginFrame()
+{
+    glDepthMask(GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(0.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFrontFace(GL_CW);
+}
+
+// --- schedule ---
+
+void k_Show::Trigger(int code)
+{
+    const bool fadeOver = code > FadeOver;
+    const int index = (fadeOver ? code - FadeOver : code) - 1;
+    const std::vector<std::string>& names = fadeOver ? m_vocabulary.fades : m_vocabulary.switches;
+    if (index < 0 || static_cast<size_t>(index) >= names.size())
+        return;
+    if (fadeOver)
+        Fade(names[static_cast<size_t>(index)], 1.0);
+    else
+        Switch(names[static_cast<size_t>(index)]);
+}
+
+void k_Show::Animate(double progress, int code)
+{
+    const int index = code - 1;
+    if (index >= 0 && static_cast<size_t>(index) < m_vocabulary.fades.size())
+        Fade(m_vocabulary.fades[static_cast<size_t>(index)], progress);
+}

@@ -1,0 +1,28 @@
+#include "k_TemplateShow.h"
+
+#include "k_SkyWorld.h"
+
+#include <memory>
+
+// The names the show file's switches and fades may take: no switches, one fade.
+k_TemplateShow::k_TemplateShow(IEngine* engine) : k_Show(engine, {{}, {"from-black"}})
+{
+    // The worlds, in drawing order: each is one step of the loading bar.
+    AddWorldStep([this] {
+        auto sky = std::make_unique<k_SkyWorld>(m_engine);
+        m_sky = sky.get();
+        return sky;
+    });
+}
+
+void k_TemplateShow::Fade(const std::string& name, double progress)
+{
+    if (name == "from-black" && m_sky)
+        m_sky->SetBrightness(static_cast<float>(progress));
+}
+
+void k_TemplateShow::Rewind()
+{
+    if (m_sky)
+        m_sky->SetBrightness(0.0f);
+}

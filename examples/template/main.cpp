@@ -1,0 +1,12 @@
+// The template's program: the engine's shell (setup dialog, window, music, capture) around its show.
+//   ./template                          plays it
+//   ./template --capture --at 3 --out frames --size 640x360    draws the frame at 3 s without a display
+#include "app/k_DemoShell.h"
+#include "k_TemplateShow.h"
+
+int main(int argc, char** argv)
+{
+    static const ShowProgram program{"template", L"Orvelant - template", L"template.ogg",
+                                     [](IEngine* engine) -> IShow* { return new k_TemplateShow(engine); }};
+    return k_DemoShell(program).Main(argc, argv);
+}
