@@ -115,6 +115,8 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     ITimeline* timeline = m_engine->GetTimeline();
     const double speed = timeline->GetSpeed();
     timeline->SetSpeed(1.0);
+    // The warm-up's frames are not heard: the music waits and starts at the time shown.
+    m_music.Silence();
     Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
     const bool shown = k_StudioTransport::StepTo(
         time, MaxWarmUpStep, [timeline] { return timeline->GetTime(); },
@@ -201,15 +203,7 @@ void k_Studio::ServeKeys()
 
 void k_Studio::FollowMusic()
 {
-    if (m_transport.IsMusicPlaying())
-    {
-        if (m_music.play)
-            m_music.play(m_engine->GetTimeline()->GetTime());
-    }
-    else if (m_music.pause)
-    {
-        m_music.pause();
-    }
+    m_music.Follow(m_transport.IsMusicPlaying(), m_engine->GetTimeline()->GetTime());
 }
 
 // --- pictures ---
@@ -496,8 +490,8 @@ void k_Studio::Run()
         if (m_window->IsActive() != m_active)
         {
             m_active = m_window->IsActive();
-            if (!m_active && m_music.pause)
-                m_music.pause();
+            if (!m_active)
+                m_music.Silence();
             else
                 FollowMusic();
         }
@@ -515,7 +509,8 @@ void k_Studio::Run()
         const double elapsed = std::chrono::duration<double>(now - previous).count();
         previous = now;
         m_demo->BeginFrame();
-        m_engine->Update(elapsed);
+        // The picture follows the music being heard (the wall clock's step, corrected to the audio device's).
+        m_engine->Update(m_music.Step(elapsed, m_engine->GetTimeline()->GetTime()));
         m_window->Present();
         NoteReloadShown();
         ++m_playedFrames;
