@@ -112,6 +112,7 @@ void k_Studio::Seek(double time)
 
 bool k_Studio::ShowAt(double time, bool savePicture)
 {
+    const Clock::time_point started = Clock::now();
     ITimeline* timeline = m_engine->GetTimeline();
     const double speed = timeline->GetSpeed();
     timeline->SetSpeed(1.0);
@@ -141,6 +142,9 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     if (savePicture)
         SavePicture();
     m_window->Present();
+    k_Log() << "Studio: the jump to " << time << " s was shown in "
+            << static_cast<int>(std::lround(std::chrono::duration<double, std::milli>(Clock::now() - started).count()))
+            << " ms";
     NoteReloadShown();
     // A loop's end reached by the jump itself is not wrapped again.
     m_transport.Reached(timeline->GetTime());
