@@ -197,7 +197,10 @@ void k_MaterialLoader::Run(Includes& includes)
     // A stop without a mistake noted is a file that cannot be read (the reader said why).
     const size_t mistakes = m_material->GetScriptErrors().size();
     if (!Load(m_fileName) && m_material->GetScriptErrors().size() == mistakes)
-        Mistake(k_Log::Colour::Error, "cannot be read", false);
+    {
+        k_Log(m_checking ? k_Log::Colour::Normal : k_Log::Colour::Error) << k_Label << "Cannot read " << m_fileName;
+        m_material->AddScriptError(k_Utf8::ToUtf8(m_fileName) + ": cannot be read");
+    }
     k_Log() << k_Label << "Finished loading material.";
     k_Log() << k_Label << "Loading material includes...";
     for (const std::wstring& include : m_includes)
@@ -331,15 +334,12 @@ bool k_MaterialLoader::EndSection(const std::string& name)
         for (IShader* shader : {m_pixelShader, m_vertexShader, m_geometryShader})
             if (shader)
                 shaders.push_back(shader);
-        if (m_checking)
-        {
-        }
-        else if (shaders.empty())
+        if (shaders.empty() && !m_checking)
         {
             // A pass without shaders draws with the fixed-function state: allowed, but rarely meant.
             k_Log(k_Log::Colour::Error) << k_Label << "No shaders definied." << Where();
         }
-        else
+        else if (!shaders.empty())
         {
             m_pass->program = factory->CreateShaderProgram(shaders);
             if (m_pass->program)

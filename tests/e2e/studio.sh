@@ -4,7 +4,8 @@
 # the picture named after its demo time, Page Down lands on the next instant
 # of the show, a material script saved by writing a new file and renaming it
 # is reloaded and changes the picture, a shader that fails keeps the previous
-# picture and is reported as file:line:column, Left and Home go back in time,
+# picture and is reported as file:line:column, a script with an unknown key
+# fails its reload and changes nothing, Left and Home go back in time,
 # Shift+. steps to the next bar, a caption moved in the saved show file shows
 # at its new time, an error in the show file keeps the show and is reported,
 # new words for a caption in Captions.txt are painted and shown, a burst of
@@ -133,6 +134,22 @@ if line=$(wait_line "$work/out.txt" '^Plasma\.mat:[0-9]+:[0-9]+: ' 120); then
     fail "the picture after the failed reload is not the previous one"
 else
   fail "the failing shader was not reported as file:line:column: $(tail -5 "$work/out.txt")"
+fi
+
+# --- a script mistake that start-up only warns about fails a reload: nothing of the script is taken ---
+rm -f "$shot"
+sed -e 's/gl_FragColor = vec4(1.0) + missingThing;/gl_FragColor = vec4(0.0);/' -e '/^material/a\    glitter 1' \
+  "$work/assets/Plasma.mat" >"$work/assets/Plasma.mat.new"
+mv "$work/assets/Plasma.mat.new" "$work/assets/Plasma.mat"
+if line=$(wait_line "$work/out.txt" '^Plasma\.mat:[0-9]+: Unknown contenttype: glitter' 120); then
+  pass "the script's mistake is reported: $line"
+  wait_line "$work/err.txt" '\| reload failed .*Plasma\.mat:[0-9]+: Unknown' 30 >/dev/null &&
+    pass "the status says the reload failed" || fail "the status does not say the reload failed: $(tail -2 "$work/err.txt")"
+  keys "$window" F12
+  wait_file "$shot" 120 && [ "$(mean "$shot")" -gt 240 ] && pass "the previous material and shader stay on screen" ||
+    fail "the script with a mistake changed the picture"
+else
+  fail "the script's mistake was not reported as file:line: $(tail -5 "$work/out.txt")"
 fi
 
 # --- back in time and home, through the engine's seek ---
