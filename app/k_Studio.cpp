@@ -108,6 +108,7 @@ void k_Studio::OnKey(uint32_t code, bool shift, bool repeat)
 void k_Studio::Seek(double time)
 {
     m_engine->Seek(time);
+    m_historyFrom = time;
 }
 
 bool k_Studio::ShowAt(double time, bool savePicture)
@@ -118,7 +119,10 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     timeline->SetSpeed(1.0);
     // The warm-up's frames are not heard: the music waits and starts at the time shown.
     m_music.Silence();
-    Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
+    // A jump a little ahead goes on from the time reached when the frames since the last seek already give
+    // the time a warm-up's history (a step on, the next beat or instant): fewer frames, the same picture.
+    if (!k_StudioTransport::GoesOn(timeline->GetTime(), time, m_historyFrom, k_Demo::WarmUpSeconds))
+        Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
     const bool shown = k_StudioTransport::StepTo(
         time, MaxWarmUpStep, [timeline] { return timeline->GetTime(); },
         [this, savePicture](double step) {

@@ -110,6 +110,8 @@ private:
     bool m_active = true;
     // A quit (Escape, the window closed) taken from the window while a jump was drawn.
     bool m_quit = false;
+    // The demo time the engine was last sought to: the frames drawn since go back to it.
+    double m_historyFrom = 0.0;
     // A jump stopped by a key before its picture was shown, and whether its picture was to be saved.
     std::optional<double> m_pending;
     bool m_pendingShot = false;

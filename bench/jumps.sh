@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark of the studio's jumps at 960x540: the time from a jump's start to its picture on screen (the
 # studio logs it), at ten times across the show. For each time the studio starts there (its first picture
-# is a jump: cold, the first use of that part of the show in the process), is paused, and then Right jumps
-# one second on (warm: what a user stepping through the show waits for). Prints each pair and the medians.
+# is a jump: cold, the first use of that part of the show in the process), is paused, then Right jumps one
+# second on (a step on: the studio goes on from the frames it drew) and Left one second back (a seek and the
+# whole warm-up, as any jump back or far). Prints each jump and the medians.
 # Run on a display, or without one under xvfb-run -a -s "-screen 0 1920x1080x24 +extension GLX".
 #   bash bench/jumps.sh <bin-dir> [size]
 set -uo pipefail
@@ -40,7 +41,8 @@ key() {
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 
 cold=()
-warm=()
+onward=()
+back=()
 for at in 12 31 48 63 77 95 118 139 161 183; do
   "$bin/starwane-studio" --size "$size" --at "$at" --no-assets >"$work/out.txt" 2>"$work/err.txt" &
   pid=$!
@@ -54,12 +56,19 @@ for at in 12 31 48 63 77 95 118 139 161 183; do
     echo "the studio made no jump on from $at s: $(tail -3 "$work/err.txt")"
     exit 1
   fi
+  key "$window" Left
+  if ! third=$(jump_ms 3 120); then
+    echo "the studio made no jump back from $((at + 1)) s: $(tail -3 "$work/err.txt")"
+    exit 1
+  fi
   key "$window" Escape
   wait "$pid"
   pid=""
-  echo "jump to $at s at $size: ${first} ms (cold); one second on: ${second} ms"
+  echo "jump to $at s at $size: ${first} ms (cold); one second on: ${second} ms; back: ${third} ms"
   cold+=("$first")
-  warm+=("$second")
+  onward+=("$second")
+  back+=("$third")
 done
-echo "jumps at $size, 10 times across the show: median $(printf '%s\n' "${warm[@]}" | median) ms" \
-  "(cold, the first in the process: median $(printf '%s\n' "${cold[@]}" | median) ms)"
+echo "jumps at $size, 10 times across the show, median: one second on $(printf '%s\n' "${onward[@]}" | median) ms," \
+  "one second back $(printf '%s\n' "${back[@]}" | median) ms, cold (the first in the process)" \
+  "$(printf '%s\n' "${cold[@]}" | median) ms"
