@@ -121,14 +121,21 @@ void k_Studio::OnKey(uint32_t code, bool shift, bool repeat)
 void k_Studio::Seek(double time)
 {
     m_engine->Seek(time);
+    m_historyFrom = time;
 }
 
 bool k_Studio::ShowAt(double time, bool savePicture)
 {
+    const Clock::time_point started = Clock::now();
     ITimeline* timeline = m_engine->GetTimeline();
     const double speed = timeline->GetSpeed();
     timeline->SetSpeed(1.0);
-    Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
+    // The warm-up's frames are not heard: the music waits and starts at the time shown.
+    m_music.Silence();
+    // A jump a little ahead goes on from the time reached when the frames since the last seek already give
+    // the time a warm-up's history (a step on, the next beat or instant): fewer frames, the same picture.
+    if (!k_StudioTransport::GoesOn(timeline->GetTime(), time, m_historyFrom, k_Demo::WarmUpSeconds))
+        Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
     const bool shown = k_StudioTransport::StepTo(
         time, MaxWarmUpStep, [timeline] { return timeline->GetTime(); },
         [this, savePicture](double step) {
@@ -152,6 +159,9 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     if (savePicture)
         SavePicture();
     m_window->Present();
+    k_Log() << "Studio: the jump to " << time << " s was shown in "
+            << static_cast<int>(std::lround(std::chrono::duration<double, std::milli>(Clock::now() - started).count()))
+            << " ms";
     NoteReloadShown();
     // A loop's end reached by the jump itself is not wrapped again.
     m_transport.Reached(timeline->GetTime());
@@ -214,15 +224,7 @@ void k_Studio::ServeKeys()
 
 void k_Studio::FollowMusic()
 {
-    if (m_transport.IsMusicPlaying())
-    {
-        if (m_music.play)
-            m_music.play(m_engine->GetTimeline()->GetTime());
-    }
-    else if (m_music.pause)
-    {
-        m_music.pause();
-    }
+    m_music.Follow(m_transport.IsMusicPlaying(), m_engine->GetTimeline()->GetTime());
 }
 
 // --- the sync editor ---
@@ -560,8 +562,8 @@ void k_Studio::Run()
         if (m_window->IsActive() != m_active)
         {
             m_active = m_window->IsActive();
-            if (!m_active && m_music.pause)
-                m_music.pause();
+            if (!m_active)
+                m_music.Silence();
             else
                 FollowMusic();
         }
@@ -579,7 +581,8 @@ void k_Studio::Run()
         const double elapsed = std::chrono::duration<double>(now - previous).count();
         previous = now;
         m_demo->BeginFrame();
-        m_engine->Update(elapsed);
+        // The picture follows the music being heard (the wall clock's step, corrected to the audio device's).
+        m_engine->Update(m_music.Step(elapsed, m_engine->GetTimeline()->GetTime()));
         m_window->Present();
         NoteReloadShown();
         ++m_playedFrames;

@@ -4,6 +4,7 @@
 // show's instants, speed, loop, pictures), keeps the music in step with demo
 // time, reloads the assets saved in the watched folder, and keeps the title
 // and the terminal's status line current.
+#include "app/k_StudioMusic.h"
 #include "app/k_StudioOptions.h"
 #include "app/k_StudioStatus.h"
 #include "app/k_StudioTransport.h"
@@ -29,11 +30,7 @@ class k_Studio
 {
 public:
     // The tune's player: every call may be empty (no audio device).
-    struct Music
-    {
-        std::function<void(double seconds)> play; // from that time in the tune
-        std::function<void()> pause;
-    };
+    using Music = k_StudioMusic::Player;
 
     // Frames drawn before a time jumped to step at most this far (the show's feedback and adaptation reach
     // their look through them).
@@ -98,7 +95,7 @@ private:
     IEngine* m_engine;
     IWindow* m_window;
     k_Demo* m_demo;
-    Music m_music;
+    k_StudioMusic m_music;
     std::ostream& m_status;
     bool m_statusIsTerminal;
     k_StudioTransport m_transport;
@@ -123,6 +120,8 @@ private:
     bool m_active = true;
     // A quit (Escape, the window closed) taken from the window while a jump was drawn.
     bool m_quit = false;
+    // The demo time the engine was last sought to: the frames drawn since go back to it.
+    double m_historyFrom = 0.0;
     // A jump stopped by a key before its picture was shown, and whether its picture was to be saved.
     std::optional<double> m_pending;
     bool m_pendingShot = false;

@@ -148,6 +148,11 @@ k_StudioTransport::Action k_StudioTransport::Press(Key key)
     return action;
 }
 
+bool k_StudioTransport::GoesOn(double now, double to, double historyFrom, double warmUp)
+{
+    return to > now && to - now <= warmUp && now >= historyFrom && (historyFrom <= 0.0 || to - historyFrom >= warmUp);
+}
+
 bool k_StudioTransport::StepTo(double to, double maxStep, const std::function<double()>& clock,
                                const std::function<bool(double step)>& frame)
 {

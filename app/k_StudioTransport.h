@@ -97,6 +97,10 @@ public:
     // (speed 1); when it returns false the jump stops there and StepTo returns false.
     static bool StepTo(double to, double maxStep, const std::function<double()>& clock,
                        const std::function<bool(double step)>& frame);
+    // Whether a jump from the demo time reached (now) to `to` may go on from there instead of seeking to
+    // warmUp before `to`: `to` lies ahead, no further than warmUp, and the frames drawn since the last seek
+    // (to historyFrom; 0 is the show's start, a play) reach back at least warmUp from `to`.
+    static bool GoesOn(double now, double to, double historyFrom, double warmUp);
 
 private:
     std::vector<double> m_instants;

@@ -20,10 +20,12 @@
 #include "platform/k_SdlDisplay.h"
 #include "platform/k_Signals.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -82,6 +84,12 @@ k_Studio::Music StartMusic(IEngine* engine, IWindow* window, const std::wstring&
         k_Bass::ChannelPlay(stream, false);
     };
     music.pause = [stream] { k_Bass::ChannelPause(stream); };
+    music.position = [stream]() -> std::optional<double> {
+        const double heard = k_Bass::ChannelGetPosition(stream);
+        return heard >= 0.0 ? std::optional<double>(heard) : std::nullopt;
+    };
+    k_Log() << "Studio: the music is heard " << static_cast<int>(std::lround(k_Bass::GetLatency() * 1000.0))
+            << " ms after the device takes it (its buffer); the picture follows what is heard";
     return music;
 }
 } // namespace

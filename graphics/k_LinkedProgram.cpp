@@ -1,5 +1,6 @@
 #include "graphics/k_LinkedProgram.h"
 
+#include "engine/k_Log.h"
 #include "graphics/k_Shader.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
@@ -127,6 +128,10 @@ k_LinkedProgram::k_LinkedProgram(IEngine* engine, const std::vector<IShader*>& s
         while (!m_log.empty() && m_log.back() == '\n')
             m_log.pop_back();
     }
+    // Said once for the link, however many programs share it.
+    k_Log() << "Error/Warning linking shaders.";
+    if (!m_log.empty())
+        k_Log() << m_log;
 }
 
 k_LinkedProgram::~k_LinkedProgram()

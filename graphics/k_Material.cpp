@@ -107,6 +107,15 @@ std::vector<IShaderProgram*> k_Material::TakePassesOf(k_Material& fresh)
         IShaderProgram* program = kept->program;
         auto* keptProgram = dynamic_cast<k_ShaderProgram*>(kept->program);
         auto* newProgram = dynamic_cast<k_ShaderProgram*>(incoming->program);
+        // A pass that lost its shaders earlier takes its resting program back when they return, with the
+        // values code gave it.
+        if (!keptProgram && newProgram)
+            if (auto resting = m_restingPrograms.find(incoming->target); resting != m_restingPrograms.end())
+            {
+                keptProgram = dynamic_cast<k_ShaderProgram*>(resting->second);
+                program = resting->second;
+                m_restingPrograms.erase(resting);
+            }
         if (keptProgram && newProgram)
         {
             if (keptProgram->GetLinked() != newProgram->GetLinked() ||
@@ -122,6 +131,13 @@ std::vector<IShaderProgram*> k_Material::TakePassesOf(k_Material& fresh)
         else if (incoming->program)
         {
             unused.push_back(incoming->program);
+        }
+        else
+        {
+            // The script no longer gives the pass shaders: it draws without a program. The program object
+            // stays alive (code may hold it) and rests until shaders come back.
+            m_restingPrograms[incoming->target] = program;
+            program = nullptr;
         }
         *kept = *incoming;
         kept->textures = std::move(textures);

@@ -3,6 +3,7 @@
 // for any world. Created and cached by name by the resource factory only.
 #include "interfaces/IMaterial.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,17 +35,24 @@ public:
     const std::vector<std::wstring>& GetScripts() const { return m_scripts; }
     void AddScript(const std::wstring& fileName) { m_scripts.push_back(fileName); }
     void SetScripts(std::vector<std::wstring> scripts) { m_scripts = std::move(scripts); }
+    // The mistakes found while reading the scripts ("file:line: message"): loading skipped those lines.
+    const std::vector<std::string>& GetScriptErrors() const { return m_scriptErrors; }
+    void AddScriptError(std::string error) { m_scriptErrors.push_back(std::move(error)); }
     // Takes the passes of a material made again from the same script. A pass for the same target keeps its
     // object (worlds and meshes point to it) and takes the new state, textures and program; texture slots the
     // new script only reserves keep what code put into them. The program keeps its object too: it is moved
-    // onto the new one's link, keeping the uniform values code gave it. New targets are added; passes the
-    // script no longer has stay as they were. Returns the programs of the fresh material that are no longer
-    // used (the caller's factory releases them).
+    // onto the new one's link, keeping the uniform values code gave it. A pass the script gives no shaders
+    // any more draws without a program (its program rests, and comes back when shaders do). New targets are
+    // added; passes the script no longer has stay as they were. Returns the programs of the fresh material that are no
+    // longer used (the caller's factory releases them).
     std::vector<IShaderProgram*> TakePassesOf(k_Material& fresh);
 
 private:
     IEngine* m_engine;
     std::wstring m_fileName;
     std::vector<std::wstring> m_scripts;
+    std::vector<std::string> m_scriptErrors;
     std::vector<k_MaterialPass*> m_passes;
+    // By target: the programs of passes whose script dropped their shaders (the factory owns them).
+    std::map<std::string, IShaderProgram*> m_restingPrograms;
 };

@@ -164,12 +164,28 @@ k_MaterialLoader::k_MaterialLoader(IEngine* engine, k_Material* material, const 
 
 k_MaterialLoader::k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName,
                                    Includes& includes)
-    : k_CFileLoader(engine), m_material(material), m_fileName(fileName)
+    : k_CFileLoader(engine), m_material(material), m_fileName(fileName), m_checking(includes.checking)
 {
     Run(includes);
 }
 
 k_MaterialLoader::~k_MaterialLoader() = default;
+
+std::vector<std::string> k_MaterialLoader::Check(IEngine* engine, const std::wstring& fileName)
+{
+    k_Material scratch(engine, L"");
+    try
+    {
+        Includes includes;
+        includes.checking = true;
+        k_MaterialLoader loader(engine, &scratch, fileName, includes);
+    }
+    catch (const wchar_t* message)
+    {
+        scratch.AddScriptError(k_Utf8::ToUtf8(fileName) + ": " + k_Utf8::ToUtf8(message));
+    }
+    return scratch.GetScriptErrors();
+}
 
 void k_MaterialLoader::Run(Includes& includes)
 {
@@ -178,7 +194,13 @@ void k_MaterialLoader::Run(Includes& includes)
     chain.push_back(m_fileName);
     m_material->AddScript(m_fileName);
     ++includes.scriptsRead;
-    Load(m_fileName);
+    // A stop without a mistake noted is a file that cannot be read (the reader said why).
+    const size_t mistakes = m_material->GetScriptErrors().size();
+    if (!Load(m_fileName) && m_material->GetScriptErrors().size() == mistakes)
+    {
+        k_Log(m_checking ? k_Log::Colour::Normal : k_Log::Colour::Error) << k_Label << "Cannot read " << m_fileName;
+        m_material->AddScriptError(k_Utf8::ToUtf8(m_fileName) + ": cannot be read");
+    }
     k_Log() << k_Label << "Finished loading material.";
     k_Log() << k_Label << "Loading material includes...";
     for (const std::wstring& include : m_includes)
@@ -186,19 +208,23 @@ void k_MaterialLoader::Run(Includes& includes)
         // A script that includes itself, directly or through others, would be read forever.
         if (std::find(chain.begin(), chain.end(), include) != chain.end())
         {
-            k_Log(k_Log::Colour::Warning) << k_Label << "Include loop skipped: " << include << " in " << m_fileName;
+            Mistake(k_Log::Colour::Warning, "Include loop skipped: " + k_Utf8::ToUtf8(include), false);
             continue;
         }
         if (static_cast<int>(chain.size()) >= k_MaxIncludeDepth)
         {
-            k_Log(k_Log::Colour::Error) << k_Label << "Includes nested deeper than " << k_MaxIncludeDepth
-                                        << " levels; skipped " << include << " in " << m_fileName;
+            Mistake(k_Log::Colour::Error,
+                    "Includes nested deeper than " + std::to_string(k_MaxIncludeDepth) + " levels; skipped " +
+                        k_Utf8::ToUtf8(include),
+                    false);
             continue;
         }
         if (includes.scriptsRead >= k_MaxScripts)
         {
-            k_Log(k_Log::Colour::Error) << k_Label << "More than " << k_MaxScripts
-                                        << " scripts for one material; skipped " << include << " in " << m_fileName;
+            Mistake(k_Log::Colour::Error,
+                    "More than " + std::to_string(k_MaxScripts) + " scripts for one material; skipped " +
+                        k_Utf8::ToUtf8(include),
+                    false);
             continue;
         }
         k_MaterialLoader loader(m_engine, m_material, include, includes);
@@ -210,6 +236,23 @@ void k_MaterialLoader::Run(Includes& includes)
 std::string k_MaterialLoader::Where() const
 {
     return " at " + k_Utf8::ToUtf8(m_fileName) + ":" + std::to_string(m_lineNumber);
+}
+
+void k_MaterialLoader::Mistake(k_Log::Colour colour, const std::string& message, bool atLine)
+{
+    const std::string file = k_Utf8::ToUtf8(m_fileName);
+    if (m_checking)
+        colour = k_Log::Colour::Normal;
+    if (atLine)
+    {
+        k_Log(colour) << k_Label << message << Where();
+        m_material->AddScriptError(file + ":" + std::to_string(m_lineNumber) + ": " + message);
+    }
+    else
+    {
+        k_Log(colour) << k_Label << message << " in " << m_fileName;
+        m_material->AddScriptError(file + ": " + message);
+    }
 }
 
 // --- sections ---
@@ -233,7 +276,7 @@ bool k_MaterialLoader::BeginSection(const std::string& name, const std::vector<s
         const bool geometry = name == "geometryshader";
         if (parameters < (geometry ? 4u : 1u))
         {
-            k_Log(k_Log::Colour::Warning) << k_Label << "Missing values for section " << name << Where();
+            Mistake(k_Log::Colour::Warning, "Missing values for section " + name);
             m_state = Skipped;
             return true;
         }
@@ -249,7 +292,7 @@ bool k_MaterialLoader::BeginSection(const std::string& name, const std::vector<s
     }
     else
     {
-        k_Log(k_Log::Colour::Warning) << k_Label << "Unknown section " << name << Where();
+        Mistake(k_Log::Colour::Warning, "Unknown section " + name);
         return false;
     }
     return true;
@@ -291,11 +334,12 @@ bool k_MaterialLoader::EndSection(const std::string& name)
         for (IShader* shader : {m_pixelShader, m_vertexShader, m_geometryShader})
             if (shader)
                 shaders.push_back(shader);
-        if (shaders.empty())
+        if (shaders.empty() && !m_checking)
         {
+            // A pass without shaders draws with the fixed-function state: allowed, but rarely meant.
             k_Log(k_Log::Colour::Error) << k_Label << "No shaders definied." << Where();
         }
-        else
+        else if (!shaders.empty())
         {
             m_pass->program = factory->CreateShaderProgram(shaders);
             if (m_pass->program)
@@ -313,6 +357,11 @@ bool k_MaterialLoader::EndSection(const std::string& name)
                                   : state == GeometryShader ? r_ShaderType::Geometry
                                                             : r_ShaderType::Pixel;
         const std::wstring key = m_fileName + L":" + m_shaderName;
+        if (m_checking)
+        {
+            m_inlineShaders[m_shaderName] = nullptr;
+            return true;
+        }
         IShader* shader = factory->CreateShaderFromSource(key, type, key, m_source);
         if (shader && type == r_ShaderType::Geometry)
             shader->SetGeometryParameters(m_geometryInput, m_geometryOutput, m_geometryMaxVertices);
@@ -339,7 +388,7 @@ void k_MaterialLoader::ParseMaterialKey(const std::vector<std::string>& tokens)
     };
     if (auto needed = k_ValueCounts.find(key); needed != k_ValueCounts.end() && values < needed->second)
     {
-        k_Log(k_Log::Colour::Warning) << k_Label << "Missing values for contenttype: " << key << Where();
+        Mistake(k_Log::Colour::Warning, "Missing values for contenttype: " + key);
         return;
     }
     auto colour = [&tokens](std::array<float, 4>& target) {
@@ -381,7 +430,7 @@ void k_MaterialLoader::ParseMaterialKey(const std::vector<std::string>& tokens)
         auto found = m_inlineShaders.find(name);
         if (found == m_inlineShaders.end())
         {
-            k_Log(k_Log::Colour::Error) << k_Label << "Shader not definied: " << name << Where();
+            Mistake(k_Log::Colour::Error, "Shader not definied: " + tokens[1]);
             return;
         }
         IShader* shader = found->second;
@@ -404,6 +453,8 @@ void k_MaterialLoader::ParseMaterialKey(const std::vector<std::string>& tokens)
     {
         const std::wstring file = k_Utf8::FromUtf8(tokens[1]);
         const bool vertex = key == "vertexshader";
+        if (m_checking)
+            return;
         IShader* shader = m_engine->GetResourceFactory()->CreateShader(
             file, vertex ? r_ShaderType::Vertex : r_ShaderType::Pixel, file);
         (vertex ? m_vertexShader : m_pixelShader) = shader;
@@ -413,6 +464,8 @@ void k_MaterialLoader::ParseMaterialKey(const std::vector<std::string>& tokens)
         const std::wstring file = k_Utf8::FromUtf8(tokens[1]);
         const r_PrimitiveTopology input = r_PrimitiveTopology::Parse(tokens[2]);
         const r_PrimitiveTopology output = r_PrimitiveTopology::Parse(tokens[3]);
+        if (m_checking)
+            return;
         m_geometryShader = m_engine->GetResourceFactory()->CreateShader(file, r_ShaderType::Geometry, file);
         if (m_geometryShader)
             m_geometryShader->SetGeometryParameters(input, output, ParseInt(tokens[4]));
@@ -424,7 +477,7 @@ void k_MaterialLoader::ParseMaterialKey(const std::vector<std::string>& tokens)
     else if (key == "reservetexture" && values >= 1)
         SetTextureSlot(tokens, false);
     else
-        k_Log(k_Log::Colour::Warning) << k_Label << "Unknown contenttype: " << key << Where();
+        Mistake(k_Log::Colour::Warning, "Unknown contenttype: " + key);
 }
 
 void k_MaterialLoader::SetTextureSlot(const std::vector<std::string>& tokens, bool load)
@@ -433,14 +486,14 @@ void k_MaterialLoader::SetTextureSlot(const std::vector<std::string>& tokens, bo
     std::map<int32_t, k_MaterialPass::TextureSlot>& slots = m_pass->textures;
     if (unit < 0 || unit >= MaxTextureUnits())
     {
-        k_Log(k_Log::Colour::Warning) << k_Label << "Invalid texture unit: " << tokens[1] << Where();
+        Mistake(k_Log::Colour::Warning, "Invalid texture unit: " + tokens[1]);
         return;
     }
     if (!slots.contains(unit) && static_cast<int>(slots.size()) >= k_MaterialPass::k_MaxTextureSlots)
     {
-        k_Log(k_Log::Colour::Warning) << k_Label << "Too many texture slots (at most "
-                                      << k_MaterialPass::k_MaxTextureSlots << "): " << tokens[0] << " " << tokens[1]
-                                      << Where();
+        Mistake(k_Log::Colour::Warning, "Too many texture slots (at most " +
+                                            std::to_string(k_MaterialPass::k_MaxTextureSlots) + "): " + tokens[0] +
+                                            " " + tokens[1]);
         return;
     }
     const size_t firstWrap = load ? 3 : 2;
@@ -450,7 +503,7 @@ void k_MaterialLoader::SetTextureSlot(const std::vector<std::string>& tokens, bo
         slot.wrapS = slot.wrapT = ParseWrap(tokens[firstWrap]);
     if (tokens.size() > firstWrap + 1)
         slot.wrapT = ParseWrap(tokens[firstWrap + 1]);
-    if (load)
+    if (load && !m_checking)
     {
         const std::wstring file = k_Utf8::FromUtf8(tokens[2]);
         slot.texture = m_engine->GetResourceFactory()->CreateTexture(file, file);

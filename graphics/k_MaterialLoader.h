@@ -5,7 +5,10 @@
 // sections name further scripts read after this one, depth first, into the
 // same material. Shaders, programs and textures come from the resource
 // factory. Unknown sections and keys and malformed lines are logged with
-// file and line and skipped; the rest of the file is still read.
+// file and line and skipped; the rest of the file is still read. Each such
+// mistake is also noted on the material as "file:line: message", so that a
+// reload can refuse a script the loading only warned about.
+#include "engine/k_Log.h"
 #include "graphics/k_CFileLoader.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/r_PrimitiveTopology.h"
@@ -23,6 +26,9 @@ class k_MaterialLoader : public k_CFileLoader
 public:
     // Reads the script, then its includes, into the material; all the work happens here.
     k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName);
+    // Reads the script and its includes without making anything (no shader, program or texture) and returns
+    // the mistakes the reading finds, as "file:line: message" (a reload refuses a script that has any).
+    static std::vector<std::string> Check(IEngine* engine, const std::wstring& fileName);
     ~k_MaterialLoader() override;
 
     bool BeginSection(const std::string& name, const std::vector<std::string>& tokens) override;
@@ -65,6 +71,7 @@ private:
     {
         std::vector<std::wstring> chain;
         int scriptsRead = 0;
+        bool checking = false; // Check: nothing is made
     };
     // Reads one script of the include chain.
     k_MaterialLoader(IEngine* engine, k_Material* material, const std::wstring& fileName, Includes& includes);
@@ -73,6 +80,9 @@ private:
     void SetTextureSlot(const std::vector<std::string>& tokens, bool load);
     // " at <file>:<line>" for messages about the line being read.
     std::string Where() const;
+    // Logs a mistake in the script (at the line being read, or about the whole file) and notes it on the
+    // material.
+    void Mistake(k_Log::Colour colour, const std::string& message, bool atLine = true);
 
     int m_state = None;
     k_Material* m_material;
@@ -83,6 +93,7 @@ private:
     std::vector<std::wstring> m_callbackNames;
     std::vector<std::wstring> m_includes;
     std::wstring m_fileName;
+    bool m_checking = false;
     std::string m_source;
     std::wstring m_shaderName;
     r_PrimitiveTopology m_geometryInput;

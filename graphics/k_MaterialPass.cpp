@@ -102,8 +102,11 @@ void k_MaterialPass::Apply(k_Material* material)
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(u));
         glBindTexture(GL_TEXTURE_2D, 0);
     }
+    // A pass without a program draws with the fixed-function state, not with the program used before it.
     if (program)
         program->Use();
+    else
+        glUseProgram(0);
     int k = 0;
     for (auto& [unit, slot] : textures)
     {

@@ -13,6 +13,7 @@
 #include "graphics/k_ImageTexture.h"
 #include "graphics/k_JpegTexture.h"
 #include "graphics/k_Material.h"
+#include "graphics/k_MaterialLoader.h"
 #include "graphics/k_MaterialPass.h"
 #include "graphics/k_MeshBuffer.h"
 #include "graphics/k_PngTexture.h"
@@ -153,7 +154,14 @@ IShader* k_ResourceFactory::CreateShaderFromSource(const std::wstring& key, r_Sh
         // A script read again during a reload brings its inline shaders' text anew.
         if (auto* shader = dynamic_cast<k_Shader*>(found->second);
             m_reloading && shader && shader->GetSource() != source)
-            NoteShaderReload(shader, shader->Recompile(source), *m_reloading->report);
+        {
+            auto tried = m_reloading->triedSources.find(shader);
+            if (tried == m_reloading->triedSources.end() || tried->second != source)
+            {
+                m_reloading->triedSources[shader] = source;
+                NoteShaderReload(shader, shader->Recompile(source), *m_reloading->report);
+            }
+        }
         return found->second;
     }
     IShader* shader = Guarded([&]() -> IShader* { return new k_Shader(m_engine, type, displayName, source); });
@@ -209,7 +217,7 @@ IShaderProgram* k_ResourceFactory::CreateShaderProgram(std::vector<IShader*> sha
     IShaderProgram* program = Guarded([&]() -> IShaderProgram* {
         // Programs of the same shaders share one link; each keeps its own uniform values.
         if (m_reloading)
-            return new k_ShaderProgram(m_engine, shaders, Relinked(shaders, *m_reloading->report));
+            return new k_ShaderProgram(m_engine, shaders, Relinked(KeyOf(shaders), *m_reloading->report));
         std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[KeyOf(shaders)];
         std::shared_ptr<k_LinkedProgram> linked = known.lock();
         if (!linked)
@@ -417,6 +425,8 @@ k_ResourceFactory::ReloadReport k_ResourceFactory::Reload(const std::vector<std:
         }
     }
     // Every link of a changed shader that no script brought up is linked again too (programs made in code).
+    // Each with its own geometry parameters: a geometry shader shared by links of different parameters is
+    // linked again for every set.
     for (auto& [key, known] : m_linkedPrograms)
     {
         const std::vector<IShader*>& shaders = key.first;
@@ -427,7 +437,7 @@ k_ResourceFactory::ReloadReport k_ResourceFactory::Reload(const std::vector<std:
         {
             try
             {
-                Relinked(shaders, report);
+                Relinked(key, report);
             }
             catch (const wchar_t* message)
             {
@@ -468,14 +478,26 @@ void k_ResourceFactory::NoteShaderReload(k_Shader* shader, bool compiled, Reload
     }
 }
 
-std::shared_ptr<k_LinkedProgram> k_ResourceFactory::Relinked(const std::vector<IShader*>& shaders, ReloadReport& report)
+std::shared_ptr<k_LinkedProgram> k_ResourceFactory::Relinked(const LinkKey& key, ReloadReport& report)
 {
-    std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[KeyOf(shaders)];
+    const std::vector<IShader*>& shaders = key.first;
+    std::weak_ptr<k_LinkedProgram>& known = m_linkedPrograms[key];
     std::shared_ptr<k_LinkedProgram> old = known.lock();
     const bool changed = std::any_of(shaders.begin(), shaders.end(),
                                      [this](IShader* shader) { return m_reloading->changedShaders.contains(shader); });
     if (old && (!changed || m_reloading->decidedLinks.contains(old.get())))
         return old;
+    // The geometry shaders take the link's parameters (the shader holds those set last, perhaps for another
+    // link; where the driver needs them compiled in, the shader is compiled for them again).
+    size_t parameter = 0;
+    for (IShader* shader : shaders)
+        if (shader->GetType() == r_ShaderType::Geometry && parameter + 3 <= key.second.size())
+        {
+            shader->SetGeometryParameters(static_cast<r_PrimitiveTopology::Value>(key.second[parameter]),
+                                          static_cast<r_PrimitiveTopology::Value>(key.second[parameter + 1]),
+                                          key.second[parameter + 2]);
+            parameter += 3;
+        }
     // Throws only for a geometry shader without parameters, as the first link did.
     std::shared_ptr<k_LinkedProgram> fresh = std::make_shared<k_LinkedProgram>(m_engine, shaders);
     if (!fresh->IsLinked() && old)
@@ -501,6 +523,19 @@ void k_ResourceFactory::ReloadMaterial(const std::wstring& name, k_Material* mat
 {
     const std::string file = k_Utf8::ToUtf8(material->GetFileName());
     k_Log() << "Reloading material '" << name << "' from " << material->GetFileName();
+    // Start-up skips a script's mistakes with a warning; a reload refuses the script before anything is made
+    // from it (shaders, links), so what is shown stays whole. A script read for many materials is checked and
+    // reported once.
+    auto checked = m_reloading->checkedScripts.find(material->GetFileName());
+    if (checked == m_reloading->checkedScripts.end())
+    {
+        checked = m_reloading->checkedScripts
+                      .emplace(material->GetFileName(), k_MaterialLoader::Check(m_engine, material->GetFileName()))
+                      .first;
+        report.errors.insert(report.errors.end(), checked->second.begin(), checked->second.end());
+    }
+    if (!checked->second.empty())
+        return;
     std::unique_ptr<k_Material> fresh(
         Guarded([&]() -> k_Material* { return new k_Material(m_engine, material->GetFileName()); }));
     if (!fresh)

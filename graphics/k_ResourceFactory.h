@@ -82,7 +82,7 @@ private:
     void NoteShaderReload(k_Shader* shader, bool compiled, ReloadReport& report);
     // During a reload: the link of the shaders, linked again once when one of them changed; a failed link
     // keeps the old one (when there is one). Every program on the old link moves onto the new one.
-    std::shared_ptr<k_LinkedProgram> Relinked(const std::vector<IShader*>& shaders, ReloadReport& report);
+    std::shared_ptr<k_LinkedProgram> Relinked(const LinkKey& key, ReloadReport& report);
     // Deletes a program the factory made (a fresh material's that was not taken).
     void ReleaseProgram(IShaderProgram* program);
 
@@ -93,6 +93,11 @@ private:
         std::set<IShader*> changedShaders;
         std::set<const k_LinkedProgram*> decidedLinks;
         std::set<IShaderProgram*> movedPrograms;
+        // The inline sources each shader was given in this reload: a script read for many materials brings
+        // the same text each time, compiled (and reported, when it fails) once.
+        std::map<IShader*, std::string> triedSources;
+        // The mistakes of each script checked in this reload (by its material's file name).
+        std::map<std::wstring, std::vector<std::string>> checkedScripts;
     };
     std::unique_ptr<Reloading> m_reloading;
 

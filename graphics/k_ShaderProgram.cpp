@@ -1,6 +1,5 @@
 #include "graphics/k_ShaderProgram.h"
 
-#include "engine/k_Log.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IGraphics.h"
 #include "interfaces/IResourceFactory.h"
@@ -31,11 +30,6 @@ k_ShaderProgram::k_ShaderProgram(IEngine* engine, std::vector<IShader*> shaders,
                                  std::shared_ptr<k_LinkedProgram> linked)
     : m_engine(engine), m_linked(std::move(linked)), m_user(NextUser()), m_shaders(std::move(shaders))
 {
-    if (m_linked->IsLinked())
-        return;
-    k_Log() << "Error/Warning linking shaders.";
-    if (!m_linked->GetLog().empty())
-        k_Log() << m_linked->GetLog();
 }
 
 // The linked program goes when its last user does.
@@ -60,7 +54,23 @@ void k_ShaderProgram::Set(const std::string& name, k_LinkedProgram::Value::Kind 
     Claim();
     const int location = GetUniformLocation(name);
     if (location < 0)
+    {
+        // Kept by name: a shader edited later may start using the uniform, and then it gets this value.
+        auto unplaced = m_unplaced.find(name);
+        if (unplaced == m_unplaced.end())
+            unplaced = m_unplaced.emplace(name, k_LinkedProgram::Value()).first;
+        k_LinkedProgram::Value& value = unplaced->second;
+        value.kind = kind;
+        value.size = size;
+        value.count = count;
+        value.integer = integer;
+        if (floats)
+            value.floats.assign(floats, floats + k_LinkedProgram::Value::FloatsPerElement(kind, size) *
+                                                     static_cast<size_t>(std::max(count, 0)));
+        else
+            value.floats.clear();
         return;
+    }
     const int elements = m_linked->Fit(location, kind, size, count);
     if (elements == 0)
     {
@@ -243,6 +253,11 @@ void k_ShaderProgram::ReplaceLinked(std::vector<IShader*> shaders, std::shared_p
         }
         named.emplace_back(name, std::move(whole));
     }
+    // Values set for names the old link lacked go to the new one too (set again, they are kept again if it
+    // lacks them as well).
+    for (auto& [name, value] : m_unplaced)
+        named.emplace_back(name, std::move(value));
+    m_unplaced.clear();
     m_shaders = std::move(shaders);
     m_linked = std::move(linked);
     m_user = NextUser();

@@ -52,7 +52,7 @@ public:
     const std::vector<IShader*>& GetShaders() const { return m_shaders; }
     // Moves the program onto another linked program of the shaders (linked again after a shader changed): the
     // locations are asked anew and every uniform value this program set is set again by name (names the new
-    // program lacks are dropped). Users keep the same program object.
+    // program lacks are kept by name for a later link). Users keep the same program object.
     void ReplaceLinked(std::vector<IShader*> shaders, std::shared_ptr<k_LinkedProgram> linked);
     // Takes the shader callbacks of another program (a material script read again names them afresh).
     void TakeCallbacks(const k_ShaderProgram& other) { m_callbacks = other.m_callbacks; }
@@ -78,6 +78,8 @@ private:
     std::shared_ptr<k_LinkedProgram> m_linked;
     unsigned long long m_user = 0;    // who this program is to its linked program
     k_LinkedProgram::Values m_values; // by element location
+    // Values set for names the link has no uniform of, whole (all elements of an array call), by name.
+    std::map<std::string, k_LinkedProgram::Value, std::less<>> m_unplaced;
     std::map<std::string, int, std::less<>> m_uniformLocations;
     std::map<std::string, int, std::less<>> m_attributeLocations;
     std::map<std::wstring, std::pair<IShaderCallback*, int>> m_callbacks;

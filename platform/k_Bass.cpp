@@ -18,6 +18,10 @@ struct Stream
 {
     std::unique_ptr<k_OggStream> tune;
     bool playing = false;
+    // Device frames taken from the stream, counted from the tune's start (a seek sets it), and when the
+    // device last took some (SDL's performance counter).
+    double consumedFrames = 0.0;
+    Uint64 lastFill = 0;
 };
 
 SDL_AudioDeviceID g_device = 0;
@@ -47,6 +51,8 @@ void FillDevice(void*, Uint8* output, int length)
         if (!stream->playing)
             continue;
         const int got = stream->tune->Read(g_chunk.data(), length);
+        stream->consumedFrames += static_cast<double>(got) / (sizeof(int16_t) * g_spec.channels);
+        stream->lastFill = SDL_GetPerformanceCounter();
         for (size_t i = 0; i < static_cast<size_t>(got) / sizeof(int16_t); ++i)
             g_mix[i] += g_chunk[i];
         if (got < length && stream->tune->IsAtEnd())
@@ -132,7 +138,12 @@ bool k_Bass::ChannelPlay(uint32_t handle, bool restart)
     {
         Stream& stream = *found->second;
         if (restart)
+        {
             stream.tune->Restart();
+            stream.consumedFrames = 0.0;
+        }
+        if (!stream.playing)
+            stream.lastFill = SDL_GetPerformanceCounter();
         stream.playing = true;
     }
     SDL_UnlockAudioDevice(g_device);
@@ -177,8 +188,45 @@ bool k_Bass::ChannelSetPosition(uint32_t handle, double seconds)
     SDL_LockAudioDevice(g_device);
     auto found = g_streams.find(handle);
     const bool sought = found != g_streams.end() && found->second->tune->Seek(seconds);
+    if (sought)
+    {
+        // What the device holds already is still heard first: the new place starts a buffer later.
+        found->second->consumedFrames = found->second->tune->Tell() * g_spec.freq;
+        found->second->lastFill = SDL_GetPerformanceCounter();
+    }
     SDL_UnlockAudioDevice(g_device);
     return sought;
+}
+
+double k_Bass::HeardSeconds(double consumedFrames, int bufferFrames, int rate, double sinceFill)
+{
+    if (rate <= 0)
+        return 0.0;
+    const double buffer = static_cast<double>(bufferFrames) / rate;
+    const double heard = (consumedFrames - bufferFrames) / rate + std::clamp(sinceFill, 0.0, buffer);
+    return std::max(0.0, heard);
+}
+
+double k_Bass::ChannelGetPosition(uint32_t handle)
+{
+    if (g_device == 0)
+        return -1.0;
+    SDL_LockAudioDevice(g_device);
+    auto found = g_streams.find(handle);
+    double heard = -1.0;
+    if (found != g_streams.end() && found->second->playing)
+    {
+        const double since = static_cast<double>(SDL_GetPerformanceCounter() - found->second->lastFill) /
+                             static_cast<double>(SDL_GetPerformanceFrequency());
+        heard = HeardSeconds(found->second->consumedFrames, g_spec.samples, g_spec.freq, since);
+    }
+    SDL_UnlockAudioDevice(g_device);
+    return heard;
+}
+
+double k_Bass::GetLatency()
+{
+    return g_device != 0 && g_spec.freq > 0 ? static_cast<double>(g_spec.samples) / g_spec.freq : 0.0;
 }
 
 bool k_Bass::ChannelIsPlaying(uint32_t handle)

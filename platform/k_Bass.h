@@ -32,6 +32,16 @@ public:
     static bool ChannelSetPosition(uint32_t handle, double seconds);
     // Whether the stream is playing.
     static bool ChannelIsPlaying(uint32_t handle);
+    // The time in the tune being heard now (seconds): the samples the device took from the stream, less the
+    // device's buffer still to be played, plus the time since the device last took samples (at most one
+    // buffer). Negative when the stream is not playing or unknown.
+    static double ChannelGetPosition(uint32_t handle);
+    // The device's buffer in seconds: how long a sample the stream gave waits before it is heard (0 without
+    // a device).
+    static double GetLatency();
+    // The position arithmetic: after the device took consumedFrames in all (counted from the tune's start),
+    // in buffers of bufferFrames at rate per second, the last one sinceFill seconds ago.
+    static double HeardSeconds(double consumedFrames, int bufferFrames, int rate, double sinceFill);
 
     // Releases every stream and closes the device (the program never calls it; tests start afresh with it).
     static void Free();

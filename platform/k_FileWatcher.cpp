@@ -4,12 +4,17 @@
 #include <cerrno>
 #include <climits>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace
 {
-constexpr uint32_t k_FolderEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_DELETE_SELF;
+// One mask for every watch: a folder of the tree may also hold the target of a link, and a second
+// inotify_add_watch on the same folder replaces the mask of the first.
+constexpr uint32_t k_FolderEvents =
+    IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_DELETE_SELF | IN_ONLYDIR;
+
 } // namespace
 
 k_FileWatcher::k_FileWatcher(const std::filesystem::path& root) : m_root(root)
@@ -20,8 +25,9 @@ k_FileWatcher::k_FileWatcher(const std::filesystem::path& root) : m_root(root)
     m_descriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_descriptor < 0)
         return;
-    Watch(root, "");
-    if (m_folders.empty())
+    std::set<std::pair<uint64_t, uint64_t>> visited;
+    Scan(root, "", m_known, visited);
+    if (!m_rootWatched)
     {
         close(m_descriptor);
         m_descriptor = -1;
@@ -34,23 +40,120 @@ k_FileWatcher::~k_FileWatcher()
         close(m_descriptor);
 }
 
-void k_FileWatcher::Watch(const std::filesystem::path& folder, const std::string& relative)
+bool k_FileWatcher::IsEditorTemporary(const std::string& name)
 {
-    const int watch = inotify_add_watch(m_descriptor, folder.c_str(), k_FolderEvents | IN_ONLYDIR);
+    // vim probes whether it may write a folder with "4913" (then other numbers), keeps "name~" backups and
+    // ".name.swp" swap files (".swx" for its own probe, ".swo" ... for further ones); emacs writes "#name#"
+    // and ".#name". No asset of a pack is named like that.
+    if (name.empty())
+        return true;
+    if (std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return true;
+    if (name.back() == '~' || name.starts_with(".#") || (name.size() > 1 && name.front() == '#' && name.back() == '#'))
+        return true;
+    // ".swp", ".swx", ".swo", ...
+    return name.front() == '.' && name.size() > 4 && name.compare(name.size() - 4, 3, ".sw") == 0;
+}
+
+// --- watching the tree ---
+
+void k_FileWatcher::Scan(const std::filesystem::path& folder, const std::string& relative, Files& files,
+                         std::set<std::pair<uint64_t, uint64_t>>& visited)
+{
+    struct stat status
+    {
+    };
+    if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return;
+    // A link back up the tree is followed once.
+    if (!visited.insert({static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)}).second)
+        return;
+    const int watch = inotify_add_watch(m_descriptor, folder.c_str(), k_FolderEvents);
     if (watch < 0)
         return;
-    m_folders[watch] = relative;
+    Watched& watched = m_watches[watch];
+    if (!watched.folder)
+    {
+        watched.folder = true;
+        watched.relative = relative;
+    }
+    if (relative.empty())
+        m_rootWatched = true;
     std::error_code error;
     for (const auto& item : std::filesystem::directory_iterator(folder, error))
-        if (item.is_directory(error) && !item.is_symlink(error))
-            Watch(item.path(), relative + item.path().filename().string() + "/");
+    {
+        const std::string name = item.path().filename().string();
+        if (IsEditorTemporary(name))
+            continue;
+        std::error_code itemError;
+        if (item.is_directory(itemError))
+        {
+            Scan(item.path(), relative + name + "/", files, visited);
+            continue;
+        }
+        if (!item.is_regular_file(itemError))
+            continue;
+        if (item.is_symlink(itemError))
+            WatchLinkedFile(item.path(), relative + name);
+        struct stat file
+        {
+        };
+        if (stat(item.path().c_str(), &file) == 0)
+            files[relative + name] = {static_cast<int64_t>(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec,
+                                      static_cast<uintmax_t>(file.st_size)};
+    }
 }
+
+// A file linked into the tree changes where it lives: its folder is watched for its name.
+void k_FileWatcher::WatchLinkedFile(const std::filesystem::path& link, const std::string& relative)
+{
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(link, error);
+    if (error)
+        return;
+    const int watch = inotify_add_watch(m_descriptor, target.parent_path().c_str(), k_FolderEvents);
+    if (watch < 0)
+        return;
+    std::vector<std::string>& names = m_watches[watch].links[target.filename().string()];
+    if (std::find(names.begin(), names.end(), relative) == names.end())
+        names.push_back(relative);
+}
+
+void k_FileWatcher::Rescan(std::vector<std::string>& changed)
+{
+    Files now;
+    std::set<std::pair<uint64_t, uint64_t>> visited;
+    Scan(m_root, "", now, visited);
+    for (const auto& [name, stamp] : now)
+        if (auto known = m_known.find(name); known == m_known.end() || known->second != stamp)
+            changed.push_back(name);
+    for (const auto& [name, stamp] : m_known)
+        if (!now.contains(name))
+            changed.push_back(name);
+    m_known = std::move(now);
+}
+
+void k_FileWatcher::Note(const std::string& relative)
+{
+    struct stat file
+    {
+    };
+    if (stat((m_root / relative).c_str(), &file) == 0)
+        m_known[relative] = {static_cast<int64_t>(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec,
+                             static_cast<uintmax_t>(file.st_size)};
+    else
+        m_known.erase(relative);
+}
+
+// --- events ---
 
 std::vector<std::string> k_FileWatcher::Poll()
 {
-    std::vector<std::string> saved;
+    std::vector<std::string> changed;
     if (m_descriptor < 0)
-        return saved;
+        return changed;
+    std::vector<std::string> gone;
+    bool rescan = false;
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
     for (;;)
     {
@@ -61,41 +164,91 @@ std::vector<std::string> k_FileWatcher::Poll()
         {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            auto folder = m_folders.find(event->wd);
-            if (folder == m_folders.end())
-                continue;
-            if (event->mask & (IN_IGNORED | IN_DELETE_SELF))
+            if (event->mask & IN_Q_OVERFLOW)
             {
-                if (event->mask & IN_IGNORED)
-                    m_folders.erase(folder);
+                // Events were lost: what changed is found by comparing the tree with what was known.
+                rescan = true;
                 continue;
             }
-            if (event->len == 0)
+            auto found = m_watches.find(event->wd);
+            if (found == m_watches.end())
                 continue;
-            const std::string name = folder->second + event->name;
+            Watched& watched = found->second;
+            if (event->mask & IN_IGNORED)
+            {
+                if (watched.folder && watched.relative.empty())
+                    m_rootWatched = false; // the watched folder went; it is watched again when it comes back
+                m_watches.erase(found);
+                continue;
+            }
+            if ((event->mask & IN_DELETE_SELF) || event->len == 0)
+                continue;
+            const std::string name = event->name;
+            if (IsEditorTemporary(name))
+                continue;
+            const bool leaving = event->mask & (IN_DELETE | IN_MOVED_FROM);
+            const bool saved = event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO);
+            if (auto link = watched.links.find(name); link != watched.links.end() && (leaving || saved))
+                for (const std::string& relative : link->second)
+                    (leaving ? gone : changed).push_back(relative);
+            if (!watched.folder)
+                continue;
+            const std::string relative = watched.relative + name;
+            const std::filesystem::path path = m_root / relative;
+            std::error_code error;
             if (event->mask & IN_ISDIR)
             {
                 // A new folder (made, or moved in): watch it, and what was saved in it before the watch began.
                 if (event->mask & (IN_CREATE | IN_MOVED_TO))
                 {
-                    Watch(m_root / name, name + "/");
-                    std::error_code error;
-                    for (const auto& item : std::filesystem::recursive_directory_iterator(m_root / name, error))
-                        if (item.is_regular_file(error))
-                            saved.push_back(
-                                name + "/" +
-                                std::filesystem::relative(item.path(), m_root / name, error).generic_string());
+                    Files files;
+                    std::set<std::pair<uint64_t, uint64_t>> visited;
+                    Scan(path, relative + "/", files, visited);
+                    for (const auto& [file, stamp] : files)
+                        changed.push_back(file);
                 }
                 continue;
             }
-            if (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO))
-                saved.push_back(name);
+            if ((event->mask & (IN_CREATE | IN_MOVED_TO)) && std::filesystem::is_symlink(path, error))
+            {
+                // A link made in the tree: to a folder, its tree is watched; to a file, the file where it lives.
+                if (std::filesystem::is_directory(path, error))
+                {
+                    Files files;
+                    std::set<std::pair<uint64_t, uint64_t>> visited;
+                    Scan(path, relative + "/", files, visited);
+                    for (const auto& [file, stamp] : files)
+                        changed.push_back(file);
+                }
+                else if (std::filesystem::is_regular_file(path, error))
+                {
+                    WatchLinkedFile(path, relative);
+                    changed.push_back(relative);
+                }
+                continue;
+            }
+            if (saved)
+                changed.push_back(relative);
+            else if (leaving)
+                gone.push_back(relative);
         }
     }
-    // Each name once, first saving first.
+    // The watched folder deleted and made again: watched anew, its files compared with what was known.
+    std::error_code error;
+    if (rescan || (!m_rootWatched && std::filesystem::is_directory(m_root, error)))
+        Rescan(changed);
+    // A file gone and not back changes too (the pack's version serves again). One that is back was saved
+    // again (that save is, or will be, seen on its own).
+    for (const std::string& name : gone)
+        if (!std::filesystem::exists(m_root / name, error))
+            changed.push_back(name);
+    // Each name once, first change first.
     std::vector<std::string> unique;
-    for (const std::string& name : saved)
+    for (const std::string& name : changed)
         if (std::find(unique.begin(), unique.end(), name) == unique.end())
+        {
             unique.push_back(name);
+            Note(name);
+        }
     return unique;
 }

@@ -1,11 +1,20 @@
 #pragma once
 // Watches a folder and every folder below it with inotify and tells which
-// files were saved: written and closed, or moved into place under their name
-// (editors that write a new file and rename it over the old one). Folders made
-// later are watched as they appear. Poll never waits.
+// files changed: saved (written and closed, or moved into place under their
+// name, as editors that write a new file and rename it over the old one do)
+// or gone (deleted or moved away, so the pack's version serves again).
+// Folders made later are watched as they appear; folders and files reached
+// through symbolic links are watched where they live. Editors' temporary
+// files (vim's "4913" probe and ".swp"/".swx" files, "name~" backups, emacs's
+// "#name#" and ".#name") are not changes. When the kernel's event queue
+// overflows, or the watched folder is deleted and made again, the tree is
+// scanned and compared with what was known. Poll never waits.
+#include <cstdint>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class k_FileWatcher
@@ -20,14 +29,37 @@ public:
     bool IsWatching() const { return m_descriptor >= 0; }
     const std::filesystem::path& GetRoot() const { return m_root; }
 
-    // The files saved since the last call, relative to the root with "/" between folders, each once, in the
-    // order they were first saved.
+    // The files changed since the last call (saved, or gone and not back), relative to the root with "/"
+    // between folders, each once, in the order they first changed.
     std::vector<std::string> Poll();
 
+    // Whether a file name (without its folder) is an editor's temporary file rather than an asset.
+    static bool IsEditorTemporary(const std::string& name);
+
 private:
-    void Watch(const std::filesystem::path& folder, const std::string& relative);
+    // What one inotify watch stands for: a folder of the tree (relative name, "" for the root) and the
+    // files linked into the tree from it (the target's name -> the links' relative names).
+    struct Watched
+    {
+        bool folder = false;
+        std::string relative;
+        std::map<std::string, std::vector<std::string>> links;
+    };
+    // A file's state as last seen: modification time (ns) and size.
+    using Stamp = std::pair<int64_t, uintmax_t>;
+    using Files = std::map<std::string, Stamp>;
+
+    // Watches the folder and everything below it, following links, and notes every file found.
+    void Scan(const std::filesystem::path& folder, const std::string& relative, Files& files,
+              std::set<std::pair<uint64_t, uint64_t>>& visited);
+    void WatchLinkedFile(const std::filesystem::path& link, const std::string& relative);
+    // Scans the whole tree again and adds what differs from what was known (new, changed or gone files).
+    void Rescan(std::vector<std::string>& changed);
+    void Note(const std::string& relative);
 
     std::filesystem::path m_root;
     int m_descriptor = -1;
-    std::map<int, std::string> m_folders; // watch descriptor -> folder relative to the root ("" for the root)
+    bool m_rootWatched = false;
+    std::map<int, Watched> m_watches;
+    Files m_known;
 };

@@ -74,6 +74,12 @@ void k_OggStream::Restart()
     m_decodedAll = false;
 }
 
+double k_OggStream::Tell()
+{
+    const ogg_int64_t sample = ov_pcm_tell(m_vorbis.Get());
+    return sample > 0 && m_vorbis.GetRate() > 0 ? static_cast<double>(sample) / m_vorbis.GetRate() : 0.0;
+}
+
 bool k_OggStream::Seek(double seconds)
 {
     const ogg_int64_t total = ov_pcm_total(m_vorbis.Get(), -1);

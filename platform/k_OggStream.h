@@ -30,6 +30,8 @@ public:
     // Goes to the sample at the time in seconds (clamped to the tune); the next Read starts there. False when the
     // data cannot be sought (the stream then stays where it was).
     bool Seek(double seconds);
+    // The time in seconds of the next sample decoded (right after Restart or Seek: where it went).
+    double Tell();
 
 private:
     k_OggStream() = default;

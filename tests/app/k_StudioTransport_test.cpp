@@ -201,3 +201,20 @@ TEST(k_StudioTransportTest, QuitAtEndsTheRunPausedOrInALoopThatNeverReachesIt)
     transport.Reached(4.6);
     EXPECT_TRUE(transport.IsOver(4.5));
 }
+
+// A jump a little ahead goes on from the frames already drawn when they reach back a warm-up's length.
+TEST(k_StudioTransportTest, AJumpGoesOnOnlyWithAWarmUpsHistoryBehindItsTarget)
+{
+    // Sought to 6.5 (a jump to 9.5), then a second on: 4 s of frames behind 10.5.
+    EXPECT_TRUE(k_StudioTransport::GoesOn(9.5, 10.5, 6.5, 3.0));
+    // Backwards, the same time (a picture drawn again after a reload), or further than a warm-up: a seek.
+    EXPECT_FALSE(k_StudioTransport::GoesOn(9.5, 8.5, 6.5, 3.0));
+    EXPECT_FALSE(k_StudioTransport::GoesOn(9.5, 9.5, 6.5, 3.0));
+    EXPECT_FALSE(k_StudioTransport::GoesOn(9.5, 12.6, 6.5, 3.0));
+    // A jump stopped on its way at 8 (sought to 7): 10.5 has 3.5 s of frames behind it, 9.9 too few.
+    EXPECT_TRUE(k_StudioTransport::GoesOn(8.0, 10.5, 7.0, 3.0));
+    EXPECT_FALSE(k_StudioTransport::GoesOn(8.0, 9.9, 7.0, 3.0));
+    // From the show's start every frame is behind: a play.
+    EXPECT_TRUE(k_StudioTransport::GoesOn(0.0, 1.0, 0.0, 3.0));
+    EXPECT_TRUE(k_StudioTransport::GoesOn(1.0, 2.5, 0.0, 3.0));
+}

@@ -4,7 +4,8 @@
 # the picture named after its demo time, Page Down lands on the next instant
 # of the show, a material script saved by writing a new file and renaming it
 # is reloaded and changes the picture, a shader that fails keeps the previous
-# picture and is reported as file:line:column, Left and Home go back in time,
+# picture and is reported as file:line:column, a script with an unknown key
+# fails its reload and changes nothing, Left and Home go back in time,
 # Shift+. steps to the next bar, a caption moved in the saved show file shows
 # at its new time, an error in the show file keeps the show and is reported,
 # new words for a caption in Captions.txt are painted and shown, a burst of
@@ -104,6 +105,22 @@ else
   fail "the failing shader was not reported as file:line:column: $(tail -5 "$work/out.txt")"
 fi
 
+# --- a script mistake that start-up only warns about fails a reload: nothing of the script is taken ---
+rm -f "$shot"
+sed -e 's/gl_FragColor = vec4(1.0) + missingThing;/gl_FragColor = vec4(0.0);/' -e '/^material/a\    glitter 1' \
+  "$work/assets/Plasma.mat" >"$work/assets/Plasma.mat.new"
+mv "$work/assets/Plasma.mat.new" "$work/assets/Plasma.mat"
+if line=$(wait_line "$work/out.txt" '^Plasma\.mat:[0-9]+: Unknown contenttype: glitter' 120); then
+  pass "the script's mistake is reported: $line"
+  wait_line "$work/err.txt" '\| reload failed .*Plasma\.mat:[0-9]+: Unknown' 30 >/dev/null &&
+    pass "the status says the reload failed" || fail "the status does not say the reload failed: $(tail -2 "$work/err.txt")"
+  keys "$window" F12
+  wait_file "$shot" 120 && [ "$(mean "$shot")" -gt 240 ] && pass "the previous material and shader stay on screen" ||
+    fail "the script with a mistake changed the picture"
+else
+  fail "the script's mistake was not reported as file:line: $(tail -5 "$work/out.txt")"
+fi
+
 # --- back in time and home, through the engine's seek ---
 now=$(grep -E '^studio: ' "$work/err.txt" | tail -1 | awk '{ print $2 }')
 back=$(awk -v t="$now" 'BEGIN { printf "%.3f", t - 1 }')
@@ -192,8 +209,10 @@ fi
 now=$(grep -E '^studio: ' "$work/err.txt" | tail -1 | awk '{ print $2 }')
 target=$(awk -v t="$now" 'BEGIN { printf "%.3f", t + 10 }')
 lines=$(grep -c '^studio: ' "$work/err.txt")
+# Sent at once: a step on goes on from the frames drawn (a tenth of a second here), so keys further apart
+# than that are jumps of their own.
 # shellcheck disable=SC2046
-keys "$window" $(printf 'Right %.0s' $(seq 10))
+keys "$window" --delay 0 $(printf 'Right %.0s' $(seq 10))
 if wait_line "$work/err.txt" "^studio: ${target//./\\.} s" 120 >/dev/null; then
   shown=$(tail -n +"$((lines + 1))" "$work/err.txt" | grep -cE '^studio: [0-9.]+ s')
   [ "$shown" -le 3 ] && pass "10 quick Right presses made $shown jump(s), landing on $target s" ||

@@ -6,6 +6,7 @@
 #include "graphics/k_ShaderProgram.h"
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/IRenderable.h"
+#include "interfaces/IShader.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
 #include "support/k_GlTestContext.h"
@@ -208,4 +209,144 @@ TEST_F(ResourceFactoryReloadTest, FilesNothingWasMadeFromChangeNothing)
     const k_ResourceFactory::ReloadReport report = Reload({L"Test/Other.mat", L"Common/Unused.vs"});
     EXPECT_FALSE(report.Any());
     EXPECT_TRUE(Near(Draw(), {64, 128, 0})) << log;
+}
+
+TEST_F(ResourceFactoryReloadTest, ScriptMistakesFailTheReloadWithTheirLineAndKeepTheMaterial)
+{
+    struct Case
+    {
+        std::string line, message;
+    };
+    // Each mistake on line 8 of the script (the material's first key), in a script whose shader changes too.
+    const Case cases[] = {
+        {"  diffuse 1 0 0\n", "Missing values for contenttype: diffuse"},
+        {"  useshader nothing\n", "Shader not definied: nothing"},
+        {"  glitter 1\n", "Unknown contenttype: glitter"},
+    };
+    for (const Case& mistake : cases)
+    {
+        std::string edited = Script("0.0, 0.0, 0.5, 1.0");
+        edited.replace(edited.find("  vertexshader Test/Quad.vs\n"), 0, mistake.line);
+        engine->WriteFile("Test/Plain.mat", edited);
+        const k_ResourceFactory::ReloadReport report = Reload({L"Test/Plain.mat"});
+        ASSERT_EQ(report.errors.size(), 1u) << mistake.message << "\n" << log;
+        EXPECT_NE(report.errors.front().find("Test/Plain.mat:8: " + mistake.message), std::string::npos)
+            << report.errors.front();
+        EXPECT_EQ(report.materials, 0);
+        // The old material stays: its colour, its program, its picture.
+        EXPECT_EQ(pass->diffuse, (std::array<float, 4>{0, 0, 0, 0}));
+        EXPECT_TRUE(Near(Draw(), {64, 128, 0})) << mistake.message << "\n" << log;
+    }
+
+    // Loading, as at start-up, skips the same mistakes with a warning and notes them on the material.
+    std::string edited = Script("0.0, 0.0, 0.5, 1.0");
+    edited.replace(edited.find("  useshader ps\n"), 0, "  glitter 1\n");
+    engine->WriteFile("Test/Other.mat", edited);
+    testing::internal::CaptureStdout();
+    auto* other = dynamic_cast<k_Material*>(factory->CreateMaterial(L"Other", L"Test/Other.mat"));
+    log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(other, nullptr);
+    ASSERT_EQ(other->GetPasses().size(), 1u);
+    EXPECT_NE(other->GetPasses().front()->program, nullptr);
+    ASSERT_EQ(other->GetScriptErrors().size(), 1u);
+    EXPECT_EQ(other->GetScriptErrors().front(), "Test/Other.mat:9: Unknown contenttype: glitter");
+}
+
+TEST_F(ResourceFactoryReloadTest, AValueCodeSetBeforeTheShaderUsedItReachesTheEditedShader)
+{
+    // Code sets "glow", which the shader does not have yet.
+    const float glow[4] = {0.0f, 0.0f, 0.5f, 0.0f};
+    pass->program->SetUniformVector("glow", glow, 4);
+    ASSERT_TRUE(Near(Draw(), {64, 128, 0})) << log;
+
+    std::string edited = Script("0.0, 0.5, 0.0, 1.0", " + glow");
+    edited.replace(edited.find("uniform vec4 tint;\n"), 0, "uniform vec4 glow;\n");
+    engine->WriteFile("Test/Plain.mat", edited);
+    ASSERT_TRUE(Reload({L"Test/Plain.mat"}).errors.empty()) << log;
+    EXPECT_TRUE(Near(Draw(), {64, 128, 128})) << log;
+}
+
+TEST_F(ResourceFactoryReloadTest, ABrokenInlineShaderIsReportedOnceForAllTheMaterialsOfItsScript)
+{
+    // As the captions do: many materials made from one script.
+    for (const wchar_t* name : {L"Plain2", L"Plain3", L"Plain4"})
+        ASSERT_NE(factory->CreateMaterial(name, L"Test/Plain.mat"), nullptr);
+    engine->WriteFile("Test/Plain.mat", Script("0.0, 0.0, 0.5, 1.0", " + undefinedThing"));
+    const k_ResourceFactory::ReloadReport report = Reload({L"Test/Plain.mat"});
+    EXPECT_EQ(report.errors.size(), 1u) << log;
+    size_t compiles = 0;
+    for (size_t at = log.find("Error compiling"); at != std::string::npos; at = log.find("Error compiling", at + 1))
+        ++compiles;
+    EXPECT_EQ(compiles, 1u) << log;
+
+    // At start-up too: a script whose shaders do not link says so once, not once per material.
+    engine->WriteFile("Test/Unlinked.mat", "vertexshader vs {{\n#version 120\nvarying vec4 v;\n"
+                                           "void main() { gl_Position = vec4(0.0); }\n}}\n"
+                                           "pixelshader ps {{\n#version 120\nvarying vec4 missing;\n"
+                                           "void main() { gl_FragColor = missing; }\n}}\n"
+                                           "material {\n  useshader vs\n  useshader ps\n}\n");
+    testing::internal::CaptureStdout();
+    for (const wchar_t* name : {L"Unlinked1", L"Unlinked2", L"Unlinked3"})
+        factory->CreateMaterial(name, L"Test/Unlinked.mat");
+    log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Error/Warning linking shaders."), std::string::npos) << log;
+    EXPECT_EQ(log.find("Error/Warning linking shaders."), log.rfind("Error/Warning linking shaders.")) << log;
+}
+
+TEST_F(ResourceFactoryReloadTest, APassWhoseShadersAreRemovedDrawsWithoutThemAndTakesItsProgramBack)
+{
+    IShaderProgram* program = pass->program;
+    std::string plain = Script("0.0, 0.5, 0.0, 1.0");
+    plain.erase(plain.find("  vertexshader Test/Quad.vs\n"), std::string("  vertexshader Test/Quad.vs\n").size());
+    plain.erase(plain.find("  useshader ps\n"), std::string("  useshader ps\n").size());
+    engine->WriteFile("Test/Plain.mat", plain);
+    k_ResourceFactory::ReloadReport report = Reload({L"Test/Plain.mat"});
+    EXPECT_TRUE(report.errors.empty()) << log;
+    EXPECT_EQ(report.materials, 1);
+    EXPECT_EQ(pass->program, nullptr);
+    EXPECT_FALSE(Near(Draw(), {64, 128, 0})) << log;
+
+    // The shaders back: the same program, with the value code gave it.
+    engine->WriteFile("Test/Plain.mat", Script("0.0, 0.5, 0.0, 1.0"));
+    report = Reload({L"Test/Plain.mat"});
+    EXPECT_TRUE(report.errors.empty()) << log;
+    EXPECT_EQ(pass->program, program);
+    EXPECT_TRUE(Near(Draw(), {64, 128, 0})) << log;
+}
+
+TEST_F(ResourceFactoryReloadTest, AGeometryShaderSharedWithOtherParametersIsLinkedAgainForEachSet)
+{
+    const std::string doubling = "#version 150\n"
+                                 "void main() {\n"
+                                 "  gl_Position = gl_in[0].gl_Position; EmitVertex();\n"
+                                 "  gl_Position = gl_in[0].gl_Position + vec4(0.5, 0, 0, 0); EmitVertex();\n"
+                                 "}\n";
+    engine->WriteFile("Test/Double.gs", doubling);
+    IShader* vertex = factory->CreateShaderFromSource(L"gv", r_ShaderType::Vertex, L"gv",
+                                                      "#version 150 compatibility\n"
+                                                      "void main() { gl_Position = gl_Vertex; }\n");
+    IShader* pixel = factory->CreateShaderFromSource(L"gp", r_ShaderType::Pixel, L"gp",
+                                                     "#version 150\nout vec4 c;\nvoid main() { c = vec4(0,1,0,1); }\n");
+    IShader* geometry = factory->CreateShader(L"Test/Double.gs", r_ShaderType::Geometry, L"Test/Double.gs");
+    ASSERT_NE(geometry, nullptr);
+    geometry->SetGeometryParameters(r_PrimitiveTopology::Point, r_PrimitiveTopology::Point, 2);
+    auto* two = dynamic_cast<k_ShaderProgram*>(factory->CreateShaderProgram({pixel, vertex, geometry}));
+    geometry->SetGeometryParameters(r_PrimitiveTopology::Point, r_PrimitiveTopology::Point, 1);
+    auto* one = dynamic_cast<k_ShaderProgram*>(factory->CreateShaderProgram({pixel, vertex, geometry}));
+    ASSERT_TRUE(two && one);
+    ASSERT_NE(two->GetHandle(), one->GetHandle());
+    const unsigned int before[2] = {two->GetHandle(), one->GetHandle()};
+
+    engine->WriteFile("Test/Double.gs", doubling + "// edited\n");
+    const k_ResourceFactory::ReloadReport report = Reload({L"Test/Double.gs"});
+    EXPECT_TRUE(report.errors.empty()) << log;
+    EXPECT_EQ(report.programs, 2) << log;
+    EXPECT_NE(two->GetHandle(), before[0]);
+    EXPECT_NE(one->GetHandle(), before[1]);
+    // Each link has its own vertex limit.
+    GLint limit = 0;
+    glGetProgramiv(two->GetHandle(), GL_GEOMETRY_VERTICES_OUT, &limit);
+    EXPECT_EQ(limit, 2);
+    glGetProgramiv(one->GetHandle(), GL_GEOMETRY_VERTICES_OUT, &limit);
+    EXPECT_EQ(limit, 1);
 }

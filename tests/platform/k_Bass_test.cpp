@@ -145,3 +145,45 @@ TEST_F(k_BassTest, APausedStreamHoldsAndAMovedOnePlaysFromThere)
     EXPECT_FALSE(k_Bass::ChannelIsPlaying(stream));
     EXPECT_TRUE(k_Bass::StreamFree(stream));
 }
+
+TEST_F(k_BassTest, ThePositionHeardIsWhatTheDeviceTookLessItsBuffer)
+{
+    // 10 s of frames taken in buffers of 2048 at 44100 Hz: the last buffer is still to be heard, and is heard
+    // as time passes after it was taken, never more than it.
+    const double buffer = 2048.0 / 44100.0;
+    EXPECT_DOUBLE_EQ(k_Bass::HeardSeconds(441000.0, 2048, 44100, 0.0), 10.0 - buffer);
+    EXPECT_DOUBLE_EQ(k_Bass::HeardSeconds(441000.0, 2048, 44100, 0.01), 10.0 - buffer + 0.01);
+    EXPECT_DOUBLE_EQ(k_Bass::HeardSeconds(441000.0, 2048, 44100, 5.0), 10.0);
+    EXPECT_DOUBLE_EQ(k_Bass::HeardSeconds(441000.0, 2048, 44100, -1.0), 10.0 - buffer);
+    EXPECT_DOUBLE_EQ(k_Bass::HeardSeconds(100.0, 2048, 44100, 0.0), 0.0);
+    EXPECT_DOUBLE_EQ(k_Bass::HeardSeconds(100.0, 2048, 0, 0.0), 0.0);
+
+    // On a device (SDL's dummy driver takes the samples in real time).
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(k_Bass::GetLatency(), 0.0);
+    ASSERT_TRUE(k_Bass::Init(-1, 44100, 0, nullptr, nullptr));
+    const double latency = k_Bass::GetLatency();
+    EXPECT_GT(latency, 0.0);
+    EXPECT_LT(latency, 0.2);
+    const std::vector<unsigned char> tune = k_TestOgg::Make(3.0, 44100, 2);
+    const uint32_t stream = k_Bass::StreamCreateFile(true, tune.data(), 0, tune.size(), 0);
+    ASSERT_NE(stream, 0u);
+    EXPECT_LT(k_Bass::ChannelGetPosition(stream), 0.0); // not playing
+    EXPECT_LT(k_Bass::ChannelGetPosition(stream + 1), 0.0);
+
+    ASSERT_TRUE(k_Bass::ChannelSetPosition(stream, 1.0));
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(k_Bass::ChannelPlay(stream, false));
+    const double heard = k_Bass::ChannelGetPosition(stream);
+    const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // At most a buffer behind the place sought, and not ahead of the time that passed.
+    EXPECT_GE(heard, 1.0 - latency - 1e-9);
+    EXPECT_LE(heard, 1.0 + since + latency);
+    // The position moves on as the device plays (waits for it, up to 10 s).
+    for (int i = 0; i < 1000 && k_Bass::ChannelGetPosition(stream) < 1.2; ++i)
+        SDL_Delay(10);
+    EXPECT_GE(k_Bass::ChannelGetPosition(stream), 1.2);
+    ASSERT_TRUE(k_Bass::ChannelPause(stream));
+    EXPECT_LT(k_Bass::ChannelGetPosition(stream), 0.0);
+    EXPECT_TRUE(k_Bass::StreamFree(stream));
+}
