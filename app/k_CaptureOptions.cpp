@@ -197,9 +197,10 @@ std::string k_CaptureOptions::CheckDriverLimit(int maxWidth, int maxHeight) cons
            std::to_string(maxWidth) + "x" + std::to_string(maxHeight) + " at most)";
 }
 
-std::string k_CaptureOptions::Usage()
+std::string k_CaptureOptions::Usage(const std::string& command)
 {
-    return "usage: starwane-capture [options]\n"
+    return "usage: " + command +
+           " [options]\n"
            "Renders the show at a fixed frame rate: frame n is drawn at demo time n / fps.\n"
            "  --size WxH       picture size in pixels (default 1280x720)\n"
            "  --aspect W:H     display aspect ratio (default: that of the size)\n"

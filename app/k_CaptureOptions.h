@@ -37,6 +37,6 @@ public:
     std::string Parse(const std::vector<std::string>& arguments);
     // The refusal for a size above the driver's largest picture (empty when it fits).
     std::string CheckDriverLimit(int maxWidth, int maxHeight) const;
-    // The text of --help.
-    static std::string Usage();
+    // The text of --help, for the command that runs the capture ("starwane-capture", "template --capture").
+    static std::string Usage(const std::string& command = "starwane-capture");
 };

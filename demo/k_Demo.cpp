@@ -141,22 +141,10 @@ k_ShowFile k_Demo::ReadShowFile(IEngine* engine)
 
 std::vector<std::string> k_Demo::ReadTrackFiles(IEngine* engine)
 {
-    std::vector<std::string> errors;
     ISyncTracks* tracks = engine->GetSyncTracks();
     if (tracks == nullptr)
-        return errors;
-    for (int track = 0; track < tracks->GetTrackCount(); ++track)
-    {
-        const std::string name = k_SyncTracks::FileName(SyncTrackBase, tracks->GetTrackName(track));
-        std::unique_ptr<IFile> file(engine->GetFileSystem()->OpenFile(k_Utf8::FromUtf8(name)));
-        if (!file)
-            continue;
-        const std::string fault = tracks->Decode(track, std::string_view(reinterpret_cast<const char*>(file->GetData()),
-                                                                         static_cast<size_t>(file->GetSize())));
-        if (!fault.empty())
-            errors.push_back(name + ": " + fault);
-    }
-    return errors;
+        return {};
+    return k_SyncTracks::ReadFiles(*tracks, *engine->GetFileSystem(), SyncTrackBase);
 }
 
 // The texture is made first (the factory keeps it for the caption, so the picture is read once); only when

@@ -1,12 +1,14 @@
 #include "demo/k_Show.h"
 
 #include "demo/k_TextEvent.h"
+#include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
 #include "interfaces/IAnimationManager.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/ISyncTracks.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
 #include "interfaces/IWorld.h"
@@ -37,6 +39,8 @@ k_Show::~k_Show()
 {
     if (m_engine->GetTimeline())
         m_engine->GetTimeline()->SetTempoMap(nullptr);
+    if (ISyncTracks* tracks = m_engine->GetSyncTracks())
+        tracks->SetTempoMap(nullptr);
     // Each caption takes its node out of the world it is shown in, so the captions go first.
     while (!m_captions.empty())
         m_captions.pop_back();
@@ -96,6 +100,9 @@ void k_Show::Build()
     }
     m_show = std::move(show);
     m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    ISyncTracks* tracks = m_engine->GetSyncTracks();
+    if (tracks)
+        tracks->SetTempoMap(&m_show->GetTempoMap());
     m_progress = 0;
 
     for (const auto& step : m_steps)
@@ -107,6 +114,15 @@ void k_Show::Build()
         m_engine->AddWorld(m_worlds.back().get());
         Progress();
     }
+    if (tracks)
+        if (const std::vector<std::string> errors = k_SyncTracks::ReadFiles(*tracks, *files, SyncTrackBase);
+            !errors.empty())
+        {
+            std::string message = "k_Show: A sync track file is damaged:";
+            for (const std::string& error : errors)
+                message += "\n" + error;
+            ThrowMessage(message);
+        }
     MakeSchedule();
     m_engine->GetGraphics()->DrawProgressBar(1.0f);
     if (IWindow* window = m_engine->GetWindow())

@@ -48,6 +48,10 @@ public:
 
     // The event code of a fade's end: FadeOver + the fade's code.
     static constexpr int FadeOver = 1000;
+    // The base of the sync track files in the pack: "Sync/show" and "camera:x" give
+    // "Sync/show_camera-3Ax.track". The worlds ask for their tracks as they are built; Build then reads the
+    // tracks' files (a missing one: no keys; a damaged one ends it with a message naming the file).
+    static constexpr const char* SyncTrackBase = "Sync/show";
 
 protected:
     // One step of Build: makes a world, which the show then owns and adds to the engine (where it is built);

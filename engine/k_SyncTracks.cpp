@@ -1,11 +1,15 @@
 #include "engine/k_SyncTracks.h"
 
+#include "engine/k_Utf8.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
 #include "interfaces/ITempoMap.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -309,4 +313,21 @@ std::string k_SyncTracks::Decode(int track, std::string_view bytes)
     m_tracks[static_cast<size_t>(track)].keys = std::move(keys);
     m_tracks[static_cast<size_t>(track)].integralValid = false;
     return std::string();
+}
+
+std::vector<std::string> k_SyncTracks::ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base)
+{
+    std::vector<std::string> errors;
+    for (int track = 0; track < tracks.GetTrackCount(); ++track)
+    {
+        const std::string name = FileName(base, tracks.GetTrackName(track));
+        std::unique_ptr<IFile> file(files.OpenFile(k_Utf8::FromUtf8(name)));
+        if (!file)
+            continue;
+        const std::string fault = tracks.Decode(track, std::string_view(reinterpret_cast<const char*>(file->GetData()),
+                                                                        static_cast<size_t>(file->GetSize())));
+        if (!fault.empty())
+            errors.push_back(name + ": " + fault);
+    }
+    return errors;
 }

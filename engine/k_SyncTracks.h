@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+class IFileSystem;
 class ITempoMap;
 
 class k_SyncTracks : public ISyncTracks
@@ -49,6 +50,10 @@ public:
     static std::string FileName(const std::string& base, const std::string& track);
     std::string Encode(int track) const override;
     std::string Decode(int track, std::string_view bytes) override;
+    // Reads every track's keys from its file under the base in the file system (the pack, or a folder the
+    // studio serves first); a track without a file keeps its keys. A damaged file leaves its track as it was
+    // and is named, with what is wrong with it, in the messages returned.
+    static std::vector<std::string> ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base);
 
 private:
     struct Track

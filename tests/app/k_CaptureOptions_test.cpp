@@ -119,3 +119,10 @@ TEST(CaptureOptions, SizeWithinTheDriversLimit)
               "--size 4096x2160 is larger than the driver draws (4095x4096 at most)");
     EXPECT_NE(options.CheckDriverLimit(8192, 2048), "");
 }
+
+// A demo's own program runs the capture as "NAME --capture": its help names that command.
+TEST(k_CaptureOptionsTest, TheHelpNamesTheCommandThatRunsTheCapture)
+{
+    EXPECT_EQ(k_CaptureOptions::Usage().rfind("usage: starwane-capture [options]\n", 0), 0u);
+    EXPECT_EQ(k_CaptureOptions::Usage("template --capture").rfind("usage: template --capture [options]\n", 0), 0u);
+}
