@@ -13,6 +13,9 @@ work=$(mktemp -d)
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+# studio_window, as the end-to-end checks find the studio.
+# shellcheck source=../tests/e2e/lib/session.sh
+. "$(dirname "$0")/../tests/e2e/lib/session.sh"
 
 # Waits up to $2 seconds until the studio has logged $1 jumps; prints the last one's milliseconds.
 jump_ms() {
@@ -23,16 +26,6 @@ jump_ms() {
     sleep 0.1
   done
   grep -o 'was shown in [0-9]* ms' "$work/out.txt" | sed -n "${1}p" | awk '{ print $4 }'
-}
-# The studio's window.
-studio_window() {
-  local found end=$((SECONDS + 60))
-  while :; do
-    found=$(xwininfo -root -children 2>/dev/null | grep -F '"starwane studio - ' | awk '{ print $1 }' | head -1)
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    [ "$SECONDS" -ge "$end" ] && return 1
-    sleep 0.2
-  done
 }
 key() {
   xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
@@ -46,7 +39,7 @@ back=()
 for at in 12 31 48 63 77 95 118 139 161 183; do
   "$bin/starwane-studio" --size "$size" --at "$at" --no-assets >"$work/out.txt" 2>"$work/err.txt" &
   pid=$!
-  if ! first=$(jump_ms 1 120) || ! window=$(studio_window); then
+  if ! first=$(jump_ms 1 120) || ! window=$(studio_window 60); then
     echo "the studio showed no jump to $at s: $(tail -3 "$work/err.txt")"
     exit 1
   fi
