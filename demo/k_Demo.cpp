@@ -144,7 +144,7 @@ std::vector<std::string> k_Demo::ReadTrackFiles(IEngine* engine)
     ISyncTracks* tracks = engine->GetSyncTracks();
     if (tracks == nullptr)
         return {};
-    return k_SyncTracks::ReadFiles(*tracks, *engine->GetFileSystem(), SyncTrackBase);
+    return k_SyncTracks::ReadFiles(*tracks, *engine->GetFileSystem(), SyncTrackBase, true);
 }
 
 // The texture is made first (the factory keeps it for the caption, so the picture is read once); only when

@@ -83,8 +83,9 @@ public:
     // "camera:x" give "Sync/show_camera-3Ax.track"), and the free track shaders read as "syncBeat".
     static constexpr const char* SyncTrackBase = "Sync/show";
     static constexpr const char* BeatTrackName = "show:beat";
-    // Reads the keys of every sync track from its file in the pack; a track without a file has no keys. A
-    // damaged file leaves its track as it was and is named, with what is wrong with it, in the messages returned.
+    // Reads the keys of every sync track from its file in the pack; a track without a file has no keys (read
+    // again after a save, one whose file is gone loses its keys). A damaged file leaves its track as it was
+    // and is named, with what is wrong with it, in the messages returned.
     static std::vector<std::string> ReadTrackFiles(IEngine* engine);
     // The tune's file name in the pack (Ogg Vorbis), which the player, the studio and the capture play.
     static constexpr const wchar_t* TuneFileName = L"ov-starwane.ogg";

@@ -315,7 +315,8 @@ std::string k_SyncTracks::Decode(int track, std::string_view bytes)
     return std::string();
 }
 
-std::vector<std::string> k_SyncTracks::ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base)
+std::vector<std::string> k_SyncTracks::ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base,
+                                                 bool missingClears)
 {
     std::vector<std::string> errors;
     for (int track = 0; track < tracks.GetTrackCount(); ++track)
@@ -323,7 +324,11 @@ std::vector<std::string> k_SyncTracks::ReadFiles(ISyncTracks& tracks, IFileSyste
         const std::string name = FileName(base, tracks.GetTrackName(track));
         std::unique_ptr<IFile> file(files.OpenFile(k_Utf8::FromUtf8(name)));
         if (!file)
+        {
+            if (missingClears)
+                tracks.ClearKeys(track);
             continue;
+        }
         const std::string fault = tracks.Decode(track, std::string_view(reinterpret_cast<const char*>(file->GetData()),
                                                                         static_cast<size_t>(file->GetSize())));
         if (!fault.empty())

@@ -51,9 +51,11 @@ public:
     std::string Encode(int track) const override;
     std::string Decode(int track, std::string_view bytes) override;
     // Reads every track's keys from its file under the base in the file system (the pack, or a folder the
-    // studio serves first); a track without a file keeps its keys. A damaged file leaves its track as it was
-    // and is named, with what is wrong with it, in the messages returned.
-    static std::vector<std::string> ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base);
+    // studio serves first); a track without a file keeps its keys, or loses them with missingClears (a file
+    // deleted since). A damaged file leaves its track as it was and is named, with what is wrong with it, in
+    // the messages returned.
+    static std::vector<std::string> ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base,
+                                              bool missingClears = false);
 
 private:
     struct Track

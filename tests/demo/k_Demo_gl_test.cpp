@@ -758,6 +758,10 @@ TEST_F(DemoTest, SyncTrackFilesInThePackGiveTheirTracksKeys)
     ASSERT_EQ(tracks->GetKeys(track).size(), 2u);
     EXPECT_DOUBLE_EQ(*tracks->GetValue(track, tracks->GetTimeOfRow(24.0)), 1.25);
     EXPECT_FALSE(tracks->GetValue(tracks->FindTrack("camera:x"), 10.0).has_value()) << "no file, no keys";
+    // Read again after the file was deleted (the studio's reload), the track has no keys.
+    engine->files.overrides[L"Sync/show_hdr-3Aexposure.track"] = std::nullopt;
+    EXPECT_TRUE(k_Demo::ReadTrackFiles(engine.get()).empty());
+    EXPECT_TRUE(tracks->GetKeys(track).empty());
 
     engine->files.overrides[L"Sync/show_camera-3Ax.track"] = std::string("\x02\0\0\0", 4);
     EXPECT_EQ(BuildError(*engine),
