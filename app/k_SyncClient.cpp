@@ -106,7 +106,8 @@ void k_SyncClient::SendRow(int row)
     m_connection.Send(k_SyncMessageReader::SetRowRequest(row));
 }
 
-// Each file is written beside its place and renamed over it, so a failed save leaves the old file whole.
+// Each file is written beside its place and renamed over it, so a failed save leaves the old file whole. The
+// file written first ends in '~', as editors' backups do, which the studio's watcher takes for no save.
 void k_SyncClient::Save()
 {
     namespace fs = std::filesystem;
@@ -116,7 +117,7 @@ void k_SyncClient::Save()
         const fs::path path = fs::path(m_saveFolder) / k_SyncTracks::FileName(m_base, m_tracks->GetTrackName(track));
         std::error_code error;
         fs::create_directories(path.parent_path(), error);
-        const fs::path part = path.string() + ".part";
+        const fs::path part = path.string() + "~";
         {
             std::ofstream out(part, std::ios::binary | std::ios::trunc);
             const std::string bytes = m_tracks->Encode(track);
