@@ -3,6 +3,7 @@
 #include "demo/k_AfterWorld.h"
 #include "demo/k_DriftWorld.h"
 #include "demo/k_PlasmaWorld.h"
+#include "demo/k_Show.h"
 #include "demo/k_TerrainWorld.h"
 #include "demo/k_TextEvent.h"
 #include "engine/k_SyncTracks.h"
@@ -377,11 +378,7 @@ void k_Demo::DrawLandscapeOnce()
 
 void k_Demo::BeginFrame()
 {
-    glDepthMask(GL_TRUE);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(0.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glFrontFace(GL_CW);
+    k_Show::ClearForFrame();
 }
 
 // --- schedule ---

@@ -194,6 +194,11 @@ std::vector<double> k_Show::GetSectionBounds() const
 
 void k_Show::BeginFrame()
 {
+    ClearForFrame();
+}
+
+void k_Show::ClearForFrame()
+{
     glDepthMask(GL_TRUE);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClearDepth(0.0);

@@ -34,6 +34,8 @@ public:
     void Build() override;
     // Clears colour (to black) and depth (to 0) for the next frame; front faces clockwise.
     void BeginFrame() override;
+    // What BeginFrame does, for shows that are not built on this class (starwane's k_Demo).
+    static void ClearForFrame();
     std::vector<double> GetSectionBounds() const override;
     // The show file as read by Build (empty before).
     const k_ShowFile& GetShow() const { return *m_show; }
