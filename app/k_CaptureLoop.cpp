@@ -1,7 +1,9 @@
 #include "app/k_CaptureLoop.h"
 
 #include "demo/k_Demo.h"
+#include "engine/k_WarmUp.h"
 #include "interfaces/IEngine.h"
+#include "interfaces/IRenderer.h"
 #include "interfaces/IShow.h"
 #include "interfaces/IWindow.h"
 
@@ -121,12 +123,12 @@ void k_CaptureLoop::Run(IEngine* engine, IWindow* window, IShow* demo, const Hoo
         if (span.first > 0)
             engine->Seek(TimeOf(span.first - 1));
         for (int64_t index = span.first; index <= span.last; ++index)
-            DrawFrame(engine, window, demo, hooks, index, next);
+            DrawFrame(engine, window, demo, hooks, index, span, next);
     }
 }
 
 void k_CaptureLoop::DrawFrame(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks, int64_t index,
-                              size_t& next) const
+                              const Span& span, size_t& next) const
 {
     if (hooks.peek)
     {
@@ -140,8 +142,19 @@ void k_CaptureLoop::DrawFrame(IEngine* engine, IWindow* window, IShow* demo, con
     // Frame 0 is the start-up's own frame, which comes without BeginFrame, as in the show.
     if (index > 0)
         demo->BeginFrame();
-    engine->Update(index == 0 ? FirstStep : m_step);
     const Frame* frame = next < m_written.size() && m_written[next].index == index ? &m_written[next++] : nullptr;
+    // A sought span's frames before the one written are its warm-up: they draw only what a later frame
+    // depends on. Frames of a span from 0 are drawn whole, as the show plays them.
+    if (span.first > 0 && frame == nullptr && next < m_written.size() && engine->GetRenderer() != nullptr)
+    {
+        const double shown = TimeOf(m_written[next].index);
+        engine->GetRenderer()->RenderWarmUpFrame(
+            m_step, k_WarmUp::RedrawsTargets(index == span.first, shown - TimeOf(index - 1), m_step));
+    }
+    else
+    {
+        engine->Update(index == 0 ? FirstStep : m_step);
+    }
     if (hooks.drawn)
         hooks.drawn(index, frame);
     window->Present();

@@ -74,8 +74,8 @@ public:
 
 private:
     // Draws frame index (peeking the window's messages first) and hands it out when it is to be written;
-    // next is the place of the next frame to write.
-    void DrawFrame(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks, int64_t index,
+    // span is the span it belongs to; next is the place of the next frame to write.
+    void DrawFrame(IEngine* engine, IWindow* window, IShow* demo, const Hooks& hooks, int64_t index, const Span& span,
                    size_t& next) const;
     // The first frame whose demo time reaches the time.
     int64_t FirstReaching(double time) const;

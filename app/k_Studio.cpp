@@ -6,11 +6,13 @@
 #include "demo/k_Demo.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
+#include "engine/k_WarmUp.h"
 #include "graphics/k_ResourceFactory.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/IRenderer.h"
 #include "interfaces/ISyncTracks.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
@@ -138,11 +140,19 @@ bool k_Studio::ShowAt(double time, bool savePicture)
         Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
     const bool shown = k_StudioTransport::StepTo(
         time, MaxWarmUpStep, [timeline] { return timeline->GetTime(); },
-        [this, savePicture](double step) {
+        [this, savePicture, timeline, time, first = true](double step, bool last) mutable {
             if (Interrupted(!savePicture))
                 return false;
             m_demo->BeginFrame();
-            m_engine->Update(step);
+            // Only the last frame is seen: those before it draw just what it depends on.
+            if (last)
+            {
+                m_engine->Update(step);
+                return true;
+            }
+            m_engine->GetRenderer()->RenderWarmUpFrame(
+                step, k_WarmUp::RedrawsTargets(first, time - timeline->GetTime(), step));
+            first = false;
             return true;
         });
     timeline->SetSpeed(speed);

@@ -154,20 +154,20 @@ bool k_StudioTransport::GoesOn(double now, double to, double historyFrom, double
 }
 
 bool k_StudioTransport::StepTo(double to, double maxStep, const std::function<double()>& clock,
-                               const std::function<bool(double step)>& frame)
+                               const std::function<bool(double step, bool last)>& frame)
 {
     const double span = to - clock();
     if (!(span > 0.0))
-        return frame(0.00001); // at (or past) the time: one frame shows it
+        return frame(0.00001, true); // at (or past) the time: one frame shows it
     const int steps = std::max(1, static_cast<int>(std::ceil(span / maxStep - 1e-9)));
     const double step = span / steps;
     for (int i = 1; i < steps; ++i)
-        if (!frame(step))
+        if (!frame(step, false))
             return false;
     // Summing equal steps rounds (30 steps of 0.1 from 73.6 end at 76.59999999999982): the last step is
     // what is left. The clock is within a factor of two of `to` here, so the difference and the sum are
     // exact and the clock lands on `to`.
-    return frame(to - clock());
+    return frame(to - clock(), true);
 }
 
 k_StudioTransport::Action k_StudioTransport::Reached(double time)

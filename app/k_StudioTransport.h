@@ -93,10 +93,11 @@ public:
 
     // Draws the frames of a jump from the clock's demo time up to `to`: equal steps no longer than maxStep
     // (at least one frame), the last being what remains on the clock, so that the jump ends at `to`
-    // exactly and what is scheduled at `to` has happened. frame(step) draws one frame on the clock
-    // (speed 1); when it returns false the jump stops there and StepTo returns false.
+    // exactly and what is scheduled at `to` has happened. frame(step, last) draws one frame on the clock
+    // (speed 1), `last` telling the frame that is shown from those before it; when it returns false the
+    // jump stops there and StepTo returns false.
     static bool StepTo(double to, double maxStep, const std::function<double()>& clock,
-                       const std::function<bool(double step)>& frame);
+                       const std::function<bool(double step, bool last)>& frame);
     // Whether a jump from the demo time reached (now) to `to` may go on from there instead of seeking to
     // warmUp before `to`: `to` lies ahead, no further than warmUp, and the frames drawn since the last seek
     // (to historyFrom; 0 is the show's start, a play) reach back at least warmUp from `to`.

@@ -9,6 +9,7 @@
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderable.h"
+#include "interfaces/IRenderer.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
@@ -111,7 +112,8 @@ void k_DriftWorld::OnRenderStage(int stage)
         m_renderTarget->Unbind();
     }
 
-    // Shown over the current framebuffer (the target has just been ended).
+    // Shown over the current framebuffer (the target has just been ended), unless nobody sees this frame.
+    if (IRenderer* renderer = m_engine->GetRenderer(); renderer == nullptr || !renderer->IsWarmingUp())
     {
         const k_PassTimer timer("show");
         if (m_showPass->program != nullptr)

@@ -13,6 +13,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/r_ColourFormat.h"
 #include "interfaces/r_PrimitiveTopology.h"
 
@@ -53,7 +54,7 @@ void k_HdrToLdrWorld::Build()
         throw L"HDR: the source picture is smaller than 8 pixels; it cannot be averaged.";
     IResourceFactory* factory = m_engine->GetResourceFactory();
 
-    // The adaption reads the frame's duration as "deltatime"; the first world to ask registers the callback.
+    // Shaders may read the frame's duration as "deltatime"; the first world to ask registers the callback.
     auto* callback = new k_DeltaTimeShaderCallback(m_engine);
     if (!factory->RegisterShaderCallback(callback))
         delete callback;
@@ -151,6 +152,20 @@ void k_HdrToLdrWorld::DrawInto(const Level& level, IRenderable* quad)
     level.target->Unbind();
 }
 
+void k_HdrToLdrWorld::SetAdaptSeconds(double seconds, bool evenly)
+{
+    if (m_adaptionPass->program == nullptr)
+        return;
+    m_adaptionPass->program->SetUniformFloat("adaptSeconds", static_cast<float>(seconds));
+    m_adaptionPass->program->SetUniformFloat("adaptEvenly", evenly ? 1.0f : 0.0f);
+}
+
+void k_HdrToLdrWorld::ClearLevel(const Level& level)
+{
+    level.target->Bind(IRenderTarget::k_ClearEverything);
+    level.target->Unbind();
+}
+
 void k_HdrToLdrWorld::Rewind()
 {
     m_forgetAdaption = true;
@@ -177,14 +192,22 @@ void k_HdrToLdrWorld::Update()
         // Cleared to the world's clear colour, black: green 0 marks the level as not yet valid.
         for (const Level* level : {&m_adaptedA, &m_adaptedB})
             if (level->target != nullptr)
-            {
-                level->target->Bind(IRenderTarget::k_ClearEverything);
-                level->target->Unbind();
-            }
+                ClearLevel(*level);
         m_forgetAdaption = false;
+        m_adaptSeconds = 0.0;
     }
+    // The light is measured on the picture the previous frame drew. A warm-up frame may leave the picture
+    // as it was (IRenderer::RedrawsTargets): nothing new to measure, so the adaption waits and then steps
+    // over all the time since it last stepped, at the rate it would have moved at frame by frame. A single
+    // frame counts for at most half a second, so a stall in play does not jump the eye to the new light.
+    IRenderer* renderer = m_engine->GetRenderer();
+    m_adaptSeconds += std::clamp(m_engine->GetTimeline()->GetDeltaTime(), 0.0, 0.5);
+    const bool measure = !staleSource && m_sourceDrawn;
+    if (!measure && !staleSource)
+        m_caughtUp = true;
+    m_sourceDrawn = renderer == nullptr || renderer->RedrawsTargets();
 
-    if (m_luminancePass != nullptr && !staleSource)
+    if (m_luminancePass != nullptr && measure)
     {
         const k_PassTimer timer("luminance");
         for (size_t i = 0; i < m_luminanceChain.size(); ++i)
@@ -194,15 +217,26 @@ void k_HdrToLdrWorld::Update()
         }
     }
 
+    // The glow, its blur and the tone map make only this frame's picture: a warm-up frame, which nobody sees,
+    // leaves them out (the luminance and the adaption are the state a later frame reads).
+    const bool seen = renderer == nullptr || !renderer->IsWarmingUp();
+    if (m_toneMapQuad != nullptr)
+        m_toneMapQuad->SetVisible(seen);
+    // The glow reads the adapted value written before this frame's: a frame back when every frame measures,
+    // but all the skipped time back after a warm-up that skipped. A step over skipped time therefore goes
+    // first, and leaves its value in both levels.
+    const bool catchUp = measure && m_caughtUp;
+    if (catchUp)
+        Adapt(true);
     Fill(m_glowPass, 0, m_source);
     Fill(m_glowPass, 1, m_adaptedA.texture);
-    if (m_glowPass != nullptr)
+    if (m_glowPass != nullptr && seen)
     {
         const k_PassTimer timer("glow");
         DrawInto(m_blurChain[0], m_glowQuad);
     }
 
-    if (m_blurPass != nullptr)
+    if (m_blurPass != nullptr && seen)
     {
         const k_PassTimer timer("blur");
         for (size_t i = 1; i < m_blurChain.size(); ++i)
@@ -211,17 +245,37 @@ void k_HdrToLdrWorld::Update()
             DrawInto(m_blurChain[i], m_blurQuad);
         }
     }
-
-    Fill(m_adaptionPass, 0, m_adaptedB.texture);
-    Fill(m_adaptionPass, 2, m_luminanceChain.back().texture);
-    if (m_adaptionPass != nullptr && !staleSource)
-    {
-        const k_PassTimer timer("adaption");
-        DrawInto(m_adaptedA, m_adaptionQuad);
-    }
-
-    Fill(m_toneMapPass, 1, m_adaptedA.texture);
     Fill(m_toneMapPass, 2, m_blurChain.back().texture);
 
+    if (!measure)
+    {
+        // B holds the last value written.
+        Fill(m_toneMapPass, 1, m_adaptedB.texture);
+        return;
+    }
+    if (!catchUp)
+        Adapt(false);
+    Fill(m_toneMapPass, 1, m_adaptedA.texture);
     std::swap(m_adaptedA, m_adaptedB);
+}
+
+void k_HdrToLdrWorld::Adapt(bool catchUp)
+{
+    Fill(m_adaptionPass, 0, m_adaptedB.texture);
+    Fill(m_adaptionPass, 2, m_luminanceChain.back().texture);
+    if (m_adaptionPass != nullptr)
+    {
+        const k_PassTimer timer("adaption");
+        SetAdaptSeconds(m_adaptSeconds, catchUp);
+        DrawInto(m_adaptedA, m_adaptionQuad);
+        if (catchUp)
+        {
+            // B from A by the same pass, moving by nothing.
+            Fill(m_adaptionPass, 0, m_adaptedA.texture);
+            SetAdaptSeconds(0.0, false);
+            DrawInto(m_adaptedB, m_adaptionQuad);
+        }
+    }
+    m_caughtUp = false;
+    m_adaptSeconds = 0.0;
 }

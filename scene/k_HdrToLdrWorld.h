@@ -62,6 +62,14 @@ private:
     Level MakeLevel(int size, const wchar_t* failure);
     // Binds the target (all attachments, clear colour and depth), draws the quad, unbinds.
     void DrawInto(const Level& level, IRenderable* quad);
+    // Clears a level to black (green 0: no valid value yet).
+    static void ClearLevel(const Level& level);
+    // The seconds the adaption pass moves the adapted value over, and whether the light is taken to have
+    // moved evenly from the last average measured (after frames that measured nothing) or to have held.
+    void SetAdaptSeconds(double seconds, bool evenly);
+    // Moves the adapted value (B) over the seconds gone by towards the measured light, into A. A catch-up
+    // after frames that measured nothing writes B too, and takes the light as moving evenly meanwhile.
+    void Adapt(bool catchUp);
 
     ITexture* m_source;
     IMaterial* m_toneMapMaterial = nullptr;
@@ -89,4 +97,10 @@ private:
     float m_glowStrength = 0.25f;
     bool m_built = false; // Build ran to its end
     bool m_forgetAdaption = false;
+    // Whether the previous frame drew the source picture anew (every frame but some warm-up frames).
+    bool m_sourceDrawn = true;
+    // Seconds since the adaption last stepped, each frame's at most 0.5.
+    double m_adaptSeconds = 0.0;
+    // Whether frames went by without a measure since the adaption last stepped.
+    bool m_caughtUp = false;
 };

@@ -8,6 +8,7 @@
 #include "interfaces/ILight.h"
 #include "interfaces/IRenderTarget.h"
 #include "interfaces/IRenderable.h"
+#include "interfaces/IRewindable.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 #include "interfaces/r_RenderStage.h"
@@ -121,21 +122,9 @@ void k_Renderer::Advance(double step)
 
 // The camera and lights of one world stay in effect for the next world
 // unless that world sets its own (a world without lights switches lighting off).
-void k_Renderer::DrawWorlds()
-{
-    const std::vector<IWorld*> worlds = m_engine->GetWorlds();
-    for (IWorld* world : worlds)
-        if (world != nullptr && world->IsEnabled())
-            DrawWorld(world);
-}
-
-void k_Renderer::DrawWorld(IWorld* world)
+void k_Renderer::ApplyView(IWorld* world)
 {
     SetCurrentWorld(world);
-    std::optional<k_PassTimer> timer;
-    if (k_PassTimer::IsEnabled())
-        timer.emplace(world->GetName());
-
     if (ICamera* camera = world->GetCamera())
         camera->Apply();
 
@@ -151,6 +140,48 @@ void k_Renderer::DrawWorld(IWorld* world)
     {
         glDisable(GL_LIGHTING);
     }
+}
+
+void k_Renderer::DrawWorlds()
+{
+    const std::vector<IWorld*> worlds = m_engine->GetWorlds();
+    for (IWorld* world : worlds)
+        if (world != nullptr && world->IsEnabled())
+            DrawWorld(world);
+}
+
+void k_Renderer::RenderWarmUpFrame(double elapsedSeconds, bool redrawTargets)
+{
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    m_warmingUp = true;
+    m_redrawTargets = redrawTargets;
+    // Reset however the frame ends: a world that throws must not leave every later frame a warm-up.
+    struct Reset
+    {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_warmingUp};
+    Advance(elapsedSeconds);
+    const std::vector<IWorld*> worlds = m_engine->GetWorlds();
+    for (IWorld* world : worlds)
+    {
+        if (world == nullptr || !world->IsEnabled())
+            continue;
+        const bool stateful = dynamic_cast<IRewindable*>(world) != nullptr;
+        if (stateful || (m_redrawTargets && world->GetRenderTarget() != nullptr))
+            DrawWorld(world);
+        else
+            ApplyView(world); // what it set for the worlds after it (camera, lights) is set all the same
+    }
+}
+
+void k_Renderer::DrawWorld(IWorld* world)
+{
+    std::optional<k_PassTimer> timer;
+    if (k_PassTimer::IsEnabled())
+        timer.emplace(world->GetName());
+    ApplyView(world);
 
     world->OnRenderStage(r_RenderStage::BeforeTarget);
 

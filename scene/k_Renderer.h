@@ -15,6 +15,9 @@ public:
 
     void Initialize() override;
     void RenderFrame(double elapsedSeconds) override;
+    void RenderWarmUpFrame(double elapsedSeconds, bool redrawTargets) override;
+    bool IsWarmingUp() override { return m_warmingUp; }
+    bool RedrawsTargets() override { return !m_warmingUp || m_redrawTargets; }
     void SetAdaptive(bool adaptive) override;
     bool IsAdaptive() override;
     void SetSubFrameCount(int count) override;
@@ -31,6 +34,8 @@ public:
 private:
     void Advance(double step);
     void DrawWorlds();
+    // Makes the world current and applies its camera and lights (or switches lighting off).
+    void ApplyView(IWorld* world);
     static void DrawNodes(IWorld* world, bool sharedOnly);
     bool HasAccumulationBuffer();
 
@@ -39,4 +44,6 @@ private:
     bool m_adaptive = false;
     int m_subFrameCount = 1;
     int m_accumulationBits = -1; // -1: not asked yet
+    bool m_warmingUp = false;
+    bool m_redrawTargets = true;
 };

@@ -1,5 +1,6 @@
 #include "app/k_CaptureLoop.h"
 #include "demo/k_Demo.h"
+#include "engine/k_WarmUp.h"
 #include "support/k_RecordingShell.h"
 
 #include <algorithm>
@@ -147,11 +148,13 @@ TEST(CaptureLoop, DrawsAWarmUpBeforeWhatItWritesAndEverythingWithFromStart)
 }
 
 // A span that does not start at frame 0 seeks the engine to the frame before it, so its first step lands on
-// its own frame's time.
+// its own frame's time; the frames before the one written are warm-up frames, the written one is drawn whole.
 TEST(CaptureLoop, ASpanAfterTheStartSeeksToTheFrameBeforeIt)
 {
     k_Trace trace;
     k_RecordingEngine engine(trace);
+    k_RecordingRenderer renderer(trace);
+    engine.renderer = &renderer;
     k_RecordingWindow window(trace);
     k_RecordingDemo demo(&engine, trace);
     const k_CaptureLoop loop(Options({"--out", "f", "--fps", "4", "--at", "9"}));
@@ -165,7 +168,13 @@ TEST(CaptureLoop, ASpanAfterTheStartSeeksToTheFrameBeforeIt)
     ASSERT_GE(trace.size(), 5u);
     EXPECT_EQ(trace[0], "seek " + std::to_string(loop.TimeOf(first - 1)));
     EXPECT_EQ((k_Trace(trace.begin() + 1, trace.begin() + 5)),
-              (k_Trace{"begin", "update 0.250000", "drawn " + std::to_string(first), "present"}));
-    EXPECT_EQ(trace[trace.size() - 2], "drawn 36 write");
+              (k_Trace{"begin", "warm-up 0.250000 targets", "drawn " + std::to_string(first), "present"}));
+    EXPECT_EQ((k_Trace(trace.end() - 4, trace.end())),
+              (k_Trace{"begin", "update 0.250000", "drawn 36 write", "present"}));
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "present"), 36 - first + 1);
+    // The first warm-up frame, those reaching each mark before 9 s and the last draw the targets' worlds.
+    const auto redraws = static_cast<long>(k_WarmUp::Marks.size() + 2);
+    EXPECT_EQ(trace[trace.size() - 7], "warm-up 0.250000 targets") << "the last warm-up frame";
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "warm-up 0.250000 targets"), redraws);
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), "warm-up 0.250000"), 36 - first - redraws);
 }

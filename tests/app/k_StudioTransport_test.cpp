@@ -137,15 +137,19 @@ TEST(k_StudioTransportTest, AJumpEndsAtItsTimeExactlyWithWhatIsScheduledThereDon
         timeline.Seek(std::max(0.0, to - 3.0));
         counter.fired.clear();
         int frames = 0;
+        bool shown = false;
         const bool done = k_StudioTransport::StepTo(
             to, 0.1, [&] { return timeline.GetTime(); },
-            [&](double step) {
+            [&](double step, bool last) {
                 EXPECT_LE(step, 0.1 + 1e-12);
+                EXPECT_FALSE(shown) << "a frame after the one marked last, jump to " << to;
+                shown = last;
                 ++frames;
                 timeline.Advance(step);
                 return true;
             });
         EXPECT_TRUE(done);
+        EXPECT_TRUE(shown) << "no frame marked last, jump to " << to;
         EXPECT_EQ(timeline.GetTime(), to) << "jump to " << to;
         ASSERT_FALSE(counter.fired.empty()) << "jump to " << to;
         EXPECT_EQ(counter.fired.back(), static_cast<int>(i)) << "jump to " << to;
@@ -155,7 +159,7 @@ TEST(k_StudioTransportTest, AJumpEndsAtItsTimeExactlyWithWhatIsScheduledThereDon
     timeline.Seek(10.0);
     int frames = 0;
     EXPECT_FALSE(k_StudioTransport::StepTo(
-        13.0, 0.1, [&] { return timeline.GetTime(); }, [&](double) { return ++frames < 4; }));
+        13.0, 0.1, [&] { return timeline.GetTime(); }, [&](double, bool) { return ++frames < 4; }));
     EXPECT_EQ(frames, 4);
 }
 

@@ -1,6 +1,8 @@
 #include "graphics/k_MaterialPass.h"
+#include "graphics/k_TextureBase.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IRenderTarget.h"
+#include "interfaces/IRenderer.h"
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
@@ -8,6 +10,8 @@
 #include "support/k_EngineFixture.h"
 
 #include <epoxy/gl.h>
+#include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,6 +96,12 @@ TEST_F(HdrToLdrWorldTest, BuildsTheChainsForTheSourceAndSharesTheDeltaTimeCallba
     EXPECT_EQ(toneMap->textures.at(0).texture, source->GetColorTextures()->front());
     EXPECT_FLOAT_EQ(toneMap->program->GetUniformFloat("Exposure"), 1.0f);
 
+    // The adaption steps over the seconds the world gives it.
+    IMaterial* adaptionMaterial = factory->CreateMaterial(L"Hdr/LuminanceAdaption.mat", L"Hdr/LuminanceAdaption.mat");
+    ASSERT_NE(adaptionMaterial, nullptr);
+    k_MaterialPass* adaption = adaptionMaterial->FindPass(&first);
+    ASSERT_TRUE(adaption && adaption->program);
+    EXPECT_GE(adaption->program->GetUniformLocation("adaptSeconds"), 0);
     IShaderCallback* callback = factory->FindShaderCallback(L"deltatime");
     ASSERT_NE(callback, nullptr);
     k_HdrToLdrWorld second(engine.get(), source->GetColorTextures()->front());
@@ -210,6 +220,63 @@ TEST_F(HdrToLdrWorldTest, ARewindAdaptsFromTheNewTimesPictureNotTheOneBefore)
     Frame(1.0 / 30.0);
     // Met at once, as at the show's start: the even picture is the adapted grey, not darkened by the old light.
     EXPECT_LE(std::abs(Green(128, 128) - adapted), 3) << "adapted " << adapted;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// A warm-up that draws the source only now and then (IRenderer::RedrawsTargets) adapts, when it measures
+// again, over all the time since its last step: the eye ends where frame-by-frame adaption to the same light
+// ends. Frames with nothing new to measure leave the adapted value alone.
+TEST_F(HdrToLdrWorldTest, AWarmUpThatSkipsPicturesAdaptsOverTheWholeTimeSkipped)
+{
+    IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld world(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&world);
+    IRenderer* renderer = engine->GetRenderer();
+    // Adapted to a dim picture, then a bright one for 1.2 s, the last frame a whole one; returns the adapted
+    // log luminance written last.
+    float glowReads = 0.0f;
+    auto adaptThen = [&](const std::function<void()>& brightSecond) {
+        world.Rewind();
+        Paint(source, 0.25f);
+        for (int frame = 0; frame < 10; ++frame)
+            Frame(0.5);
+        Paint(source, 4.0f);
+        brightSecond();
+        Frame(0.1);
+        float texel[4] = {};
+        glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(world.GetAdaptedB().texture)->GetName());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texel);
+        EXPECT_EQ(texel[1], 1.0f) << "no valid adapted value";
+        // What the next frame's glow reads, the value written before the last.
+        glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(world.GetAdaptedA().texture)->GetName());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texel + 2);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glowReads = texel[2];
+        return texel[0];
+    };
+    const float frameByFrame = adaptThen([&] {
+        for (int frame = 0; frame < 11; ++frame)
+            renderer->RenderWarmUpFrame(0.1, true);
+    });
+    const float glowFrameByFrame = glowReads;
+    const float skipping = adaptThen([&] {
+        renderer->RenderWarmUpFrame(0.1, true);
+        for (int frame = 0; frame < 9; ++frame)
+            renderer->RenderWarmUpFrame(0.1, false);
+        renderer->RenderWarmUpFrame(0.1, true);
+    });
+    const float glowSkipping = glowReads;
+    const float barely = adaptThen([] {});
+    // From log 0.25 towards log 4 (a gap of 2.77): 1.2 s close all but e^-1.68 of it, 0.1 s all but e^-0.14.
+    const float dim = std::log(0.25f), gap = std::log(4.0f) - dim;
+    EXPECT_NEAR(frameByFrame, dim + gap * (1.0f - std::exp(-1.68f)), 0.02f);
+    EXPECT_NEAR(skipping, frameByFrame, 0.01f);
+    // Frame by frame the glow's value lies a frame back; after the catch-up it is the value caught up to.
+    EXPECT_NEAR(glowSkipping, skipping, 0.01f);
+    EXPECT_LT(glowFrameByFrame, frameByFrame - 0.01f);
+    EXPECT_GT(glowFrameByFrame, frameByFrame - 0.2f);
+    EXPECT_NEAR(barely, dim + gap * (1.0f - std::exp(-0.14f)), 0.02f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -1,5 +1,6 @@
 #include "graphics/k_RenderTarget.h"
 #include "graphics/k_TextureBase.h"
+#include "interfaces/IRewindable.h"
 #include "interfaces/ITexture.h"
 #include "scene/k_Camera.h"
 #include "scene/k_Light.h"
@@ -145,6 +146,77 @@ TEST_F(k_RendererTest, WorldThatDoesNotClearDrawsOverThePreviousWorld)
     engine.Update(0.01);
     EXPECT_EQ(Pixel(10, 10), Rgba(255, 0, 0)); // the back world's clear survives
     EXPECT_EQ(Pixel(128, 128), Rgba(0, 0, 255));
+    EXPECT_EQ(k_SceneTestDrainErrors(), 0);
+}
+
+// A frame nobody sees draws only what a later frame can read: worlds with a render target and worlds with
+// frame-to-frame state; every world is still updated, and knows it is a warm-up frame meanwhile.
+TEST_F(k_RendererTest, AWarmUpFrameDrawsOnlyWorldsWithATargetOrAState)
+{
+    struct k_StatefulWorld : k_RecordingWorld, IRewindable
+    {
+        using k_RecordingWorld::k_RecordingWorld;
+        void Rewind() override {}
+        void Update() override
+        {
+            k_RecordingWorld::Update();
+            warmingUp.push_back(m_engine->GetRenderer()->IsWarmingUp());
+            if (fail)
+                throw L"a failing update";
+        }
+        std::vector<bool> warmingUp;
+        bool fail = false;
+    };
+    k_RenderTarget target(&engine, 16, 16);
+    ASSERT_NE(target.AddColorTexture(2), nullptr);
+    k_RecordingWorld plain(&engine, "plain", &log), into(&engine, "into", &log);
+    k_StatefulWorld stateful(&engine, "stateful", &log);
+    into.SetRenderTarget(&target);
+    stateful.clears = false;
+    plain.SetClearColour(k_VectorUA(0, 1, 0, 1));
+    k_LoggingNode node("plainNode", &log);
+    plain.AddRenderable(&node);
+    engine.AddWorld(&plain);
+    engine.AddWorld(&into);
+    engine.AddWorld(&stateful);
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    engine.GetRenderer()->RenderWarmUpFrame(0.01, true);
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"into:stage0", "into:stage1", "into:stage2", "into:stage3", "stateful:stage0",
+                                        "stateful:clear", "stateful:stage1", "stateful:stage2", "stateful:stage3"}));
+    EXPECT_EQ(plain.updates, 1);
+    EXPECT_EQ(stateful.warmingUp, std::vector<bool>{true});
+    EXPECT_FALSE(engine.GetRenderer()->IsWarmingUp());
+    EXPECT_EQ(Pixel(10, 10), Rgba(255, 0, 0)) << "the plain world cleared the window in a warm-up frame";
+
+    // Without the targets' worlds, only the stateful one draws; a left-out world's lights still go on for
+    // the worlds after it, as in a whole frame.
+    k_Light light(&engine);
+    light.SetDiffuse(k_VectorUA(0.25f, 0.5f, 0.75f, 1.0f));
+    into.AddLight(&light);
+    const GLfloat black[4] = {0, 0, 0, 0};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, black);
+    log.clear();
+    engine.GetRenderer()->RenderWarmUpFrame(0.01, false);
+    EXPECT_EQ(log, (std::vector<std::string>{"stateful:stage0", "stateful:clear", "stateful:stage1", "stateful:stage2",
+                                             "stateful:stage3"}));
+    GLfloat diffuse[4] = {};
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    EXPECT_FLOAT_EQ(diffuse[2], 0.75f) << "the left-out world's light was not applied";
+    EXPECT_EQ(into.updates, 2);
+
+    // A whole frame draws every world again and is no warm-up, whatever the warm-up before it did.
+    stateful.fail = true;
+    EXPECT_ANY_THROW(engine.GetRenderer()->RenderWarmUpFrame(0.01, true));
+    EXPECT_FALSE(engine.GetRenderer()->IsWarmingUp()) << "a throwing frame left the renderer warming up";
+    stateful.fail = false;
+    log.clear();
+    engine.Update(0.01);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "plainNode"), 1);
+    EXPECT_EQ(stateful.warmingUp.back(), false);
+    EXPECT_EQ(Pixel(10, 10), Rgba(0, 255, 0)) << "the plain world's clear";
     EXPECT_EQ(k_SceneTestDrainErrors(), 0);
 }
 

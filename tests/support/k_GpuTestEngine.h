@@ -59,6 +59,9 @@ public:
     {
         void Initialize() override {}
         void RenderFrame(double) override {}
+        void RenderWarmUpFrame(double, bool) override {}
+        bool IsWarmingUp() override { return warmingUp; }
+        bool RedrawsTargets() override { return true; }
         void SetAdaptive(bool) override {}
         bool IsAdaptive() override { return false; }
         void SetSubFrameCount(int) override {}
@@ -67,6 +70,7 @@ public:
         IWorld* GetCurrentWorld() override { return currentWorld; }
 
         IWorld* currentWorld = nullptr;
+        bool warmingUp = false;
     };
 
     // With useDataPack the files come from data.pak beside the test program instead of the temporary folder.

@@ -4,6 +4,7 @@
 // sequence and of the main loop can check the order of the calls.
 #include "demo/k_Demo.h"
 #include "interfaces/IEngine.h"
+#include "interfaces/IRenderer.h"
 #include "interfaces/IWindow.h"
 
 #include <string>
@@ -11,6 +12,32 @@
 
 // What was done, in order: "initialize", "update <seconds>", "create", "present", "build", "begin", "~demo", ...
 using k_Trace = std::vector<std::string>;
+
+// A renderer that writes its warm-up frames into the trace ("warm-up <seconds>", then " targets" when the
+// worlds drawing into targets are drawn too); frames drawn whole go through the engine's Update.
+class k_RecordingRenderer : public IRenderer
+{
+public:
+    explicit k_RecordingRenderer(k_Trace& trace) : m_trace(trace) {}
+
+    void Initialize() override {}
+    void RenderFrame(double) override {}
+    void RenderWarmUpFrame(double seconds, bool redrawTargets) override
+    {
+        m_trace.push_back("warm-up " + std::to_string(seconds) + (redrawTargets ? " targets" : ""));
+    }
+    bool IsWarmingUp() override { return false; }
+    bool RedrawsTargets() override { return true; }
+    void SetAdaptive(bool) override {}
+    bool IsAdaptive() override { return false; }
+    void SetSubFrameCount(int) override {}
+    int GetSubFrameCount() override { return 1; }
+    void SetCurrentWorld(IWorld*) override {}
+    IWorld* GetCurrentWorld() override { return nullptr; }
+
+private:
+    k_Trace& m_trace;
+};
 
 class k_RecordingEngine : public IEngine
 {
@@ -27,7 +54,7 @@ public:
     }
     void Seek(double time) override { m_trace.push_back("seek " + std::to_string(time)); }
     IGraphics* GetGraphics() override { return graphics; }
-    IRenderer* GetRenderer() override { return nullptr; }
+    IRenderer* GetRenderer() override { return renderer; }
     IResourceFactory* GetResourceFactory() override { return nullptr; }
     IFileSystem* GetFileSystem() override { return fileSystem; }
     IAnimationManager* GetAnimationManager() override { return nullptr; }
@@ -43,6 +70,8 @@ public:
 
     IGraphics* graphics = nullptr;
     IFileSystem* fileSystem = nullptr;
+    // None unless a test gives one.
+    IRenderer* renderer = nullptr;
     bool quit = false;
     // Sets the quit request after this many updates (0: never).
     int quitAfterUpdates = 0;
