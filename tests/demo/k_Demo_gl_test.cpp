@@ -195,16 +195,16 @@ std::string BuildError(k_ShowTestEngine& engine)
 TEST_F(DemoTest, AShowFileThatIsMissingMalformedOrNamesAnAbsentPictureStopsTheBuildSayingWhere)
 {
     engine->files.overrides[L"Show.txt"] = std::nullopt;
-    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is missing from the data pack.");
+    EXPECT_EQ(BuildError(*engine), "k_Show: The show file Show.txt is missing from the data pack.");
 
     engine->files.overrides[L"Show.txt"] = std::string("length 200\ntempo 1 0 bpm 120\nsection opening 0\n"
                                                        "caption time.png 0 10 at 0 0 1\nswitch lights-on 12\n");
-    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is malformed:\nShow.txt:5:8: unknown switch "
+    EXPECT_EQ(BuildError(*engine), "k_Show: The show file Show.txt is malformed:\nShow.txt:5:8: unknown switch "
                                    "\"lights-on\"; expected landscape-on or plasma-on");
 
     engine->files.overrides[L"Show.txt"] =
         std::string("length 200\ntempo 1 0 bpm 120\nsection opening 0\n\ncaption  nowhere.png 0 10 at 0 0 1\n");
-    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is malformed:\nShow.txt:5:10: the picture "
+    EXPECT_EQ(BuildError(*engine), "k_Show: The show file Show.txt is malformed:\nShow.txt:5:10: the picture "
                                    "\"nowhere.png\" is not in the pack; expected the name of a PNG or JPEG picture "
                                    "in the pack");
 }
@@ -765,6 +765,6 @@ TEST_F(DemoTest, SyncTrackFilesInThePackGiveTheirTracksKeys)
 
     engine->files.overrides[L"Sync/show_camera-3Ax.track"] = std::string("\x02\0\0\0", 4);
     EXPECT_EQ(BuildError(*engine),
-              "k_Demo: A sync track file is damaged:\nSync/show_camera-3Ax.track: the file holds 4 "
+              "k_Show: A sync track file is damaged:\nSync/show_camera-3Ax.track: the file holds 4 "
               "bytes where 2 keys take 22");
 }
