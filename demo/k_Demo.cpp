@@ -16,10 +16,11 @@
 
 k_Demo::k_Demo(IEngine* engine) : k_Show(engine, GetVocabulary())
 {
-    // The worlds, in drawing order: each is one step of the loading bar.
+    // The worlds, in drawing order: each is one step of the loading bar. The plasma overlay (plasma and
+    // fades) is enabled for the whole show; the captions are shown in the logo's world.
     AddWorldStep([this] { return MakeTerrain(); });
     AddWorldStep([this] { return MakeHdrChain(); });
-    AddWorldStep([this] { return MakePlasma(); });
+    AddWorldStep([this] { return Keep(m_plasmaWorld, std::make_unique<k_PlasmaWorld>(m_engine)); });
     AddWorldStep([this] { return MakeAfterWorld(); });
     AddWorldStep([this] { return MakeDrift(); });
 }
@@ -56,14 +57,6 @@ std::unique_ptr<IWorld> k_Demo::MakeHdrChain()
     // The chain's passes are updated only while its picture is shown (see SetLandscapeEnabled).
     world->SetUpdated(false);
     m_hdrWorld = world.get();
-    return world;
-}
-
-// The overlay: plasma and fades; enabled for the whole show.
-std::unique_ptr<IWorld> k_Demo::MakePlasma()
-{
-    auto world = std::make_unique<k_PlasmaWorld>(m_engine);
-    m_plasmaWorld = world.get();
     return world;
 }
 

@@ -56,7 +56,6 @@ private:
     // The world steps, in drawing order.
     std::unique_ptr<IWorld> MakeTerrain();
     std::unique_ptr<IWorld> MakeHdrChain();
-    std::unique_ptr<IWorld> MakePlasma();
     std::unique_ptr<IWorld> MakeAfterWorld();
     std::unique_ptr<IWorld> MakeDrift();
 

@@ -87,6 +87,12 @@ protected:
     // the order of the steps is the drawing order. A step may keep a typed pointer to its world for Switch,
     // Fade and Rewind, and may use the worlds of the steps before it. A null world ends Build with a message.
     void AddWorldStep(std::function<std::unique_ptr<IWorld>()> make);
+    // For a step: notes the world in the show's typed pointer and hands it on to the show, which owns it.
+    template <class World> static std::unique_ptr<IWorld> Keep(World*& member, std::unique_ptr<World> world)
+    {
+        member = world.get();
+        return world;
+    }
     // What the show does once its worlds and schedule are made, still behind the loading bar (nothing here).
     virtual void AfterBuild() {}
     // The world the captions are shown in: the last world made, unless the show says otherwise.

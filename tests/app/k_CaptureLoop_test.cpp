@@ -8,9 +8,11 @@
 
 namespace
 {
-k_CaptureOptions Options(std::vector<std::string> arguments)
+// The options of a command line for starwane's show (its warm-up) or a show of the given warm-up.
+k_CaptureOptions Options(std::vector<std::string> arguments, double warmUp = k_Demo::WarmUpSeconds)
 {
     k_CaptureOptions options;
+    options.warmUp = warmUp;
     EXPECT_EQ(options.Parse(arguments), "");
     return options;
 }
@@ -144,6 +146,17 @@ TEST(CaptureLoop, DrawsAWarmUpBeforeWhatItWritesAndEverythingWithFromStart)
         << "--to 101 ends on frame 1009 (100.90001 s)";
     EXPECT_EQ(Spans(k_CaptureLoop(Options({"--bench", "--fps", "10", "--from", "100", "--to", "101"}))),
               (SpanList{{0, 1009}}));
+}
+
+// A show whose worlds have no history states no warm-up: each frame written is sought to and drawn alone.
+TEST(CaptureLoop, AShowWithoutWarmUpSeeksStraightToEachFrame)
+{
+    const k_CaptureLoop at(Options({"--out", "f", "--fps", "10", "--at", "3,7,7.05"}, 0.0));
+    EXPECT_EQ(Indices(at), (std::vector<int64_t>{30, 70, 71}));
+    EXPECT_EQ(Spans(at), (SpanList{{30, 30}, {70, 71}}));
+    EXPECT_EQ(at.DrawnCount(), 3);
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--video", "v.mp4", "--fps", "10", "--from", "100", "--to", "101"}, 0.0))),
+              (SpanList{{1000, 1009}}));
 }
 
 // A span that does not start at frame 0 seeks the engine to the frame before it, so its first step lands on

@@ -103,17 +103,17 @@ public:
     double level = 0.0;
 
 protected:
-    void AfterBuild() override { journal.push_back("after build, bar " + std::to_string(m_test.graphics.progress.size())); }
+    void AfterBuild() override
+    {
+        journal.push_back("after build, bar " + std::to_string(m_test.graphics.progress.size()));
+    }
     void Switch(const std::string& name) override
     {
         journal.push_back("switch " + name);
         if (name == "b-on")
             b->SetEnabled(true);
     }
-    void Fade(const std::string& name, double progress) override
-    {
-        level = name == "rise" ? progress : 1.0 - progress;
-    }
+    void Fade(const std::string& name, double progress) override { level = name == "rise" ? progress : 1.0 - progress; }
 
 private:
     k_ShowTestEngine& m_test;
