@@ -11,8 +11,9 @@
 // show (Rewind below) and every caption, then replays every switch and fade due before T in time order. So:
 // - what Switch and Fade change (enabled worlds, uniforms), Rewind puts back as Build left it;
 // - what a world changes from frame to frame by itself (feedback, adaptation: its history) the world puts back
-//   in its own Rewind, and the show says in GetWarmUpSeconds how many seconds of frames before T bring that
-//   history to what a play from the start would show; the capture and the studio draw them after the seek;
+//   in its own Rewind, and the show's program says in ShowProgram::warmUpSeconds how many seconds of frames
+//   before T bring that history to what a play from the start would show (starwane's: k_Demo::WarmUpSeconds);
+//   the capture and the studio draw them after the seek;
 // - a world without history (its picture a function of the time and the sync tracks) needs neither.
 #include "demo/k_ShowFile.h"
 #include "interfaces/IAnimateable.h"
@@ -58,7 +59,6 @@ public:
     std::vector<double> GetSectionBounds() const override;
     // The show file as last read successfully (empty before Build).
     const k_ShowFile& GetShow() const { return *m_show; }
-    const std::wstring& GetShowFileName() const { return m_showFileName; }
     // Number of progress steps of Build before the bar is drawn full: one a world step and one a caption.
     int GetProgressSteps() const;
     // The captions' events in the show file's order (owned by the show).
