@@ -19,6 +19,7 @@ ShowProgram k_Application::Starwane()
     program.title = L"Orvelant - starwane";
     program.tune = TuneFileName();
     program.makeShow = [](IEngine* engine) -> IShow* { return new k_Demo(engine); };
+    program.warmUpSeconds = k_Demo::WarmUpSeconds;
     return program;
 }
 

@@ -1,6 +1,5 @@
 #include "app/k_CaptureLoop.h"
 
-#include "demo/k_Demo.h"
 #include "engine/k_WarmUp.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IRenderer.h"
@@ -69,7 +68,7 @@ k_CaptureLoop::k_CaptureLoop(const k_CaptureOptions& options) : m_step(1.0 / opt
         m_spans.push_back(Span{0, m_lastFrame});
         return;
     }
-    const auto warmUp = static_cast<int64_t>(std::ceil(k_Demo::WarmUpSeconds * options.fps));
+    const auto warmUp = static_cast<int64_t>(std::ceil(std::max(0.0, options.warmUp) * options.fps));
     for (const Frame& frame : m_written)
     {
         const int64_t first = std::max<int64_t>(0, frame.index - warmUp);

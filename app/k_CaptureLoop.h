@@ -3,9 +3,10 @@
 // clock. Frame 0 takes the entry point's first step of 0.00001 s, every later
 // frame exactly 1 / fps, so frame n shows demo time 0.00001 + n / fps on any
 // machine, whatever a frame costs. The frames drawn come in spans: each span
-// starts a warm-up (k_Demo::WarmUpSeconds) before the first frame it writes,
+// starts the show's warm-up (options.warmUp) before the first frame it writes,
 // where the engine seeks to, so that the show's feedback and adaptation reach
-// their look; a span that would start near 0 starts at frame 0 without a seek,
+// their look (a show without either seeks straight to the frame); a span that
+// would start near 0 starts at frame 0 without a seek,
 // and --from-start or --bench draw every frame from 0. The frames the options
 // ask for are handed out after drawing, before the buffers are swapped.
 #include "app/k_CaptureOptions.h"

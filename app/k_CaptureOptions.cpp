@@ -2,7 +2,6 @@
 
 #include "app/k_CaptureLoop.h"
 #include "app/k_NumberText.h"
-#include "demo/k_Demo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,12 +35,18 @@ std::string Format(double value)
         text.pop_back();
     return text;
 }
-// The warm-up before a time sought to, in seconds, as the usage text gives it.
-std::string WarmUp()
+// What the usage text says of the frames drawn before a time sought to.
+std::string WarmUp(double seconds)
 {
+    if (!(seconds > 0.0))
+        return "The show is sought to the first time written (--from, --at) and drawn from there.\n"
+               "--from-start and --bench draw every frame from demo time 0.\n";
     char text[32];
-    std::snprintf(text, sizeof text, "%g", k_Demo::WarmUpSeconds);
-    return text;
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return std::string("Frames start ") + text +
+           " s before the first time written (--from, --at): the show is sought there and\n"
+           "those frames bring its feedback and adaptation to their look. --from-start, --bench and\n"
+           "ranges that start sooner draw every frame from demo time 0.\n";
 }
 } // namespace
 
@@ -197,7 +202,7 @@ std::string k_CaptureOptions::CheckDriverLimit(int maxWidth, int maxHeight) cons
            std::to_string(maxWidth) + "x" + std::to_string(maxHeight) + " at most)";
 }
 
-std::string k_CaptureOptions::Usage(const std::string& command)
+std::string k_CaptureOptions::Usage(const std::string& command, double warmUp)
 {
     return "usage: " + command +
            " [options]\n"
@@ -215,12 +220,8 @@ std::string k_CaptureOptions::Usage(const std::string& command)
            "  --from-start     draw every frame from demo time 0 (the show's exact history)\n"
            "  --bench          draw every frame from 0 without writing frames and print timings\n"
            "  --json FILE      with --bench: write the figures as JSON too\n"
-           "  --help           show this text\n"
-           "Frames start " +
-           WarmUp() +
-           " s before the first time written (--from, --at): the show is sought there and\n"
-           "those frames bring its feedback and adaptation to their look. --from-start, --bench and\n"
-           "ranges that start sooner draw every frame from demo time 0.\n"
+           "  --help           show this text\n" +
+           WarmUp(warmUp) +
            "Draws on the display; with none (neither DISPLAY nor WAYLAND_DISPLAY set) through SDL's offscreen\n"
            "driver, unless SDL_VIDEODRIVER names another.\n"
            "Exit status: 0 done, 1 error (message on standard error), 2 bad command line.\n";

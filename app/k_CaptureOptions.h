@@ -24,6 +24,8 @@ public:
 
     std::string jsonFile; // --json (with --bench)
     bool help = false;
+    // Not an option: the seconds drawn before a time sought to, the show's own (ShowProgram::warmUpSeconds).
+    double warmUp = 0.0;
 
     // The largest size accepted before the driver is asked (the window system's limit); the driver's own
     // limit is checked with CheckDriverLimit once a display is open.
@@ -37,6 +39,7 @@ public:
     std::string Parse(const std::vector<std::string>& arguments);
     // The refusal for a size above the driver's largest picture (empty when it fits).
     std::string CheckDriverLimit(int maxWidth, int maxHeight) const;
-    // The text of --help, for the command that runs the capture ("starwane-capture", "template --capture").
-    static std::string Usage(const std::string& command = "starwane-capture");
+    // The text of --help, for the command that runs the capture ("starwane-capture", "template --capture")
+    // and the seconds its show warms up after a seek.
+    static std::string Usage(const std::string& command = "starwane-capture", double warmUp = 0.0);
 };

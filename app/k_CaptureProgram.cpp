@@ -185,6 +185,7 @@ k_CaptureProgram::k_CaptureProgram(const ShowProgram& program, std::string name,
                     }),
       m_started(Clock::now()), m_beforeMain(SecondsSinceProcessStart())
 {
+    m_options.warmUp = program.warmUpSeconds;
 }
 
 k_CaptureProgram::~k_CaptureProgram() = default;
@@ -210,7 +211,7 @@ bool k_CaptureProgram::Prepare()
              "). Install Mesa's OpenGL and EGL drivers (libgl1-mesa-dri, libegl-mesa0) or run on a display.");
     if (const std::string tooLarge = m_options.CheckDriverLimit(maxWidth, maxHeight); !tooLarge.empty())
     {
-        std::cerr << m_name << ": " << tooLarge << "\n" << k_CaptureOptions::Usage(m_name);
+        std::cerr << m_name << ": " << tooLarge << "\n" << k_CaptureOptions::Usage(m_name, m_options.warmUp);
         return false;
     }
     if (!m_options.outDirectory.empty())
@@ -355,12 +356,12 @@ int k_CaptureProgram::Run(const std::vector<std::string>& arguments)
     const std::string refusal = m_options.Parse(arguments);
     if (m_options.help)
     {
-        std::cout << k_CaptureOptions::Usage(m_name);
+        std::cout << k_CaptureOptions::Usage(m_name, m_options.warmUp);
         return 0;
     }
     if (!refusal.empty())
     {
-        std::cerr << m_name << ": " << refusal << "\n" << k_CaptureOptions::Usage(m_name);
+        std::cerr << m_name << ": " << refusal << "\n" << k_CaptureOptions::Usage(m_name, m_options.warmUp);
         return 2;
     }
 

@@ -8,6 +8,7 @@
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/IResourceFactory.h"
 #include "interfaces/ISyncTracks.h"
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWindow.h"
@@ -15,16 +16,27 @@
 
 #include <epoxy/gl.h>
 #include <algorithm>
-#include <string_view>
 
 namespace
 {
+// Why a caption's picture cannot be shown.
+constexpr const char* k_NotInPack = "is not in the pack";
+constexpr const char* k_NotDecoded = "cannot be decoded";
+
 // The error convention wants a constant wide string: the message lives until the process ends with it.
 [[noreturn]] void ThrowMessage(const std::string& message)
 {
     static std::wstring text;
     text = k_Utf8::FromUtf8(message);
     throw text.c_str();
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    return text;
 }
 } // namespace
 
@@ -42,10 +54,15 @@ k_Show::~k_Show()
     if (ISyncTracks* tracks = m_engine->GetSyncTracks())
         tracks->SetTempoMap(nullptr);
     // Each caption takes its node out of the world it is shown in, so the captions go first.
-    while (!m_captions.empty())
-        m_captions.pop_back();
+    DeleteCaptions();
     while (!m_worlds.empty())
         m_worlds.pop_back();
+}
+
+void k_Show::DeleteCaptions()
+{
+    while (!m_captions.empty())
+        m_captions.pop_back();
 }
 
 void k_Show::AddWorldStep(std::function<std::unique_ptr<IWorld>()> make)
@@ -62,6 +79,14 @@ void k_Show::Switch(const std::string&) {}
 
 void k_Show::Fade(const std::string&, double) {}
 
+std::vector<IEvent*> k_Show::GetEvents() const
+{
+    std::vector<IEvent*> events;
+    for (const std::unique_ptr<IEvent>& caption : m_captions)
+        events.push_back(caption.get());
+    return events;
+}
+
 // --- building the show ---
 
 int k_Show::GetProgressSteps() const
@@ -69,7 +94,6 @@ int k_Show::GetProgressSteps() const
     return static_cast<int>(m_steps.size() + m_show->GetCaptions().size());
 }
 
-// One more step of the bar, drawn unless it is the last (Build draws the bar full itself at the end).
 void k_Show::Progress()
 {
     ++m_progress;
@@ -80,31 +104,61 @@ void k_Show::Progress()
         window->Present();
 }
 
-void k_Show::Build()
+k_ShowFile k_Show::ReadShowFile() const
 {
     const std::string name = k_Utf8::ToUtf8(m_showFileName);
-    IFileSystem* files = m_engine->GetFileSystem();
-    std::unique_ptr<IFile> file(files->OpenFile(m_showFileName));
+    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(m_showFileName));
     if (!file)
         ThrowMessage("k_Show: The show file " + name + " is missing from the data pack.");
     const std::string_view text(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize()));
-    auto show = std::make_unique<k_ShowFile>(text, name, m_vocabulary, [files](const std::wstring& picture) {
-        return std::unique_ptr<IFile>(files->OpenFile(picture)) != nullptr;
-    });
-    if (!show->IsValid())
-    {
-        std::string message = "k_Show: The show file " + name + " is malformed:";
-        for (const std::string& error : show->GetErrors())
-            message += "\n" + error;
-        ThrowMessage(message);
-    }
-    m_show = std::move(show);
-    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
-    ISyncTracks* tracks = m_engine->GetSyncTracks();
-    if (tracks)
-        tracks->SetTempoMap(&m_show->GetTempoMap());
-    m_progress = 0;
+    k_ShowFile show(text, name, m_vocabulary);
+    if (!show.IsValid())
+        ThrowMessage("k_Show: The show file " + name + " is malformed:" + Joined(show.GetErrors()));
+    return show;
+}
 
+std::vector<std::string> k_Show::ReadTrackFiles(IEngine* engine)
+{
+    ISyncTracks* tracks = engine->GetSyncTracks();
+    if (tracks == nullptr)
+        return {};
+    return k_SyncTracks::ReadFiles(*tracks, *engine->GetFileSystem(), SyncTrackBase, true);
+}
+
+// The texture is made first (the factory keeps it for the caption, so the picture is read once); only when
+// that fails is the pack asked whether the file is there at all.
+const char* k_Show::PictureFault(const k_ShowFile::Caption& caption) const
+{
+    if (!caption.text.empty() || m_engine->GetResourceFactory()->CreateTexture(caption.picture, caption.picture))
+        return nullptr;
+    return std::unique_ptr<IFile>(m_engine->GetFileSystem()->OpenFile(caption.picture)) ? k_NotDecoded : k_NotInPack;
+}
+
+std::string k_Show::PictureError(const k_ShowFile::Caption& caption, const char* fault) const
+{
+    return k_Utf8::ToUtf8(m_showFileName) + ":" + std::to_string(caption.at.line) + ":" +
+           std::to_string(caption.at.column) + ": the picture \"" + k_Utf8::ToUtf8(caption.picture) + "\" " + fault +
+           "; expected the name of a PNG or JPEG picture in the pack";
+}
+
+void k_Show::Build()
+{
+    m_show = std::make_unique<k_ShowFile>(ReadShowFile());
+    m_progress = 0;
+    // A caption naming a picture the pack does not hold is a fault of the show file; a picture that is there
+    // but cannot be decoded is a damaged pack, and the show goes on without that caption.
+    for (const k_ShowFile::Caption& caption : m_show->GetCaptions())
+        if (const char* fault = PictureFault(caption); fault == k_NotInPack)
+            ThrowMessage("k_Show: The show file " + k_Utf8::ToUtf8(m_showFileName) + " is malformed:\n" +
+                         PictureError(caption, fault));
+    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    if (ISyncTracks* tracks = m_engine->GetSyncTracks())
+    {
+        tracks->SetTempoMap(&m_show->GetTempoMap());
+        tracks->GetTrack(BeatTrackName);
+    }
+
+    // The worlds, each one step of the loading bar; each asks for its sync tracks as it is built.
     for (const auto& step : m_steps)
     {
         std::unique_ptr<IWorld> world = step();
@@ -114,16 +168,13 @@ void k_Show::Build()
         m_engine->AddWorld(m_worlds.back().get());
         Progress();
     }
-    if (tracks)
-        if (const std::vector<std::string> errors = k_SyncTracks::ReadFiles(*tracks, *files, SyncTrackBase);
-            !errors.empty())
-        {
-            std::string message = "k_Show: A sync track file is damaged:";
-            for (const std::string& error : errors)
-                message += "\n" + error;
-            ThrowMessage(message);
-        }
-    MakeSchedule();
+
+    // A damaged track file is a damaged pack, as a damaged material is: the show does not start.
+    if (const std::vector<std::string> errors = ReadTrackFiles(m_engine); !errors.empty())
+        ThrowMessage("k_Show: A sync track file is damaged:" + Joined(errors));
+
+    MakeSchedule(true);
+    AfterBuild();
     m_engine->GetGraphics()->DrawProgressBar(1.0f);
     if (IWindow* window = m_engine->GetWindow())
         window->Present();
@@ -138,7 +189,7 @@ int k_Show::CodeOf(const k_ShowFile::Cue& cue) const
 
 // The captions in the file's order, each cue registered where the file states it among them. A fade's end
 // brings its last value, unless another fade starts right there and takes over.
-void k_Show::MakeSchedule()
+void k_Show::MakeSchedule(bool progress)
 {
     IAnimationManager* manager = m_engine->GetAnimationManager();
     const std::vector<k_ShowFile::Cue>& cues = m_show->GetCues();
@@ -176,9 +227,38 @@ void k_Show::MakeSchedule()
         if (!text)
             event->SetPlace(caption.x, caption.y, caption.size, caption.side);
         m_captions.push_back(std::move(event));
-        Progress();
+        if (progress)
+            Progress();
     }
     registerCues(captions.size());
+}
+
+std::vector<std::string> k_Show::Reload(std::string_view text)
+{
+    k_ShowFile show(text, k_Utf8::ToUtf8(m_showFileName), m_vocabulary);
+    if (!show.IsValid())
+        return show.GetErrors();
+    // Every picture first: a caption that cannot be shown keeps the old show on screen.
+    std::vector<std::string> errors;
+    for (const k_ShowFile::Caption& caption : show.GetCaptions())
+        if (const char* fault = PictureFault(caption))
+            errors.push_back(PictureError(caption, fault));
+    if (!errors.empty())
+        return errors;
+
+    // The old captions put their uniforms back as they were made (the new ones share their materials and
+    // take those values as their own), then go; the schedule is emptied and filled again.
+    for (const std::unique_ptr<IEvent>& caption : m_captions)
+        if (auto* rewindable = dynamic_cast<IRewindable*>(caption.get()))
+            rewindable->Rewind();
+    DeleteCaptions();
+    m_engine->GetAnimationManager()->Clear();
+    m_show = std::make_unique<k_ShowFile>(std::move(show));
+    m_engine->GetTimeline()->SetTempoMap(&m_show->GetTempoMap());
+    if (ISyncTracks* tracks = m_engine->GetSyncTracks())
+        tracks->SetTempoMap(&m_show->GetTempoMap());
+    MakeSchedule(false);
+    return {};
 }
 
 std::vector<double> k_Show::GetSectionBounds() const

@@ -3,8 +3,8 @@
 // a show in text, one entry a line: the tune's tempo map, the sections, the world switches and fades, every
 // caption with its fades and its place on screen, and extra instants for the studio. Times are seconds
 // ("76.6") or a bar and beat of the tempo map ("39:1", "71:2.5"); "#" starts a comment. The reader knows
-// nothing of GL or the engine: the show (k_Demo) builds itself from what it read, and the tune's generator
-// reads the same file, so each time is stated once. See docs/content-show-file.md.
+// nothing of GL or the engine: the show (k_Show, starwane's k_Demo) builds itself from what it read, and the tune's
+// generator reads the same file, so each time is stated once. See docs/content-show-file.md.
 #include "animation/k_TempoMap.h"
 
 #include <functional>

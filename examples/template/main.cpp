@@ -4,6 +4,9 @@
 #include "app/k_DemoShell.h"
 #include "k_TemplateShow.h"
 
+// The sky keeps nothing from frame to frame, so the capture seeks straight to each time it draws. A show
+// with feedback or adaptation states the seconds of frames that bring them back after a seek as a fifth
+// entry, ShowProgram::warmUpSeconds (starwane's is 3).
 int main(int argc, char** argv)
 {
     static const ShowProgram program{"template", L"Orvelant - template", L"template.ogg",

@@ -4,14 +4,17 @@
 #include "support/k_RecordingShell.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 
 namespace
 {
-k_CaptureOptions Options(std::vector<std::string> arguments)
+// The options of a command line for starwane's show (its warm-up) or a show of the given warm-up.
+k_CaptureOptions Options(std::vector<std::string> arguments, double warmUp = k_Demo::WarmUpSeconds)
 {
     k_CaptureOptions options;
+    options.warmUp = warmUp;
     EXPECT_EQ(options.Parse(arguments), "");
     return options;
 }
@@ -147,6 +150,17 @@ TEST(CaptureLoop, DrawsAWarmUpBeforeWhatItWritesAndEverythingWithFromStart)
               (SpanList{{0, 1009}}));
 }
 
+// A show whose worlds have no history states no warm-up: each frame written is sought to and drawn alone.
+TEST(CaptureLoop, AShowWithoutWarmUpSeeksStraightToEachFrame)
+{
+    const k_CaptureLoop at(Options({"--out", "f", "--fps", "10", "--at", "3,7,7.05"}, 0.0));
+    EXPECT_EQ(Indices(at), (std::vector<int64_t>{30, 70, 71}));
+    EXPECT_EQ(Spans(at), (SpanList{{30, 30}, {70, 71}}));
+    EXPECT_EQ(at.DrawnCount(), 3);
+    EXPECT_EQ(Spans(k_CaptureLoop(Options({"--video", "v.mp4", "--fps", "10", "--from", "100", "--to", "101"}, 0.0))),
+              (SpanList{{1000, 1009}}));
+}
+
 // A span that does not start at frame 0 seeks the engine to the frame before it, so its first step lands on
 // its own frame's time; the frames before the one written are warm-up frames, the written one is drawn whole.
 TEST(CaptureLoop, ASpanAfterTheStartSeeksToTheFrameBeforeIt)
@@ -172,9 +186,18 @@ TEST(CaptureLoop, ASpanAfterTheStartSeeksToTheFrameBeforeIt)
     EXPECT_EQ((k_Trace(trace.end() - 4, trace.end())),
               (k_Trace{"begin", "update 0.250000", "drawn 36 write", "present"}));
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "present"), 36 - first + 1);
-    // The first warm-up frame, those reaching each mark before 9 s and the last draw the targets' worlds.
-    const auto redraws = static_cast<long>(k_WarmUp::Marks.size() + 2);
-    EXPECT_EQ(trace[trace.size() - 7], "warm-up 0.250000 targets") << "the last warm-up frame";
+    // The targets' worlds are drawn in the first warm-up frame, the one reaching 1 s before 9 s (8.00001 s)
+    // and the last (8.75001 s, which also reaches 0.4 s before).
+    ASSERT_EQ(k_WarmUp::Marks, (std::array<double, 2>{1.0, 0.4}));
+    const long redraws = 3;
+    const auto at = [&](double time) {
+        const std::string drawn = "drawn " + std::to_string(static_cast<int64_t>(std::llround(time * 4.0)));
+        const auto place = std::find(trace.begin(), trace.end(), drawn);
+        return place == trace.begin() ? std::string() : *(place - 1);
+    };
+    EXPECT_EQ(at(8.0), "warm-up 0.250000 targets");
+    EXPECT_EQ(at(8.75), "warm-up 0.250000 targets") << "the last warm-up frame";
+    EXPECT_EQ(at(8.5), "warm-up 0.250000");
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "warm-up 0.250000 targets"), redraws);
     EXPECT_EQ(std::count(trace.begin(), trace.end(), "warm-up 0.250000"), 36 - first - redraws);
 }

@@ -126,3 +126,15 @@ TEST(k_CaptureOptionsTest, TheHelpNamesTheCommandThatRunsTheCapture)
     EXPECT_EQ(k_CaptureOptions::Usage().rfind("usage: starwane-capture [options]\n", 0), 0u);
     EXPECT_EQ(k_CaptureOptions::Usage("template --capture").rfind("usage: template --capture [options]\n", 0), 0u);
 }
+
+// The help says how a capture starts: after the show's own warm-up, or straight at the time sought.
+TEST(k_CaptureOptionsTest, TheHelpStatesTheShowsWarmUp)
+{
+    const std::string warm = k_CaptureOptions::Usage("starwane-capture", 3.0);
+    EXPECT_NE(warm.find("Frames start 3 s before the first time written"), std::string::npos) << warm;
+    const std::string cold = k_CaptureOptions::Usage("template --capture", 0.0);
+    EXPECT_EQ(cold.find("Frames start"), std::string::npos) << cold;
+    EXPECT_NE(cold.find("The show is sought to the first time written (--from, --at) and drawn from there."),
+              std::string::npos)
+        << cold;
+}

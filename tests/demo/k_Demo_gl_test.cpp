@@ -111,16 +111,19 @@ protected:
 
 // --- building ---
 
-TEST_F(DemoTest, BuildAdvancesTheBarThirtyEightStepsThenFillsItAndPresentsEachStep)
+// A step a world and a step a caption: the bar counts as it goes, so a world added to the show adds a step.
+TEST_F(DemoTest, BuildAdvancesTheBarAStepAWorldAndACaptionThenFillsItAndPresentsEachStep)
 {
     Build();
-    const std::vector<float>& progress = engine->graphics.progress;
-    ASSERT_EQ(progress.size(), 39u);
-    for (int k = 1; k <= 38; ++k)
-        EXPECT_EQ(progress[static_cast<size_t>(k - 1)], static_cast<float>(k) / 39.0f) << "step " << k;
-    EXPECT_EQ(progress.back(), 1.0f);
-    EXPECT_EQ(std::count(engine->trace.begin(), engine->trace.end(), "present"), 39);
     EXPECT_EQ(demo->GetEvents().size(), 34u);
+    const size_t steps = engine->GetWorlds().size() + demo->GetEvents().size();
+    EXPECT_EQ(demo->GetProgressSteps(), static_cast<int>(steps));
+    const std::vector<float>& progress = engine->graphics.progress;
+    ASSERT_EQ(progress.size(), steps);
+    for (size_t k = 1; k < steps; ++k)
+        EXPECT_EQ(progress[k - 1], static_cast<float>(k) / static_cast<float>(steps)) << "step " << k;
+    EXPECT_EQ(progress.back(), 1.0f);
+    EXPECT_EQ(std::count(engine->trace.begin(), engine->trace.end(), "present"), static_cast<long>(steps));
     EXPECT_EQ(engine->graphics.errors.size(), 0u);
 }
 
@@ -195,16 +198,16 @@ std::string BuildError(k_ShowTestEngine& engine)
 TEST_F(DemoTest, AShowFileThatIsMissingMalformedOrNamesAnAbsentPictureStopsTheBuildSayingWhere)
 {
     engine->files.overrides[L"Show.txt"] = std::nullopt;
-    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is missing from the data pack.");
+    EXPECT_EQ(BuildError(*engine), "k_Show: The show file Show.txt is missing from the data pack.");
 
     engine->files.overrides[L"Show.txt"] = std::string("length 200\ntempo 1 0 bpm 120\nsection opening 0\n"
                                                        "caption time.png 0 10 at 0 0 1\nswitch lights-on 12\n");
-    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is malformed:\nShow.txt:5:8: unknown switch "
+    EXPECT_EQ(BuildError(*engine), "k_Show: The show file Show.txt is malformed:\nShow.txt:5:8: unknown switch "
                                    "\"lights-on\"; expected landscape-on or plasma-on");
 
     engine->files.overrides[L"Show.txt"] =
         std::string("length 200\ntempo 1 0 bpm 120\nsection opening 0\n\ncaption  nowhere.png 0 10 at 0 0 1\n");
-    EXPECT_EQ(BuildError(*engine), "k_Demo: The show file Show.txt is malformed:\nShow.txt:5:10: the picture "
+    EXPECT_EQ(BuildError(*engine), "k_Show: The show file Show.txt is malformed:\nShow.txt:5:10: the picture "
                                    "\"nowhere.png\" is not in the pack; expected the name of a PNG or JPEG picture "
                                    "in the pack");
 }
@@ -765,6 +768,6 @@ TEST_F(DemoTest, SyncTrackFilesInThePackGiveTheirTracksKeys)
 
     engine->files.overrides[L"Sync/show_camera-3Ax.track"] = std::string("\x02\0\0\0", 4);
     EXPECT_EQ(BuildError(*engine),
-              "k_Demo: A sync track file is damaged:\nSync/show_camera-3Ax.track: the file holds 4 "
+              "k_Show: A sync track file is damaged:\nSync/show_camera-3Ax.track: the file holds 4 "
               "bytes where 2 keys take 22");
 }

@@ -147,6 +147,16 @@ if (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pac
       grep -qF " $f" "$work/dev-contents.txt" || fail "liborvelant-dev lacks $f"
     done
     grep -qF "starwane-capture" "$work/dev-contents.txt" && fail "liborvelant-dev holds the show's programs"
+    # The package's library is installed stripped of its debug information; an install without --strip keeps it.
+    dpkg-deb -x "$dev" "$work/dev-tree"
+    sections=$(objdump -h "$work/dev-tree/$lib/liborvelant.a" 2>&1)
+    if grep -q "\.debug_info" <<<"$sections" || ! grep -q "\.text" <<<"$sections"; then
+      fail "liborvelant-dev's library is not stripped of its debug information (or holds no code)"
+    else
+      pass "liborvelant-dev's library holds code and no debug information"
+    fi
+    grep -q "\.debug_info" <<<"$(objdump -h "$root/$lib/liborvelant.a" 2>&1)" ||
+      fail "cmake --install without --strip left out the library's debug information"
   else
     fail "cpack made no liborvelant-dev .deb: $(cat "$work/cpack.txt")"
   fi

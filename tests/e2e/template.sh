@@ -65,6 +65,9 @@ if (cd "$work" && "$demo/build/template" --capture --at 3,7 --size 320x180 --out
 else
   fail "the template's capture failed: $(tail -5 "$work/capture.txt")"
 fi
+# The template's worlds keep no history: its show states no warm-up, and each frame is sought and drawn alone.
+grep -q "2 frame(s) written, 2 drawn" "$work/capture.txt" && pass "the capture sought each frame without a warm-up" ||
+  fail "the capture drew more than the two frames: $(grep "written" "$work/capture.txt")"
 at3=$(ls "$work"/frames/*03.000*.png 2>/dev/null | head -1)
 at7=$(ls "$work"/frames/*07.000*.png 2>/dev/null | head -1)
 if [ -z "$at3" ] || [ -z "$at7" ]; then

@@ -42,6 +42,21 @@ target_link_libraries(orvelant_sdk INTERFACE
   PkgConfig::PNG JPEG::JPEG PkgConfig::VORBIS PkgConfig::FREETYPE PkgConfig::FONTCONFIG Threads::Threads)
 
 install(TARGETS orvelant_sdk EXPORT OrvelantTargets ARCHIVE DESTINATION ${ORV_SDK_LIB_DIR} COMPONENT dev)
+# A stripped install (`cmake --install --strip`, and cpack's, which makes the Debian package) drops the
+# archive's debug information, all but 2.6 of its 63 MB in a RelWithDebInfo build, and the .comment sections naming the compiler,
+# as Debian's own tools do for a -dev package's static library: the symbols a demo links by stay.
+# A -dbgsym package cannot take it instead: debug symbols are found by the build ID of a linked program or
+# library, and an archive's objects are not linked yet. An install that is not stripped keeps it, for a demo
+# maker who steps through the engine.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    set(archive \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ORV_SDK_LIB_DIR}/liborvelant.a\")
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --remove-section=.comment --remove-section=.note
+                            --enable-deterministic-archives \"\${archive}\" RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR \"Cannot strip the debug information of \${archive}\")
+    endif()
+  endif()" COMPONENT dev)
 install(EXPORT OrvelantTargets NAMESPACE Orvelant:: DESTINATION ${ORV_SDK_CMAKE_DIR} COMPONENT dev)
 foreach(folder interfaces math engine graphics scene animation demo platform app)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/ DESTINATION include/orvelant/${folder} COMPONENT dev
