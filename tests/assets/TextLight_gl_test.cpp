@@ -36,6 +36,12 @@ protected:
     {
         glViewport(0, 0, k_GlTestContext::k_Width, k_GlTestContext::k_Height);
         glClearColor(red, 0.0f, 0.0f, 1.0f);
+        // The depth and face rules this drawing assumes, whatever an earlier test left (the show's frames
+        // clear depth to 0 and turn fronts clockwise).
+        glClearDepth(1.0);
+        glDepthFunc(GL_LESS);
+        glDepthMask(GL_TRUE);
+        glFrontFace(GL_CCW);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_DEPTH_TEST);
         glMatrixMode(GL_PROJECTION);
