@@ -26,6 +26,9 @@ play=(
   fonts-comfortaa
   # the desktop icon is drawn with Cairo at build time
   libcairo2-dev
+  # the studio's overlay (timeline, errors, render targets): the immediate-mode GUI library; its SDL2 and
+  # OpenGL 3 backends are built from the package's doc folder
+  libimgui-dev
   # the setup dialog's theme draws its check box from SVG icons (without the loader GTK warns on stderr)
   librsvg2-common
   # OpenGL drivers (Mesa; its software renderer where there is no GPU), also through EGL for drawing
