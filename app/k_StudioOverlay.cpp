@@ -102,13 +102,15 @@ k_StudioOverlay::~k_StudioOverlay()
         return;
     if (!m_costs.empty())
     {
-        std::vector<double> costs = m_costs;
-        std::nth_element(costs.begin(), costs.begin() + static_cast<long>(costs.size() / 2), costs.end());
-        char text[64];
-        std::snprintf(text, sizeof text, "%.3f", costs[costs.size() / 2]);
-        k_Log() << "Studio: the overlay took " << text << " ms a frame (median of " << costs.size() << ", "
-                << (m_measure ? "with the GPU's work" : "calls only") << "); waveform texture " << m_waveBytes
-                << " bytes, font atlas " << m_fontBytes << " bytes";
+        auto median = [](std::vector<double> costs) {
+            std::nth_element(costs.begin(), costs.begin() + static_cast<long>(costs.size() / 2), costs.end());
+            char text[32];
+            std::snprintf(text, sizeof text, "%.3f", costs[costs.size() / 2]);
+            return std::string(text);
+        };
+        k_Log() << "Studio: the overlay took " << median(m_costs) << " ms a frame (median of " << m_costs.size() << ", "
+                << (m_measure ? "with the GPU's work" : "calls only") << "; keeping the picture " << median(m_copyCosts)
+                << " ms); waveform texture " << m_waveBytes << " bytes, font atlas " << m_fontBytes << " bytes";
     }
     if (m_waveTexture != 0)
         glDeleteTextures(1, &m_waveTexture);
@@ -190,10 +192,14 @@ void k_StudioOverlay::DrawOver(const State& state)
         glFinish();
     const Clock::time_point started = Clock::now();
     KeepPicture(false);
+    if (m_measure)
+        glFinish();
+    const Clock::time_point kept = Clock::now();
     Frame(state);
     if (m_measure)
         glFinish();
     m_costs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+    m_copyCosts.push_back(std::chrono::duration<double, std::milli>(kept - started).count());
 }
 
 void k_StudioOverlay::Redraw(const State& state)
@@ -316,8 +322,11 @@ void k_StudioOverlay::MakeWaveTexture()
     if (waveform.GetColumns() > limit)
         return;
     const std::vector<uint32_t> pixels = waveform.Picture(WaveRows, 0xffffffffu);
+    // The engine's binding and row alignment are left as they were.
     GLint texture = 0;
+    GLint alignment = 4;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glGenTextures(1, &m_waveTexture);
     glBindTexture(GL_TEXTURE_2D, m_waveTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -328,6 +337,7 @@ void k_StudioOverlay::MakeWaveTexture()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     m_waveSeconds = waveform.GetSeconds();
     m_waveBytes = pixels.size() * sizeof(uint32_t);
     k_Log() << "Studio: the tune's waveform is drawn (" << waveform.GetColumns() << " x " << WaveRows << ", "

@@ -133,4 +133,5 @@ private:
     bool m_appeared = false;
     bool m_measure = false;
     std::vector<double> m_costs;
+    std::vector<double> m_copyCosts;
 };

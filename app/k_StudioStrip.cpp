@@ -66,15 +66,16 @@ std::string CaptionName(const k_ShowFile::Caption& caption)
     return k_Utf8::ToUtf8(caption.picture);
 }
 
-// Text clipped to the rectangle, when at least a few letters fit.
+// Text clipped to the rectangle, when at least a few letters fit. Clipped as it is laid out, so that the labels
+// add no draw calls of their own.
 void Label(ImDrawList* list, ImVec2 from, ImVec2 to, const std::string& text, ImU32 colour = k_Text)
 {
     if (to.x - from.x < 12.0f)
         return;
-    list->PushClipRect(from, to, true);
-    list->AddText(ImVec2(from.x + 2.0f, from.y + std::max(0.0f, (to.y - from.y - ImGui::GetFontSize()) * 0.5f)), colour,
-                  text.c_str());
-    list->PopClipRect();
+    const ImVec4 clip(from.x, from.y, to.x, to.y);
+    list->AddText(ImGui::GetFont(), ImGui::GetFontSize(),
+                  ImVec2(from.x + 2.0f, from.y + std::max(0.0f, (to.y - from.y - ImGui::GetFontSize()) * 0.5f)), colour,
+                  text.c_str(), nullptr, 0.0f, &clip);
 }
 
 int CaptionRows(const std::vector<int>& rows)

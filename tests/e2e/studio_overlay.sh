@@ -43,6 +43,16 @@ pass "the strip shows $from to $to s, from y $top"
 time_at() { awk -v x="$1" -v a="$from" -v b="$to" -v w="$width" 'BEGIN { printf "%.3f", a + x / w * (b - a) }'; }
 now() { grep -E '^studio: ' "$work/err.txt" | tail -1 | awk '{ print $2 }'; }
 row=$(awk -v t="$top" -v h="$height" 'BEGIN { printf "%d", (t + h) / 2 }')
+# The picture F12 writes into folder $1 (emptied before), once the studio logging to $2 said it saved it.
+new_shot() {
+  local end=$((SECONDS + 120)) found
+  while :; do
+    found=$(ls "$1"/*.png 2>/dev/null | head -1)
+    [ -n "$found" ] && grep -q "Studio: saved .*$(basename "$found")" "$2" && { echo "$found"; return 0; }
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
 # Screen dumps of the window, cropped to a region (x y w h) as PNG.
 dump() {
   xwd -silent -id "$window" -out "$work/dump.xwd" && ffmpeg -v error -y -i "$work/dump.xwd" "$1"
@@ -140,11 +150,38 @@ else
   fail "F2 did not show the terrain's HDR target: $(grep 'target' "$work/out.txt" | tail -2)"
 fi
 
+# --- the show draws the same with the overlay and without: F12 at the third instant of the show, here with
+# every panel up, and in a run without the overlay ---
+rm -f "$work"/shots/*.png
+keys "$window" F1 Home Next Next Next F12
+shot=$(new_shot "$work/shots" "$work/out.txt") || fail "F12 wrote no picture at the third instant"
+
 keys "$window" Escape
 wait_exit "$pid" 120
 [ "$status" = 0 ] && pass "Escape quit with 0" || fail "the studio ended with $status"
 pid=""
 grep -q 'the overlay took [0-9.]* ms a frame' "$work/out.txt" && pass "$(grep -o 'the overlay took.*' "$work/out.txt")" ||
   fail "the overlay's cost was not said"
+mkdir -p "$work/plain"
+"$bin/starwane-studio" --size ${width}x$height --at 20 --assets "$work/assets" --shots "$work/plain" --no-overlay \
+  >"$work/plain-out.txt" 2>"$work/plain-err.txt" &
+pid=$!
+if window=$(studio_window 120) && wait_line "$work/plain-err.txt" '^studio: 20\.000 s' 120 >/dev/null; then
+  keys "$window" space
+  wait_line "$work/plain-err.txt" '\| paused' 60 >/dev/null
+  keys "$window" Home Next Next Next F12
+  if plain=$(new_shot "$work/plain" "$work/plain-out.txt") && [ "$(basename "$plain")" = "$(basename "$shot")" ]; then
+    apart=$("$stats" --diff "$shot" "$plain")
+    awk '{ exit !($6 <= 2) }' <<<"$apart" && pass "F12 at the third instant with the overlay and without: $apart" ||
+      fail "the show drew otherwise with the overlay: $apart"
+  else
+    fail "without the overlay F12 wrote ${plain:-nothing}, not $(basename "$shot")"
+  fi
+  keys "$window" Escape
+  wait_exit "$pid" 120
+else
+  fail "the studio without the overlay showed no window: $(tail -3 "$work/plain-err.txt")"
+fi
+pid=""
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
