@@ -547,9 +547,10 @@ void k_Studio::ServeOverlay()
     if (!m_overlay)
         return;
     // Playing, the next frame draws the overlay with the input anyway.
-    if (m_overlay->HasInput() && (m_transport.IsPaused() || !m_active || m_pending))
+    const bool input = (m_transport.IsPaused() || !m_active || m_pending) && m_overlay->HasInput();
+    const bool drawn = input && m_overlay->Redraw({Status(), &m_demo->GetShow()});
+    if (drawn)
     {
-        m_overlay->Redraw({Status(), &m_demo->GetShow()});
         m_window->Present();
         m_overlay->Shown();
     }
@@ -557,6 +558,11 @@ void k_Studio::ServeOverlay()
     {
         m_pending = jump;
         m_transport.Aim(*jump);
+    }
+    // Paused from play, the overlay keeps no picture yet: the frame on screen is drawn once more, at its time.
+    else if (input && !drawn && m_transport.IsPaused() && !m_pending && m_active)
+    {
+        RedrawSchedule();
     }
 }
 

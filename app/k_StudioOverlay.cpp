@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <imgui.h>
 #include <imgui_impl_opengl3.h>
+#include <imgui_internal.h>
 
 namespace
 {
@@ -109,8 +110,9 @@ k_StudioOverlay::~k_StudioOverlay()
             return std::string(text);
         };
         k_Log() << "Studio: the overlay took " << median(m_costs) << " ms a frame (median of " << m_costs.size() << ", "
-                << (m_measure ? "with the GPU's work" : "calls only") << "; keeping the picture " << median(m_copyCosts)
-                << " ms); waveform texture " << m_waveBytes << " bytes, font atlas " << m_fontBytes << " bytes";
+                << (m_measure ? "with the GPU's work" : "calls only")
+                << (m_copyCosts.empty() ? std::string() : "; keeping the paused picture " + median(m_copyCosts) + " ms")
+                << "); waveform texture " << m_waveBytes << " bytes, font atlas " << m_fontBytes << " bytes";
     }
     if (m_waveTexture != 0)
         glDeleteTextures(1, &m_waveTexture);
@@ -188,43 +190,49 @@ void k_StudioOverlay::DrawOver(const State& state)
     if (!m_context)
         return;
     using Clock = std::chrono::steady_clock;
-    if (m_measure)
-        glFinish();
+    // Paused, the picture is kept for drawing the overlay anew; in play no copy is made (it would hold up
+    // every frame). The show's frame is waited for first: on Mesa's software renderer the overlay's copy and
+    // its buffer uploads would wait for it anyway, slower (about 35 frames a second instead of 47 at 960x540
+    // in the plasma), and so the show's own time stays out of the overlay's figures.
+    const bool keep = state.status.paused;
+    glFinish();
     const Clock::time_point started = Clock::now();
-    KeepPicture(false);
-    if (m_measure)
-        glFinish();
+    m_kept = keep && KeepPicture(false);
     const Clock::time_point kept = Clock::now();
-    Frame(state);
+    Frame(state, true);
     if (m_measure)
         glFinish();
     m_costs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
-    m_copyCosts.push_back(std::chrono::duration<double, std::milli>(kept - started).count());
+    if (keep)
+        m_copyCosts.push_back(std::chrono::duration<double, std::milli>(kept - started).count());
 }
 
-void k_StudioOverlay::Redraw(const State& state)
+bool k_StudioOverlay::Redraw(const State& state)
 {
     if (!m_context)
-        return;
-    KeepPicture(true);
-    Frame(state);
+        return false;
+    const bool drawn = m_kept && KeepPicture(true);
+    Frame(state, drawn);
+    return drawn;
 }
 
-void k_StudioOverlay::Frame(const State& state)
+void k_StudioOverlay::Frame(const State& state, bool draw)
 {
     ImGui::SetCurrentContext(m_context);
     m_seenEvents = m_input->PeekEvents();
     m_keyed = false;
     if (m_waveform.valid() && m_waveform.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
         MakeWaveTexture();
-    // A panel that appears is only measured in its first frame (the GUI shows it from the next one): then the
-    // frame is made twice, so that a picture drawn once (paused) shows it.
-    m_appeared = false;
+    // A panel or tooltip that appears is only measured in its first frame (the GUI shows it from the next
+    // one): then the frame is made twice, so that a picture drawn once (paused) shows it.
     for (int pass = 0; pass < 2; ++pass)
     {
         if (pass == 1)
         {
-            if (!m_appeared)
+            const ImVector<ImGuiWindow*>& windows = ImGui::GetCurrentContext()->Windows;
+            if (std::none_of(windows.begin(), windows.end(), [](const ImGuiWindow* window) {
+                    return window->Active && window->HiddenFramesCannotSkipItems > 0;
+                }))
                 break;
             ImGui::EndFrame();
         }
@@ -232,6 +240,11 @@ void k_StudioOverlay::Frame(const State& state)
         m_input->NewFrame();
         ImGui::NewFrame();
         Build(state);
+    }
+    if (!draw)
+    {
+        ImGui::EndFrame();
+        return;
     }
     ImGui::Render();
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
@@ -267,13 +280,14 @@ void k_StudioOverlay::Build(const State& state)
     DrawTarget();
 }
 
-// Copies the back buffer into the kept picture, or the kept picture back onto the back buffer.
-void k_StudioOverlay::KeepPicture(bool restore)
+// Copies the back buffer into the kept picture, or the kept picture back onto the back buffer; false when there
+// is nothing to copy (no picture, or one of another size).
+bool k_StudioOverlay::KeepPicture(bool restore)
 {
     const int width = m_engine->GetGraphics()->GetWidth();
     const int height = m_engine->GetGraphics()->GetHeight();
-    if (width <= 0 || height <= 0)
-        return;
+    if (width <= 0 || height <= 0 || (restore && (width != m_copyWidth || height != m_copyHeight)))
+        return false;
     GLint read = 0;
     GLint draw = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
@@ -282,8 +296,6 @@ void k_StudioOverlay::KeepPicture(bool restore)
     glDisable(GL_SCISSOR_TEST);
     if (width != m_copyWidth || height != m_copyHeight)
     {
-        if (restore)
-            return; // nothing kept of this size
         if (m_copyTexture == 0)
         {
             glGenTextures(1, &m_copyTexture);
@@ -310,6 +322,7 @@ void k_StudioOverlay::KeepPicture(bool restore)
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(draw));
     if (scissor)
         glEnable(GL_SCISSOR_TEST);
+    return true;
 }
 
 void k_StudioOverlay::MakeWaveTexture()
@@ -482,7 +495,6 @@ void k_StudioOverlay::Record(const std::string& what, const std::vector<std::str
     }
     if (recorded->second == lines)
         return;
-    m_appeared = m_appeared || recorded->second.empty();
     recorded->second = lines;
     if (lines.empty())
         m_unlogged.push_back("Studio: the overlay no longer shows its " + what);

@@ -3,9 +3,9 @@
 // picture after each frame and before the swap: the timeline strip (Tab), the
 // errors of failed reloads, the status figures in a corner, the keys and
 // mouse actions (F1) and a view of the show's render targets (F2 cycles).
-// The picture F12 saves is read before the overlay is drawn. The overlay
-// keeps a copy of the show's last picture, so that it can draw itself anew
-// while the show is paused without drawing the show again.
+// The picture F12 saves is read before the overlay is drawn. While the show
+// is paused the overlay keeps a copy of the show's picture, so that it can
+// draw itself anew without drawing the show again.
 #include "app/k_StudioErrorBoard.h"
 #include "app/k_StudioStatus.h"
 #include "app/k_StudioStrip.h"
@@ -60,10 +60,12 @@ public:
     // A reload of the files ended with these messages (none: it succeeded).
     void Reloaded(const std::vector<std::string>& files, const std::vector<std::string>& messages);
 
-    // After the show's frame is drawn on the back buffer: keeps a copy of it and draws the overlay over it.
+    // After the show's frame is drawn on the back buffer: draws the overlay over it, keeping a copy of the
+    // show's picture first when paused.
     void DrawOver(const State& state);
-    // Draws the overlay anew over the kept copy of the last picture (the caller presents it).
-    void Redraw(const State& state);
+    // Draws the overlay anew over the kept copy of the show's picture (the caller presents it) and answers
+    // the input; without a picture kept (paused in play) it answers the input only and returns false.
+    bool Redraw(const State& state);
     // After the picture with the overlay was presented: logs what the panels show that changed.
     void Shown();
     // Whether input came (pointer, keys, the window) or what it shows changed since the overlay's last frame.
@@ -88,10 +90,11 @@ private:
         int height = 0;
     };
 
-    void Frame(const State& state);
+    // One frame of the GUI on the input; drawn on the back buffer or not.
+    void Frame(const State& state, bool draw);
     // The windows of one frame of the GUI.
     void Build(const State& state);
-    void KeepPicture(bool restore);
+    bool KeepPicture(bool restore);
     void MakeWaveTexture();
     std::vector<Target> Targets() const;
     void DrawStatus(const State& state);
@@ -120,6 +123,8 @@ private:
     unsigned int m_copyTexture = 0;
     int m_copyWidth = 0;
     int m_copyHeight = 0;
+    // Whether the copy holds the picture on screen.
+    bool m_kept = false;
     // The waveform: being decoded, then its texture.
     std::future<k_StudioWaveform> m_waveform;
     unsigned int m_waveTexture = 0;
@@ -129,8 +134,6 @@ private:
     // What each panel showed last, as recorded.
     std::vector<std::pair<std::string, std::vector<std::string>>> m_recorded;
     std::vector<std::string> m_unlogged;
-    // A panel appeared in the frame being made.
-    bool m_appeared = false;
     bool m_measure = false;
     std::vector<double> m_costs;
     std::vector<double> m_copyCosts;

@@ -10,7 +10,8 @@
 #   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
 #   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
 #   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
-#   pictures   ffmpeg, which writes the README's pictures as JPEG (tools/pictures.sh)
+#   pictures   ffmpeg, which writes the README's pictures as JPEG (tools/pictures.sh); Xvfb, xdotool and xwd,
+#              with which tools/studio_picture.sh shows and photographs the studio
 #
 # Idempotent: packages already present are left alone, and apt is only asked when something is missing.
 set -euo pipefail
@@ -60,7 +61,7 @@ test=(
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)
 package=(dpkg-dev file lintian)
-pictures=(ffmpeg)
+pictures=(ffmpeg xvfb xauth xdotool x11-utils x11-apps)
 
 packages=("${play[@]}")
 locale_needed=0
