@@ -56,8 +56,3 @@ void k_OverlayInput::NewFrame()
     if (SDL_GetMouseFocus() == m_window)
         ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
 }
-
-bool k_OverlayInput::IsButtonHeld() const
-{
-    return SDL_GetMouseState(nullptr, nullptr) != 0;
-}

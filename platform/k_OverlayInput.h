@@ -25,8 +25,6 @@ public:
 
     // How many events of the pointer (moves, buttons, wheel), keys and the window came so far.
     uint64_t PeekEvents() const { return m_events; }
-    // Whether a pointer button is held now.
-    bool IsButtonHeld() const;
 
 private:
     bool m_started = false;

@@ -1,32 +1,14 @@
 #include "app/k_StudioOverlay.h"
 #include "demo/k_ShowFile.h"
-#include "interfaces/IWindow.h"
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"
+#include "support/k_RecordingShell.h"
 
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 namespace
 {
-// The test context's hidden window as the overlay sees it: its native handle, nothing else.
-class k_TestWindow : public IWindow
-{
-public:
-    void Create() override {}
-    int64_t HandleMessage(uint32_t, uint32_t, uint32_t) override { return 0; }
-    bool Present() override { return true; }
-    void SetActive(bool) override {}
-    bool IsActive() override { return true; }
-    void SetFullscreen(bool) override {}
-    bool IsFullscreen() override { return false; }
-    void SetDeviceContext(k_DeviceContext) override {}
-    k_DeviceContext GetDeviceContext() override { return nullptr; }
-    void SetTitle(const std::wstring&) override {}
-    std::wstring GetTitle() override { return {}; }
-    k_WindowHandle GetHandle() override { return static_cast<k_WindowHandle>(k_GlTestContext::GetWindow()); }
-};
-
 const k_ShowFile::Vocabulary k_Words{{"plasma-on"}, {"from-black"}};
 
 // The red of the back buffer's pixel (x, y from the bottom).
@@ -80,7 +62,9 @@ class k_StudioOverlayGlTest : public GlTest
 TEST_F(k_StudioOverlayGlTest, DrawsOverThePictureKeepsItWhilePausedAndLeavesTheGlStateAsItWas)
 {
     k_GpuTestEngine engine;
-    k_TestWindow window;
+    k_Trace trace;
+    k_RecordingWindow window(trace);
+    window.handle = static_cast<k_WindowHandle>(k_GlTestContext::GetWindow());
     k_StudioOverlay overlay(&engine, &window);
     ASSERT_TRUE(overlay.IsStarted());
     const k_ShowFile show("length 16\ntempo 1 0 bpm 120\nsection one 0\nsection two 4:1\nswitch plasma-on 4:1\n"
