@@ -1,6 +1,7 @@
 #include "app/k_Studio.h"
 
 #include "app/k_CaptureLoop.h"
+#include "app/k_StudioOverlay.h"
 #include "app/k_StudioPainter.h"
 #include "app/k_SyncClient.h"
 #include "demo/k_Demo.h"
@@ -109,6 +110,8 @@ void k_Studio::PaintCaptions(const std::string& program, const std::string& fold
 
 void k_Studio::OnKey(uint32_t code, bool shift, bool repeat)
 {
+    if (m_overlay && m_overlay->OnKey(code, shift, repeat))
+        return;
     const k_StudioTransport::Key key = k_StudioTransport::KeyOf(code, shift);
     // A held key repeats steps, not toggles.
     if (repeat && (key == k_StudioTransport::Key::PlayPause || key == k_StudioTransport::Key::Loop ||
@@ -168,7 +171,7 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     m_pendingShot = false;
     if (savePicture)
         SavePicture();
-    m_window->Present();
+    Present();
     k_Log() << "Studio: the jump to " << time << " s was shown in "
             << static_cast<int>(std::lround(std::chrono::duration<double, std::milli>(Clock::now() - started).count()))
             << " ms";
@@ -188,7 +191,7 @@ bool k_Studio::Interrupted(bool byKeys)
     }
     if (peeked == k_MessagePump::Peeked::Quit || m_engine->IsQuitRequested())
         m_quit = true;
-    return m_quit || (byKeys && !m_keys.empty());
+    return m_quit || (byKeys && (!m_keys.empty() || (m_overlay && m_overlay->IsScrubbing() && m_overlay->HasInput())));
 }
 
 // --- keys ---
@@ -319,6 +322,7 @@ bool k_Studio::ReloadSaved()
         return false;
     bool drawn = false;
     std::vector<std::wstring> names;
+    std::vector<std::string> reloaded;
     double savedAt = 0.0;
     for (const std::string& name : saved)
     {
@@ -348,6 +352,7 @@ bool k_Studio::ReloadSaved()
             continue;
         }
         names.push_back(k_Utf8::FromUtf8(name));
+        reloaded.push_back(name);
         savedAt = std::max(savedAt, SavedAt(std::filesystem::path(m_assets) / name));
     }
     if (names.empty())
@@ -355,6 +360,8 @@ bool k_Studio::ReloadSaved()
     const Clock::time_point started = Clock::now();
     const k_ResourceFactory::ReloadReport report = factory->Reload(names);
     const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    if (m_overlay)
+        m_overlay->Reloaded(reloaded, report.errors);
     if (!report.Any())
     {
         k_Log() << "Studio: nothing on screen is made from " << saved.front()
@@ -444,7 +451,7 @@ void k_Studio::RedrawSchedule()
     timeline->Seek(m_transport.GetTime());
     m_demo->BeginFrame();
     m_engine->Update(0.00001);
-    m_window->Present();
+    Present();
     NoteReloadShown();
     timeline->SetSpeed(speed);
     m_transport.Reached(timeline->GetTime());
@@ -455,6 +462,9 @@ bool k_Studio::ShowPainted()
     const std::optional<k_StudioPainter::Result> painted = m_painter ? m_painter->Poll() : std::nullopt;
     if (!painted)
         return false;
+    if (m_overlay)
+        m_overlay->Reloaded({"Captions.txt"}, painted->error.empty() ? std::vector<std::string>()
+                                                                     : std::vector<std::string>{painted->error});
     if (!painted->error.empty())
     {
         k_Log(k_Log::Colour::Error) << "Studio: painting the captions failed; the pictures stay: " << painted->error;
@@ -531,6 +541,41 @@ void k_Studio::UpdateStatus(bool event)
     }
 }
 
+// --- the overlay ---
+
+void k_Studio::Present()
+{
+    if (m_overlay)
+        m_overlay->DrawOver({Status(), &m_demo->GetShow()});
+    m_window->Present();
+    if (m_overlay)
+        m_overlay->Shown();
+}
+
+void k_Studio::ServeOverlay()
+{
+    if (!m_overlay)
+        return;
+    // Playing, the next frame draws the overlay with the input anyway.
+    const bool input = (m_transport.IsPaused() || !m_active || m_pending) && m_overlay->HasInput();
+    const bool drawn = input && m_overlay->Redraw({Status(), &m_demo->GetShow()});
+    if (drawn)
+    {
+        m_window->Present();
+        m_overlay->Shown();
+    }
+    if (const std::optional<double> jump = m_overlay->TakeJump())
+    {
+        m_pending = jump;
+        m_transport.Aim(*jump);
+    }
+    // Paused from play, the overlay keeps no picture yet: the frame on screen is drawn once more, at its time.
+    else if (input && !drawn && m_transport.IsPaused() && !m_pending && m_active)
+    {
+        RedrawSchedule();
+    }
+}
+
 // --- the loop ---
 
 void k_Studio::Run()
@@ -549,6 +594,7 @@ void k_Studio::Run()
         if (m_engine->IsQuitRequested())
             break;
         bool jumped = ServeSync();
+        ServeOverlay();
         if (!m_keys.empty() || m_pending)
         {
             jumped = true;
@@ -593,7 +639,7 @@ void k_Studio::Run()
         m_demo->BeginFrame();
         // The picture follows the music being heard (the wall clock's step, corrected to the audio device's).
         m_engine->Update(m_music.Step(elapsed, m_engine->GetTimeline()->GetTime()));
-        m_window->Present();
+        Present();
         NoteReloadShown();
         ++m_playedFrames;
         m_playedSeconds += elapsed;

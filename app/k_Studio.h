@@ -23,6 +23,7 @@ class IEngine;
 class IWindow;
 class k_Demo;
 class k_FileWatcher;
+class k_StudioOverlay;
 class k_StudioPainter;
 class k_SyncClient;
 
@@ -50,6 +51,8 @@ public:
     // Connects to the sync editor of the options (--sync) and keeps connecting while it is away; its saves go
     // into the folder given (the assets folder, or the working folder without one).
     void ConnectSyncEditor(const std::string& saveFolder);
+    // Draws the overlay over each frame and serves its keys and pointer (not owned; made on the window's context).
+    void UseOverlay(k_StudioOverlay* overlay) { m_overlay = overlay; }
     // A key from the window (queued; served by the loop before the next frame).
     void OnKey(uint32_t code, bool shift, bool repeat);
     // Shows the start time, then runs until the window is closed, Escape or --quit-at. Returns the frames
@@ -90,6 +93,12 @@ private:
     bool ReloadTracks();
     void UpdateStatus(bool event);
     k_StudioStatus::State Status() const;
+    // --- the overlay ---
+    // Draws the overlay over the frame on the back buffer, then swaps.
+    void Present();
+    // The pointer and the overlay's keys: while nothing is drawn (paused, a jump waiting) the overlay is drawn
+    // anew over the picture on screen; a click or drag on the strip leaves its jump pending.
+    void ServeOverlay();
 
     k_StudioOptions m_options;
     IEngine* m_engine;
@@ -102,6 +111,7 @@ private:
     std::unique_ptr<k_FileWatcher> m_watcher;
     std::unique_ptr<k_StudioPainter> m_painter;
     std::unique_ptr<k_SyncClient> m_sync;
+    k_StudioOverlay* m_overlay = nullptr;
     bool m_syncConnected = false;
     // When the caption manifest of the painting under way was saved (wall clock).
     double m_paintSavedAt = 0.0;

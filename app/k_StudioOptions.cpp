@@ -88,6 +88,14 @@ std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
         {
             noAssets = true;
         }
+        else if (option == "--no-overlay")
+        {
+            overlay = false;
+        }
+        else if (option == "--overlay-cost")
+        {
+            overlayCost = true;
+        }
         else if (option == "--sync")
         {
             // The address is optional: a value that starts another option is not one.
@@ -117,6 +125,8 @@ std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
     }
     if (noAssets && !assets.empty())
         return "--assets and --no-assets exclude each other";
+    if (overlayCost && !overlay)
+        return "--overlay-cost and --no-overlay exclude each other";
     return {};
 }
 
@@ -138,6 +148,8 @@ std::string k_StudioOptions::Usage()
            "  --sync [HOST:]PORT\n"
            "                  shape the show's sync tracks from a sync editor (default 127.0.0.1:1338); its\n"
            "                  saves go into the assets folder\n"
+           "  --no-overlay    the picture alone: no timeline strip, panels or mouse\n"
+           "  --overlay-cost  time each frame of the overlay with the GPU's work (slower); the median is logged\n"
            "  --help          this text\n"
            "\n"
            "Keys:\n"
@@ -147,8 +159,17 @@ std::string k_StudioOptions::Usage()
            "  Home            back to 0\n"
            "  [ / ]           half / double speed (the music is silent unless the speed is 1)\n"
            "  L               loop the current section (again: stop looping)\n"
-           "  F12             save the frame as frame_TTT.TTT.png (its demo time)\n"
-           "  Escape          quit\n";
+           "  , / .           a beat back / forward (with Shift: a bar)\n"
+           "  F12             save the frame as frame_TTT.TTT.png (its demo time; never with the overlay)\n"
+           "  Tab             show / hide the timeline strip\n"
+           "  F1              the keys and mouse actions\n"
+           "  F2              cycle the render-target view (with Shift: backwards)\n"
+           "  Escape          quit\n"
+           "\n"
+           "Mouse on the timeline strip:\n"
+           "  click / drag    jump to / scrub through the time under the pointer\n"
+           "  wheel           zoom about the pointer\n"
+           "  hover           what an entry is: its times in seconds and bar:beat, its fades\n";
 }
 
 std::string k_StudioOptions::DefaultAssets(const std::string& programFolder, const std::string& buildBin,

@@ -22,6 +22,8 @@ public:
     bool sync = false;       // --sync [HOST:]PORT: connect to a sync editor
     std::string syncHost = "127.0.0.1";
     int syncPort = 1338;
+    bool overlay = true;      // --no-overlay: the picture alone, without the timeline, panels and mouse
+    bool overlayCost = false; // --overlay-cost: time the overlay with the GPU's work; the median is logged
     bool help = false;
 
     // The largest window side accepted.

@@ -6,6 +6,7 @@
 #include "app/k_Application.h"
 #include "app/k_Studio.h"
 #include "app/k_StudioOptions.h"
+#include "app/k_StudioOverlay.h"
 #include "app/k_StudioWindow.h"
 #include "demo/k_Demo.h"
 #include "engine/k_FileSystem.h"
@@ -19,6 +20,7 @@
 #include "platform/k_HeapPolicy.h"
 #include "platform/k_SdlDisplay.h"
 #include "platform/k_Signals.h"
+#include "platform/k_VorbisMemoryFile.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -91,6 +93,32 @@ k_Studio::Music StartMusic(IEngine* engine, IWindow* window, const std::wstring&
     k_Log() << "Studio: the music is heard " << static_cast<int>(std::lround(k_Bass::GetLatency() * 1000.0))
             << " ms after the device takes it (its buffer); the picture follows what is heard";
     return music;
+}
+
+// The overlay over the studio's picture, with the tune's waveform decoded on a thread of its own; none when
+// turned off or when it cannot start.
+std::unique_ptr<k_StudioOverlay> StartOverlay(const k_StudioOptions& options, k_Application& application)
+{
+    if (!options.overlay)
+        return nullptr;
+    auto overlay = std::make_unique<k_StudioOverlay>(application.GetEngine(), application.GetWindow());
+    if (!overlay->IsStarted())
+        return nullptr;
+    if (options.overlayCost)
+        overlay->MeasureCost();
+    std::shared_ptr<IFile> file(k_Application::OpenTune(application.GetEngine(), application.GetTuneName()));
+    if (file)
+        overlay->DecodeTune([file] {
+            k_StudioWaveform::Sound sound;
+            k_VorbisMemoryFile vorbis;
+            if (vorbis.Open(file->GetData(), static_cast<size_t>(file->GetSize())) && vorbis.DecodeAll(sound.samples))
+            {
+                sound.channels = vorbis.GetChannels();
+                sound.rate = vorbis.GetRate();
+            }
+            return sound;
+        });
+    return overlay;
 }
 } // namespace
 
@@ -181,9 +209,14 @@ int main(int argc, char** argv)
         }
         if (options.sync)
             run.ConnectSyncEditor(assets);
+        // Made on the window's GL context, it goes before the engine does.
+        std::unique_ptr<k_StudioOverlay> overlay = StartOverlay(options, application);
+        run.UseOverlay(overlay.get());
         studio = &run;
         run.Run();
         studio = nullptr;
+        run.UseOverlay(nullptr);
+        overlay.reset();
         if (tune.stream != 0)
             k_Bass::StreamFree(tune.stream);
         if (run.GetPlayedSeconds() > 0.0)

@@ -10,7 +10,8 @@
 #   fuzz       clang with libFuzzer (tools/fuzz.sh; its seed corpora come from the test build, so test too)
 #   sanitize   valgrind, and Xvfb for a display (tools/sanitize.sh)
 #   package    the Debian package and its checker: dpkg-dev, lintian (tools/package.sh)
-#   pictures   ffmpeg, which writes the README's pictures as JPEG (tools/pictures.sh)
+#   pictures   ffmpeg, which writes the README's pictures as JPEG (tools/pictures.sh); Xvfb, xdotool and xwd,
+#              with which tools/studio_picture.sh shows and photographs the studio
 #
 # Idempotent: packages already present are left alone, and apt is only asked when something is missing.
 set -euo pipefail
@@ -26,6 +27,9 @@ play=(
   fonts-comfortaa
   # the desktop icon is drawn with Cairo at build time
   libcairo2-dev
+  # the studio's overlay (timeline, errors, render targets): the immediate-mode GUI library; its SDL2 and
+  # OpenGL 3 backends are built from the package's doc folder
+  libimgui-dev
   # the setup dialog's theme draws its check box from SVG icons (without the loader GTK warns on stderr)
   librsvg2-common
   # OpenGL drivers (Mesa; its software renderer where there is no GPU), also through EGL for drawing
@@ -57,7 +61,7 @@ test=(
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)
 package=(dpkg-dev file lintian)
-pictures=(ffmpeg)
+pictures=(ffmpeg xvfb xauth xdotool x11-utils x11-apps)
 
 packages=("${play[@]}")
 locale_needed=0

@@ -35,6 +35,14 @@ TEST(k_StudioOptionsTest, ValuesAreReadAndCheckedWithAMessageThatSaysWhatIsWrong
     EXPECT_EQ(defaults.at, 0.0);
     EXPECT_FALSE(defaults.loop);
     EXPECT_LT(defaults.quitAt, 0.0);
+    EXPECT_TRUE(defaults.overlay);
+    EXPECT_FALSE(defaults.overlayCost);
+    k_StudioOptions plain;
+    ASSERT_EQ(Parse(plain, {"--no-overlay"}), "");
+    EXPECT_FALSE(plain.overlay);
+    k_StudioOptions timed;
+    ASSERT_EQ(Parse(timed, {"--overlay-cost"}), "");
+    EXPECT_TRUE(timed.overlay && timed.overlayCost);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"--size", "960"}, "--size 960"},
@@ -46,6 +54,7 @@ TEST(k_StudioOptionsTest, ValuesAreReadAndCheckedWithAMessageThatSaysWhatIsWrong
         {{"--loop", "10", "5"}, "B must come after A"},
         {{"--assets", "/no/such/folder"}, "no such folder"},
         {{"--assets", folder, "--no-assets"}, "exclude each other"},
+        {{"--no-overlay", "--overlay-cost"}, "--overlay-cost and --no-overlay exclude each other"},
         {{"--wobble"}, "unknown option: --wobble"},
         {{"--sync", "70000"}, "--sync 70000: give the sync editor's port"},
         {{"--sync", ":1338"}, "--sync :1338"},
@@ -71,6 +80,7 @@ TEST(k_StudioOptionsTest, ValuesAreReadAndCheckedWithAMessageThatSaysWhatIsWrong
     EXPECT_EQ(Parse(help, {"--wobble", "--help"}), "");
     EXPECT_TRUE(help.help);
     EXPECT_NE(k_StudioOptions::Usage().find("Page Up / Down"), std::string::npos);
+    EXPECT_NE(k_StudioOptions::Usage().find("Tab             show / hide the timeline strip"), std::string::npos);
 }
 
 TEST(k_StudioOptionsTest, TheSourceAssetsAreTheDefaultOnlyFromTheBuildTree)

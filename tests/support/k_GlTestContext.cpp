@@ -69,6 +69,11 @@ void k_GlTestContext::MakeCurrent()
         SDL_GL_MakeCurrent(g_window, g_context);
 }
 
+void* k_GlTestContext::GetWindow()
+{
+    return g_window;
+}
+
 void k_GlTestContext::Swap()
 {
     if (g_window)

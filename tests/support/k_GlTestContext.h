@@ -17,6 +17,8 @@ public:
     static bool Ensure();
     // Makes the test context current again (after a test made a context of its own).
     static void MakeCurrent();
+    // The hidden window, as the platform layer's handle (an SDL_Window).
+    static void* GetWindow();
     // Swaps the hidden window's buffers.
     static void Swap();
     // The window's pixels (RGBA, bottom row first) read back with glReadPixels.

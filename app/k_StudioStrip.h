@@ -1,0 +1,51 @@
+#pragma once
+// The studio's timeline strip, drawn with the immediate-mode GUI along the
+// bottom of the window: the show file's sections as coloured bands with their
+// names, the world switches and fades, every caption as a bar on its own row
+// (fade parts shaded), the tune's waveform with the tempo map's bar and beat
+// grid, the instants, the loop range and the cursor. A click jumps, a drag
+// scrubs, the wheel zooms about the pointer, hovering an entry tells it.
+#include "app/k_StudioTimelineView.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class k_ShowFile;
+
+class k_StudioStrip
+{
+public:
+    // What the strip shows besides the show file.
+    struct Marks
+    {
+        double time = 0.0;
+        bool looping = false;
+        double loopFrom = 0.0;
+        double loopTo = 0.0;
+    };
+    // The waveform's picture (a GL texture name; 0: none yet) and the seconds of tune it spans.
+    struct Wave
+    {
+        unsigned int texture = 0;
+        double seconds = 0.0;
+    };
+
+    // Rows of captions shown at most (more overlapping ones share the last row).
+    static constexpr int MaxCaptionRows = 8;
+
+    // Height in pixels of the strip for the show (its caption rows).
+    static float Height(const k_ShowFile& show);
+    // Draws the strip across the bottom of the display in the GUI frame under way and serves the pointer.
+    // Returns the time to jump to when a click or a drag asks for one.
+    std::optional<double> Draw(const k_ShowFile& show, const Marks& marks, const Wave& wave);
+    // Whether the pointer holds the cursor (a drag under way).
+    bool IsScrubbing() const { return m_scrubbing; }
+    const k_StudioTimelineView& GetView() const { return m_view; }
+
+private:
+    k_StudioTimelineView m_view;
+    bool m_scrubbing = false;
+    // The last time asked for while scrubbing: the pointer standing still asks for nothing more.
+    double m_asked = -1.0;
+};
