@@ -8,11 +8,7 @@
 k_TemplateShow::k_TemplateShow(IEngine* engine) : k_Show(engine, {{}, {"from-black"}})
 {
     // The worlds, in drawing order: each is one step of the loading bar.
-    AddWorldStep([this] {
-        auto sky = std::make_unique<k_SkyWorld>(m_engine);
-        m_sky = sky.get();
-        return sky;
-    });
+    AddWorldStep([this] { return Keep(m_sky, std::make_unique<k_SkyWorld>(m_engine)); });
 }
 
 void k_TemplateShow::Fade(const std::string& name, double progress)
@@ -21,7 +17,7 @@ void k_TemplateShow::Fade(const std::string& name, double progress)
         m_sky->SetBrightness(static_cast<float>(progress));
 }
 
-void k_TemplateShow::Rewind()
+void k_TemplateShow::RewindShow()
 {
     if (m_sky)
         m_sky->SetBrightness(0.0f);
