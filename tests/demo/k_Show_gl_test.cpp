@@ -25,9 +25,9 @@ public:
     }
 };
 
-std::string BuildError(IEngine& engine)
+// What Build throws, or empty.
+std::string BuildError(k_Show& show)
 {
-    OneWorldShow show(&engine);
     try
     {
         show.Build();
@@ -63,7 +63,8 @@ TEST_F(GlTest, AShowOfItsOwnReadsItsWorldsSyncTracksFromThePack)
     }
     engine.files.overrides[L"Sync/show_plasma-3Aturn.track"] = std::string("\x01\0", 2);
     testing::internal::CaptureStdout();
-    const std::string error = BuildError(engine);
+    OneWorldShow damaged(&engine);
+    const std::string error = BuildError(damaged);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(error, "k_Show: A sync track file is damaged:\nSync/show_plasma-3Aturn.track: the file is shorter than "
                      "its key count");
@@ -170,22 +171,11 @@ TEST_F(GlTest, AShowWithoutAWorldOrItsFileStopsAndABadReloadKeepsTheShow)
             AddWorldStep([] { return std::unique_ptr<IWorld>(); });
         }
     };
-    const auto error = [](k_Show& show) {
-        try
-        {
-            show.Build();
-        }
-        catch (const wchar_t* message)
-        {
-            return k_Utf8::ToUtf8(message);
-        }
-        return std::string();
-    };
     NoWorld noWorld(&engine, L"Show.txt");
-    EXPECT_EQ(error(noWorld), "k_Show: A world of the show could not be made.");
+    EXPECT_EQ(BuildError(noWorld), "k_Show: A world of the show could not be made.");
     NoWorld noFile(&engine, L"Other.txt");
     engine.files.overrides[L"Other.txt"] = std::nullopt;
-    EXPECT_EQ(error(noFile), "k_Show: The show file Other.txt is missing from the data pack.");
+    EXPECT_EQ(BuildError(noFile), "k_Show: The show file Other.txt is missing from the data pack.");
 
     TwoWorldShow show(engine);
     show.Build();
@@ -253,19 +243,6 @@ protected:
 
 const char* const k_NamedWorldShowFile = "length 20\ntempo 1 0 bpm 120\nsection opening 0\nswitch glow-on 2\n"
                                          "switch haze-off 3\nswitch a-off 4\nswitch glow-off 5\nswitch haze-on 6\n";
-
-std::string BuildError(k_Show& show)
-{
-    try
-    {
-        show.Build();
-    }
-    catch (const wchar_t* message)
-    {
-        return k_Utf8::ToUtf8(message);
-    }
-    return "";
-}
 } // namespace
 
 // The show file switches a named step's world by "NAME-on" and "NAME-off" without the show hearing them; the
