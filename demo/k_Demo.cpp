@@ -192,7 +192,7 @@ void k_Demo::Fade(const std::string& name, double progress)
     }
 }
 
-void k_Demo::Rewind()
+void k_Demo::RewindShow()
 {
     SetLandscapeEnabled(false);
     const std::array<float, 4>& fade = m_initial.fadeColour;

@@ -24,10 +24,6 @@ public:
     // "to-logo" (the logo in while the picture goes to black).
     static k_ShowFile::Vocabulary GetVocabulary();
 
-    // The landscape off, the overlay's fade colour and plasma switch and the logo's alpha as Build left them.
-    // The worlds with history rewind themselves: the tone map's adapted luminance, the drift's feedback.
-    void Rewind() override;
-
     // Seconds of frames to draw before a time sought to, so that the frame-to-frame state looks as after a
     // play from the start: the luminance adaptation closes all but 1.5% of its gap in 3 s (e^-1.4 a second),
     // where 2 s left the landscape up to 2.2/255 off; the drift feedback keeps 8% of what it held (e^-0.85
@@ -51,6 +47,9 @@ protected:
     IWorld* GetHandOverWorld() const override;
     void Switch(const std::string& name) override;
     void Fade(const std::string& name, double progress) override;
+    // The landscape off, the overlay's fade colour and plasma switch and the logo's alpha as Build left them.
+    // The worlds with history rewind themselves: the tone map's adapted luminance, the drift's feedback.
+    void RewindShow() override;
 
 private:
     // The world steps, in drawing order.

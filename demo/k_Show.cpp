@@ -42,7 +42,8 @@ std::string Joined(const std::vector<std::string>& lines)
 
 // Until Build reads the show file, the show is empty: no sections, no captions.
 k_Show::k_Show(IEngine* engine, k_ShowFile::Vocabulary vocabulary, std::wstring showFileName)
-    : m_engine(engine), m_vocabulary(std::move(vocabulary)), m_showFileName(std::move(showFileName)),
+    : m_engine(engine), m_vocabulary(std::move(vocabulary)), m_ownSwitches(m_vocabulary.switches.size()),
+      m_showFileName(std::move(showFileName)),
       m_show(std::make_unique<k_ShowFile>(std::string_view(), "", k_ShowFile::Vocabulary()))
 {
 }
@@ -67,7 +68,29 @@ void k_Show::DeleteCaptions()
 
 void k_Show::AddWorldStep(std::function<std::unique_ptr<IWorld>()> make)
 {
-    m_steps.push_back(std::move(make));
+    m_steps.push_back({std::move(make), "", Start::Enabled});
+}
+
+// The step's switches join the vocabulary at once, so that the show file is read with them. A fault is kept
+// for Build, which reports it as it reports a world that cannot be made.
+void k_Show::AddWorldStep(const std::string& name, Start start, std::function<std::unique_ptr<IWorld>()> make)
+{
+    const bool wellFormed = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
+    std::vector<std::string>& switches = m_vocabulary.switches;
+    const std::string on = name + "-on";
+    const std::string off = name + "-off";
+    if (m_stepFault.empty() && !wellFormed)
+        m_stepFault = "k_Show: The world step name \"" + name +
+                      "\" is not a name for the show file; expected letters, digits, '-' and '_'.";
+    else if (m_stepFault.empty() && (std::count(switches.begin(), switches.end(), on) > 0 ||
+                                     std::count(switches.begin(), switches.end(), off) > 0))
+        m_stepFault = "k_Show: The world step name \"" + name + "\" gives the switch \"" + on + "\" or \"" + off +
+                      "\", which the show already has.";
+    switches.push_back(on);
+    switches.push_back(off);
+    m_steps.push_back({std::move(make), name, start});
 }
 
 IWorld* k_Show::GetCaptionWorld() const
@@ -143,6 +166,8 @@ std::string k_Show::PictureError(const k_ShowFile::Caption& caption, const char*
 
 void k_Show::Build()
 {
+    if (!m_stepFault.empty())
+        ThrowMessage(m_stepFault);
     m_show = std::make_unique<k_ShowFile>(ReadShowFile());
     m_progress = 0;
     // A caption naming a picture the pack does not hold is a fault of the show file; a picture that is there
@@ -159,11 +184,18 @@ void k_Show::Build()
     }
 
     // The worlds, each one step of the loading bar; each asks for its sync tracks as it is built.
-    for (const auto& step : m_steps)
+    // A named step's world starts as the step says, unless its own Build says otherwise.
+    m_namedWorlds.clear();
+    for (const Step& step : m_steps)
     {
-        std::unique_ptr<IWorld> world = step();
+        std::unique_ptr<IWorld> world = step.make();
         if (!world)
             throw L"k_Show: A world of the show could not be made.";
+        if (!step.name.empty())
+        {
+            world->SetEnabled(step.start == Start::Enabled);
+            m_namedWorlds.push_back({world.get(), true});
+        }
         m_worlds.push_back(std::move(world));
         m_engine->AddWorld(m_worlds.back().get());
         Progress();
@@ -175,6 +207,8 @@ void k_Show::Build()
 
     MakeSchedule(true);
     AfterBuild();
+    for (NamedWorld& named : m_namedWorlds)
+        named.enabled = named.world->IsEnabled();
     m_engine->GetGraphics()->DrawProgressBar(1.0f);
     if (IWindow* window = m_engine->GetWindow())
         window->Present();
@@ -297,8 +331,26 @@ void k_Show::Trigger(int code)
         return;
     if (fadeOver)
         Fade(names[static_cast<size_t>(index)], 1.0);
-    else
+    else if (!SwitchNamedWorld(static_cast<size_t>(index)))
         Switch(names[static_cast<size_t>(index)]);
+}
+
+// The named steps' switches follow the show's own, "-on" then "-off" for each step in order.
+bool k_Show::SwitchNamedWorld(size_t index)
+{
+    if (index < m_ownSwitches)
+        return false;
+    const size_t step = (index - m_ownSwitches) / 2;
+    if (step < m_namedWorlds.size())
+        m_namedWorlds[step].world->SetEnabled((index - m_ownSwitches) % 2 == 0);
+    return true;
+}
+
+void k_Show::Rewind()
+{
+    for (const NamedWorld& named : m_namedWorlds)
+        named.world->SetEnabled(named.enabled);
+    RewindShow();
 }
 
 void k_Show::Animate(double progress, int code)

@@ -3,13 +3,16 @@
 // show's worlds one step of the loading bar each, then the file's captions (one step each) in the world the
 // show names, and registers the file's switches and fades with the scheduler; they come back by name (Switch,
 // Fade). A show derives from it, adds a step for each world in its constructor, says what its switches and
-// fades do and what Rewind puts back. The show file can be read again while the show runs (Reload, the
-// studio's), and the worlds' sync tracks are read from the pack's track files.
+// fades do and what RewindShow puts back. A world the show file only turns on and off needs no code of the
+// show's beyond its step: the step names it, and the file's switches "NAME-on" and "NAME-off" enable and
+// disable it. The show file can be read again while the show runs (Reload, the studio's), and the worlds'
+// sync tracks are read from the pack's track files.
 //
 // Rewind and the seek. A seek to T (the capture's --at, the studio's jumps) brings the show to T without
 // drawing the frames before it: the engine rewinds every world that is IRewindable, the scheduler rewinds the
 // show (Rewind below) and every caption, then replays every switch and fade due before T in time order. So:
-// - what Switch and Fade change (enabled worlds, uniforms), Rewind puts back as Build left it;
+// - what Switch and Fade change (enabled worlds, uniforms), RewindShow puts back as Build left it (the worlds
+//   of named steps, switched by the show file alone, k_Show puts back itself);
 // - what a world changes from frame to frame by itself (feedback, adaptation: its history) the world puts back
 //   in its own Rewind, and the show's program says in ShowProgram::warmUpSeconds how many seconds of frames
 //   before T bring that history to what a play from the start would show (starwane's: k_Demo::WarmUpSeconds);
@@ -67,8 +70,8 @@ public:
     // The scheduler's calls, handed on as Switch and Fade by name. A fade's end brings its progress 1.
     void Trigger(int code) final;
     void Animate(double progress, int code) final;
-    // Puts back what Switch and Fade change, as Build left it (nothing here); see the seek above.
-    void Rewind() override {}
+    // Enables or disables the worlds of named steps as Build left them, then RewindShow; see the seek above.
+    void Rewind() final;
 
     // The event code of a fade's end: FadeOver + the fade's code.
     static constexpr int FadeOver = 1000;
@@ -83,10 +86,22 @@ public:
     static std::vector<std::string> ReadTrackFiles(IEngine* engine);
 
 protected:
+    // How a named step's world starts: enabled, or disabled until the show file's "NAME-on".
+    enum class Start
+    {
+        Enabled,
+        Disabled,
+    };
+
     // One step of Build: makes a world, which the show then owns and adds to the engine (which builds it);
     // the order of the steps is the drawing order. A step may keep a typed pointer to its world for Switch,
-    // Fade and Rewind, and may use the worlds of the steps before it. A null world ends Build with a message.
+    // Fade and RewindShow, and may use the worlds of the steps before it. A null world ends Build with a message.
     void AddWorldStep(std::function<std::unique_ptr<IWorld>()> make);
+    // A step whose world the show file switches by name, with no code of the show's: "NAME-on" and "NAME-off"
+    // join the show's switches and enable and disable the world at their times; the world starts as start
+    // says and Rewind puts it back as Build left it. NAME is letters, digits, '-' and '_'; an empty one, or
+    // one whose switches the show already has, ends Build with a message.
+    void AddWorldStep(const std::string& name, Start start, std::function<std::unique_ptr<IWorld>()> make);
     // For a step: notes the world in the show's typed pointer and hands it on to the show, which owns it.
     template <class World> static std::unique_ptr<IWorld> Keep(World*& member, std::unique_ptr<World> world)
     {
@@ -99,11 +114,13 @@ protected:
     virtual IWorld* GetCaptionWorld() const;
     // The world a caption sliding out is handed to ("out slide"); none unless the show says otherwise.
     virtual IWorld* GetHandOverWorld() const { return nullptr; }
-    // A switch of the show file, at its time.
+    // A switch of the show file, at its time (not those of named steps, which k_Show makes itself).
     virtual void Switch(const std::string& name);
     // A fade of the show file, progress from 0 to 1 over its span (1 again at its end when no other fade
     // starts there).
     virtual void Fade(const std::string& name, double progress);
+    // Puts back what Switch and Fade change, as Build left it (nothing here); Rewind calls it.
+    virtual void RewindShow() {}
 
     IEngine* m_engine;
 
@@ -122,10 +139,34 @@ private:
     std::string PictureError(const k_ShowFile::Caption& caption, const char* fault) const;
     void DeleteCaptions();
 
+    // A world step; a named one's world is switched by the show file.
+    struct Step
+    {
+        std::function<std::unique_ptr<IWorld>()> make;
+        std::string name;
+        Start start = Start::Enabled;
+    };
+    // The world of a named step, and whether Build left it enabled.
+    struct NamedWorld
+    {
+        IWorld* world = nullptr;
+        bool enabled = true;
+    };
+    // Enables or disables a named step's world for a switch of the vocabulary at index; false for the
+    // show's own switches.
+    bool SwitchNamedWorld(size_t index);
+
+    // The show's own switches and fades, then "NAME-on" and "NAME-off" of each named step in the steps' order.
     k_ShowFile::Vocabulary m_vocabulary;
+    // How many of the vocabulary's switches are the show's own.
+    size_t m_ownSwitches = 0;
+    // Why the named steps cannot be made (thrown by Build), or empty.
+    std::string m_stepFault;
     std::wstring m_showFileName;
     std::unique_ptr<k_ShowFile> m_show;
-    std::vector<std::function<std::unique_ptr<IWorld>()>> m_steps;
+    std::vector<Step> m_steps;
+    // The named steps' worlds, in the steps' order (made by Build).
+    std::vector<NamedWorld> m_namedWorlds;
     std::vector<std::unique_ptr<IWorld>> m_worlds;
     std::vector<std::unique_ptr<IEvent>> m_captions;
     // Steps of the loading bar taken so far.

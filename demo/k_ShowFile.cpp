@@ -521,9 +521,10 @@ void k_ShowFile::Parser::ReadEntry(const Line& line)
         if (!name)
             return;
         const std::vector<std::string>& known = cue.fade ? m_vocabulary.fades : m_vocabulary.switches;
-        if (!known.empty() && std::find(known.begin(), known.end(), name->text) == known.end())
+        if (!m_vocabulary.any && std::find(known.begin(), known.end(), name->text) == known.end())
         {
-            std::string list;
+            std::string list = known.empty() ? std::string("none: the show has no ") + (cue.fade ? "fades" : "switches")
+                                             : std::string();
             for (size_t i = 0; i < known.size(); ++i)
                 list += (i == 0 ? "" : (i + 1 == known.size() ? " or " : ", ")) + known[i];
             Error(line.number, name->column,

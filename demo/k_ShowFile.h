@@ -67,11 +67,15 @@ public:
         bool music = false;
         Location at;
     };
-    // The names the show's switches and fades may take (the reader refuses others).
+    // The names the show's switches and fades may take (the reader refuses others, and every switch or fade of
+    // a show that has none). Any() takes every name: for readers that want only the times.
     struct Vocabulary
     {
         std::vector<std::string> switches;
         std::vector<std::string> fades;
+        bool any = false;
+
+        static Vocabulary Any() { return {{}, {}, true}; }
     };
 
     // Limits: larger files and more entries are refused with a message.

@@ -3,7 +3,7 @@
 // that circles and bobs through the field.
 //
 //   orvelant_example_billboards [--shot SECONDS FILE.png]
-#include "demo/k_Demo.h"
+#include "demo/k_Show.h"
 #include "examples/k_ExampleRunner.h"
 #include "interfaces/IBillboard.h"
 #include "interfaces/IBillboardBatch.h"
@@ -119,14 +119,14 @@ private:
     std::vector<k_GlowHook> m_hooks;
 };
 
-class k_BillboardsDemo : public k_Demo
+class k_BillboardsDemo : public k_Show
 {
 public:
-    explicit k_BillboardsDemo(IEngine* engine) : k_Demo(engine), m_engine(engine), m_world(engine) {}
+    explicit k_BillboardsDemo(IEngine* engine) : k_Show(engine, {{}, {}}), m_world(engine) {}
+    // The example's one world, without a show file, loading bar or schedule.
     void Build() override { m_engine->AddWorld(&m_world); }
 
 private:
-    IEngine* m_engine;
     k_SparkWorld m_world;
 };
 } // namespace

@@ -2,7 +2,7 @@
 // turning slowly between a warm key light and a cool back light.
 //
 //   orvelant_example_extruded_text [--shot SECONDS FILE.png]
-#include "demo/k_Demo.h"
+#include "demo/k_Show.h"
 #include "examples/k_ExampleRunner.h"
 #include "interfaces/ICamera.h"
 #include "interfaces/IEngine.h"
@@ -78,14 +78,14 @@ private:
     IRenderable* m_pivot = nullptr;
 };
 
-class k_ExtrudedTextDemo : public k_Demo
+class k_ExtrudedTextDemo : public k_Show
 {
 public:
-    explicit k_ExtrudedTextDemo(IEngine* engine) : k_Demo(engine), m_engine(engine), m_world(engine) {}
+    explicit k_ExtrudedTextDemo(IEngine* engine) : k_Show(engine, {{}, {}}), m_world(engine) {}
+    // The example's one world, without a show file, loading bar or schedule.
     void Build() override { m_engine->AddWorld(&m_world); }
 
 private:
-    IEngine* m_engine;
     k_TextWorld m_world;
 };
 } // namespace

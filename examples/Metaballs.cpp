@@ -4,7 +4,7 @@
 // new upload. The marching cubes run on the GPU.
 //
 //   orvelant_example_metaballs [--shot SECONDS FILE.png]
-#include "demo/k_Demo.h"
+#include "demo/k_Show.h"
 #include "examples/k_ExampleRunner.h"
 #include "interfaces/ICamera.h"
 #include "interfaces/IEngine.h"
@@ -98,14 +98,14 @@ private:
     IRenderable* m_node = nullptr;
 };
 
-class k_MetaballsDemo : public k_Demo
+class k_MetaballsDemo : public k_Show
 {
 public:
-    explicit k_MetaballsDemo(IEngine* engine) : k_Demo(engine), m_engine(engine), m_world(engine) {}
+    explicit k_MetaballsDemo(IEngine* engine) : k_Show(engine, {{}, {}}), m_world(engine) {}
+    // The example's one world, without a show file, loading bar or schedule.
     void Build() override { m_engine->AddWorld(&m_world); }
 
 private:
-    IEngine* m_engine;
     k_MetaballWorld m_world;
 };
 } // namespace

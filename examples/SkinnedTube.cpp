@@ -4,7 +4,7 @@
 // the material's "bonematrix" every time the program is used.
 //
 //   orvelant_example_skinned_tube [--shot SECONDS FILE.png]
-#include "demo/k_Demo.h"
+#include "demo/k_Show.h"
 #include "examples/k_ExampleRunner.h"
 #include "graphics/k_MaterialPass.h"
 #include "interfaces/IBone.h"
@@ -179,14 +179,14 @@ public:
     }
 };
 
-class k_SkinnedTubeDemo : public k_Demo
+class k_SkinnedTubeDemo : public k_Show
 {
 public:
-    explicit k_SkinnedTubeDemo(IEngine* engine) : k_Demo(engine), m_engine(engine), m_world(engine) {}
+    explicit k_SkinnedTubeDemo(IEngine* engine) : k_Show(engine, {{}, {}}), m_world(engine) {}
+    // The example's one world, without a show file, loading bar or schedule.
     void Build() override { m_engine->AddWorld(&m_world); }
 
 private:
-    IEngine* m_engine;
     k_TubeWorld m_world;
 };
 } // namespace

@@ -4,10 +4,10 @@
 #include "app/k_CaptureOptions.h"
 #include "app/k_MainLoop.h"
 #include "app/k_Window.h"
-#include "demo/k_Demo.h"
 #include "engine/k_Engine.h"
 #include "graphics/k_FrameReader.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/IShow.h"
 #include "platform/k_PngWriter.h"
 #include "platform/k_SdlDisplay.h"
 
@@ -25,7 +25,7 @@ int Usage(const char* program)
 }
 } // namespace
 
-int k_ExampleRunner::Run(int argc, char** argv, const wchar_t* title, const std::function<k_Demo*(IEngine*)>& makeDemo)
+int k_ExampleRunner::Run(int argc, char** argv, const wchar_t* title, const std::function<IShow*(IEngine*)>& makeDemo)
 {
     bool shot = false;
     double shotTime = 0.0;
@@ -53,7 +53,7 @@ int k_ExampleRunner::Run(int argc, char** argv, const wchar_t* title, const std:
         window->Create();
         engine->Initialize();
         engine->GetGraphics()->SetAspectRatio(static_cast<float>(Width) / Height);
-        std::unique_ptr<k_Demo> demo(makeDemo(engine.get()));
+        std::unique_ptr<IShow> demo(makeDemo(engine.get()));
         demo->Build();
 
         if (!shot)

@@ -6,7 +6,7 @@
 #include <functional>
 
 class IEngine;
-class k_Demo;
+class IShow;
 
 class k_ExampleRunner
 {
@@ -16,5 +16,5 @@ public:
 
     // Runs the example; makeDemo returns the demo (owned by the runner) whose Build makes the worlds.
     // Returns the process's exit status.
-    static int Run(int argc, char** argv, const wchar_t* title, const std::function<k_Demo*(IEngine*)>& makeDemo);
+    static int Run(int argc, char** argv, const wchar_t* title, const std::function<IShow*(IEngine*)>& makeDemo);
 };

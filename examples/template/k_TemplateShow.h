@@ -10,11 +10,10 @@ class k_TemplateShow : public k_Show
 public:
     explicit k_TemplateShow(IEngine* engine);
 
-    // The sky as it was before the first frame: black.
-    void Rewind() override;
-
 protected:
     void Fade(const std::string& name, double progress) override;
+    // The sky as it was before the first frame: black.
+    void RewindShow() override;
 
 private:
     k_SkyWorld* m_sky = nullptr;

@@ -138,7 +138,7 @@ struct StartupRig
             window->handle = handle;
             return window;
         };
-        parts.demo = [this](IEngine* owner) -> k_Demo* {
+        parts.demo = [this](IEngine* owner) -> IShow* {
             trace.push_back(owner == engine ? "make demo" : "make demo for another engine");
             demo = new k_RecordingDemo(owner, trace);
             return demo;

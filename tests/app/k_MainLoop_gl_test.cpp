@@ -1,5 +1,5 @@
 #include "app/k_MainLoop.h"
-#include "demo/k_Demo.h"
+#include "demo/k_Show.h"
 #include "interfaces/ITimeline.h"
 #include "platform/k_MessagePump.h"
 #include "support/k_WindowFixture.h"
@@ -19,13 +19,13 @@ double ThreadCpuSeconds()
 }
 
 // The show: clears as the real one does, and quits after the first frame it begins.
-class OneFrameDemo : public k_Demo
+class OneFrameDemo : public k_Show
 {
 public:
-    using k_Demo::k_Demo;
+    explicit OneFrameDemo(IEngine* engine) : k_Show(engine, {{}, {}}) {}
     void BeginFrame() override
     {
-        k_Demo::BeginFrame();
+        k_Show::BeginFrame();
         ++frames;
         k_MessagePump::PostQuit();
     }

@@ -96,6 +96,12 @@ TEST(ShowFile, MalformedEntriesAreReportedAtTheirLineAndColumn)
     EXPECT_EQ(ErrorOf(k_Head + "fade to-white 76.6 71.8\n"), "Show.txt:4:20: the fade ends before it starts");
     EXPECT_EQ(ErrorOf(k_Head + "fade to-grey 1 2\n"),
               "Show.txt:4:6: unknown fade \"to-grey\"; expected from-black or to-white");
+    // A show with no switches refuses every switch; only a reader that wants the times alone takes any name.
+    const std::string noSwitch = k_Head + "switch plasma-on 3\n";
+    EXPECT_EQ(k_ShowFile(noSwitch, "Show.txt", {{}, {"from-black"}}).GetErrors(),
+              (std::vector<std::string>{"Show.txt:4:8: unknown switch \"plasma-on\"; expected none: the show has no "
+                                        "switches"}));
+    EXPECT_TRUE(k_ShowFile(noSwitch, "Show.txt", k_ShowFile::Vocabulary::Any()).IsValid());
     EXPECT_EQ(ErrorOf(k_Head + "caption time.png 1 2 in wipe 1 at 0 0 1\n"),
               "Show.txt:4:25: unknown fade \"wipe\"; expected none, alpha, anim-end, slide or slide-out");
     EXPECT_EQ(ErrorOf(k_Head + "caption time.png 1 2 at 0 0 1 from up\n"),

@@ -6,6 +6,7 @@
 #include "support/k_GlTestContext.h"
 #include "support/k_ShowTestEngine.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -24,9 +25,9 @@ public:
     }
 };
 
-std::string BuildError(IEngine& engine)
+// What Build throws, or empty.
+std::string BuildError(k_Show& show)
 {
-    OneWorldShow show(&engine);
     try
     {
         show.Build();
@@ -62,7 +63,8 @@ TEST_F(GlTest, AShowOfItsOwnReadsItsWorldsSyncTracksFromThePack)
     }
     engine.files.overrides[L"Sync/show_plasma-3Aturn.track"] = std::string("\x01\0", 2);
     testing::internal::CaptureStdout();
-    const std::string error = BuildError(engine);
+    OneWorldShow damaged(&engine);
+    const std::string error = BuildError(damaged);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(error, "k_Show: A sync track file is damaged:\nSync/show_plasma-3Aturn.track: the file is shorter than "
                      "its key count");
@@ -90,7 +92,7 @@ public:
             return world;
         });
     }
-    void Rewind() override
+    void RewindShow() override
     {
         journal.push_back("rewind");
         b->SetEnabled(false);
@@ -163,27 +165,17 @@ TEST_F(GlTest, AShowWithoutAWorldOrItsFileStopsAndABadReloadKeepsTheShow)
     engine.files.overrides[L"Show.txt"] = std::string(k_TwoWorldShowFile);
     struct NoWorld : k_Show
     {
-        explicit NoWorld(IEngine* engine, std::wstring file) : k_Show(engine, {{}, {}}, std::move(file))
+        explicit NoWorld(IEngine* engine, std::wstring file)
+            : k_Show(engine, {{"b-on"}, {"rise", "fall"}}, std::move(file))
         {
             AddWorldStep([] { return std::unique_ptr<IWorld>(); });
         }
     };
-    const auto error = [](k_Show& show) {
-        try
-        {
-            show.Build();
-        }
-        catch (const wchar_t* message)
-        {
-            return k_Utf8::ToUtf8(message);
-        }
-        return std::string();
-    };
     NoWorld noWorld(&engine, L"Show.txt");
-    EXPECT_EQ(error(noWorld), "k_Show: A world of the show could not be made.");
+    EXPECT_EQ(BuildError(noWorld), "k_Show: A world of the show could not be made.");
     NoWorld noFile(&engine, L"Other.txt");
     engine.files.overrides[L"Other.txt"] = std::nullopt;
-    EXPECT_EQ(error(noFile), "k_Show: The show file Other.txt is missing from the data pack.");
+    EXPECT_EQ(BuildError(noFile), "k_Show: The show file Other.txt is missing from the data pack.");
 
     TwoWorldShow show(engine);
     show.Build();
@@ -198,4 +190,126 @@ TEST_F(GlTest, AShowWithoutAWorldOrItsFileStopsAndABadReloadKeepsTheShow)
     EXPECT_FALSE(show.b->IsEnabled());
     engine.AdvanceTo(9.5);
     EXPECT_TRUE(show.b->IsEnabled());
+}
+
+namespace
+{
+// A show of three worlds: "A" of its own, whose switch "a-off" it hears itself, and two named steps the show file
+// switches with no code of the show's: "glow" (off until "glow-on") and "haze" (on until "haze-off").
+class NamedWorldShow : public k_Show
+{
+public:
+    NamedWorldShow(IEngine* engine, const std::string& glowName = "glow") : k_Show(engine, {{"a-off"}, {}})
+    {
+        AddWorldStep([this] {
+            auto world = std::make_unique<k_World>(m_engine, "A");
+            a = world.get();
+            return world;
+        });
+        AddWorldStep(glowName, Start::Disabled, [this] {
+            auto world = std::make_unique<k_World>(m_engine, "Glow");
+            glow = world.get();
+            return world;
+        });
+        AddWorldStep("haze", Start::Enabled, [this] {
+            auto world = std::make_unique<k_World>(m_engine, "Haze");
+            haze = world.get();
+            return world;
+        });
+    }
+    // The enabled worlds' names.
+    std::string Enabled() const
+    {
+        std::string names;
+        for (k_World* world : {a, glow, haze})
+            names += world->IsEnabled() ? world->GetName() : "-";
+        return names;
+    }
+
+    std::vector<std::string> heard;
+    k_World* a = nullptr;
+    k_World* glow = nullptr;
+    k_World* haze = nullptr;
+
+protected:
+    void Switch(const std::string& name) override
+    {
+        heard.push_back(name);
+        if (name == "a-off")
+            a->SetEnabled(false);
+    }
+    void RewindShow() override { a->SetEnabled(true); }
+};
+
+const char* const k_NamedWorldShowFile = "length 20\ntempo 1 0 bpm 120\nsection opening 0\nswitch glow-on 2\n"
+                                         "switch haze-off 3\nswitch a-off 4\nswitch glow-off 5\nswitch haze-on 6\n";
+} // namespace
+
+// The show file switches a named step's world by "NAME-on" and "NAME-off" without the show hearing them; the
+// show's own switches still come to Switch. A seek back over the switches puts every named world back as Build
+// left it (glow off, haze on) and replays what is due, as a play from the start would have it.
+TEST_F(GlTest, TheShowFileSwitchesNamedWorldsAndASeekBackPutsThemBack)
+{
+    k_ShowTestEngine engine;
+    engine.files.overrides[L"Show.txt"] = std::string(k_NamedWorldShowFile);
+    NamedWorldShow show(&engine);
+    show.Build();
+    EXPECT_EQ(show.GetProgressSteps(), 3);
+    EXPECT_EQ(show.Enabled(), "A-Haze");
+    const std::vector<std::pair<double, std::string>> expected = {
+        {2.5, "AGlowHaze"}, {3.5, "AGlow-"}, {4.5, "-Glow-"}, {5.5, "---"}, {6.5, "--Haze"}};
+    for (const auto& [time, enabled] : expected)
+    {
+        engine.AdvanceTo(time);
+        EXPECT_EQ(show.Enabled(), enabled) << "playing at " << time;
+    }
+    // A frame that ends on a switch's instant and the next that starts there both hear it.
+    ASSERT_FALSE(show.heard.empty());
+    EXPECT_EQ(std::count(show.heard.begin(), show.heard.end(), "a-off"), static_cast<long>(show.heard.size()));
+
+    for (const auto& [time, enabled] : {std::pair<double, std::string>{4.5, "-Glow-"},
+                                        {1.0, "A-Haze"},
+                                        {3.5, "AGlow-"},
+                                        {0.0, "A-Haze"},
+                                        {7.0, "--Haze"},
+                                        {2.5, "AGlowHaze"}})
+    {
+        engine.Seek(time);
+        EXPECT_EQ(show.Enabled(), enabled) << "sought to " << time;
+    }
+
+    // A reload takes the named switches too; a name the show has not is refused where it stands.
+    EXPECT_TRUE(show.Reload("length 20\ntempo 1 0 bpm 120\nsection opening 0\nswitch haze-off 1\n").empty());
+    const std::vector<std::string> errors =
+        show.Reload("length 20\ntempo 1 0 bpm 120\nsection opening 0\nswitch glow-of 1\n");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors.front().rfind("Show.txt:4:8: unknown switch \"glow-of\"", 0), 0u) << errors.front();
+}
+
+// An unknown switch in the show file stops the build at its line and column; a step name that is not a word of
+// the show file, or whose switches the show already has, stops it naming the step.
+TEST_F(GlTest, AnUnknownNamedSwitchOrABadStepNameStopsTheBuild)
+{
+    k_ShowTestEngine engine;
+    engine.files.overrides[L"Show.txt"] =
+        std::string("length 20\ntempo 1 0 bpm 120\nsection opening 0\n\nswitch  hazy-off 3\n");
+    NamedWorldShow unknown(&engine);
+    const std::string error = BuildError(unknown);
+    EXPECT_EQ(error.rfind("k_Show: The show file Show.txt is malformed:\nShow.txt:5:9: unknown switch \"hazy-off\"", 0),
+              0u)
+        << error;
+    EXPECT_NE(error.find("haze-off"), std::string::npos) << "the known switches are listed: " << error;
+
+    engine.files.overrides[L"Show.txt"] = std::string(k_NamedWorldShowFile);
+    NamedWorldShow spaced(&engine, "two words");
+    EXPECT_EQ(BuildError(spaced), "k_Show: The world step name \"two words\" is not a name for the show file; expected "
+                                  "letters, digits, '-' and '_'.");
+    NamedWorldShow empty(&engine, "");
+    EXPECT_EQ(BuildError(empty).rfind("k_Show: The world step name \"\" is not", 0), 0u);
+    NamedWorldShow twice(&engine, "haze");
+    EXPECT_EQ(BuildError(twice), "k_Show: The world step name \"haze\" gives the switch \"haze-on\" or \"haze-off\", "
+                                 "which the show already has.");
+    NamedWorldShow clash(&engine, "a");
+    EXPECT_EQ(BuildError(clash).rfind("k_Show: The world step name \"a\" gives the switch \"a-on\"", 0), 0u);
+    EXPECT_TRUE(engine.GetWorlds().empty()) << "no world is made";
 }

@@ -2,7 +2,7 @@
 // Stand-ins for the program's top-level objects (engine, window, show) that
 // write what is done to them into one shared trace, so tests of the start-up
 // sequence and of the main loop can check the order of the calls.
-#include "demo/k_Demo.h"
+#include "demo/k_Show.h"
 #include "interfaces/IEngine.h"
 #include "interfaces/IRenderer.h"
 #include "interfaces/IWindow.h"
@@ -110,10 +110,10 @@ private:
     k_Trace& m_trace;
 };
 
-class k_RecordingDemo : public k_Demo
+class k_RecordingDemo : public k_Show
 {
 public:
-    k_RecordingDemo(IEngine* engine, k_Trace& trace) : k_Demo(engine), m_trace(trace) {}
+    k_RecordingDemo(IEngine* engine, k_Trace& trace) : k_Show(engine, {{}, {}}), m_trace(trace) {}
     ~k_RecordingDemo() override { m_trace.push_back("~demo"); }
 
     void Build() override { m_trace.push_back("build"); }

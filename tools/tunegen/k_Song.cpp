@@ -142,7 +142,7 @@ std::optional<k_ShowFile> k_Song::ReadShowFile(const std::string& path, std::vec
     }
     std::ostringstream text;
     text << in.rdbuf();
-    k_ShowFile show(text.str(), std::filesystem::path(path).filename().string(), k_ShowFile::Vocabulary());
+    k_ShowFile show(text.str(), std::filesystem::path(path).filename().string(), k_ShowFile::Vocabulary::Any());
     if (!show.IsValid())
     {
         errors = show.GetErrors();

@@ -12,7 +12,7 @@ namespace
 {
 k_ShowFile Show(const std::string& text)
 {
-    k_ShowFile show(text, "Show.txt", k_ShowFile::Vocabulary());
+    k_ShowFile show(text, "Show.txt", k_ShowFile::Vocabulary::Any());
     EXPECT_TRUE(show.IsValid()) << (show.GetErrors().empty() ? "" : show.GetErrors().front());
     return show;
 }

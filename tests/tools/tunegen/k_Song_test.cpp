@@ -95,7 +95,7 @@ TEST(k_Song, RefusesSectionsThatMissItsParts)
 {
     const k_ShowFile moved("length 200\ntempo 1 1.0 bpm 120\nsection opening 0\nsection landscape 28\n"
                            "section thanks 77\nsection greetings 137\nsection logo 169\nsection ending 175\n",
-                           "Show.txt", k_ShowFile::Vocabulary());
+                           "Show.txt", k_ShowFile::Vocabulary::Any());
     ASSERT_TRUE(moved.IsValid());
     testing::internal::CaptureStderr();
     EXPECT_THROW(k_Song song(moved), const wchar_t*);
