@@ -118,8 +118,9 @@ k_StudioOverlay::~k_StudioOverlay()
                 << (m_copyCosts.empty() ? std::string() : "; keeping the paused picture " + median(m_copyCosts) + " ms")
                 << "); waveform texture " << m_waveBytes << " bytes, font atlas " << m_fontBytes << " bytes";
     }
-    if (m_waveTexture != 0)
-        glDeleteTextures(1, &m_waveTexture);
+    for (GLuint texture : {m_waveTexture, m_narrowWaveTexture})
+        if (texture != 0)
+            glDeleteTextures(1, &texture);
     if (m_copyFramebuffer != 0)
         glDeleteFramebuffers(1, &m_copyFramebuffer);
     if (m_copyTexture != 0)
@@ -260,7 +261,8 @@ void k_StudioOverlay::Build(const State& state)
     {
         const k_StudioStrip::Marks marks{state.status.time, state.status.looping, state.status.loopFrom,
                                          state.status.loopTo};
-        if (const std::optional<double> jump = m_strip.Draw(*state.show, marks, {m_waveTexture, m_waveSeconds}))
+        if (const std::optional<double> jump = m_strip.Draw(
+                *state.show, marks, {m_waveTexture, m_waveSeconds, m_narrowWaveTexture, m_narrowWaveColumns}))
             m_jump = jump;
         const k_StudioTimelineView& view = m_strip.GetView();
         const ImGuiIO& io = ImGui::GetIO();
@@ -338,14 +340,27 @@ void k_StudioOverlay::MakeWaveTexture()
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &limit);
     if (waveform.GetColumns() > limit)
         return;
+    const k_StudioWaveform narrow = waveform.Narrowed(NarrowWaveColumns);
+    m_waveTexture = UploadWave(waveform);
+    m_narrowWaveTexture = UploadWave(narrow);
+    m_narrowWaveColumns = narrow.GetColumns();
+    m_waveSeconds = waveform.GetSeconds();
+    m_waveBytes = (static_cast<size_t>(waveform.GetColumns()) + static_cast<size_t>(narrow.GetColumns())) * WaveRows *
+                  sizeof(uint32_t);
+    k_Log() << "Studio: the tune's waveform is drawn (" << waveform.GetColumns() << " and " << narrow.GetColumns()
+            << " x " << WaveRows << ", " << m_waveSeconds << " s)";
+}
+
+unsigned int k_StudioOverlay::UploadWave(const k_StudioWaveform& waveform)
+{
     const std::vector<uint32_t> pixels = waveform.Picture(WaveRows, 0xffffffffu);
-    // The engine's binding and row alignment are left as they were.
-    GLint texture = 0;
+    GLint bound = 0;
     GLint alignment = 4;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glGenTextures(1, &m_waveTexture);
-    glBindTexture(GL_TEXTURE_2D, m_waveTexture);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, waveform.GetColumns(), WaveRows, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  pixels.data());
@@ -353,12 +368,9 @@ void k_StudioOverlay::MakeWaveTexture()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    m_waveSeconds = waveform.GetSeconds();
-    m_waveBytes = pixels.size() * sizeof(uint32_t);
-    k_Log() << "Studio: the tune's waveform is drawn (" << waveform.GetColumns() << " x " << WaveRows << ", "
-            << m_waveSeconds << " s)";
+    return texture;
 }
 
 // --- panels ---

@@ -40,6 +40,8 @@ public:
     static constexpr uint32_t KeyF2 = 0x10000u + 59u;
     // Rows and columns of the waveform's picture.
     static constexpr int WaveColumns = 8192;
+    // Columns of the narrow waveform the strip shows when zoomed out.
+    static constexpr int NarrowWaveColumns = 1024;
     static constexpr int WaveRows = 48;
 
     // Starts the GUI on the window's GL context; IsStarted says whether it could.
@@ -95,6 +97,8 @@ private:
     // The windows of one frame of the GUI.
     void Build(const State& state);
     bool KeepPicture(bool restore);
+    // A texture of the waveform's picture (the engine's binding and row alignment left as they were).
+    static unsigned int UploadWave(const k_StudioWaveform& waveform);
     void MakeWaveTexture();
     std::vector<Target> Targets() const;
     void DrawStatus(const State& state);
@@ -128,6 +132,8 @@ private:
     // The waveform: being decoded, then its texture.
     std::future<k_StudioWaveform> m_waveform;
     unsigned int m_waveTexture = 0;
+    unsigned int m_narrowWaveTexture = 0;
+    int m_narrowWaveColumns = 0;
     double m_waveSeconds = 0.0;
     size_t m_waveBytes = 0;
     size_t m_fontBytes = 0;

@@ -152,8 +152,12 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
     const float waveBottom = y + k_WaveRow;
 
     // --- the waveform and the grid ---
-    if (wave.texture != 0 && wave.seconds > 0.0)
-        list->AddImage(static_cast<ImTextureID>(reinterpret_cast<void*>(static_cast<intptr_t>(wave.texture))),
+    // Zoomed out, the wide picture would be sampled a few texels a pixel, scattered over 1.5 MiB (about half a
+    // millisecond a frame on the software renderer): the narrow one is drawn then.
+    const bool narrow = wave.narrow != 0 && x(wave.seconds) - x(0.0) < 2.0f * static_cast<float>(wave.narrowColumns);
+    const unsigned int waveTexture = narrow ? wave.narrow : wave.texture;
+    if (waveTexture != 0 && wave.seconds > 0.0)
+        list->AddImage(static_cast<ImTextureID>(reinterpret_cast<void*>(static_cast<intptr_t>(waveTexture))),
                        ImVec2(x(0.0), waveTop), ImVec2(x(wave.seconds), waveBottom), ImVec2(0.0f, 0.0f),
                        ImVec2(1.0f, 1.0f), IM_COL32(120, 200, 255, 200));
     const k_TempoMap& tempo = show.GetTempoMap();

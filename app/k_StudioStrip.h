@@ -29,6 +29,9 @@ public:
     {
         unsigned int texture = 0;
         double seconds = 0.0;
+        // The same picture in fewer columns, shown while the whole tune spans fewer than twice as many pixels.
+        unsigned int narrow = 0;
+        int narrowColumns = 0;
     };
 
     // Rows of captions shown at most (more overlapping ones share the last row).

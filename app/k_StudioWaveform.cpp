@@ -34,6 +34,25 @@ k_StudioWaveform::k_StudioWaveform(const Sound& sound, int columns)
     }
 }
 
+k_StudioWaveform k_StudioWaveform::Narrowed(int columns) const
+{
+    k_StudioWaveform narrowed;
+    if (columns <= 0 || IsEmpty())
+        return narrowed;
+    const size_t from = m_low.size();
+    const size_t count = std::min(static_cast<size_t>(columns), from);
+    narrowed.m_seconds = m_seconds;
+    narrowed.m_low.assign(count, 1.0f);
+    narrowed.m_high.assign(count, -1.0f);
+    for (size_t column = 0; column < from; ++column)
+    {
+        const size_t into = column * count / from;
+        narrowed.m_low[into] = std::min(narrowed.m_low[into], m_low[column]);
+        narrowed.m_high[into] = std::max(narrowed.m_high[into], m_high[column]);
+    }
+    return narrowed;
+}
+
 std::vector<uint32_t> k_StudioWaveform::Picture(int height, uint32_t colour) const
 {
     const int width = GetColumns();

@@ -30,6 +30,10 @@ public:
     float GetLow(int column) const { return m_low[static_cast<size_t>(column)]; }
     float GetHigh(int column) const { return m_high[static_cast<size_t>(column)]; }
 
+    // The same waveform in fewer columns (at most `columns`), each the lowest and highest level of the ones it
+    // takes in: the strip shows the whole show with it, where sampling the wide picture costs far more.
+    k_StudioWaveform Narrowed(int columns) const;
+
     // The picture: GetColumns() wide, height tall, each column filled in colour (RGBA bytes packed as
     // R | G << 8 | B << 16 | A << 24) from its highest to its lowest level, transparent elsewhere.
     std::vector<uint32_t> Picture(int height, uint32_t colour) const;

@@ -21,6 +21,31 @@ TEST(k_StudioWaveformTest, ColumnsHoldTheMixedLowestAndHighestLevels)
     EXPECT_EQ(k_StudioWaveform(sound, 100).GetColumns(), 8);
 }
 
+// Narrowed, each column spans the lowest and highest of the columns it takes in, over the same seconds.
+TEST(k_StudioWaveformTest, ANarrowedWaveformKeepsThePeaksOfTheColumnsItJoins)
+{
+    k_StudioWaveform::Sound sound;
+    sound.channels = 1;
+    sound.rate = 10;
+    // Ten columns of one frame each, one loud peak in the 8th and a dip in the 3rd.
+    sound.samples = {100, 200, -16384, 300, 0, 0, 50, 32767, 10, -10};
+    const k_StudioWaveform wide(sound, 10);
+    ASSERT_EQ(wide.GetColumns(), 10);
+    const k_StudioWaveform narrow = wide.Narrowed(4);
+    ASSERT_EQ(narrow.GetColumns(), 4);
+    EXPECT_DOUBLE_EQ(narrow.GetSeconds(), wide.GetSeconds());
+    // Columns 0-2, 3-4, 5-7, 8-9 (column * 4 / 10).
+    EXPECT_FLOAT_EQ(narrow.GetLow(0), -0.5f);
+    EXPECT_NEAR(narrow.GetHigh(2), 1.0f, 1e-4f);
+    EXPECT_NEAR(narrow.GetHigh(1), 300.0f / 32768.0f, 1e-6f);
+    EXPECT_NEAR(narrow.GetLow(3), -10.0f / 32768.0f, 1e-6f);
+    for (int column = 0; column < 4; ++column)
+        EXPECT_LE(narrow.GetLow(column), narrow.GetHigh(column)) << column;
+    // Never more columns than there were, and nothing from nothing.
+    EXPECT_EQ(wide.Narrowed(50).GetColumns(), 10);
+    EXPECT_TRUE(k_StudioWaveform().Narrowed(4).IsEmpty());
+}
+
 TEST(k_StudioWaveformTest, ThePictureFillsEachColumnBetweenItsLevels)
 {
     k_StudioWaveform::Sound sound;
