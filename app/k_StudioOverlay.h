@@ -40,9 +40,9 @@ public:
     static constexpr uint32_t KeyF2 = 0x10000u + 59u;
     // Rows and columns of the waveform's picture.
     static constexpr int WaveColumns = 8192;
+    static constexpr int WaveRows = 48;
     // Columns of the narrow waveform the strip shows when zoomed out.
     static constexpr int NarrowWaveColumns = 1024;
-    static constexpr int WaveRows = 48;
 
     // Starts the GUI on the window's GL context; IsStarted says whether it could.
     k_StudioOverlay(IEngine* engine, IWindow* window);
