@@ -269,7 +269,7 @@ void k_StudioOverlay::Build(const State& state)
         char strip[160];
         std::snprintf(strip, sizeof strip, "%.3f to %.3f s over x 0 to %.0f, y %.0f to %.0f", view.GetStart(),
                       view.GetStart() + view.GetSpan(), static_cast<double>(io.DisplaySize.x),
-                      static_cast<double>(io.DisplaySize.y - k_StudioStrip::Height(*state.show)),
+                      static_cast<double>(io.DisplaySize.y - m_strip.GetHeight()),
                       static_cast<double>(io.DisplaySize.y));
         Record("strip", {strip});
     }
@@ -431,7 +431,8 @@ void k_StudioOverlay::DrawHelp()
 
 void k_StudioOverlay::DrawTarget()
 {
-    const std::vector<Target> targets = Targets();
+    // Listed only while one is shown, anew each frame then: the worlds' targets may change with a reload.
+    const std::vector<Target> targets = m_target < 0 ? std::vector<Target>() : Targets();
     if (m_target >= static_cast<int>(targets.size()))
         m_target = -1;
     if (m_target < 0)

@@ -98,17 +98,18 @@ std::vector<int> LayOutCaptions(const k_ShowFile& show)
 }
 } // namespace
 
-float k_StudioStrip::Height(const k_ShowFile& show)
+float k_StudioStrip::Height(const std::vector<int>& captionRows)
 {
-    return k_Ruler + k_SectionRow + k_CueRow + static_cast<float>(CaptionRows(LayOutCaptions(show))) * k_CaptionRow +
-           k_WaveRow + 2.0f * k_Margin;
+    return k_Ruler + k_SectionRow + k_CueRow + static_cast<float>(CaptionRows(captionRows)) * k_CaptionRow + k_WaveRow +
+           2.0f * k_Margin;
 }
 
 std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& marks, const Wave& wave)
 {
     const ImGuiIO& io = ImGui::GetIO();
     const std::vector<int> rows = LayOutCaptions(show);
-    const float height = Height(show);
+    const float height = Height(rows);
+    m_height = height;
     const float width = io.DisplaySize.x;
     const float top = io.DisplaySize.y - height;
     m_view.SetLength(std::max(show.GetLength(), wave.seconds));

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class k_ShowFile;
 
@@ -37,18 +38,22 @@ public:
     // Rows of captions shown at most (more overlapping ones share the last row).
     static constexpr int MaxCaptionRows = 8;
 
-    // Height in pixels of the strip for the show (its caption rows).
-    static float Height(const k_ShowFile& show);
     // Draws the strip across the bottom of the display in the GUI frame under way and serves the pointer.
     // Returns the time to jump to when a click or a drag asks for one.
     std::optional<double> Draw(const k_ShowFile& show, const Marks& marks, const Wave& wave);
     // Whether the pointer holds the cursor (a drag under way).
     bool IsScrubbing() const { return m_scrubbing; }
     const k_StudioTimelineView& GetView() const { return m_view; }
+    // Height in pixels of the strip as last drawn (it has a row for each row of overlapping captions).
+    float GetHeight() const { return m_height; }
 
 private:
+    // Height in pixels of the strip for the captions laid out in rows.
+    static float Height(const std::vector<int>& captionRows);
+
     k_StudioTimelineView m_view;
     bool m_scrubbing = false;
     // The last time asked for while scrubbing: the pointer standing still asks for nothing more.
     double m_asked = -1.0;
+    float m_height = 0.0f;
 };
