@@ -1,7 +1,7 @@
 // What a sync editor sends, over any bytes and cut into pieces where the input says: the reader hands out only
 // commands the show can take (tracks it asked for, rows in range, finite values, known interpolations), the
 // same ones however the bytes are cut, and once it refuses something it stays refused.
-#include "app/k_SyncMessageReader.h"
+#include "app/studio/k_SyncMessageReader.h"
 #include "fuzz/k_FuzzCheck.h"
 
 #include <cmath>

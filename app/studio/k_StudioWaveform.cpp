@@ -1,4 +1,4 @@
-#include "app/k_StudioWaveform.h"
+#include "app/studio/k_StudioWaveform.h"
 
 #include <algorithm>
 #include <cmath>

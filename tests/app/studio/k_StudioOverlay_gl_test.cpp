@@ -1,4 +1,4 @@
-#include "app/k_StudioOverlay.h"
+#include "app/studio/k_StudioOverlay.h"
 #include "demo/k_ShowFile.h"
 #include "support/k_GlTestContext.h"
 #include "support/k_GpuTestEngine.h"

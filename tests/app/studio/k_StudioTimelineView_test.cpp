@@ -1,4 +1,4 @@
-#include "app/k_StudioTimelineView.h"
+#include "app/studio/k_StudioTimelineView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/k_SyncClient.h"
+#include "app/studio/k_SyncClient.h"
 
 #include "engine/k_Log.h"
 #include "engine/k_SyncTracks.h"

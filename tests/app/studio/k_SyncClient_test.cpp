@@ -1,5 +1,5 @@
-#include "app/k_SyncClient.h"
-#include "app/k_SyncMessageReader.h"
+#include "app/studio/k_SyncClient.h"
+#include "app/studio/k_SyncMessageReader.h"
 #include "engine/k_SyncTracks.h"
 
 #include <arpa/inet.h>

@@ -1,4 +1,4 @@
-#include "app/k_StudioMusic.h"
+#include "app/studio/k_StudioMusic.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,10 +4,10 @@
 // show's instants, speed, loop, pictures), keeps the music in step with demo
 // time, reloads the assets saved in the watched folder, and keeps the title
 // and the terminal's status line current.
-#include "app/k_StudioMusic.h"
-#include "app/k_StudioOptions.h"
-#include "app/k_StudioStatus.h"
-#include "app/k_StudioTransport.h"
+#include "app/studio/k_StudioMusic.h"
+#include "app/studio/k_StudioOptions.h"
+#include "app/studio/k_StudioStatus.h"
+#include "app/studio/k_StudioTransport.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/k_SyncMessageReader.h"
+#include "app/studio/k_SyncMessageReader.h"
 
 #include <cmath>
 #include <cstring>

@@ -5,7 +5,7 @@
 // (fade parts shaded), the tune's waveform with the tempo map's bar and beat
 // grid, the instants, the loop range and the cursor. A click jumps, a drag
 // scrubs, the wheel zooms about the pointer, hovering an entry tells it.
-#include "app/k_StudioTimelineView.h"
+#include "app/studio/k_StudioTimelineView.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "app/k_StudioOptions.h"
+#include "app/studio/k_StudioOptions.h"
 
 #include "app/k_NumberText.h"
 

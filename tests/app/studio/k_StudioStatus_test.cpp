@@ -1,4 +1,4 @@
-#include "app/k_StudioStatus.h"
+#include "app/studio/k_StudioStatus.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/k_StudioTransport.h"
+#include "app/studio/k_StudioTransport.h"
 
 #include <algorithm>
 #include <cmath>

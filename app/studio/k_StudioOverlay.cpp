@@ -1,4 +1,4 @@
-#include "app/k_StudioOverlay.h"
+#include "app/studio/k_StudioOverlay.h"
 
 #include "demo/k_DriftWorld.h"
 #include "demo/k_ShowFile.h"

@@ -4,7 +4,7 @@
 // hands the studio the editor's row and pause requests, tells the editor the row while the show plays, and
 // writes the track files when the editor saves. Polled once a frame; it never waits on the network. Anything
 // the editor sends that the show could not take drops the connection with a log line; the keys stay.
-#include "app/k_SyncMessageReader.h"
+#include "app/studio/k_SyncMessageReader.h"
 #include "platform/k_TcpConnection.h"
 
 #include <memory>

@@ -6,10 +6,10 @@
 // The picture F12 saves is read before the overlay is drawn. While the show
 // is paused the overlay keeps a copy of the show's picture, so that it can
 // draw itself anew without drawing the show again.
-#include "app/k_StudioErrorBoard.h"
-#include "app/k_StudioStatus.h"
-#include "app/k_StudioStrip.h"
-#include "app/k_StudioWaveform.h"
+#include "app/studio/k_StudioErrorBoard.h"
+#include "app/studio/k_StudioStatus.h"
+#include "app/studio/k_StudioStrip.h"
+#include "app/studio/k_StudioWaveform.h"
 
 #include <cstdint>
 #include <functional>

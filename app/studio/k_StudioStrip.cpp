@@ -1,4 +1,4 @@
-#include "app/k_StudioStrip.h"
+#include "app/studio/k_StudioStrip.h"
 
 #include "demo/k_ShowFile.h"
 #include "engine/k_Utf8.h"

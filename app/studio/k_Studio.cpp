@@ -1,9 +1,9 @@
-#include "app/k_Studio.h"
+#include "app/studio/k_Studio.h"
 
 #include "app/k_CaptureLoop.h"
-#include "app/k_StudioOverlay.h"
-#include "app/k_StudioPainter.h"
-#include "app/k_SyncClient.h"
+#include "app/studio/k_StudioOverlay.h"
+#include "app/studio/k_StudioPainter.h"
+#include "app/studio/k_SyncClient.h"
 #include "demo/k_Demo.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"

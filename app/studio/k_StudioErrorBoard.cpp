@@ -1,4 +1,4 @@
-#include "app/k_StudioErrorBoard.h"
+#include "app/studio/k_StudioErrorBoard.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "app/k_StudioPainter.h"
+#include "app/studio/k_StudioPainter.h"
 
 #include <chrono>
 #include <fstream>

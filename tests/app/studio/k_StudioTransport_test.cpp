@@ -1,5 +1,5 @@
 #include "animation/k_AnimationManager.h"
-#include "app/k_StudioTransport.h"
+#include "app/studio/k_StudioTransport.h"
 #include "engine/k_Timeline.h"
 #include "support/k_FakeEngine.h"
 

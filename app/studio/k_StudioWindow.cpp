@@ -1,4 +1,4 @@
-#include "app/k_StudioWindow.h"
+#include "app/studio/k_StudioWindow.h"
 
 k_StudioWindow::k_StudioWindow(const wchar_t* title, int width, int height, IEngine* engine, KeyHandler keys)
     : k_Window(title, width, height, engine, true, false), m_keys(std::move(keys))
