@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace
 {
@@ -46,12 +47,18 @@ bool k_AnimationManager::IsValid(double start, double end, const void* target, c
     return true;
 }
 
-void k_AnimationManager::AddInterval(std::map<double, Interval>& table, double start, double end, IAnimateable* target,
-                                     int code)
+template <typename Table>
+void k_AnimationManager::AddInterval(Table& table, double key, double start, double end, IAnimateable* target, int code)
 {
-    // An entry with the same start keeps its own end: the newcomer joins its list.
-    auto [it, inserted] = table.try_emplace(start, Interval{start, end, {}});
-    it->second.targets.push_back({target, code});
+    // Two intervals with one start (a caption sliding out as the next fades in) each keep their own end.
+    const auto last = table.upper_bound(key);
+    if (last != table.begin())
+        if (Interval& previous = std::prev(last)->second; previous.start == start && previous.end == end)
+        {
+            previous.targets.push_back({target, code});
+            return;
+        }
+    table.emplace_hint(last, key, Interval{start, end, {{target, code}}});
 }
 
 void k_AnimationManager::AddRewindable(IRewindable* rewindable)
@@ -65,17 +72,15 @@ void k_AnimationManager::AddAnimation(double start, double end, IAnimateable* ta
     if (!IsValid(start, end, target, "an animation"))
         return;
     AddRewindable(dynamic_cast<IRewindable*>(target));
-    AddInterval(m_forward, start, end, target, code);
-    // The backward table is keyed by the end: an entry with the same end keeps its start.
-    auto [it, inserted] = m_backward.try_emplace(end, Interval{start, end, {}});
-    it->second.targets.push_back({target, code});
+    AddInterval(m_forward, start, start, end, target, code);
+    AddInterval(m_backward, end, start, end, target, code);
 }
 
 void k_AnimationManager::AddRealTimeAnimation(double start, double end, IAnimateable* target, int code)
 {
     if (!IsValid(start, end, target, "a real-time animation"))
         return;
-    AddInterval(m_realTime, start, end, target, code);
+    AddInterval(m_realTime, start, start, end, target, code);
 }
 
 void k_AnimationManager::AddEvent(double time, IEvent* target, int code)

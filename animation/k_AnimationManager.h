@@ -1,8 +1,8 @@
 #pragma once
-// The engine's scheduler (see IAnimationManager). Intervals live in ordered tables keyed by
-// one end only: the forward and real-time tables by start (ascending), the backward table by
-// end (descending), so a registration that repeats a key joins the existing entry and takes
-// its interval. Instants live in tables ordered by time. Each Update animates first, then
+// The engine's scheduler (see IAnimationManager). Intervals live in ordered tables: the forward
+// and real-time tables by start (ascending), the backward table by end (descending); every
+// interval keeps its own start and end, whatever other intervals share its key. Instants live
+// in tables ordered by time. Each Update animates first, then
 // triggers. A seek, and a frame that jumps further than CatchUpSeconds, replays the schedule:
 // what was jumped over is called in time order, as frames would have called it.
 #include "interfaces/IAnimationManager.h"
@@ -25,6 +25,7 @@ public:
     void AddRealTimeAnimation(double start, double end, IAnimateable* target, int code) override;
     void AddEvent(double time, IEvent* target, int code) override;
     void AddRealTimeEvent(double time, IEvent* target, int code) override;
+    void AddRewindable(IRewindable* target) override;
     void Update() override;
     void Seek(double time) override;
     void Clear() override;
@@ -43,7 +44,8 @@ private:
         Target* target;
         int code;
     };
-    // One interval and the targets registered under it, in registration order.
+    // One interval and the targets registered under it, in registration order (consecutive
+    // registrations of one interval share an entry).
     struct Interval
     {
         double start;
@@ -70,10 +72,11 @@ private:
     };
 
     static bool IsValid(double start, double end, const void* target, const char* what);
-    static void AddInterval(std::map<double, Interval>& table, double start, double end, IAnimateable* target,
-                            int code);
+    // Adds the registration under key (the table's end of the interval): to the key's last entry when that
+    // is the same interval, else as a new entry after those of the key, so registration order holds.
+    template <typename Table>
+    static void AddInterval(Table& table, double key, double start, double end, IAnimateable* target, int code);
     static void TriggerRange(EventTable& table, double from, double to);
-    void AddRewindable(IRewindable* rewindable);
     // Calls what lies after from (from itself too when includeFrom) up to to, in time order: intervals that
     // ended on the way get progress final, those that hold to their progress there, and every event fires.
     template <typename Table, typename Progress>
@@ -81,9 +84,9 @@ private:
                 double final);
 
     IEngine* m_engine;
-    std::map<double, Interval> m_forward;
-    std::map<double, Interval, std::greater<double>> m_backward;
-    std::map<double, Interval> m_realTime;
+    std::multimap<double, Interval> m_forward;
+    std::multimap<double, Interval, std::greater<double>> m_backward;
+    std::multimap<double, Interval> m_realTime;
     EventTable m_events;
     EventTable m_realTimeEvents;
     double m_lastDemoTime = 0.0;

@@ -6,10 +6,11 @@
 // Targets that also implement IRewindable are put back as they were before the first frame when the
 // schedule is sought (see Seek).
 //
-// Intervals are keyed by their start alone: a registration whose start equals an earlier
-// one's joins that entry and takes its interval (for backward play, equal ends are merged).
+// Every interval keeps its own start and end: two registrations with one start (or one end) and
+// different spans are two intervals; those sharing a start are called in registration order.
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
+#include "interfaces/IRewindable.h"
 
 class IAnimationManager
 {
@@ -25,6 +26,9 @@ public:
     virtual void AddEvent(double time, IEvent* target, int code) = 0;
     // Triggers target when the real time reaches or passes time.
     virtual void AddRealTimeEvent(double time, IEvent* target, int code) = 0;
+    // Has Seek rewind target, which may have nothing scheduled (a target registered for calls that is an
+    // IRewindable is rewound without this); each target once, in the order first registered.
+    virtual void AddRewindable(IRewindable* target) = 0;
     // Runs one frame: every due Animate, then every due Trigger. A frame whose time moved forward by more
     // than a threshold (a stall, a restored window) catches up instead: what it jumped over is called as a
     // seek would call it, so no fade is left half-way.

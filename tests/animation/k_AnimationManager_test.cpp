@@ -155,44 +155,80 @@ TEST_F(AnimationManagerTest, IntervalEndIsInclusive)
     EXPECT_DOUBLE_EQ(f[0].progress, 1.0);
 }
 
-TEST_F(AnimationManagerTest, IntervalsSharingAStartShareTheFirstInterval)
+// Intervals that share a start (or, for backward play, an end) each keep their own span: a caption sliding
+// out as the next one fades in, both from 25 s, must not lend the fade-in its end.
+TEST_F(AnimationManagerTest, IntervalsSharingAnEndpointKeepTheirOwnSpans)
 {
-    manager.AddAnimation(27.0, 36.7, &x, 1);
-    manager.AddAnimation(27.0, 40.0, &y, 2);
-    std::vector<Call> f = Frame(30.0);
-    ASSERT_EQ(f.size(), 2u);
-    EXPECT_EQ(f[0].code, 1);
-    EXPECT_EQ(f[1].code, 2);
-    EXPECT_DOUBLE_EQ(f[0].progress, 3.0 / 9.7);
-    EXPECT_DOUBLE_EQ(f[1].progress, 3.0 / 9.7);
-    for (int second = 31; second <= 37; ++second)
-        Frame(1.0);
-    EXPECT_TRUE(Frame(1.0).empty()); // 38: Y took [27, 36.7]
+    manager.AddAnimation(25.0, 28.0, &x, 1); // slide-out
+    manager.AddAnimation(25.0, 27.0, &y, 2); // fade-in
+    manager.AddAnimation(25.0, 28.0, &y, 3); // the slide-out's interval again, registered later
+    manager.AddAnimation(20.0, 27.0, &x, 4); // the fade-in's end, another start
+    struct Case
+    {
+        double step;
+        std::vector<int> codes;
+        std::vector<double> progress;
+    };
+    const Case forward[] = {
+        {26.0, {4, 1, 2, 3}, {6.0 / 7.0, 1.0 / 3.0, 0.5, 1.0 / 3.0}},
+        {0.5, {4, 1, 2, 3}, {6.5 / 7.0, 0.5, 0.75, 0.5}},
+        {0.5, {4, 1, 2, 3}, {1.0, 2.0 / 3.0, 1.0, 2.0 / 3.0}}, // 27: both ends reached
+        {0.5, {1, 3}, {5.0 / 6.0, 5.0 / 6.0}},                 // 27.5: the fade-in is over
+        {1.0, {}, {}},
+    };
+    for (const Case& c : forward)
+    {
+        std::vector<int> codes;
+        std::vector<double> progress;
+        for (const Call& call : Frame(c.step))
+        {
+            codes.push_back(call.code);
+            progress.push_back(call.progress);
+        }
+        EXPECT_EQ(codes, c.codes) << "forward step " << c.step;
+        ASSERT_EQ(progress.size(), c.progress.size());
+        for (size_t i = 0; i < progress.size(); ++i)
+            EXPECT_NEAR(progress[i], c.progress[i], 1e-12) << "forward step " << c.step << ", call " << i;
+    }
+
+    // Backward from 28.5: the table keyed by the end holds [20, 27] and [25, 27] apart too.
+    timeline.SetSpeed(-1.0);
+    const Case backward[] = {
+        {1.0, {1, 3}, {2.5 / 3.0, 2.5 / 3.0}},            // 27.5
+        {1.0, {1, 3, 2, 4}, {0.5, 0.5, 0.75, 6.5 / 7.0}}, // 26.5
+        {3.0, {4}, {3.5 / 7.0}},                          // 23.5
+    };
+    for (const Case& c : backward)
+    {
+        std::vector<int> codes;
+        std::vector<double> progress;
+        for (const Call& call : Frame(c.step))
+        {
+            codes.push_back(call.code);
+            progress.push_back(call.progress);
+        }
+        EXPECT_EQ(codes, c.codes) << "backward step " << c.step;
+        ASSERT_EQ(progress.size(), c.progress.size());
+        for (size_t i = 0; i < progress.size(); ++i)
+            EXPECT_NEAR(progress[i], c.progress[i], 1e-12) << "backward step " << c.step << ", call " << i;
+    }
 }
 
-TEST_F(AnimationManagerTest, BackwardPlayUsesIntervalsKeyedByTheirEnd)
+// A seek replays each interval up to its own end: the shorter of two that share a start is finished with
+// progress 1 at its end, before the longer one's progress at the time sought.
+TEST_F(AnimationManagerTest, SeekFinishesEachIntervalAtItsOwnEnd)
 {
-    manager.AddAnimation(2.0, 4.0, &x, 1);
-    manager.AddAnimation(0.0, 4.0, &y, 2); // same end: joins [2, 4] when playing backwards
-    manager.AddAnimation(5.0, 6.0, &x, 3);
-    Frame(7.0);
-    timeline.SetSpeed(-1.0);
-    std::vector<Call> f = Frame(1.5); // 5.5
-    ASSERT_EQ(f.size(), 1u);
-    EXPECT_EQ(f[0].code, 3);
-    EXPECT_DOUBLE_EQ(f[0].progress, 0.5);
-    f = Frame(2.5); // 3.0
-    ASSERT_EQ(f.size(), 2u);
-    EXPECT_EQ(f[0].code, 1);
-    EXPECT_EQ(f[1].code, 2);
-    EXPECT_DOUBLE_EQ(f[1].progress, 0.5); // computed on [2, 4], falling with time
-    EXPECT_TRUE(Frame(2.0).empty());      // 1.0: outside [2, 4]
-    // Playing forward again, the start-keyed table still holds y under [0, 4].
-    timeline.SetSpeed(1.0);
-    f = Frame(0.0);
-    ASSERT_EQ(f.size(), 1u);
-    EXPECT_EQ(f[0].code, 2);
-    EXPECT_DOUBLE_EQ(f[0].progress, 0.25);
+    manager.AddAnimation(25.0, 28.0, &x, 1);
+    manager.AddAnimation(25.0, 27.0, &y, 2);
+    const std::vector<Call> f = SeekTo(27.5);
+    std::vector<std::pair<int, double>> animated;
+    for (const Call& c : f)
+        if (c.kind == 'A')
+            animated.push_back({c.code, c.progress});
+    ASSERT_EQ(animated.size(), 2u);
+    EXPECT_EQ(animated[0], (std::pair<int, double>{2, 1.0}));
+    EXPECT_EQ(animated[1].first, 1);
+    EXPECT_DOUBLE_EQ(animated[1].second, 2.5 / 3.0);
 }
 
 // Off the middle and on both bounds, so a progress that runs the wrong way shows.

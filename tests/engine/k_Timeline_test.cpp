@@ -17,6 +17,7 @@ public:
     void AddRealTimeAnimation(double, double, IAnimateable*, int) override {}
     void AddEvent(double, IEvent*, int) override {}
     void AddRealTimeEvent(double, IEvent*, int) override {}
+    void AddRewindable(IRewindable*) override {}
     void Update() override { m_log += "schedule@" + std::to_string(m_timeline.GetTime()) + " "; }
     void Seek(double time) override { m_log += "seek@" + std::to_string(time) + " "; }
     void Clear() override {}
