@@ -13,11 +13,26 @@
 #include <epoxy/gl.h>
 #include <cstdint>
 #include <cwchar>
+#include <set>
+#include <utility>
+
+namespace
+{
+// The instance numbers held by living quads, by texture: a second caption of one picture must not share the
+// first one's material, whose uniforms hold its place, start and fades.
+std::set<std::pair<const ITexture*, int>>& InstancesInUse()
+{
+    static std::set<std::pair<const ITexture*, int>> inUse;
+    return inUse;
+}
+} // namespace
 
 k_DistortedQuad::k_DistortedQuad(IEngine* engine, ITexture* texture) : k_MeshBuffer(engine), m_texture(texture)
 {
+    while (InstancesInUse().count({texture, m_instance}) > 0)
+        ++m_instance;
     IMaterial* material =
-        engine->GetResourceFactory()->CreateMaterial(MaterialName(texture), L"Common/DistortedQuad.mat");
+        engine->GetResourceFactory()->CreateMaterial(MaterialName(texture, m_instance), L"Common/DistortedQuad.mat");
     if (!material)
         throw L"k_DistortedQuad: Unable to create a caption material from Common/DistortedQuad.mat.";
     if (material->GetPasses().empty())
@@ -27,15 +42,24 @@ k_DistortedQuad::k_DistortedQuad(IEngine* engine, ITexture* texture) : k_MeshBuf
     for (k_MaterialPass* pass : material->GetPasses())
         pass->textures[0] = {texture, GL_REPEAT, GL_REPEAT};
     k_UnitQuad::Fill(this, material);
+    InstancesInUse().insert({texture, m_instance});
+}
+
+k_DistortedQuad::~k_DistortedQuad()
+{
+    InstancesInUse().erase({m_texture, m_instance});
 }
 
 // The whole address: cut to a few digits, as a 12-character name would be,
 // textures allocated close together would share one material and its uniforms.
-std::wstring k_DistortedQuad::MaterialName(const ITexture* texture)
+std::wstring k_DistortedQuad::MaterialName(const ITexture* texture, int instance)
 {
-    wchar_t name[32];
-    std::swprintf(name, sizeof name / sizeof name[0], L"Quad%jx",
-                  static_cast<uintmax_t>(reinterpret_cast<uintptr_t>(texture)));
+    wchar_t name[48];
+    const auto address = static_cast<uintmax_t>(reinterpret_cast<uintptr_t>(texture));
+    if (instance == 0)
+        std::swprintf(name, sizeof name / sizeof name[0], L"Quad%jx", address);
+    else
+        std::swprintf(name, sizeof name / sizeof name[0], L"Quad%jx-%d", address, instance);
     return name;
 }
 

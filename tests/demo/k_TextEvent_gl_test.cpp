@@ -49,8 +49,9 @@ struct CaptionScene
 };
 } // namespace
 
-// Every picture gets a material of its own (the whole address names it), told the picture's aspect ratio.
-TEST_F(GlTest, DistortedQuadsHaveAMaterialPerTextureAndTheTexturesAspectRatio)
+// Every quad gets a material of its own (the picture's whole address and an instance number name it), told
+// the picture's aspect ratio; a quad made after one of its picture went takes that one's free instance.
+TEST_F(GlTest, DistortedQuadsHaveAMaterialEachAndTheTexturesAspectRatio)
 {
     CaptionScene scene;
     IResourceFactory* factory = scene.engine.GetResourceFactory();
@@ -60,10 +61,17 @@ TEST_F(GlTest, DistortedQuadsHaveAMaterialPerTextureAndTheTexturesAspectRatio)
     ASSERT_NE(square, nullptr);
     k_DistortedQuad first(&scene.engine, wide);
     k_DistortedQuad second(&scene.engine, square);
-    k_DistortedQuad again(&scene.engine, wide);
+    auto again = std::make_unique<k_DistortedQuad>(&scene.engine, wide);
     EXPECT_NE(first.GetMaterial(), second.GetMaterial());
-    EXPECT_EQ(first.GetMaterial(), again.GetMaterial());
+    EXPECT_NE(first.GetMaterial(), again->GetMaterial());
+    EXPECT_EQ(again->GetInstance(), 1);
+    IMaterial* second_instance = again->GetMaterial();
+    again.reset();
+    k_DistortedQuad remade(&scene.engine, wide);
+    EXPECT_EQ(remade.GetInstance(), 1);
+    EXPECT_EQ(remade.GetMaterial(), second_instance);
     EXPECT_NE(k_DistortedQuad::MaterialName(wide), k_DistortedQuad::MaterialName(square));
+    EXPECT_NE(k_DistortedQuad::MaterialName(wide), k_DistortedQuad::MaterialName(wide, 1));
     EXPECT_EQ(k_DistortedQuad::MaterialName(wide).rfind(L"Quad", 0), 0u);
 
     ASSERT_EQ(first.GetMaterial()->GetPasses().size(), 2u);
@@ -98,6 +106,33 @@ TEST_F(GlTest, ACaptionSlidesInToItsPlaceAndIsSeenThere)
     EXPECT_EQ(caption.GetNode()->GetWorld(), nullptr);
     EXPECT_LT(scene.Brightness(x, y), 30);
     EXPECT_EQ(scene.engine.graphics.errors.size(), 0u);
+}
+
+// Two captions of one picture, each at its own place and time: the first alone at 1 s, both at 3 s.
+TEST_F(GlTest, TwoCaptionsOfOnePictureShowAtTheirOwnPlacesAndTimes)
+{
+    CaptionScene scene;
+    k_TextEvent left(&scene.world, &scene.engine, nullptr, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 0.5, 4.0, {0, 0.0f},
+                     {0, 0.0f});
+    k_TextEvent right(&scene.world, &scene.engine, nullptr, L"wide.png", "", k_VectorUA(0, 0, 0, 0), 2.0, 4.0,
+                      {0, 0.0f}, {0, 0.0f});
+    left.SetPlace(-0.5f, 0.5f, 0.8f, 0.0f);
+    right.SetPlace(0.5f, -0.5f, 0.8f, 0.0f);
+    ASSERT_NE(left.GetMaterial(), right.GetMaterial());
+    // Pixels in the middle of each place (the viewport is 256 wide, y from the bottom) and between them.
+    struct Case
+    {
+        double time;
+        bool leftSeen;
+        bool rightSeen;
+    };
+    for (const Case& c : {Case{1.0, true, false}, Case{3.0, true, true}, Case{5.0, false, true}})
+    {
+        scene.engine.Update(c.time - scene.engine.GetTimeline()->GetTime()); // moves on and draws
+        EXPECT_EQ(scene.Brightness(64, 192) > 300, c.leftSeen) << c.time << " s, upper left";
+        EXPECT_EQ(scene.Brightness(192, 64) > 300, c.rightSeen) << c.time << " s, lower right";
+        EXPECT_LT(scene.Brightness(64, 64), 30) << c.time << " s, lower left";
+    }
 }
 
 TEST_F(GlTest, ACaptionWithoutFadesRegistersOnlyItsStartAndEnd)
