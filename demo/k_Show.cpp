@@ -1,5 +1,6 @@
 #include "demo/k_Show.h"
 
+#include "demo/k_CaptionWorld.h"
 #include "demo/k_TextEvent.h"
 #include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
@@ -95,7 +96,7 @@ void k_Show::AddWorldStep(const std::string& name, Start start, std::function<st
 
 IWorld* k_Show::GetCaptionWorld() const
 {
-    return m_worlds.empty() ? nullptr : m_worlds.back().get();
+    return m_captionWorld;
 }
 
 void k_Show::Switch(const std::string&) {}
@@ -159,9 +160,15 @@ const char* k_Show::PictureFault(const k_ShowFile::Caption& caption) const
 
 std::string k_Show::PictureError(const k_ShowFile::Caption& caption, const char* fault) const
 {
-    return k_Utf8::ToUtf8(m_showFileName) + ":" + std::to_string(caption.at.line) + ":" +
-           std::to_string(caption.at.column) + ": the picture \"" + k_Utf8::ToUtf8(caption.picture) + "\" " + fault +
-           "; expected the name of a PNG or JPEG picture in the pack";
+    const std::string picture = k_Utf8::ToUtf8(caption.picture);
+    std::string error = k_Utf8::ToUtf8(m_showFileName) + ":" + std::to_string(caption.at.line) + ":" +
+                        std::to_string(caption.at.column) + ": the picture \"" + picture + "\" " + fault +
+                        "; expected the name of a PNG or JPEG picture in the pack";
+    // A caption of words is painted by the build from the captions manifest: a line it lacks is the usual cause.
+    if (fault == k_NotInPack)
+        error += " (for a picture painted from words, add a line \"" + picture +
+                 ": the words\" to the captions manifest, Captions.txt, and build again)";
+    return error;
 }
 
 void k_Show::Build()
@@ -199,6 +206,15 @@ void k_Show::Build()
         m_worlds.push_back(std::move(world));
         m_engine->AddWorld(m_worlds.back().get());
         Progress();
+    }
+    // Captions in the last world step would share its switches (a world the show file turns on late hides
+    // them until then): unless the show names a world for them, they get one of their own, drawn last.
+    if (!GetCaptionWorld())
+    {
+        auto captionWorld = std::make_unique<k_CaptionWorld>(m_engine);
+        m_captionWorld = captionWorld.get();
+        m_worlds.push_back(std::move(captionWorld));
+        m_engine->AddWorld(m_captionWorld);
     }
 
     // A damaged track file is a damaged pack, as a damaged material is: the show does not start.
@@ -265,6 +281,9 @@ void k_Show::MakeSchedule(bool progress)
             Progress();
     }
     registerCues(captions.size());
+    // Rewound by every seek though the file may have no switch or fade: the named worlds go back as Build
+    // left them (a reload that drops every cue must not leave them as the old cues set them).
+    manager->AddRewindable(this);
 }
 
 std::vector<std::string> k_Show::Reload(std::string_view text)
@@ -272,10 +291,11 @@ std::vector<std::string> k_Show::Reload(std::string_view text)
     k_ShowFile show(text, k_Utf8::ToUtf8(m_showFileName), m_vocabulary);
     if (!show.IsValid())
         return show.GetErrors();
-    // Every picture first: a caption that cannot be shown keeps the old show on screen.
+    // Every picture first: a caption whose picture is not in the pack keeps the old show on screen; one in the
+    // pack that cannot be decoded is skipped, as at start-up.
     std::vector<std::string> errors;
     for (const k_ShowFile::Caption& caption : show.GetCaptions())
-        if (const char* fault = PictureFault(caption))
+        if (const char* fault = PictureFault(caption); fault == k_NotInPack)
             errors.push_back(PictureError(caption, fault));
     if (!errors.empty())
         return errors;

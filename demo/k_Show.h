@@ -1,7 +1,8 @@
 #pragma once
 // The base of a show (starwane's k_Demo and a demo's own). Build reads the show file from the pack, makes the
 // show's worlds one step of the loading bar each, then the file's captions (one step each) in the world the
-// show names, and registers the file's switches and fades with the scheduler; they come back by name (Switch,
+// show names (or, when it names none, in a world of their own made after the steps and drawn last), and
+// registers the file's switches and fades with the scheduler; they come back by name (Switch,
 // Fade). A show derives from it, adds a step for each world in its constructor, says what its switches and
 // fades do and what RewindShow puts back. A world the show file only turns on and off needs no code of the
 // show's beyond its step: the step names it, and the file's switches "NAME-on" and "NAME-off" enable and
@@ -53,13 +54,17 @@ public:
     void Build() override;
     // Replaces the show's timeline with a new text of the show file: on success the animation manager is
     // emptied and filled again from it and the captions are made anew (the caller then seeks the show to
-    // the time on screen). On errors nothing changes and the messages are returned.
+    // the time on screen). On errors (a caption whose picture is not in the pack among them) nothing changes and
+    // the messages are returned; a caption whose picture cannot be decoded is skipped, as Build skips it.
     std::vector<std::string> Reload(std::string_view text);
     // Clears colour (to black) and depth (to 0) for the next frame; front faces clockwise.
     void BeginFrame() override;
     // What BeginFrame does, for shows and tools that are not built on this class.
     static void ClearForFrame();
     std::vector<double> GetSectionBounds() const override;
+    // The show file's length, read from the pack ahead of Build (the capture's default end); a missing or
+    // malformed file throws the message Build would.
+    double ReadLength() const { return ReadShowFile().GetLength(); }
     // The show file as last read successfully (empty before Build).
     const k_ShowFile& GetShow() const { return *m_show; }
     // Number of progress steps of Build before the bar is drawn full: one a world step and one a caption.
@@ -110,7 +115,9 @@ protected:
     }
     // What the show does once its worlds and schedule are made, still behind the loading bar (nothing here).
     virtual void AfterBuild() {}
-    // The world the captions are shown in: the last world made, unless the show says otherwise.
+    // The world the captions are shown in: unless the show says otherwise, one of their own (a k_CaptionWorld),
+    // which Build makes after the world steps when this gives none, so that the captions are drawn over every
+    // world and never switched off with one. Null before Build.
     virtual IWorld* GetCaptionWorld() const;
     // The world a caption sliding out is handed to ("out slide"); none unless the show says otherwise.
     virtual IWorld* GetHandOverWorld() const { return nullptr; }
@@ -168,6 +175,8 @@ private:
     // The named steps' worlds, in the steps' order (made by Build).
     std::vector<NamedWorld> m_namedWorlds;
     std::vector<std::unique_ptr<IWorld>> m_worlds;
+    // The captions' own world, when the show names none (one of m_worlds).
+    IWorld* m_captionWorld = nullptr;
     std::vector<std::unique_ptr<IEvent>> m_captions;
     // Steps of the loading bar taken so far.
     int m_progress = 0;

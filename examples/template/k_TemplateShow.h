@@ -1,6 +1,6 @@
 #pragma once
 // The template's show: one world, the sky, and the captions of its show file (assets/Show.txt), which
-// are shown in it. The show file's fade "from-black" brings the sky up from black.
+// are drawn over it. The show file's fade "from-black" brings the sky up from black.
 #include "demo/k_Show.h"
 
 class k_SkyWorld;

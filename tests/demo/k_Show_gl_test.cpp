@@ -1,7 +1,10 @@
 #include "demo/k_PlasmaWorld.h"
 #include "demo/k_Show.h"
+#include "demo/k_TextEvent.h"
 #include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
+#include "interfaces/IRenderable.h"
+#include "interfaces/ITimeline.h"
 #include "scene/k_World.h"
 #include "support/k_GlTestContext.h"
 #include "support/k_ShowTestEngine.h"
@@ -135,7 +138,11 @@ TEST_F(GlTest, AShowMakesItsWorldsInOrderAndHearsItsSwitchesAndFadesByName)
     engine.files.overrides[L"Show.txt"] = std::string(k_TwoWorldShowFile);
     TwoWorldShow show(engine);
     show.Build();
-    EXPECT_EQ(engine.GetWorlds(), (std::vector<IWorld*>{show.a, show.b}));
+    // The captions' own world comes last: the show names none.
+    ASSERT_EQ(engine.GetWorlds().size(), 3u);
+    EXPECT_EQ(engine.GetWorlds()[0], show.a);
+    EXPECT_EQ(engine.GetWorlds()[1], show.b);
+    EXPECT_EQ(engine.GetWorlds()[2]->GetName(), "Captions");
     EXPECT_EQ(show.GetProgressSteps(), 2);
     EXPECT_EQ(engine.graphics.progress, (std::vector<float>{0.5f, 1.0f}));
     EXPECT_EQ(show.journal, (std::vector<std::string>{"step B, worlds 1", "after build, bar 1"}));
@@ -312,4 +319,80 @@ TEST_F(GlTest, AnUnknownNamedSwitchOrABadStepNameStopsTheBuild)
     NamedWorldShow clash(&engine, "a");
     EXPECT_EQ(BuildError(clash).rfind("k_Show: The world step name \"a\" gives the switch \"a-on\"", 0), 0u);
     EXPECT_TRUE(engine.GetWorlds().empty()) << "no world is made";
+}
+
+// A reload to a file without switches or fades still leaves the show rewound by a seek: the named worlds go
+// back as Build left them, not as the old file's switches set them.
+TEST_F(GlTest, AShowFileWithoutCuesIsStillRewoundAfterAReload)
+{
+    k_ShowTestEngine engine;
+    engine.files.overrides[L"Show.txt"] = std::string(k_NamedWorldShowFile);
+    NamedWorldShow show(&engine);
+    show.Build();
+    engine.AdvanceTo(2.5);
+    ASSERT_EQ(show.Enabled(), "AGlowHaze");
+    ASSERT_TRUE(show.Reload("length 20\ntempo 1 0 bpm 120\nsection opening 0\n").empty());
+    engine.Seek(1.0);
+    EXPECT_EQ(show.Enabled(), "A-Haze");
+}
+
+namespace
+{
+// The template's shape after its second world: a plain world, then "rings", off until the show file's
+// "rings-on" at 6 s; one caption from 2 to 6 s.
+class RingsShow : public k_Show
+{
+public:
+    explicit RingsShow(IEngine* engine) : k_Show(engine, {{}, {}})
+    {
+        AddWorldStep([this] {
+            auto world = std::make_unique<k_World>(m_engine, "Sky");
+            world->SetClearColour(k_VectorUA(0, 0, 0, 1));
+            return world;
+        });
+        AddWorldStep("rings", Start::Disabled, [this] { return std::make_unique<k_World>(m_engine, "Rings"); });
+    }
+};
+} // namespace
+
+// The captions are drawn whatever worlds the show file has switched on: in a world of their own, drawn last. A
+// picture in the pack that cannot be decoded is skipped by a reload as by the build; one not in the pack is
+// refused.
+TEST_F(GlTest, CaptionsShowBeforeTheLastWorldIsSwitchedOnAndBadPicturesAreSkippedAlike)
+{
+    k_ShowTestEngine engine;
+    engine.files.overrides[L"hello.png"] = k_ShowTestEngine::WhitePng(64, 16);
+    engine.files.overrides[L"broken.png"] = std::string("not a picture");
+    const std::string head = "length 10\ntempo 1 0 bpm 120\nsection opening 0\nswitch rings-on 6\n"
+                             "caption hello.png 2 4 at 0 0 1.2\n";
+    engine.files.overrides[L"Show.txt"] = head + "caption broken.png 2 4 at 0 0.5 1.2\n";
+    RingsShow show(&engine);
+    testing::internal::CaptureStdout();
+    show.Build();
+    ASSERT_EQ(show.GetEvents().size(), 2u);
+    auto* caption = dynamic_cast<k_TextEvent*>(show.GetEvents()[0]);
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(dynamic_cast<k_TextEvent*>(show.GetEvents()[1])->GetNode(), nullptr) << "skipped";
+    struct Case
+    {
+        double time;
+        bool seen;
+    };
+    for (const Case& c : {Case{1.0, false}, Case{3.0, true}, Case{5.5, true}, Case{6.5, false}})
+    {
+        engine.Update(c.time - engine.GetTimeline()->GetTime()); // moves on and draws
+        const std::vector<uint8_t> middle = k_GlTestContext::ReadPixels(128, 128, 1, 1);
+        EXPECT_EQ(middle[0] + middle[1] + middle[2] > 300, c.seen) << "at " << c.time << " s";
+        if (c.seen)
+        {
+            EXPECT_EQ(caption->GetNode()->GetWorld(), engine.GetWorlds().back()) << "at " << c.time << " s";
+        }
+    }
+
+    EXPECT_TRUE(show.Reload(head + "caption broken.png 3 4 at 0 0.5 1.2\n").empty());
+    EXPECT_EQ(show.GetShow().GetCaptions().size(), 2u);
+    const std::vector<std::string> errors = show.Reload(head + "caption gone.png 3 4 at 0 0.5 1.2\n");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("\"gone.png\" is not in the pack"), std::string::npos) << errors[0];
+    testing::internal::GetCapturedStdout();
 }
