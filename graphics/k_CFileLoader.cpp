@@ -19,6 +19,11 @@ bool k_CFileLoader::ParseLine(const std::vector<std::string>&, const std::string
     return true;
 }
 
+bool k_CFileLoader::ParseTokenlessLine(const std::string&)
+{
+    return true;
+}
+
 bool k_CFileLoader::EndSection(const std::string&)
 {
     return true;
@@ -77,8 +82,8 @@ bool k_CFileLoader::Load(const std::wstring& fileName)
         {
             Tokenize(line, k_BodyDelimiters, tokens);
             if (tokens.empty())
-                continue;
-            if (tokens.front() == m_sectionEnd)
+                ok = ParseTokenlessLine(line);
+            else if (tokens.front() == m_sectionEnd)
             {
                 ok = EndSection(m_sectionName);
                 m_sectionName.clear();

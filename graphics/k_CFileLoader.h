@@ -29,6 +29,9 @@ public:
     virtual bool BeginSection(const std::string& name, const std::vector<std::string>& tokens);
     // A body line: its tokens and the line as read (without its LF); false stops the reading.
     virtual bool ParseLine(const std::vector<std::string>& tokens, const std::string& line);
+    // A body line without tokens (blank, or delimiters only), as read; skipped unless a loader keeps it (a
+    // shader's text keeps every line, so that its line numbers are the file's).
+    virtual bool ParseTokenlessLine(const std::string& line);
     // The end line of the section of that kind; false stops the reading.
     virtual bool EndSection(const std::string& name);
 

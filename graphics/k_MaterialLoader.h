@@ -33,6 +33,8 @@ public:
 
     bool BeginSection(const std::string& name, const std::vector<std::string>& tokens) override;
     bool ParseLine(const std::vector<std::string>& tokens, const std::string& line) override;
+    // Keeps a shader section's blank lines, so that the compiler's line numbers are the script's.
+    bool ParseTokenlessLine(const std::string& line) override;
     bool EndSection(const std::string& name) override;
 
     // The leading decimal number of a token (sign, digits, fraction, exponent); 0 when there is none.

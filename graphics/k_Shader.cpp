@@ -7,7 +7,9 @@
 #include "interfaces/IFileSystem.h"
 
 #include <epoxy/gl.h>
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -84,7 +86,8 @@ k_Shader::k_Shader(IEngine* engine, r_ShaderType type, const std::wstring& fileN
     std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(fileName));
     if (!file)
     {
-        k_Log(k_Log::Colour::Error) << "Cannot read from file: " << fileName;
+        m_lastErrors = "Cannot read from file: " + k_Utf8::ToUtf8(fileName);
+        k_Log(k_Log::Colour::Error) << m_lastErrors;
         return;
     }
     m_source.assign(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize()));
@@ -150,9 +153,15 @@ void k_Shader::Compile(const std::string& source)
         const size_t script = fileName.find(".mat:");
         if (script != std::string::npos)
             fileName.resize(script + 4);
-        m_lastErrors = FormatInfoLog(log.data(), fileName);
+        m_lastErrors = FormatInfoLog(log.data(), fileName, source);
         k_Log(k_Log::Colour::Error) << m_lastErrors;
     }
+}
+
+bool k_Shader::HasFailed() const
+{
+    const bool waitingForParameters = DriverLacksGeometryShader4(m_type) && !m_geometryParametersSet && m_hasSource;
+    return !m_compiled && !waitingForParameters;
 }
 
 // --- compiling again ---
@@ -209,8 +218,34 @@ bool k_Shader::ReloadFile()
     return Recompile(std::string(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
 }
 
-std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::string& fileName)
+int k_Shader::SourceColumn(std::string_view line, int preprocessedColumn)
 {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; };
+    int seen = 0;
+    int characters = 0;
+    for (size_t i = 0; i < line.size(); ++i)
+    {
+        if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80)
+            ++characters;
+        // The blanks after the first of a run are not in the preprocessed text.
+        if (blank(line[i]) && i > 0 && blank(line[i - 1]))
+            continue;
+        if (++seen == preprocessedColumn)
+            return characters;
+    }
+    return preprocessedColumn; // past the line: as the driver said
+}
+
+std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::string& fileName, std::string_view source)
+{
+    // The source's lines, from 1, for the columns.
+    std::vector<std::string_view> sourceLines;
+    for (size_t start = 0; !source.empty() && start <= source.size();)
+    {
+        const size_t end = std::min(source.find('\n', start), source.size());
+        sourceLines.push_back(source.substr(start, end - start));
+        start = end + 1;
+    }
     std::istringstream in(infoLog);
     std::string out;
     std::string line;
@@ -234,8 +269,14 @@ std::string k_Shader::FormatInfoLog(const std::string& infoLog, const std::strin
         if (i > 0 && i < line.size() && line[i] == ':' && lineEnd > lineStart && lineEnd < line.size() &&
             line[lineEnd] == '(' && columnEnd > lineEnd + 1 && line.compare(columnEnd, 2, "):") == 0)
         {
-            out += fileName + ":" + line.substr(lineStart, lineEnd - lineStart) + ":" +
-                   line.substr(lineEnd + 1, columnEnd - lineEnd - 1) + ":" + line.substr(columnEnd + 2);
+            std::string column = line.substr(lineEnd + 1, columnEnd - lineEnd - 1);
+            const long number = std::strtol(line.c_str() + lineStart, nullptr, 10);
+            const long given = std::strtol(column.c_str(), nullptr, 10);
+            if (number >= 1 && static_cast<size_t>(number) <= sourceLines.size() && given >= 1 && given < (1L << 24))
+                column =
+                    std::to_string(SourceColumn(sourceLines[static_cast<size_t>(number) - 1], static_cast<int>(given)));
+            out += fileName + ":" + line.substr(lineStart, lineEnd - lineStart) + ":" + column + ":" +
+                   line.substr(columnEnd + 2);
         }
         else
         {

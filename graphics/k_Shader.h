@@ -11,6 +11,7 @@
 #include "interfaces/IShader.h"
 
 #include <string>
+#include <string_view>
 
 class IEngine;
 
@@ -45,6 +46,8 @@ public:
     std::wstring GetFileName() const { return m_fromFile ? m_name : std::wstring(); }
     // Whether the shader object in use compiled.
     bool IsCompiled() const { return m_compiled; }
+    // Not compiled, and not waiting for its geometry parameters to be compiled: GetLastErrors says why.
+    bool HasFailed() const;
     // The errors of the last compile that failed, as "file:line:column: message" lines where the driver gave them.
     const std::string& GetLastErrors() const { return m_lastErrors; }
 
@@ -58,8 +61,13 @@ public:
     // code (after the #version and other directives), on that same line so line numbers stay.
     static std::string InjectGeometryLayout(const std::string& source, r_PrimitiveTopology input,
                                             r_PrimitiveTopology output, int maxOutputVertices);
-    // The driver's info log with each "0:LINE(COL): " prefix written as "file:LINE:COL: ".
-    static std::string FormatInfoLog(const std::string& infoLog, const std::string& fileName);
+    // The driver's info log with each "0:LINE(COL): " prefix written as "file:LINE:COL: ". Given the source
+    // compiled, COL becomes the column (in characters) of that line of the source: the driver counts columns
+    // in its preprocessed text, where a run of blanks is one space.
+    static std::string FormatInfoLog(const std::string& infoLog, const std::string& fileName,
+                                     std::string_view source = {});
+    // The column (from 1, in characters) in a source line of what a preprocessed column points at.
+    static int SourceColumn(std::string_view line, int preprocessedColumn);
 
 private:
     void Compile(const std::string& source);

@@ -1,6 +1,7 @@
 #include "engine/k_Log.h"
 #include "graphics/k_MaterialLoader.h"
 #include "graphics/k_MaterialPass.h"
+#include "graphics/k_Shader.h"
 #include "graphics/k_ShaderProgram.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IResourceFactory.h"
@@ -319,15 +320,18 @@ TEST_F(MaterialLoaderTest, AtMostTenTextureSlotsAndALaterSlotReplacesTheWholeSlo
 
 // --- shaders ---
 
-TEST_F(MaterialLoaderTest, InlineShadersKeepScriptLineNumbersAndDropTokenlessLines)
+// A shader section keeps every line as written, blank ones and those of delimiters alone among them, after as
+// many empty lines as come before its body: the compiler sees the script's own line numbers and text.
+TEST_F(MaterialLoaderTest, InlineShadersKeepEveryLineOfTheScript)
 {
     IMaterial* material = Load("\n\n\n\n\n\n\n\n\n"
                                "vertexshader vs {{\n" // line 10
                                "#version 120\n"
                                "void main()\n"
-                               ")\n"
                                "\n"
-                               "{ gl_Position = ftransform(); }\n"
+                               "{ gl_Position = ftransform(\n"
+                               "  )\n"
+                               "; }\n"
                                "}}\n"
                                "material {\n"
                                "  useshader vs\n"
@@ -336,10 +340,65 @@ TEST_F(MaterialLoaderTest, InlineShadersKeepScriptLineNumbersAndDropTokenlessLin
     IShader* shader = factory->CreateShaderFromSource(L"Test/M.mat:vs", r_ShaderType::Pixel, L"", "");
     ASSERT_NE(shader, nullptr);
     EXPECT_EQ(shader->GetType(), r_ShaderType::Vertex); // the cached inline shader, whatever was asked
-    EXPECT_EQ(Source(shader), std::string(10, '\n') + "#version 120\nvoid main()\n{ gl_Position = ftransform(); }\n");
+    EXPECT_EQ(Source(shader),
+              std::string(10, '\n') + "#version 120\nvoid main()\n\n{ gl_Position = ftransform(\n  )\n; }\n");
     EXPECT_TRUE(Logged("Creating Test/M.mat:vs...\n"));
     ASSERT_EQ(material->GetPasses().size(), 1u);
     EXPECT_NE(material->GetPasses()[0]->program, nullptr);
+    EXPECT_FALSE(Logged("Error compiling")) << log;
+}
+
+// A mistake in a shader is reported at its own line and column in the file that holds it, whatever blank lines
+// come before the section and inside it, with or without a #version line, inline or in a file of its own.
+TEST_F(MaterialLoaderTest, ShaderErrorsCarryTheFilesOwnLineAndColumn)
+{
+    const std::string vertex = "vertexshader v {{\nvoid main() { gl_Position = ftransform(); }\n}}\n";
+    const std::string pixel = "pixelshader p {{\nvoid main() { gl_FragColor = vec4(1.0); }\n}}\n";
+    struct Case
+    {
+        const char* what;
+        std::string script;    // Test/M.mat, or the file of the shader's key
+        const wchar_t* shader; // the cache key of the shader that fails
+        r_ShaderType type;
+        std::string position; // "file:line:column:"
+    };
+    const Case cases[] = {
+        {"inline vertex, #version, blank lines before and inside",
+         "\n\n\n\nvertexshader v {{\n#version 120\n\nvoid main()\n{\n\n    gl_Position = bogus;\n}\n}}\n" + pixel +
+             "material {\n useshader v\n useshader p\n}\n",
+         L"Test/A.mat:v", r_ShaderType::Vertex, "Test/A.mat:11:19:"},
+        {"inline pixel without #version, delimiter-only lines inside",
+         vertex + "\npixelshader p {{\nuniform float a;\n\nvoid main()\n{\n    gl_FragColor = vec4(a\n    )\n;\n\n"
+                  "    gl_FragColor += missing;\n}\n}}\nmaterial {\n useshader v\n useshader p\n}\n",
+         L"Test/B.mat:p", r_ShaderType::Pixel, "Test/B.mat:14:21:"},
+        {"inline geometry, #version 150",
+         vertex + "geometryshader g Point Point 1 {{\n#version 150\n\nvoid main()\n{\n\n"
+                  "    gl_Position = gl_in[0].gl_Position + shift;\n    EmitVertex();\n}\n}}\n"
+                  "material {\n useshader v\n useshader g\n}\n",
+         L"Test/C.mat:g", r_ShaderType::Geometry, "Test/C.mat:10:42:"},
+        {"inline vertex, not indented, blanks between the words",
+         "vertexshader v {{\nvoid main() { gl_Position  =\tnowhere; }\n}}\nmaterial {\n useshader v\n}\n",
+         L"Test/D.mat:v", r_ShaderType::Vertex, "Test/D.mat:2:30:"},
+        {"a shader file", "material {\n  vertexshader Shaders/e.vert\n}\n", L"Shaders/e.vert", r_ShaderType::Vertex,
+         "Shaders/e.vert:6:17:"},
+    };
+    engine->WriteFile("Shaders/e.vert", "\n#version 120\n\nvoid main()\n{\n  gl_Position = oops;\n}\n");
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        // A script of its own for each case: inline shaders are cached by the script's name and theirs.
+        const std::wstring key = c.shader;
+        const size_t script = key.find(L".mat:");
+        Load(c.script,
+             script == std::wstring::npos ? "Test/M.mat" : std::string(key.begin(), key.begin() + script + 4));
+        // The cached shader: a file's under its name, an inline one's under its key.
+        const bool fromFile = std::wstring(c.shader).find(L".mat:") == std::wstring::npos;
+        auto* shader = dynamic_cast<k_Shader*>(fromFile ? factory->CreateShader(c.shader, c.type, c.shader)
+                                                        : factory->CreateShaderFromSource(c.shader, c.type, L"", ""));
+        ASSERT_NE(shader, nullptr);
+        EXPECT_TRUE(shader->HasFailed());
+        EXPECT_EQ(shader->GetLastErrors().rfind(c.position, 0), 0u) << shader->GetLastErrors();
+    }
 }
 
 TEST_F(MaterialLoaderTest, ShaderSectionOpenedWithOneBraceEndsAtTheFirstClosingBrace)
