@@ -3,9 +3,11 @@
 #include "app/k_Window.h"
 #include "demo/k_Demo.h"
 #include "engine/k_Engine.h"
+#include "engine/k_Utf8.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
 #include "interfaces/IGraphics.h"
+#include "interfaces/IResourceFactory.h"
 #include "platform/k_Bass.h"
 #include "platform/k_MessageBox.h"
 #include "platform/k_SdlWindow.h"
@@ -93,6 +95,21 @@ void k_Application::StartEngine(const SetupSettings& settings)
 void k_Application::BuildShow()
 {
     m_demo->Build();
+}
+
+void k_Application::StopOnFailures(const std::string& goOnOption) const
+{
+    const std::vector<std::string> failures = m_engine->GetResourceFactory()->GetFailures();
+    if (failures.empty())
+        return;
+    std::string text = std::to_string(failures.size()) + " failure(s) in the show's materials and shaders:";
+    for (const std::string& failure : failures)
+        text += "\n" + failure;
+    text += "\n" + goOnOption + " draws the show without them.";
+    // The error convention throws a constant wide string: the message lives until the process ends with it.
+    static std::wstring message;
+    message = k_Utf8::FromUtf8(text);
+    throw message.c_str();
 }
 
 void k_Application::ShutDown()

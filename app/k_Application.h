@@ -75,6 +75,11 @@ public:
     void StartEngine(const SetupSettings& settings);
     // Builds the show (the loading bar advances).
     void BuildShow();
+    // Ends the start-up of a program that must not draw a broken show (the capture, the studio) when a
+    // material, shader or program failed while the engine and the show were made: throws a message that lists
+    // each failure and says that goOnOption (the program's option to draw on without them) does. Call it
+    // after BuildShow, unless that option was given.
+    void StopOnFailures(const std::string& goOnOption) const;
     // Destroys the show, the window and the engine, in that order.
     void ShutDown();
 

@@ -38,6 +38,10 @@ public:
     // The mistakes found while reading the scripts ("file:line: message"): loading skipped those lines.
     const std::vector<std::string>& GetScriptErrors() const { return m_scriptErrors; }
     void AddScriptError(std::string error) { m_scriptErrors.push_back(std::move(error)); }
+    // What keeps the material from drawing as its scripts say (a script that cannot be read, a shader named but
+    // not defined, a texture that cannot be loaded, an include refused), as "file[:line]: message".
+    const std::vector<std::string>& GetFailures() const { return m_failures; }
+    void AddFailure(std::string failure) { m_failures.push_back(std::move(failure)); }
     // Takes the passes of a material made again from the same script. A pass for the same target keeps its
     // object (worlds and meshes point to it) and takes the new state, textures and program; texture slots the
     // new script only reserves keep what code put into them. The program keeps its object too: it is moved
@@ -52,6 +56,7 @@ private:
     std::wstring m_fileName;
     std::vector<std::wstring> m_scripts;
     std::vector<std::string> m_scriptErrors;
+    std::vector<std::string> m_failures;
     std::vector<k_MaterialPass*> m_passes;
     // By target: the programs of passes whose script dropped their shaders (the factory owns them).
     std::map<std::string, IShaderProgram*> m_restingPrograms;

@@ -200,6 +200,8 @@ void k_MaterialLoader::Run(Includes& includes)
     {
         k_Log(m_checking ? k_Log::Colour::Normal : k_Log::Colour::Error) << k_Label << "Cannot read " << m_fileName;
         m_material->AddScriptError(k_Utf8::ToUtf8(m_fileName) + ": cannot be read");
+        if (!m_checking)
+            m_material->AddFailure(k_Utf8::ToUtf8(m_fileName) + ": cannot be read");
     }
     k_Log() << k_Label << "Finished loading material.";
     k_Log() << k_Label << "Loading material includes...";
@@ -243,16 +245,16 @@ void k_MaterialLoader::Mistake(k_Log::Colour colour, const std::string& message,
     const std::string file = k_Utf8::ToUtf8(m_fileName);
     if (m_checking)
         colour = k_Log::Colour::Normal;
+    const std::string error =
+        atLine ? file + ":" + std::to_string(m_lineNumber) + ": " + message : file + ": " + message;
     if (atLine)
-    {
         k_Log(colour) << k_Label << message << Where();
-        m_material->AddScriptError(file + ":" + std::to_string(m_lineNumber) + ": " + message);
-    }
     else
-    {
         k_Log(colour) << k_Label << message << " in " << m_fileName;
-        m_material->AddScriptError(file + ": " + message);
-    }
+    m_material->AddScriptError(error);
+    // A red mistake leaves the material unable to draw as written; a warning skips a line that changes little.
+    if (colour == k_Log::Colour::Error)
+        m_material->AddFailure(error);
 }
 
 // --- sections ---
@@ -319,6 +321,16 @@ bool k_MaterialLoader::ParseLine(const std::vector<std::string>& tokens, const s
     default:
         return false;
     }
+}
+
+bool k_MaterialLoader::ParseTokenlessLine(const std::string& line)
+{
+    if (m_state == VertexShader || m_state == GeometryShader || m_state == PixelShader)
+    {
+        m_source += line;
+        m_source += '\n';
+    }
+    return true;
 }
 
 bool k_MaterialLoader::EndSection(const std::string& name)
@@ -507,6 +519,9 @@ void k_MaterialLoader::SetTextureSlot(const std::vector<std::string>& tokens, bo
     {
         const std::wstring file = k_Utf8::FromUtf8(tokens[2]);
         slot.texture = m_engine->GetResourceFactory()->CreateTexture(file, file);
+        if (!slot.texture)
+            m_material->AddFailure(k_Utf8::ToUtf8(m_fileName) + ":" + std::to_string(m_lineNumber) + ": the texture " +
+                                   tokens[2] + " cannot be loaded");
     }
     slots[unit] = slot;
 }

@@ -34,24 +34,30 @@
 
 namespace
 {
-// Runs a constructor; any error it raises becomes a null result (the message, if any, is logged).
-template <typename Make> auto Guarded(Make make) -> decltype(make())
+// Runs a constructor; any error it raises becomes a null result (the message, if any, is logged and, when
+// asked for, kept).
+template <typename Make> auto Guarded(Make make, std::string* failure = nullptr) -> decltype(make())
 {
+    std::string message = "an unknown error";
     try
     {
         return make();
     }
-    catch (const wchar_t* message)
+    catch (const wchar_t* thrown)
     {
-        k_Log(k_Log::Colour::Error) << message;
+        k_Log(k_Log::Colour::Error) << thrown;
+        message = k_Utf8::ToUtf8(thrown ? thrown : L"");
     }
     catch (const std::bad_alloc&)
     {
         k_Log(k_Log::Colour::Error) << "Out of memory.";
+        message = "out of memory";
     }
     catch (...)
     {
     }
+    if (failure)
+        *failure = message;
     return nullptr;
 }
 
@@ -106,6 +112,45 @@ void k_ResourceFactory::Initialize()
     k_Log() << "Initializing resource factory...";
 }
 
+std::vector<std::string> k_ResourceFactory::GetFailures() const
+{
+    // A script read for many materials, or a material asked for again, fails the same way: said once.
+    std::vector<std::string> failures;
+    auto note = [&failures](const std::string& failure) {
+        if (std::find(failures.begin(), failures.end(), failure) == failures.end())
+            failures.push_back(failure);
+    };
+    for (const std::string& failure : m_materialFailures)
+        note(failure);
+    for (const auto& [name, material] : m_materials)
+        if (const auto* made = dynamic_cast<const k_Material*>(material))
+            for (const std::string& failure : made->GetFailures())
+                note(failure);
+    for (const auto& [key, shader] : m_shaders)
+        if (const auto* made = dynamic_cast<const k_Shader*>(shader); made && made->HasFailed())
+            note(made->GetLastErrors().empty() ? "Error compiling " + k_Utf8::ToUtf8(key) : made->GetLastErrors());
+    // A link fails by itself only when its shaders all compiled (else their errors say it already).
+    for (const auto& [key, known] : m_linkedPrograms)
+    {
+        const std::shared_ptr<k_LinkedProgram> linked = known.lock();
+        if (!linked || linked->IsLinked())
+            continue;
+        std::string names;
+        bool compiled = true;
+        for (IShader* shader : key.first)
+        {
+            const auto* made = dynamic_cast<const k_Shader*>(shader);
+            compiled = compiled && made && made->IsCompiled();
+            for (const auto& [name, cached] : m_shaders)
+                if (cached == shader)
+                    names += (names.empty() ? "" : ", ") + k_Utf8::ToUtf8(name);
+        }
+        if (compiled)
+            note("The shaders " + names + " do not link" + (linked->GetLog().empty() ? "" : ": " + linked->GetLog()));
+    }
+    return failures;
+}
+
 // --- cached resources ---
 
 ITexture* k_ResourceFactory::CreateTexture(const std::wstring& name, const std::wstring& fileName)
@@ -137,9 +182,13 @@ IMaterial* k_ResourceFactory::CreateMaterial(const std::wstring& name, const std
     m_engine->GetGraphics()->CheckErrors();
     if (auto found = m_materials.find(name); found != m_materials.end())
         return found->second;
-    IMaterial* material = Guarded([&]() -> IMaterial* { return new k_Material(m_engine, fileName); });
+    std::string failure;
+    IMaterial* material = Guarded([&]() -> IMaterial* { return new k_Material(m_engine, fileName); }, &failure);
     if (!material)
+    {
+        m_materialFailures.push_back(k_Utf8::ToUtf8(fileName) + ": the material cannot be made: " + failure);
         return nullptr;
+    }
     m_materials[name] = material;
     m_engine->GetGraphics()->CheckErrors();
     return material;

@@ -27,6 +27,7 @@ public:
     k_ResourceFactory& operator=(const k_ResourceFactory&) = delete;
 
     void Initialize() override;
+    std::vector<std::string> GetFailures() const override;
     ITexture* CreateTexture(const std::wstring& name, const std::wstring& fileName) override;
     IMaterial* CreateMaterial(const std::wstring& name, const std::wstring& fileName) override;
     IShader* CreateShaderFromSource(const std::wstring& key, r_ShaderType type, const std::wstring& displayName,
@@ -104,6 +105,8 @@ private:
     IEngine* m_engine;
     std::map<std::wstring, ITexture*> m_textures;
     std::map<std::wstring, IMaterial*> m_materials;
+    // Materials whose making threw (not cached), with the message, in the order tried.
+    std::vector<std::string> m_materialFailures;
     std::map<std::wstring, IShader*> m_shaders;
     std::map<std::wstring, ITransformationAnimation*> m_animations;
     std::vector<IShaderProgram*> m_programs;

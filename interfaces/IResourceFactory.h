@@ -42,6 +42,10 @@ public:
 
     // Logs that the factory is ready; called once by the engine's Initialize.
     virtual void Initialize() = 0;
+    // What failed among the things made so far, one message each ("file:line:column: ..." for shaders):
+    // materials that could not be made or cannot draw as written, shaders that did not compile, programs that
+    // did not link. Empty when all is well (a program's start-up checks it: see k_Application).
+    virtual std::vector<std::string> GetFailures() const = 0;
     // The texture cached under name, else a JPEG or PNG texture loaded from fileName; null on failure.
     // Owned by the factory.
     virtual ITexture* CreateTexture(const std::wstring& name, const std::wstring& fileName) = 0;

@@ -76,6 +76,7 @@ public:
     std::vector<std::unique_ptr<Shader>> shaders;
 
     void Initialize() override {}
+    std::vector<std::string> GetFailures() const override { return {}; }
     ITexture* CreateTexture(const std::wstring&, const std::wstring&) override { return nullptr; }
     IMaterial* CreateMaterial(const std::wstring&, const std::wstring&) override { return nullptr; }
     IShader* CreateShaderFromSource(const std::wstring& key, r_ShaderType type, const std::wstring& displayName,

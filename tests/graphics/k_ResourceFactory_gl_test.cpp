@@ -145,3 +145,58 @@ TEST_F(ResourceFactoryTest, DestructionReleasesEveryGlObjectItMade)
     EXPECT_FALSE(glIsTexture(textureName));
     EXPECT_FALSE(glIsProgram(programName));
 }
+
+// Each way a material can fail at start-up is reported once by GetFailures, naming the file (and the line, for
+// shaders the line and column); a material that draws as written reports nothing.
+TEST_F(ResourceFactoryTest, FailuresListWhatCouldNotBeMadeOnce)
+{
+    const std::string vertex = "vertexshader v {{\n#version 120\nvoid main() { gl_Position = ftransform(); }\n}}\n";
+    const std::string pixel = "pixelshader p {{\n#version 120\nvoid main() { gl_FragColor = vec4(1.0); }\n}}\n";
+    const std::string pass = "material {\n  useshader v\n  useshader p\n}\n";
+    struct Case
+    {
+        const char* what;
+        std::string script; // written as Test/F.mat unless empty
+        std::string failure;
+    };
+    const Case cases[] = {
+        {"a material that draws", vertex + pixel + pass, ""},
+        {"a shader that does not compile",
+         vertex + "pixelshader p {{\n#version 120\n\nvoid main() { gl_FragColor = vec4(nothing); }\n}}\n" + pass,
+         "Test/F.mat:8:"},
+        {"a script that is not in the pack", "", "Test/F.mat: cannot be read"},
+        {"a shader named but not defined", vertex + "material {\n  useshader v\n  useshader ghost\n}\n",
+         "Test/F.mat:7: Shader not definied: ghost"},
+        {"a texture that is not in the pack",
+         vertex + pixel + "material {\n  useshader v\n  loadtexture 0 none.png\n}\n",
+         "Test/F.mat:11: the texture none.png cannot be loaded"},
+        {"a shader file that is not in the pack", "material {\n  vertexshader Shaders/none.vert\n}\n",
+         "Cannot read from file: Shaders/none.vert"},
+        {"shaders that do not link",
+         vertex +
+             "pixelshader p {{\n#version 120\nvarying vec2 unwritten;\n"
+             "void main() { gl_FragColor = vec4(unwritten, 0.0, 1.0); }\n}}\n" +
+             pass,
+         "do not link"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        auto own = std::make_unique<k_GpuTestEngine>();
+        if (!c.script.empty())
+            own->WriteFile("Test/F.mat", c.script);
+        testing::internal::CaptureStdout();
+        // Asked for twice, as two captions of one picture would: the failure is still said once.
+        own->GetResourceFactory()->CreateMaterial(L"first", L"Test/F.mat");
+        own->GetResourceFactory()->CreateMaterial(L"second", L"Test/F.mat");
+        testing::internal::GetCapturedStdout();
+        const std::vector<std::string> failures = own->GetResourceFactory()->GetFailures();
+        if (c.failure.empty())
+        {
+            EXPECT_TRUE(failures.empty()) << failures.front();
+            continue;
+        }
+        ASSERT_EQ(failures.size(), 1u) << failures.front() << (failures.size() > 1 ? "\n" + failures[1] : "");
+        EXPECT_NE(failures[0].find(c.failure), std::string::npos) << failures[0];
+    }
+}
