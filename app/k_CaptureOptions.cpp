@@ -73,11 +73,11 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
             name.resize(equals);
             hasValue = true;
         }
-        if (name == "--bench" || name == "--from-start")
+        if (name == "--bench" || name == "--from-start" || name == "--keep-going")
         {
             if (hasValue)
                 return name + " takes no value";
-            (name == "--bench" ? bench : fromStart) = true;
+            (name == "--bench" ? bench : name == "--from-start" ? fromStart : keepGoing) = true;
             continue;
         }
         static const std::string_view withValue[] = {"--size", "--aspect", "--fps", "--from",  "--to",
@@ -124,6 +124,7 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
                 return name + " " + value + " is past the latest demo time the capture takes, " + Format(MaxTime) +
                        " s";
             (name == "--from" ? from : to) = *parsed;
+            toGiven = toGiven || name == "--to";
         }
         else if (name == "--at")
         {
@@ -194,6 +195,16 @@ std::string k_CaptureOptions::Parse(const std::vector<std::string>& arguments)
     return {};
 }
 
+std::string k_CaptureOptions::EndAtShow(double showLength)
+{
+    if (toGiven)
+        return {};
+    to = at.empty() ? showLength : std::max(showLength, at.back());
+    if (to <= from)
+        return "--from " + Format(from) + " is at or past the show's end (" + Format(showLength) + " s): give --to";
+    return {};
+}
+
 std::string k_CaptureOptions::CheckDriverLimit(int maxWidth, int maxHeight) const
 {
     if (width <= maxWidth && height <= maxHeight)
@@ -211,7 +222,8 @@ std::string k_CaptureOptions::Usage(const std::string& command, double warmUp)
            "  --aspect W:H     display aspect ratio (default: that of the size)\n"
            "  --fps N          frames per second of demo time, 1 to 240 (default 30)\n"
            "  --from S         first demo time written, in seconds (default 0)\n"
-           "  --to S           last demo time drawn, in seconds (default 200, at most 3600)\n"
+           "  --to S           last demo time drawn, in seconds (default: the show's end, or the last --at\n"
+           "                   time when later; at most 3600)\n"
            "  --at T[,T...]    write only the first frame reaching each demo time\n"
            "  --every N        write every Nth frame of the range (default 1)\n"
            "  --out DIR        write PNG frames into DIR as frame_TTT.TTT.png\n"
@@ -220,9 +232,11 @@ std::string k_CaptureOptions::Usage(const std::string& command, double warmUp)
            "  --from-start     draw every frame from demo time 0 (the show's exact history)\n"
            "  --bench          draw every frame from 0 without writing frames and print timings\n"
            "  --json FILE      with --bench: write the figures as JSON too\n"
+           "  --keep-going     draw though a material or shader failed at start-up (else: status 1)\n"
            "  --help           show this text\n" +
            WarmUp(warmUp) +
            "Draws on the display; with none (neither DISPLAY nor WAYLAND_DISPLAY set) through SDL's offscreen\n"
            "driver, unless SDL_VIDEODRIVER names another.\n"
-           "Exit status: 0 done, 1 error (message on standard error), 2 bad command line.\n";
+           "Exit status: 0 done, 1 error (message on standard error; a material or shader that failed at\n"
+           "start-up is one), 2 bad command line.\n";
 }

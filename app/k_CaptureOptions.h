@@ -14,13 +14,15 @@ public:
     float aspectRatio = 0.0f; // width over height; from the size unless --aspect gives it
     int fps = 30;
     double from = 0.0;
-    double to = 200.0;
+    double to = MaxTime; // --to; without it the show's end, set by EndAtShow once the show file is read
+    bool toGiven = false;
     std::vector<double> at; // --at: demo times to write, ascending, without repeats
     int every = 1;
     std::string outDirectory; // --out
     std::string videoFile;    // --video
     bool bench = false;
     bool fromStart = false; // --from-start: draw every frame from 0 instead of seeking
+    bool keepGoing = false; // --keep-going: draw though materials or shaders failed at start-up
 
     std::string jsonFile; // --json (with --bench)
     bool help = false;
@@ -33,10 +35,15 @@ public:
     // The latest demo time accepted (an hour): the frames to write are listed before drawing, and times far
     // beyond the show would list more of them than memory holds.
     static constexpr double MaxTime = 3600.0;
+    // The end of the range without --to for a show that has no show file to give its length.
+    static constexpr double EndWithoutShowFile = 200.0;
 
     // Reads the arguments after the program's name. Returns an empty string on success, else the message
     // for the usage error. With --help nothing else is checked.
     std::string Parse(const std::vector<std::string>& arguments);
+    // Without --to, the range ends at the show's end (the show file's length), or at the last --at time when
+    // that is later. Returns the refusal when --from lies at or past that end (empty when the range holds).
+    std::string EndAtShow(double showLength);
     // The refusal for a size above the driver's largest picture (empty when it fits).
     std::string CheckDriverLimit(int maxWidth, int maxHeight) const;
     // The text of --help, for the command that runs the capture ("starwane-capture", "template --capture")

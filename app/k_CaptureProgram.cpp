@@ -4,6 +4,7 @@
 #include "app/k_BenchReport.h"
 #include "app/k_CaptureLoop.h"
 #include "app/k_CaptureProgress.h"
+#include "demo/k_Show.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "graphics/k_FrameReader.h"
@@ -230,7 +231,7 @@ bool k_CaptureProgram::Prepare()
 
 // --- the show's start-up ---
 
-void k_CaptureProgram::StartShow(const k_CaptureLoop& loop)
+void k_CaptureProgram::StartEngine()
 {
     SetupSettings settings;
     settings.start = true;
@@ -240,13 +241,23 @@ void k_CaptureProgram::StartShow(const k_CaptureLoop& loop)
     settings.fullscreen = false;
     m_application.StartEngine(settings);
     m_engineUp = Clock::now();
-    IEngine* engine = m_application.GetEngine();
     int drawableWidth = 0, drawableHeight = 0;
     k_SdlWindow::GetDrawableSize(m_application.GetWindow()->GetHandle(), drawableWidth, drawableHeight);
     if (drawableWidth != m_options.width || drawableHeight != m_options.height)
         Fail("Capture: the window's picture is " + std::to_string(drawableWidth) + "x" +
              std::to_string(drawableHeight) + ", not the " + std::to_string(m_options.width) + "x" +
              std::to_string(m_options.height) + " asked for");
+}
+
+double k_CaptureProgram::ReadShowLength() const
+{
+    const auto* show = dynamic_cast<const k_Show*>(m_application.GetShow());
+    return show ? show->ReadLength() : k_CaptureOptions::EndWithoutShowFile;
+}
+
+void k_CaptureProgram::StartShow(const k_CaptureLoop& loop)
+{
+    IEngine* engine = m_application.GetEngine();
     // The video's sound is decoded, handed to the encoder and let go before the show is built: the
     // decoded tune then never adds to the memory the show holds.
     if (m_video)
@@ -262,6 +273,8 @@ void k_CaptureProgram::StartShow(const k_CaptureLoop& loop)
             Fail("Capture: " + error);
     }
     m_application.BuildShow();
+    if (!m_options.keepGoing)
+        m_application.StopOnFailures("--keep-going");
     m_built = Clock::now();
 }
 
@@ -374,6 +387,15 @@ int k_CaptureProgram::Run(const std::vector<std::string>& arguments)
     {
         if (!Prepare())
         {
+            k_Log::SetListener(nullptr);
+            return 2;
+        }
+        StartEngine();
+        if (const std::string refusal = m_options.EndAtShow(ReadShowLength()); !refusal.empty())
+        {
+            std::cerr << m_name << ": " << refusal << "\n" << k_CaptureOptions::Usage(m_name, m_options.warmUp);
+            m_application.ShutDown();
+            k_SdlDisplay::Close();
             k_Log::SetListener(nullptr);
             return 2;
         }

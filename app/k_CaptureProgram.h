@@ -35,7 +35,11 @@ private:
     // Opens the display (offscreen without one), checks the size against the driver's limit and proves that
     // the outputs can be written. False when the size is too large (a bad command line, already reported).
     bool Prepare();
-    // The show's start-up without the dialog and the tune; the video's sound goes to the encoder first.
+    // The engine, the window and the (unbuilt) show, without the dialog; the window's picture checked.
+    void StartEngine();
+    // The show file's length (read ahead of the build, which reports a bad file the same way).
+    double ReadShowLength() const;
+    // The show's build behind the loading bar, without the tune; the video's sound goes to the encoder first.
     void StartShow(const k_CaptureLoop& loop);
     // Draws the frames, writing and measuring those asked for; returns how many were written.
     int64_t DrawFrames(const k_CaptureLoop& loop);

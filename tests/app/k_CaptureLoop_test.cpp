@@ -16,6 +16,7 @@ k_CaptureOptions Options(std::vector<std::string> arguments, double warmUp = k_D
     k_CaptureOptions options;
     options.warmUp = warmUp;
     EXPECT_EQ(options.Parse(arguments), "");
+    EXPECT_EQ(options.EndAtShow(200.0), ""); // starwane's length
     return options;
 }
 

@@ -24,7 +24,8 @@ TEST(CaptureOptions, DefaultsAndEveryValue)
     EXPECT_FLOAT_EQ(options.aspectRatio, 16.0f / 9.0f) << "the aspect ratio follows the size";
     EXPECT_EQ(options.fps, 30);
     EXPECT_EQ(options.from, 0.0);
-    EXPECT_EQ(options.to, 200.0);
+    EXPECT_FALSE(options.toGiven) << "the show's end, once its show file is read";
+    EXPECT_FALSE(options.keepGoing);
     EXPECT_EQ(options.every, 1);
     EXPECT_TRUE(options.at.empty());
 
@@ -38,12 +39,16 @@ TEST(CaptureOptions, DefaultsAndEveryValue)
     EXPECT_EQ(options.fps, 60);
     EXPECT_EQ(options.from, 2.5);
     EXPECT_EQ(options.to, 7.0);
+    EXPECT_TRUE(options.toGiven);
     EXPECT_EQ(options.at, (std::vector<double>{2.5, 3.0, 5.0})) << "sorted, repeats dropped, the range's ends allowed";
     EXPECT_EQ(options.outDirectory, "x");
 
     ASSERT_EQ(Refusal({"--bench", "--json", "b.json", "--size", "321x241"}, &options), "");
     EXPECT_TRUE(options.bench);
     EXPECT_EQ(options.jsonFile, "b.json");
+
+    ASSERT_EQ(Refusal({"--out", "f", "--keep-going"}, &options), "");
+    EXPECT_TRUE(options.keepGoing);
 
     ASSERT_EQ(Refusal({"--fps", "0", "--help"}, &options), "") << "help stops reading, as a user expects";
     EXPECT_TRUE(options.help);
@@ -85,7 +90,8 @@ TEST(CaptureOptions, RefusesBadCommandLines)
          "--at 10 and 10.0004 are different frames but both name frame_010.000.png"},
         {{"--out", "f", "--from", "5", "--to", "4"}, "--to (4) must come after --from (5)"},
         {{"--out", "f", "--from", "5", "--to", "5"}, "must come after"},
-        {{"--out", "f", "--at", "201"}, "--at 201 is outside the range 0 to 200"},
+        {{"--out", "f", "--to", "200", "--at", "201"}, "--at 201 is outside the range 0 to 200"},
+        {{"--out", "f", "--keep-going=yes"}, "--keep-going takes no value"},
         {{"--out", "f", "--from", "10", "--at", "5"}, "--at 5 is outside"},
         {{"--out", "f", "--at", "1,,2"}, "--at wants"},
         {{"--out", "f", "--at", "1,"}, "--at wants"},
@@ -107,6 +113,34 @@ TEST(CaptureOptions, RefusesBadCommandLines)
         SCOPED_TRACE(joined);
         const std::string refusal = Refusal(c.arguments);
         EXPECT_NE(refusal.find(c.mentions), std::string::npos) << refusal;
+    }
+}
+
+// Without --to the range ends at the show's end (its show file's length), or at a later --at time; --to
+// itself is kept; a --from at or past the show's end is refused.
+TEST(CaptureOptions, TheRangeEndsAtTheShowsEndUnlessToIsGiven)
+{
+    struct Case
+    {
+        std::vector<std::string> arguments;
+        double showLength;
+        double to;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {{"--out", "f"}, 12.0, 12.0, ""},
+        {{"--video", "v.mp4"}, 200.0, 200.0, ""},
+        {{"--out", "f", "--at", "3,15"}, 12.0, 15.0, ""},
+        {{"--out", "f", "--to", "30"}, 12.0, 30.0, ""},
+        {{"--out", "f", "--from", "5", "--to", "8"}, 300.0, 8.0, ""},
+        {{"--out", "f", "--from", "12"}, 12.0, 12.0, "--from 12 is at or past the show's end (12 s): give --to"},
+    };
+    for (const Case& c : cases)
+    {
+        k_CaptureOptions options;
+        ASSERT_EQ(options.Parse(c.arguments), "");
+        EXPECT_EQ(options.EndAtShow(c.showLength), c.refusal) << c.arguments.back();
+        EXPECT_EQ(options.to, c.to) << c.arguments.back();
     }
 }
 

@@ -3,7 +3,8 @@
 # staging folder (DESTDIR, prefix /usr), copies the installed template out of it, configures and builds it
 # with nothing but the staged prefix (no path into the source tree), then draws two of its frames with its
 # own capture entry and checks that they show what the template draws: the sky warm above and deep blue
-# below, the first caption up top at 3 s, the second low down at 7 s.
+# below, the first caption up top at 3 s, the second low down at 7 s. Then follows the tutorial's steps 3 and
+# 4 and checks the frame at 3 s again, and breaks a material to see the capture stop on it.
 #   bash template.sh <bin-dir>
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
@@ -87,13 +88,47 @@ else
   near "$bottom" "24 31 88" && pass "the sky is deep blue below ($bottom)" ||
     fail "the sky's bottom is $bottom, not about 24 31 88"
   # The captions: "hello" rests at y 0.35 (0.325 from the top) from 2 s to 6 s, "a demo of my own" at
-  # y -0.35 (0.675 from the top) from 8 s; their letters break up the smooth sky where they stand.
+  # y -0.35 (0.675 from the top) from 6 s; their letters break up the smooth sky where they stand.
   up3=$(spread "$at3" 0.4 0.25 0.6 0.4); up7=$(spread "$at7" 0.4 0.25 0.6 0.4)
   low3=$(spread "$at3" 0.3 0.6 0.7 0.75); low7=$(spread "$at7" 0.3 0.6 0.7 0.75)
   [ "$up3" -gt $((up7 + 10)) ] && pass "the first caption shows at 3 s and is gone at 7 s (spread $up3, $up7)" ||
     fail "the first caption: spread $up3 at 3 s, $up7 at 7 s"
   [ "$low7" -gt $((low3 + 10)) ] && pass "the second caption shows at 7 s, not at 3 s (spread $low7, $low3)" ||
     fail "the second caption: spread $low7 at 7 s, $low3 at 3 s"
+fi
+
+# --- the tutorial's steps 3 and 4, as a new user types them: a third caption, then the rings world ---
+# Its shell blocks, run as they stand in the copied template. The rings come on at 6 s: at 3 s the picture is
+# the template's own, the first caption included (captions are drawn over every world, whichever is on).
+steps="$work/tutorial.sh"
+awk '/^## 3\./ { on = 1 } /^## 5\./ { on = 0 } on && /^```sh$/ { block = 1; next } block && /^```$/ { block = 0; next }
+  on && block' "$source_root/docs/tutorial.md" >"$steps"
+if [ -s "$steps" ] && (cd "$demo" && bash -e "$steps") >"$work/tutorial.txt" 2>&1; then
+  pass "the tutorial's steps 3 and 4 build and capture"
+else
+  fail "the tutorial's steps 3 and 4: $(tail -10 "$work/tutorial.txt")"
+fi
+if (cd "$work" && "$demo/build/template" --capture --at 3 --size 320x180 --out "$work/rings") >"$work/rings.txt" 2>&1 &&
+  [ -n "$at3" ] && mad=$("$stats" --diff "$at3" "$work/rings/frame_003.000.png" 2>&1) &&
+  echo "$mad" | awk '$1 == "mad" { exit !($2 <= 2 && $3 <= 2 && $4 <= 2) } $1 != "mad" { exit 1 }'; then
+  pass "after the tutorial's second world the frame at 3 s is the template's, its caption shown ($mad)"
+else
+  fail "after the tutorial's second world, 3 s: ${mad:-$(tail -3 "$work/rings.txt")}"
+fi
+
+# --- a material that does not compile stops the capture unless it is asked to go on ---
+sed -i 's/vec3 top = vec3(0.95/vec3 top = vec3(nothing/' "$demo/assets/Sky.mat"
+if cmake --build "$demo/build" >"$work/broken_build.txt" 2>&1; then
+  (cd "$work" && "$demo/build/template" --capture --at 3 --size 160x90 --out "$work/broken") >"$work/broken.txt" 2>&1
+  status=$?
+  [ "$status" = 1 ] && grep -q "Sky.mat:24:" "$work/broken.txt" && grep -q -- "--keep-going" "$work/broken.txt" &&
+    [ ! -e "$work/broken/frame_003.000.png" ] && pass "a broken material ends the capture with status 1, at its line" ||
+    fail "a broken material: status $status, $(tail -4 "$work/broken.txt")"
+  (cd "$work" && "$demo/build/template" --capture --keep-going --at 3 --size 160x90 --out "$work/broken") \
+    >"$work/going.txt" 2>&1 && [ -f "$work/broken/frame_003.000.png" ] &&
+    pass "--keep-going draws on past the broken material" || fail "--keep-going: $(tail -3 "$work/going.txt")"
+else
+  fail "the template with a broken material does not build: $(tail -5 "$work/broken_build.txt")"
 fi
 
 echo "$failures failure(s)"
