@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 k_TempoMap::k_TempoMap() : k_TempoMap(std::vector<Anchor>{{1, 0.0, 4, 120.0}}) {}
 
@@ -35,31 +36,52 @@ k_TempoMap::k_TempoMap(std::vector<Anchor> anchors)
     }
 }
 
-std::string k_TempoMap::Check(const std::vector<Anchor>& anchors)
+std::string k_TempoMap::Check(const std::vector<Anchor>& anchors, size_t* faultAt)
 {
     if (anchors.empty())
         return "the tempo map has no anchor";
+    auto fault = [faultAt](size_t at, std::string text) {
+        if (faultAt)
+            *faultAt = at;
+        return text;
+    };
     for (size_t i = 0; i < anchors.size(); ++i)
     {
         const Anchor& anchor = anchors[i];
         if (!std::isfinite(anchor.time))
-            return "a tempo anchor's time is not a finite number";
+            return fault(i, "a tempo anchor's time is not a finite number");
         if (anchor.beatsPerBar < 1 || anchor.beatsPerBar > 64)
-            return "a bar has 1 to 64 beats";
-        if (!std::isfinite(anchor.beatsPerMinute) || anchor.beatsPerMinute < 0.0 || anchor.beatsPerMinute > 1000.0)
-            return "a tempo lies between 0 and 1000 beats a minute";
+            return fault(i, "a bar has 1 to 64 beats");
+        // 0: derived from the next anchor.
+        if (!std::isfinite(anchor.beatsPerMinute) || anchor.beatsPerMinute < 0.0 ||
+            (anchor.beatsPerMinute != 0.0 && anchor.beatsPerMinute < MinBeatsPerMinute) ||
+            anchor.beatsPerMinute > MaxBeatsPerMinute)
+            return fault(i, "a tempo lies between 1 and 1000 beats a minute");
         if (i + 1 < anchors.size())
         {
+            const Anchor& next = anchors[i + 1];
             if (anchor.beatsPerMinute != 0.0)
-                return "only the last tempo anchor gives beats a minute; the others take theirs from the next";
-            if (anchors[i + 1].bar <= anchor.bar)
-                return "tempo anchors go up in bars";
-            if (!(anchors[i + 1].time > anchor.time))
-                return "tempo anchors go up in time";
+                return fault(i,
+                             "only the last tempo anchor gives beats a minute; the others take theirs from the next");
+            if (next.bar <= anchor.bar)
+                return fault(i + 1, "tempo anchors go up in bars");
+            if (!(next.time > anchor.time))
+                return fault(i + 1, "tempo anchors go up in time");
+            // The tempo the two anchors make, bounded as a given one is.
+            const double beats = (next.bar - anchor.bar) * static_cast<double>(anchor.beatsPerBar);
+            const double beatsPerMinute = beats * 60.0 / (next.time - anchor.time);
+            if (!(beatsPerMinute >= MinBeatsPerMinute && beatsPerMinute <= MaxBeatsPerMinute))
+            {
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "bars %d to %d in %g s make %g beats a minute; a tempo lies between 1 and 1000",
+                              anchor.bar, next.bar, next.time - anchor.time, beatsPerMinute);
+                return fault(i, text);
+            }
         }
         else if (anchors.size() == 1 && anchor.beatsPerMinute == 0.0)
         {
-            return "a tempo map of one anchor needs its beats a minute";
+            return fault(i, "a tempo map of one anchor needs its beats a minute");
         }
     }
     return std::string();
@@ -123,7 +145,13 @@ k_TempoMap::Position k_TempoMap::GetPosition(double time) const
     double beat = beats - wholeBars * span.beatsPerBar + 1.0;
     if (beat < 1.0)
         beat = 1.0;
-    return {span.bar + static_cast<int>(wholeBars), beat};
+    // Far outside any show (or at a tempo no map of the reader's has) the bar would not fit an int: it is held
+    // at the int's ends instead of overflowing.
+    const double sum = span.bar + wholeBars;
+    const double bar = std::isnan(sum) ? span.bar
+                                       : std::clamp(sum, static_cast<double>(std::numeric_limits<int>::min()),
+                                                    static_cast<double>(std::numeric_limits<int>::max()));
+    return {static_cast<int>(bar), std::isfinite(beat) ? beat : 1.0};
 }
 
 int k_TempoMap::GetBeatsPerBar(double time) const

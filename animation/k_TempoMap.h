@@ -31,8 +31,12 @@ public:
     // The anchors must be valid (see Check); an invalid list leaves the default map.
     explicit k_TempoMap(std::vector<Anchor> anchors);
 
-    // Empty when the anchors make a map; else what is wrong with them (the first fault).
-    static std::string Check(const std::vector<Anchor>& anchors);
+    // Empty when the anchors make a map; else what is wrong with them (the first fault), and in faultAt, when
+    // given, the index of the anchor it lies at. Every tempo, given or derived from two anchors, lies between
+    // MinBeatsPerMinute and MaxBeatsPerMinute.
+    static std::string Check(const std::vector<Anchor>& anchors, size_t* faultAt = nullptr);
+    static constexpr double MinBeatsPerMinute = 1.0;
+    static constexpr double MaxBeatsPerMinute = 1000.0;
 
     double GetBeat(double time) const override;
     double GetTimeOfBeat(double beat) const override;

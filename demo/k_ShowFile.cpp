@@ -16,6 +16,8 @@ struct Token
 {
     std::string text;
     int column = 0;
+    // The column just after the word (its closing quote too), counted in characters as column is.
+    int endColumn = 0;
     bool quoted = false;
 };
 
@@ -109,11 +111,7 @@ private:
         size_t next = 1;
         const Token* Peek() const { return next < line.tokens.size() ? &line.tokens[next] : nullptr; }
         const Token* Take() { return next < line.tokens.size() ? &line.tokens[next++] : nullptr; }
-        int EndColumn() const
-        {
-            const Token& last = line.tokens.back();
-            return last.column + static_cast<int>(last.text.size()) + (last.quoted ? 2 : 0);
-        }
+        int EndColumn() const { return line.tokens.back().endColumn; }
     };
     // Each reads one word or reports what was expected instead.
     const Token* Expect(Words& words, const char* what);
@@ -129,6 +127,8 @@ private:
     const std::function<bool(const std::wstring&)>& m_pictureExists;
     std::vector<Line> m_lines;
     std::vector<k_TempoMap::Anchor> m_anchors;
+    // Where each anchor's tempo entry stands.
+    std::vector<Location> m_anchorsAt;
     bool m_hasLength = false;
     Location m_lengthAt;
 };
@@ -283,15 +283,14 @@ bool k_ShowFile::Parser::Split(std::string_view text)
         start = 3;
     int number = 0;
     size_t entries = 0;
+    // Lines end in LF, CR LF or a lone CR (an old Mac editor's).
     while (start <= text.size())
     {
-        size_t end = text.find('\n', start);
+        size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos)
             end = text.size();
         ++number;
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        const std::string_view line = text.substr(start, end - start);
         Line tokens;
         if (!Tokenise(line, number, tokens))
             return false;
@@ -304,6 +303,8 @@ bool k_ShowFile::Parser::Split(std::string_view text)
         if (end == text.size())
             break;
         start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
     }
     return true;
 }
@@ -387,6 +388,7 @@ bool k_ShowFile::Parser::Tokenise(std::string_view line, int number, Line& out)
                 token.text.append(line.substr(at, i - at));
             }
         }
+        token.endColumn = column;
         out.tokens.push_back(std::move(token));
     }
     return true;
@@ -443,6 +445,7 @@ void k_ShowFile::Parser::ReadTempo(const Line& line)
         }
     }
     m_anchors.push_back(anchor);
+    m_anchorsAt.push_back({line.number, line.tokens.front().column});
 }
 
 void k_ShowFile::Parser::ReadEntry(const Line& line)
@@ -548,9 +551,12 @@ void k_ShowFile::Parser::ReadEntry(const Line& line)
         }
         if (!End(words))
             return;
+        // A switch's one time is resolved (and, when wrong, reported) once.
         const std::optional<double> startSeconds = Resolve(*start, line.number);
-        const std::optional<double> endSeconds = Resolve(*end, line.number);
-        if (!startSeconds || !endSeconds)
+        if (!startSeconds)
+            return;
+        const std::optional<double> endSeconds = cue.fade ? Resolve(*end, line.number) : startSeconds;
+        if (!endSeconds)
             return;
         if (*endSeconds < *startSeconds)
         {
@@ -719,10 +725,12 @@ void k_ShowFile::Parser::Read(std::string_view text)
         Error(1, 1, "no tempo line; expected \"tempo BAR SECONDS [beats N] [bpm N]\" for the tune's tempo map");
         return;
     }
-    const std::string tempoFault = k_TempoMap::Check(m_anchors);
+    size_t faultAt = 0;
+    const std::string tempoFault = k_TempoMap::Check(m_anchors, &faultAt);
     if (!tempoFault.empty())
     {
-        Error(1, 1, tempoFault);
+        const Location& at = m_anchorsAt[std::min(faultAt, m_anchorsAt.size() - 1)];
+        Error(at.line, at.column, tempoFault);
         return;
     }
     m_show.m_tempo = k_TempoMap(m_anchors);

@@ -1,6 +1,7 @@
 #include "animation/k_TempoMap.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 // 120 beats a minute from bar 1 at 1 s, then 25 bars squeezed into 49.6 s, then bars of 3 at the tempo before.
 TEST(TempoMap, BarsAndBeatsFollowTheAnchorsAndTheirSpans)
@@ -47,6 +48,16 @@ TEST(TempoMap, RefusesAnchorsThatMakeNoMapAndFallsBackTo120)
     EXPECT_NE(k_TempoMap::Check({{1, 0.0, 4, 90.0}, {2, 2.0, 4, 0.0}}), ""); // bpm before the last
     EXPECT_NE(k_TempoMap::Check({{1, 0.0, 0, 90.0}}), "");
     EXPECT_EQ(k_TempoMap::Check({{1, 0.0, 4, 90.0}}), "");
+    // Tempos made by two anchors are bounded as given ones are; the fault names the anchor it lies at.
+    size_t faultAt = 99;
+    EXPECT_NE(k_TempoMap::Check({{1, 0.0, 4, 0.0}, {2, 0.0001, 4, 0.0}, {3, 1.0, 4, 120.0}}, &faultAt), "");
+    EXPECT_EQ(faultAt, 0u);
+    EXPECT_NE(k_TempoMap::Check({{1, 0.0, 4, 0.0}, {2, 2.0, 4, 0.0}, {3, 2.5, 4, 0.5}}, &faultAt), "");
+    EXPECT_EQ(faultAt, 2u);
+    EXPECT_EQ(k_TempoMap::Check({{1, 0.0, 4, 0.0}, {2, 240.0, 4, 1.0}}), ""); // 1 beat a minute
+    // Far past any show the bar is held at the int's end instead of overflowing.
+    EXPECT_EQ(k_TempoMap({{1, 0.0, 1, 1000.0}}).GetPosition(1e300).bar, std::numeric_limits<int>::max());
+    EXPECT_EQ(k_TempoMap({{1, 0.0, 1, 1000.0}}).GetPosition(-1e300).bar, std::numeric_limits<int>::min());
     const k_TempoMap fallback({{1, 0.0, 4, 0.0}});
     EXPECT_DOUBLE_EQ(fallback.GetBeatsPerMinute(3.0), 120.0);
 }

@@ -129,6 +129,36 @@ TEST(ShowFile, MalformedEntriesAreReportedAtTheirLineAndColumn)
               "Show.txt:3:7: a tempo line goes after the one before it in bars and time");
 }
 
+// Each fault is reported once, where it stands, with columns counted in characters; every tempo, given or made
+// by two tempo lines, lies within 1 to 1000 beats a minute; lines may end in a lone CR.
+TEST(ShowFile, TempoFaultsLineEndsAndColumnsAreReportedOnceWhereTheyStand)
+{
+    struct Case
+    {
+        std::string text;
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {k_Head + "switch plasma-on 3:5\n",
+         {"Show.txt:4:18: beat \"5.0000\" is not in bar 3; expected a beat from 1 to below 5"}},
+        {k_Head + "caption \xc3\xa9t\xc3\xa9.png 0\n",
+         {"Show.txt:4:18: the line ends; expected the caption's duration in seconds"}},
+        {k_Head + "text Font \"\xc3\xa9t\xc3\xa9\"\n", {"Show.txt:4:16: the line ends; expected the caption's start"}},
+        {"length 200\n\n  tempo 1 0.5\nsection opening 0\n",
+         {"Show.txt:3:3: a tempo map of one anchor needs its beats a minute"}},
+        {"length 200\ntempo 1 0\ntempo 2 1000\nsection opening 0\n",
+         {"Show.txt:2:1: bars 1 to 2 in 1000 s make 0.24 beats a minute; a tempo lies between 1 and 1000"}},
+        {"length 200\ntempo 1 0\ntempo 9 0.001 bpm 120\nsection opening 0\n",
+         {"Show.txt:2:1: bars 1 to 9 in 0.001 s make 1.92e+06 beats a minute; a tempo lies between 1 and 1000"}},
+        {"length 200\rtempo 1 0.5 bpm 120\rsection opening 0\r", {}},
+        {"length 200\rtempo 1 0.5 bpm 120\r\nsection opening 0\rbogus\r",
+         {"Show.txt:4:1: unknown word \"bogus\"; expected length, tempo, section, switch, fade, caption, text or "
+          "instant"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Read(c.text).GetErrors(), c.errors) << c.text;
+}
+
 // Text that is not a show file at all: invalid UTF-8 (columns count characters), NUL bytes, megabytes.
 TEST(ShowFile, RefusesInvalidUtf8NulBytesAndOversizedFiles)
 {
