@@ -72,6 +72,12 @@ void k_StudioTransport::SetTimeline(std::vector<double> instants, std::vector<Se
     std::sort(m_instants.begin(), m_instants.end());
     if (m_sections.empty())
         m_sections.push_back({"show", 0.0, std::numeric_limits<double>::infinity()});
+    // A section looped by L follows its section when the timeline moves it (a show file saved anew); a section
+    // that is gone leaves the loop where it was.
+    if (m_loop && m_loopSection)
+        for (const Section& section : m_sections)
+            if (section.name == *m_loopSection)
+                m_loop = std::pair{section.start, section.end};
 }
 
 k_StudioTransport::Action k_StudioTransport::Press(Key key)
@@ -131,11 +137,13 @@ k_StudioTransport::Action k_StudioTransport::Press(Key key)
         if (m_loop)
         {
             m_loop.reset();
+            m_loopSection.reset();
         }
         else
         {
             const Section& section = SectionAt(m_time);
             m_loop = std::pair{section.start, section.end};
+            m_loopSection = section.name;
         }
         action.changed = true;
         break;
@@ -191,6 +199,7 @@ bool k_StudioTransport::IsOver(double quitAt) const
 void k_StudioTransport::SetLoop(double from, double to)
 {
     m_loop = std::pair{from, to};
+    m_loopSection.reset();
 }
 
 const k_StudioTransport::Section& k_StudioTransport::SectionAt(double time) const

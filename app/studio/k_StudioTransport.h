@@ -70,7 +70,7 @@ public:
     // time has reached quitAt, or quitAt lies at or past the running loop's end and the time has reached that
     // end (the loop would never get there). Paused or not.
     bool IsOver(double quitAt) const;
-    // Loops [from, to) from now on.
+    // Loops [from, to) from now on (a range of its own: a new timeline leaves it as it is).
     void SetLoop(double from, double to);
 
     double GetTime() const { return m_time; }
@@ -111,4 +111,6 @@ private:
     bool m_paused = false;
     double m_speed = 1.0;
     std::optional<std::pair<double, double>> m_loop;
+    // The section the loop is, when L made it (SetTimeline moves the loop with it).
+    std::optional<std::string> m_loopSection;
 };

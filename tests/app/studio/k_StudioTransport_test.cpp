@@ -115,6 +115,36 @@ TEST(k_StudioTransportTest, LThenLoopsTheSectionOnScreenUntilPressedAgain)
     EXPECT_EQ(transport.SectionAt(500.0).name, std::string("thanks"));
 }
 
+// A section looped by L moves with its section when the show file moves it; a range of its own, or the loop of a
+// section that is gone, stays where it was.
+TEST(k_StudioTransportTest, ASectionLoopFollowsItsSectionToANewTimeline)
+{
+    using Sections = std::vector<k_StudioTransport::Section>;
+    const Sections moved = {{"opening", 0.0, 24.0}, {"landscape", 24.0, 79.6}, {"thanks", 79.6, 140.0}};
+    const Sections renamed = {{"opening", 0.0, 24.0}, {"lake", 24.0, 79.6}, {"thanks", 79.6, 140.0}};
+    struct Case
+    {
+        bool byKey; // L on the landscape, else SetLoop(27, 76.6)
+        Sections sections;
+        double from;
+        double to;
+    };
+    for (const Case& c :
+         {Case{true, moved, 24.0, 79.6}, Case{true, renamed, 27.0, 76.6}, Case{false, moved, 27.0, 76.6}})
+    {
+        k_StudioTransport transport = Make();
+        transport.Reached(30.0);
+        if (c.byKey)
+            transport.Press(k_StudioTransport::Key::Loop);
+        else
+            transport.SetLoop(27.0, 76.6);
+        transport.SetTimeline({}, c.sections, k_TempoMap());
+        ASSERT_TRUE(transport.IsLooping());
+        EXPECT_EQ(transport.GetLoopFrom(), c.from) << c.byKey << " " << c.sections[1].name;
+        EXPECT_EQ(transport.GetLoopTo(), c.to) << c.byKey << " " << c.sections[1].name;
+    }
+}
+
 TEST(k_StudioTransportTest, AJumpEndsAtItsTimeExactlyWithWhatIsScheduledThereDone)
 {
     struct Counter : IEvent
