@@ -2,6 +2,8 @@
 
 #include "demo/k_CaptionWorld.h"
 #include "demo/k_TextEvent.h"
+#include "engine/k_FileSystem.h"
+#include "engine/k_Log.h"
 #include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
 #include "interfaces/IAnimationManager.h"
@@ -17,6 +19,7 @@
 
 #include <epoxy/gl.h>
 #include <algorithm>
+#include <iostream>
 
 namespace
 {
@@ -146,6 +149,18 @@ std::vector<std::string> k_Show::ReadTrackFiles(IEngine* engine)
     ISyncTracks* tracks = engine->GetSyncTracks();
     if (tracks == nullptr)
         return {};
+    // A file no track reads (a name with a bare ':', a track the show does not have) would be left out without
+    // a word: it is named on standard error and in the log.
+    if (auto* files = dynamic_cast<k_FileSystem*>(engine->GetFileSystem()))
+    {
+        const std::string base = SyncTrackBase;
+        for (const std::string& stray :
+             k_SyncTracks::StrayFiles(*tracks, files->ListFolder(base.substr(0, base.rfind('/'))), base))
+        {
+            k_Log(k_Log::Colour::Warning) << "k_Show: " << stray;
+            std::cerr << "k_Show: " << stray << std::endl;
+        }
+    }
     return k_SyncTracks::ReadFiles(*tracks, *engine->GetFileSystem(), SyncTrackBase, true);
 }
 

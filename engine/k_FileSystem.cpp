@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
+#include <set>
 #include <sys/stat.h>
 #include <system_error>
 #include <utility>
@@ -122,6 +123,33 @@ IFile* k_FileSystem::OpenFile(const std::wstring& name)
         if (IFile* file = OpenFromFolder(m_paintedFolder, name))
             return file;
     return m_packMode ? OpenFromPack(name) : OpenFromDirectory(name);
+}
+
+std::vector<std::string> k_FileSystem::ListFolder(const std::string& folder)
+{
+    std::set<std::string> names;
+    const std::string prefix = folder + "/";
+    auto fromFolder = [&](const fs::path& root) {
+        if (root.empty())
+            return;
+        const fs::path path = FindIgnoringCase(root, ToPath(k_Utf8::FromUtf8(folder)));
+        std::error_code error;
+        if (path.empty() || !fs::is_directory(path, error))
+            return;
+        for (const fs::directory_entry& entry : fs::directory_iterator(path, error))
+            if (entry.is_regular_file(error))
+                names.insert(prefix + entry.path().filename().string());
+    };
+    fromFolder(m_overlayFolder);
+    fromFolder(m_paintedFolder);
+    if (!m_packMode)
+        fromFolder(m_directoryRoot);
+    else if (m_archive)
+        for (const std::string& name : m_archive->ListNames())
+            if (name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+                name.find('/', prefix.size()) == std::string::npos)
+                names.insert(name);
+    return {names.begin(), names.end()};
 }
 
 // --- pack mode ---

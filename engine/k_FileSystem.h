@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 class IEngine;
 class k_ZipArchive;
@@ -29,6 +31,10 @@ public:
     // Files larger than this (by their declared size in the pack) are refused before anything is allocated:
     // the largest asset, the tune, is a few megabytes, and the whole show must stay well within 256 MB.
     static constexpr std::uint64_t k_MaxFileBytes = 64u << 20;
+
+    // The names (UTF-8, '/' between folders) of the files directly in a folder of the assets ("Sync"), from the
+    // overlay folders and the pack or the directory of the mode, each once, ascending.
+    std::vector<std::string> ListFolder(const std::string& folder);
 
     // The folder of the running executable, against which names are resolved.
     const std::filesystem::path& GetBaseFolder() const { return m_baseFolder; }

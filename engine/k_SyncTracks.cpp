@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <set>
 
 namespace
 {
@@ -313,6 +314,36 @@ std::string k_SyncTracks::Decode(int track, std::string_view bytes)
     m_tracks[static_cast<size_t>(track)].keys = std::move(keys);
     m_tracks[static_cast<size_t>(track)].integralValid = false;
     return std::string();
+}
+
+std::vector<std::string> k_SyncTracks::StrayFiles(const ISyncTracks& tracks, const std::vector<std::string>& names,
+                                                  const std::string& base)
+{
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    std::set<std::string> read;
+    for (int track = 0; track < tracks.GetTrackCount(); ++track)
+        read.insert(lower(FileName(base, tracks.GetTrackName(track))));
+    const std::string prefix = lower(base + "_");
+    const std::string suffix = ".track";
+    std::vector<std::string> strays;
+    for (const std::string& name : names)
+    {
+        const std::string key = lower(name);
+        if (key.size() < prefix.size() + suffix.size() || key.compare(0, prefix.size(), prefix) != 0 ||
+            key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0 || read.count(key) > 0)
+            continue;
+        const std::string track = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (track.find(':') != std::string::npos)
+            strays.push_back(name + ": a track file writes the ':' of its track's name as -3A (" +
+                             FileName(base, track) + "); this file is not read");
+        else
+            strays.push_back(name + ": no track of the show reads it; this file is not read");
+    }
+    return strays;
 }
 
 std::vector<std::string> k_SyncTracks::ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base,

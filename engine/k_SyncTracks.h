@@ -56,6 +56,10 @@ public:
     // the messages returned.
     static std::vector<std::string> ReadFiles(ISyncTracks& tracks, IFileSystem& files, const std::string& base,
                                               bool missingClears = false);
+    // Of the file names given (a folder's listing), those under the base that no track reads, each with why: a
+    // name with a ':' (written "-3A" in a track file's name) or a track the show does not have.
+    static std::vector<std::string> StrayFiles(const ISyncTracks& tracks, const std::vector<std::string>& names,
+                                               const std::string& base);
 
 private:
     struct Track

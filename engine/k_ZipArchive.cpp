@@ -33,6 +33,23 @@ k_ZipArchive::Lookup k_ZipArchive::Locate(const std::string& name)
     return Lookup::Damaged;
 }
 
+std::vector<std::string> k_ZipArchive::ListNames()
+{
+    std::vector<std::string> names;
+    const auto zip = static_cast<unzFile>(m_handle);
+    if (!zip)
+        return names;
+    for (int result = unzGoToFirstFile(zip); result == UNZ_OK && names.size() < k_MaxListed;
+         result = unzGoToNextFile(zip))
+    {
+        char name[k_MaxNameBytes + 1] = {};
+        unz_file_info64 record{};
+        if (unzGetCurrentFileInfo64(zip, &record, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK)
+            names.emplace_back(name);
+    }
+    return names;
+}
+
 bool k_ZipArchive::GetEntryInfo(EntryInfo& info)
 {
     unz_file_info64 record{};

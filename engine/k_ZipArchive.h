@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class k_ZipArchive
 {
@@ -37,6 +38,10 @@ public:
     bool IsOpen() const { return m_handle != nullptr; }
     // Makes the entry with this UTF-8 name (any letter case) the current entry.
     Lookup Locate(const std::string& name);
+    // The UTF-8 names of the entries, in the archive's order (at most k_MaxListed; none when damaged).
+    // Moves the current entry: Locate again before GetEntryInfo or Extract.
+    std::vector<std::string> ListNames();
+    static constexpr std::size_t k_MaxListed = 100000;
     // Reads the current entry's directory record; returns false if it cannot be read.
     bool GetEntryInfo(EntryInfo& info);
     // Decompresses the current entry into exactly size bytes at buffer and checks

@@ -314,3 +314,24 @@ TEST_F(k_FileSystemTest, OverlayFolderIsReadBeforeThePackAndFallsBackToIt)
     ASSERT_NE(original, nullptr);
     EXPECT_EQ(Contents(*original), "packed plasma");
 }
+
+// A folder's files are listed from the overlay and the pack, each once, without the folders inside it.
+TEST_F(k_FileSystemTest, ListFolderJoinsTheOverlayAndThePack)
+{
+    const fs::path pack = m_folder / "test.pak";
+    ASSERT_TRUE(k_TestZip::Write(pack, {{"Sync/show_a-3Ax.track", "1", true},
+                                        {"Sync/show_b.track", "2", true},
+                                        {"Sync/Deeper/c.track", "3", true},
+                                        {"Other/show_d.track", "4", true}}));
+    fs::create_directories(m_folder / "overlay" / "Sync");
+    std::FILE* saved = std::fopen((m_folder / "overlay" / "Sync" / "show_a:x.track").c_str(), "wb");
+    ASSERT_NE(saved, nullptr);
+    std::fclose(saved);
+    k_FileSystem files(nullptr);
+    OpenPack(files, pack);
+    EXPECT_EQ(files.ListFolder("Sync"), (std::vector<std::string>{"Sync/show_a-3Ax.track", "Sync/show_b.track"}));
+    files.SetOverlayFolder(m_folder / "overlay");
+    EXPECT_EQ(files.ListFolder("Sync"),
+              (std::vector<std::string>{"Sync/show_a-3Ax.track", "Sync/show_a:x.track", "Sync/show_b.track"}));
+    EXPECT_EQ(files.ListFolder("Nowhere"), std::vector<std::string>());
+}

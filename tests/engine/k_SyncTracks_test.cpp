@@ -150,3 +150,20 @@ TEST(SyncTracks, IntegralsSumTheValueOverDemoTime)
     EXPECT_EQ(tracks.FindTrack("nothing"), -1);
     EXPECT_DOUBLE_EQ(tracks.GetTimeOfRow(tracks.GetRow(6.25)), 6.25);
 }
+
+// Track files no track reads are found, each with why; the files of the show's tracks and other files are not.
+TEST(SyncTracks, StrayTrackFilesAreNamedWithWhyTheyAreNotRead)
+{
+    k_SyncTracks tracks;
+    tracks.GetTrack("camera:x");
+    tracks.GetTrack("hdr:exposure");
+    const std::vector<std::string> strays = k_SyncTracks::StrayFiles(
+        tracks,
+        {"Sync/show_camera-3Ax.track", "Sync/SHOW_HDR-3Aexposure.track", "Sync/show_camera:y.track",
+         "Sync/show_rings-3Awidth.track", "Sync/readme.txt", "Sync/other_camera-3Ax.track"},
+        "Sync/show");
+    EXPECT_EQ(strays, (std::vector<std::string>{
+                          "Sync/show_camera:y.track: a track file writes the ':' of its track's name as -3A "
+                          "(Sync/show_camera-3Ay.track); this file is not read",
+                          "Sync/show_rings-3Awidth.track: no track of the show reads it; this file is not read"}));
+}
