@@ -84,6 +84,22 @@ std::unique_ptr<IWorld> k_Demo::MakeDrift()
     return world;
 }
 
+void k_Demo::ScheduleMade()
+{
+    const k_ShowFile& show = GetShow();
+    auto sectionNamed = [&show](const char* name) -> const k_ShowFile::Section* {
+        for (const k_ShowFile::Section& section : show.GetSections())
+            if (section.name == name)
+                return &section;
+        return nullptr;
+    };
+    const k_ShowFile::Section* breakSection = sectionNamed("greetings");
+    const k_ShowFile::Section* logo = sectionNamed("logo");
+    if (m_plasmaWorld && breakSection && logo)
+        m_plasmaWorld->SetGreetingsBeats(static_cast<float>(show.GetTempoMap().GetBeat(breakSection->start)),
+                                         static_cast<float>(show.GetTempoMap().GetBeat(logo->start)));
+}
+
 IWorld* k_Demo::GetCaptionWorld() const
 {
     return m_afterWorld;

@@ -42,6 +42,9 @@ public:
 protected:
     // Records what Rewind puts back and draws the landscape once behind the loading bar.
     void AfterBuild() override;
+    // The plasma's greetings follow the show file's sections "greetings" (the break before them) and "logo"
+    // (their end); without those sections the plasma keeps its own beats.
+    void ScheduleMade() override;
     // The captions are shown in the logo's world and slide out into the drift.
     IWorld* GetCaptionWorld() const override;
     IWorld* GetHandOverWorld() const override;

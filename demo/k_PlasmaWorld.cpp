@@ -43,6 +43,7 @@ void k_PlasmaWorld::Build()
     const float fade[4] = {0.0f, 0.0f, 0.0f, 0.5f};
     m_pass->program->SetUniformVector("fadeColor", fade, 4);
     m_pass->program->SetUniformInt("disablePlasma", 1);
+    SetGreetingsBeats(DefaultBreakBeat, DefaultEndBeat);
     m_quad = factory->CreateMeshBuffer();
     if (!m_quad)
         throw L"k_PlasmaWorld: Unable to create the overlay quad.";
@@ -85,4 +86,11 @@ void k_PlasmaWorld::Clear() {}
 IShaderProgram* k_PlasmaWorld::GetProgram() const
 {
     return m_pass ? m_pass->program : nullptr;
+}
+
+void k_PlasmaWorld::SetGreetingsBeats(float breakBeat, float endBeat)
+{
+    const float beats[2] = {breakBeat, endBeat};
+    if (IShaderProgram* program = GetProgram())
+        program->SetUniformVector("greetingsBeats", beats, 2);
 }

@@ -24,7 +24,8 @@ public:
     // Names the world "Plasma".
     explicit k_PlasmaWorld(IEngine* engine);
 
-    // Loads "Plasma.mat", sets "fadeColor" (0, 0, 0, 0.5) and "disablePlasma" 1, builds the quad.
+    // Loads "Plasma.mat", sets "fadeColor" (0, 0, 0, 0.5), "disablePlasma" 1 and the greetings' beats (starwane's
+    // own until the show says), builds the quad.
     // Throws a wide message when the material, its pass or the quad cannot be made.
     void Build() override;
     // Stage 2: draws the overlay quad, unless the plasma is off and the fade colour's alpha is 0.
@@ -38,6 +39,12 @@ public:
     k_MaterialPass* GetPass() const { return m_pass; }
     // The program carrying "fadeColor" and "disablePlasma", or null.
     IShaderProgram* GetProgram() const;
+    // Where the greetings lie in the tune's beats ("greetingsBeats"): the break before them starts at breakBeat
+    // (the palette breathes there), the greetings' colours come 6 to 9 beats later and go from a beat before
+    // endBeat to 3 after it. Starwane's: the break at bar 69 (beat 272), the end at bar 85 (beat 336).
+    void SetGreetingsBeats(float breakBeat, float endBeat);
+    static constexpr float DefaultBreakBeat = 272.0f;
+    static constexpr float DefaultEndBeat = 336.0f;
 
 private:
     k_MaterialPass* m_pass = nullptr;

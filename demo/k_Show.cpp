@@ -299,6 +299,7 @@ void k_Show::MakeSchedule(bool progress)
     // Rewound by every seek though the file may have no switch or fade: the named worlds go back as Build
     // left them (a reload that drops every cue must not leave them as the old cues set them).
     manager->AddRewindable(this);
+    ScheduleMade();
 }
 
 std::vector<std::string> k_Show::Reload(std::string_view text)

@@ -115,6 +115,9 @@ protected:
     }
     // What the show does once its worlds and schedule are made, still behind the loading bar (nothing here).
     virtual void AfterBuild() {}
+    // What the show takes from its show file besides the schedule, each time the schedule is made from it (in
+    // Build, after the worlds, and after every reload): times the worlds need (nothing here).
+    virtual void ScheduleMade() {}
     // The world the captions are shown in: unless the show says otherwise, one of their own (a k_CaptionWorld),
     // which Build makes after the world steps when this gives none, so that the captions are drawn over every
     // world and never switched off with one. Null before Build.

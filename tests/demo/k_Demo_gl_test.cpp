@@ -7,6 +7,8 @@
 #include "engine/k_SyncTracks.h"
 #include "engine/k_Utf8.h"
 #include "graphics/k_MaterialPass.h"
+#include "interfaces/IFile.h"
+#include "interfaces/IFileSystem.h"
 #include "interfaces/IMaterial.h"
 #include "interfaces/IMeshBuffer.h"
 #include "interfaces/IRenderTarget.h"
@@ -443,6 +445,31 @@ TEST_F(DemoTest, CaptionsSevenAndEightFadeOverTheirOwnSpansFromOneInstant)
             EXPECT_FLOAT_EQ(Uniform(7, "animPos"), c.animPos7) << c.time;
         }
     }
+}
+
+// The plasma's greetings follow the show file's sections: the break ("greetings") and the end ("logo"), in
+// beats; a reload that moves them two bars earlier moves the plasma's greetings with them.
+TEST_F(DemoTest, ThePlasmasGreetingsFollowTheShowFilesSections)
+{
+    Build();
+    auto beats = [this] {
+        const std::array<float, 4> value = demo->GetPlasmaWorld()->GetProgram()->GetUniformVector4("greetingsBeats");
+        return std::pair<float, float>{value[0], value[1]};
+    };
+    EXPECT_EQ(beats(), (std::pair<float, float>{272.0f, 336.0f}));
+    std::unique_ptr<IFile> file(engine->GetFileSystem()->OpenFile(L"Show.txt"));
+    ASSERT_NE(file, nullptr);
+    std::string text(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize()));
+    for (const auto& [from, to] :
+         {std::pair<std::string, std::string>{"section greetings  69:1", "section greetings  67:1"},
+          {"section logo       85:1", "section logo       83:1"}})
+    {
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+    ASSERT_EQ(demo->Reload(text), std::vector<std::string>());
+    EXPECT_EQ(beats(), (std::pair<float, float>{264.0f, 328.0f}));
 }
 
 // --- the show's own schedule ---
