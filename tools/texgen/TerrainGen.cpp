@@ -1,14 +1,17 @@
 // orvelant_terraingen: makes the landscape's pictures and writes them into the
 // generated-assets folder under their pack names.
 //
-//   orvelant_terraingen OUTPUT_ROOT
+//   orvelant_terraingen OUTPUT_ROOT [--show SHOW_FILE]
 //
+// With a show file, the ground is carved along the camera's track while the landscape is seen there: from its
+// switch "landscape-on" to its switch "plasma-on" (without one, 27 to 76.6 s).
 // Terrain/Height.png   256 x 256 height field with normals (see k_TerrainShape).
 // Terrain/Detail.png   256 x 256 tileable ground detail, three independent masks:
 //                      red fine grain, green soft patches, blue cracks and strata.
 // Terrain/Ripples.png  256 x 256 tileable water ripples: the normal's x and y in red
 //                      and green (0.5 is zero), the wave height in blue.
 // Everything is computed from fixed seeds, so the same build gives the same bytes.
+#include "demo/k_ShowFile.h"
 #include "tools/texgen/k_ImageWriter.h"
 #include "tools/texgen/k_Noise.h"
 #include "tools/texgen/k_TerrainShape.h"
@@ -16,7 +19,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -92,17 +98,57 @@ std::vector<uint8_t> Ripples(int size)
 }
 } // namespace
 
+// The times of the show file's switches "landscape-on" and "plasma-on"; false with a message when the file
+// cannot be read or lacks one.
+bool SceneFromShow(const fs::path& file, double& start, double& end)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in && !in.eof())
+    {
+        std::cerr << "orvelant_terraingen: cannot read " << file << "\n";
+        return false;
+    }
+    const k_ShowFile show(text, file.filename().string(), k_ShowFile::Vocabulary::Any());
+    if (!show.IsValid())
+    {
+        std::cerr << "orvelant_terraingen: " << show.GetErrors().front() << "\n";
+        return false;
+    }
+    bool hasStart = false;
+    bool hasEnd = false;
+    for (const k_ShowFile::Cue& cue : show.GetCues())
+    {
+        if (!cue.fade && cue.name == "landscape-on" && !hasStart)
+            start = cue.start, hasStart = true;
+        if (!cue.fade && cue.name == "plasma-on" && !hasEnd)
+            end = cue.start, hasEnd = true;
+    }
+    if (!hasStart || !hasEnd || !(end > start))
+    {
+        std::cerr << "orvelant_terraingen: " << file
+                  << " needs a switch landscape-on and a later switch plasma-on: the landscape is seen between them\n";
+        return false;
+    }
+    return true;
+}
+
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    const bool withShow = argc == 4 && std::string(argv[2]) == "--show";
+    if (argc != 2 && !withShow)
     {
-        std::cerr << "usage: orvelant_terraingen OUTPUT_ROOT\n";
+        std::cerr << "usage: orvelant_terraingen OUTPUT_ROOT [--show SHOW_FILE]\n";
         return 2;
     }
+    double sceneStart = k_TerrainShape::k_SceneStart;
+    double sceneEnd = k_TerrainShape::k_SceneEnd;
+    if (withShow && !SceneFromShow(argv[3], sceneStart, sceneEnd))
+        return 1;
     const fs::path root = argv[1];
     std::error_code error;
     fs::create_directories(root / "Terrain", error);
-    const k_TerrainShape shape;
+    const k_TerrainShape shape(sceneStart, sceneEnd);
     const int size = k_TerrainShape::k_Size;
     bool ok = k_ImageWriter::WritePng(root / "Terrain" / "Height.png", size, size, shape.Encode());
     ok = k_ImageWriter::WritePng(root / "Terrain" / "Detail.png", 256, 256, Detail(256)) && ok;

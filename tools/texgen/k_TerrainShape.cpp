@@ -22,10 +22,10 @@ float SmoothMin(float a, float b, float k)
 }
 
 // Distance from every texel to the camera's track over the scene (with a few seconds either side).
-std::vector<float> TrackDistances()
+std::vector<float> TrackDistances(double sceneStart, double sceneEnd)
 {
     std::vector<float> track;
-    for (double t = k_TerrainShape::k_SceneStart - 3.0; t <= k_TerrainShape::k_SceneEnd + 3.0; t += 0.02)
+    for (double t = sceneStart - 3.0; t <= sceneEnd + 3.0; t += 0.02)
     {
         float x = 0.0f;
         float z = 0.0f;
@@ -103,11 +103,11 @@ float Landscape(float x, float z)
 }
 } // namespace
 
-k_TerrainShape::k_TerrainShape() : m_heights(static_cast<size_t>(k_Size) * k_Size)
+k_TerrainShape::k_TerrainShape(double sceneStart, double sceneEnd) : m_heights(static_cast<size_t>(k_Size) * k_Size)
 {
     // The camera flies 3 units above the water: under its track the lake is 4.5 deep, and the banks rise
     // gently from about 6 units away.
-    const std::vector<float> track = TrackDistances();
+    const std::vector<float> track = TrackDistances(sceneStart, sceneEnd);
     std::vector<float> ceiling(track.size());
     for (int j = 0; j < k_Size; ++j)
     {

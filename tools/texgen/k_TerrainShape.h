@@ -15,13 +15,16 @@ class k_TerrainShape
 {
 public:
     static constexpr int k_Size = 256;
-    static constexpr float k_Origin = 96.0f;     // world x and z of texel 0 are -k_Origin
-    static constexpr float k_MaxHeight = 64.0f;  // heights are stored in 0..k_MaxHeight
-    static constexpr float k_Water = 9.0f;       // height of the water plane
-    static constexpr double k_SceneStart = 27.0; // the landscape is seen from ... to ... seconds of demo time
+    static constexpr float k_Origin = 96.0f;    // world x and z of texel 0 are -k_Origin
+    static constexpr float k_MaxHeight = 64.0f; // heights are stored in 0..k_MaxHeight
+    static constexpr float k_Water = 9.0f;      // height of the water plane
+    // The landscape is seen from ... to ... seconds of demo time, unless the show file says otherwise (its
+    // switches "landscape-on" and "plasma-on": see orvelant_terraingen).
+    static constexpr double k_SceneStart = 27.0;
     static constexpr double k_SceneEnd = 76.6;
 
-    k_TerrainShape();
+    // The ground carved along the camera's track from 3 s before sceneStart to 3 s after sceneEnd.
+    explicit k_TerrainShape(double sceneStart = k_SceneStart, double sceneEnd = k_SceneEnd);
 
     // Height at texel (i, j), clamped to the picture.
     float Height(int i, int j) const;
