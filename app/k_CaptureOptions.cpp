@@ -199,9 +199,14 @@ std::string k_CaptureOptions::EndAtShow(double showLength)
 {
     if (toGiven)
         return {};
-    to = at.empty() ? showLength : std::max(showLength, at.back());
+    to = showLength;
     if (to <= from)
-        return "--from " + Format(from) + " is at or past the show's end (" + Format(showLength) + " s): give --to";
+        return "--from " + Format(from) + " is at or past the show's end (" + Format(showLength) +
+               " s): give --to to draw past it";
+    for (const double time : at)
+        if (time > to)
+            return "--at " + Format(time) + " is outside the range " + Format(from) + " to " + Format(to) +
+                   ", the show's end: give --to to draw past it";
     return {};
 }
 
@@ -222,8 +227,7 @@ std::string k_CaptureOptions::Usage(const std::string& command, double warmUp)
            "  --aspect W:H     display aspect ratio (default: that of the size)\n"
            "  --fps N          frames per second of demo time, 1 to 240 (default 30)\n"
            "  --from S         first demo time written, in seconds (default 0)\n"
-           "  --to S           last demo time drawn, in seconds (default: the show's end, or the last --at\n"
-           "                   time when later; at most 3600)\n"
+           "  --to S           last demo time drawn, in seconds (default: the show's end; at most 3600)\n"
            "  --at T[,T...]    write only the first frame reaching each demo time\n"
            "  --every N        write every Nth frame of the range (default 1)\n"
            "  --out DIR        write PNG frames into DIR as frame_TTT.TTT.png\n"

@@ -41,8 +41,8 @@ public:
     // Reads the arguments after the program's name. Returns an empty string on success, else the message
     // for the usage error. With --help nothing else is checked.
     std::string Parse(const std::vector<std::string>& arguments);
-    // Without --to, the range ends at the show's end (the show file's length), or at the last --at time when
-    // that is later. Returns the refusal when --from lies at or past that end (empty when the range holds).
+    // Without --to, the range ends at the show's end (the show file's length). Returns the refusal when --from
+    // or an --at time lies past that end (empty when the range holds).
     std::string EndAtShow(double showLength);
     // The refusal for a size above the driver's largest picture (empty when it fits).
     std::string CheckDriverLimit(int maxWidth, int maxHeight) const;

@@ -124,6 +124,31 @@ void ProveWritable(const std::string& probe, const std::string& what)
     std::filesystem::remove(probe, ignored);
 }
 
+// The outermost folder of the path that does not exist yet (empty when it all exists).
+std::filesystem::path FirstMissing(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::path missing;
+    for (std::filesystem::path at = path; !at.empty() && !std::filesystem::exists(at, error); at = at.parent_path())
+    {
+        missing = at;
+        if (at == at.parent_path())
+            break;
+    }
+    return missing;
+}
+
+// Takes away the empty folders PrepareFolder made for the path, up to the first one that was missing.
+void RemoveMadeFolders(const std::filesystem::path& path, const std::filesystem::path& firstMissing)
+{
+    std::error_code error;
+    for (std::filesystem::path at = path; !firstMissing.empty() && !at.empty(); at = at.parent_path())
+    {
+        if (!std::filesystem::remove(at, error) || at == firstMissing || at == at.parent_path())
+            break;
+    }
+}
+
 // Makes the folder if needed and proves it can be written, before anything is drawn.
 void PrepareFolder(const std::string& folder)
 {
@@ -383,6 +408,9 @@ int k_CaptureProgram::Run(const std::vector<std::string>& arguments)
         if (line.rfind("OPENGL :: ERROR", 0) == 0 && line != "OPENGL :: ERROR Too many errors!")
             ++m_glErrors;
     });
+    // A range refused once the show's end is known is a bad command line: it leaves no output folder behind.
+    const std::filesystem::path madeFolder =
+        m_options.outDirectory.empty() ? std::filesystem::path() : FirstMissing(m_options.outDirectory);
     try
     {
         if (!Prepare())
@@ -396,6 +424,7 @@ int k_CaptureProgram::Run(const std::vector<std::string>& arguments)
             std::cerr << m_name << ": " << refusal << "\n" << k_CaptureOptions::Usage(m_name, m_options.warmUp);
             m_application.ShutDown();
             k_SdlDisplay::Close();
+            RemoveMadeFolders(m_options.outDirectory, madeFolder);
             k_Log::SetListener(nullptr);
             return 2;
         }

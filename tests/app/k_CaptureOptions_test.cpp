@@ -116,8 +116,8 @@ TEST(CaptureOptions, RefusesBadCommandLines)
     }
 }
 
-// Without --to the range ends at the show's end (its show file's length), or at a later --at time; --to
-// itself is kept; a --from at or past the show's end is refused.
+// Without --to the range ends at the show's end (its show file's length); --to itself is kept; a --from or an
+// --at time past the show's end is refused unless --to says how far to draw.
 TEST(CaptureOptions, TheRangeEndsAtTheShowsEndUnlessToIsGiven)
 {
     struct Case
@@ -130,10 +130,18 @@ TEST(CaptureOptions, TheRangeEndsAtTheShowsEndUnlessToIsGiven)
     const Case cases[] = {
         {{"--out", "f"}, 12.0, 12.0, ""},
         {{"--video", "v.mp4"}, 200.0, 200.0, ""},
-        {{"--out", "f", "--at", "3,15"}, 12.0, 15.0, ""},
+        {{"--out", "f", "--at", "3,12"}, 12.0, 12.0, ""},
+        {{"--out", "f", "--at", "3,15"},
+         12.0,
+         12.0,
+         "--at 15 is outside the range 0 to 12, the show's end: give --to to draw past it"},
+        {{"--out", "f", "--at", "15", "--to", "20"}, 12.0, 20.0, ""},
         {{"--out", "f", "--to", "30"}, 12.0, 30.0, ""},
         {{"--out", "f", "--from", "5", "--to", "8"}, 300.0, 8.0, ""},
-        {{"--out", "f", "--from", "12"}, 12.0, 12.0, "--from 12 is at or past the show's end (12 s): give --to"},
+        {{"--out", "f", "--from", "12"},
+         12.0,
+         12.0,
+         "--from 12 is at or past the show's end (12 s): give --to to draw past it"},
     };
     for (const Case& c : cases)
     {
