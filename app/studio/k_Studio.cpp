@@ -87,11 +87,15 @@ void k_Studio::WatchAssets(const std::string& folder)
     WriteSyncDocument();
 }
 
-void k_Studio::WriteSyncDocument()
+void k_Studio::WriteSyncDocument(bool editorSaved)
 {
     ISyncTracks* tracks = m_engine->GetSyncTracks();
     const std::string folder = !m_assets.empty() ? m_assets : m_sync ? std::string(".") : std::string();
     if (!tracks || folder.empty())
+        return;
+    // While an editor is connected the keys are its own, which may be none at all (an editor started without
+    // the document): the document keeps the show's keys until the editor saves its own without emptying a file.
+    if (m_sync && m_sync->IsConnected() && !editorSaved)
         return;
     const k_ShowFile& show = m_show->GetShow();
     std::vector<int> bookmarks;
@@ -114,7 +118,8 @@ void k_Studio::NoteSyncSave()
     std::vector<std::string> kept;
     if (!m_sync || !m_sync->TakeSaved(kept))
         return;
-    WriteSyncDocument();
+    if (kept.empty())
+        WriteSyncDocument(true);
     std::vector<std::string> messages;
     for (const std::string& file : kept)
         messages.push_back("emptied by the editor's save; its keys are kept in " + file);

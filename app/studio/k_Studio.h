@@ -96,9 +96,10 @@ private:
     // Reads the sync track files again after they were saved (not while an editor owns the keys).
     bool ReloadTracks();
     // Writes the sync editor's document of the show's tracks and keys beside the track files (the assets
-    // folder, or where the editor's saves go), when it changed.
-    void WriteSyncDocument();
-    // After the editor's save: the document follows it, and keyed files it emptied (kept beside) are said.
+    // folder, or where the editor's saves go), when it changed; while an editor is connected, only after a
+    // save of its own (editorSaved).
+    void WriteSyncDocument(bool editorSaved = false);
+    // After the editor's save: the document follows it unless the save emptied keyed files, which are said.
     void NoteSyncSave();
     void UpdateStatus(bool event);
     k_StudioStatus::State Status() const;
