@@ -214,23 +214,6 @@ TEST_F(AnimationManagerTest, IntervalsSharingAnEndpointKeepTheirOwnSpans)
     }
 }
 
-// A seek replays each interval up to its own end: the shorter of two that share a start is finished with
-// progress 1 at its end, before the longer one's progress at the time sought.
-TEST_F(AnimationManagerTest, SeekFinishesEachIntervalAtItsOwnEnd)
-{
-    manager.AddAnimation(25.0, 28.0, &x, 1);
-    manager.AddAnimation(25.0, 27.0, &y, 2);
-    const std::vector<Call> f = SeekTo(27.5);
-    std::vector<std::pair<int, double>> animated;
-    for (const Call& c : f)
-        if (c.kind == 'A')
-            animated.push_back({c.code, c.progress});
-    ASSERT_EQ(animated.size(), 2u);
-    EXPECT_EQ(animated[0], (std::pair<int, double>{2, 1.0}));
-    EXPECT_EQ(animated[1].first, 1);
-    EXPECT_DOUBLE_EQ(animated[1].second, 2.5 / 3.0);
-}
-
 // Off the middle and on both bounds, so a progress that runs the wrong way shows.
 TEST_F(AnimationManagerTest, BackwardProgressIsTheForwardFractionFallingWithTime)
 {
