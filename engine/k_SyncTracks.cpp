@@ -139,7 +139,12 @@ void k_SyncTracks::ClearKeys(int track)
 double k_SyncTracks::GetRow(double time) const
 {
     const double beat = m_tempo ? m_tempo->GetBeat(time) : time * 2.0;
-    return beat * m_rowsPerBeat;
+    const double row = beat * m_rowsPerBeat;
+    // A row's own time, turned back into a row, may land a hair below it (the tempo's seconds a beat are not
+    // exact in binary): within a millionth of a row it is that row, so a key is read on its own row and not
+    // floored onto the one before.
+    const double whole = std::round(row);
+    return std::fabs(row - whole) < RowTolerance ? whole : row;
 }
 
 std::optional<double> k_SyncTracks::GetValue(int track, double time) const
