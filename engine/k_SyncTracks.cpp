@@ -1,5 +1,6 @@
 #include "engine/k_SyncTracks.h"
 
+#include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
@@ -47,6 +48,14 @@ k_SyncTracks::k_SyncTracks(const ITempoMap* tempo, int rowsPerBeat)
 
 int k_SyncTracks::GetTrack(const std::string& name)
 {
+    // The editors drop the connection on such a name (and every reconnect would pause and move the show).
+    if (name.empty() || name.find('\0') != std::string::npos)
+    {
+        k_Log(k_Log::Colour::Error) << "Sync: a track needs a name without NUL characters (asked for \""
+                                    << name.substr(0, name.find('\0')) << (name.empty() ? "" : "\\0...")
+                                    << "\"); no track is made and the value stays the world's own";
+        return -1;
+    }
     const int found = FindTrack(name);
     if (found >= 0)
         return found;

@@ -106,6 +106,25 @@ TEST(SyncTracks, EveryRowOfTheShowReadsItsOwnKey)
     EXPECT_NEAR(tracks.GetRow(tracks.GetTimeOfRow(1016.5)), 1016.5, 1e-9);
 }
 
+// Names the editors cannot take are refused with a message; no track is made, and -1 reads as unkeyed.
+TEST(SyncTracks, NamesTheEditorsCannotTakeAreRefused)
+{
+    k_SyncTracks tracks;
+    const int kept = tracks.GetTrack("camera:x");
+    tracks.SetKey(kept, {0, 3.0f, ISyncTracks::Step});
+    for (const std::string& name : {std::string(), std::string("a\0b", 3), std::string(1, '\0')})
+    {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(tracks.GetTrack(name), -1);
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_NE(log.find("Sync: a track needs a name without NUL characters"), std::string::npos) << log;
+        EXPECT_EQ(tracks.GetTrackCount(), 1);
+        EXPECT_FALSE(tracks.GetValue(-1, 1.0).has_value());
+        EXPECT_EQ(tracks.GetIntegral(-1, 2.0, 0.5), 1.0);
+    }
+    EXPECT_EQ(tracks.GetTrack("camera:x"), kept);
+}
+
 TEST(SyncTracks, TrackFilesRoundTripInTheEditorsFormat)
 {
     EXPECT_EQ(k_SyncTracks::FileName("sync", "camera:x"), "sync_camera-3Ax.track");
