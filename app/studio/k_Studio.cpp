@@ -179,6 +179,7 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     // A loop's end reached by the jump itself is not wrapped again.
     m_transport.Reached(timeline->GetTime());
     FollowMusic();
+    TellSyncRow();
     return true;
 }
 
@@ -269,6 +270,14 @@ bool k_Studio::ServeSync()
         return true;
     }
     return false;
+}
+
+void k_Studio::TellSyncRow()
+{
+    // The client sends only a row that changed, and not the one the editor itself asked for.
+    if (m_sync)
+        m_sync->SendRow(
+            static_cast<int>(std::floor(m_engine->GetSyncTracks()->GetRow(m_engine->GetTimeline()->GetTime()))));
 }
 
 bool k_Studio::ReloadTracks()
@@ -455,6 +464,7 @@ void k_Studio::RedrawSchedule()
     NoteReloadShown();
     timeline->SetSpeed(speed);
     m_transport.Reached(timeline->GetTime());
+    TellSyncRow();
 }
 
 bool k_Studio::ShowPainted()
@@ -652,8 +662,7 @@ void k_Studio::Run()
             m_secondStarted = now;
         }
         const double time = m_engine->GetTimeline()->GetTime();
-        if (m_sync)
-            m_sync->SendRow(static_cast<int>(std::floor(m_engine->GetSyncTracks()->GetRow(time))));
+        TellSyncRow();
         const std::string section = m_transport.SectionAt(m_transport.GetTime()).name;
         const k_StudioTransport::Action wrap = m_transport.Reached(time);
         if (m_transport.IsOver(m_options.quitAt))

@@ -89,6 +89,9 @@ private:
     void FollowMusic();
     // Applies what the sync editor sent (keys, a row to go to, pause); true when a frame was drawn.
     bool ServeSync();
+    // Tells the sync editor the row of the time shown, whenever it changed (in play, and after any jump or
+    // redraw while paused), so that its cursor follows the studio's.
+    void TellSyncRow();
     // Reads the sync track files again after they were saved (not while an editor owns the keys).
     bool ReloadTracks();
     void UpdateStatus(bool event);
