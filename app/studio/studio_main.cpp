@@ -196,8 +196,10 @@ int main(int argc, char** argv)
         {
             run.WatchAssets(assets);
             const std::filesystem::path painter = std::filesystem::path(ProgramFolder()) / "orvelant_captiongen";
-            char folder[] = "/tmp/starwane-studio-XXXXXX";
-            if (std::filesystem::exists(painter) && mkdtemp(folder))
+            std::error_code noTemporary;
+            std::string folder =
+                (std::filesystem::temp_directory_path(noTemporary) / "starwane-studio-XXXXXX").string();
+            if (!noTemporary && std::filesystem::exists(painter) && mkdtemp(folder.data()))
             {
                 paintedFolder.path = folder;
                 painted = std::filesystem::path(folder) / "painted";
@@ -223,8 +225,10 @@ int main(int argc, char** argv)
             std::cerr << "starwane-studio: " << run.GetPlayedFrames() << " frames played in " << run.GetPlayedSeconds()
                       << " s (" << run.GetPlayedFrames() / run.GetPlayedSeconds() << " fps)" << std::endl;
         application.ShutDown();
+        // Thrown rather than ended here, so that the studio (and the painter it may run) and the painted folder
+        // are gone before the program ends as signalled.
         if (k_Signals::Caught())
-            k_Signals::ExitAsSignalled();
+            throw k_Signals::Interrupted();
         return 0;
     }
     catch (const k_Signals::Interrupted&)
