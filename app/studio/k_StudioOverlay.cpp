@@ -257,6 +257,16 @@ void k_StudioOverlay::Frame(const State& state, bool draw)
 
 void k_StudioOverlay::Build(const State& state)
 {
+    // A minimised window's display is 0 x 0: nothing would be seen, and the GUI refuses empty items, so no
+    // panel is laid out until the window has room again.
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (display.x < 1.0f || display.y < 1.0f)
+    {
+        m_strip.LetGo();
+        for (const char* panel : {"strip", "errors", "help", "target"})
+            Record(panel, {});
+        return;
+    }
     if (m_stripShown && state.show)
     {
         const k_StudioStrip::Marks marks{state.status.time, state.status.looping, state.status.loopFrom,
@@ -264,6 +274,9 @@ void k_StudioOverlay::Build(const State& state)
         if (const std::optional<double> jump = m_strip.Draw(
                 *state.show, marks, {m_waveTexture, m_waveSeconds, m_narrowWaveTexture, m_narrowWaveColumns}))
             m_jump = jump;
+    }
+    if (m_stripShown && state.show && m_strip.GetHeight() > 0.0f)
+    {
         const k_StudioTimelineView& view = m_strip.GetView();
         const ImGuiIO& io = ImGui::GetIO();
         char strip[160];
