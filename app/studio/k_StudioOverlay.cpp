@@ -147,7 +147,11 @@ bool k_StudioOverlay::OnKey(uint32_t code, bool shift, bool repeat)
     switch (code)
     {
     case KeyTab:
+        // Hidden during a click or a drag, the strip lets go of the pointer at once: moves no longer count as
+        // scrubbing (they would stop every jump, a loop's too).
         m_stripShown = !m_stripShown;
+        if (!m_stripShown)
+            m_strip.LetGo();
         break;
     case KeyF1:
         m_helpShown = !m_helpShown;
@@ -288,6 +292,7 @@ void k_StudioOverlay::Build(const State& state)
     }
     else
     {
+        m_strip.LetGo();
         Record("strip", {});
     }
     DrawStatus(state);
