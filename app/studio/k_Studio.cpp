@@ -427,6 +427,9 @@ bool k_Studio::ReloadShow(double savedAt)
     else
         errors = m_demo->Reload(
             std::string_view(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
+    // The overlay's panel shows the file's errors until it reloads fine.
+    if (m_overlay)
+        m_overlay->Reloaded({name}, errors);
     if (!errors.empty())
     {
         k_Log(k_Log::Colour::Error) << "Studio: reload failed; the previous show stays:";

@@ -149,6 +149,19 @@ else
   fail "the failing shader's message was not shown: $(grep -E 'overlay|Plasma' "$work/out.txt" | tail -5)"
 fi
 
+# --- a show file with an error: its file:line:column message in the panel until it reloads fine ---
+cp "$work/assets/Show.txt" "$work/Show.txt.good"
+{ cat "$work/Show.txt.good"; echo "captoin 12 3"; } >"$work/Show.txt.new"
+mv "$work/Show.txt.new" "$work/assets/Show.txt"
+if line=$(wait_line "$work/out.txt" 'overlay shows \(errors\): Show\.txt:[0-9]+:1: unknown word' 120); then
+  pass "the overlay shows: ${line#*: }"
+  cp "$work/Show.txt.good" "$work/Show.txt.new" && mv "$work/Show.txt.new" "$work/assets/Show.txt"
+  wait_count "$work/out.txt" 'overlay no longer shows its errors' 2 120 &&
+    pass "the show file's message went once it reloaded fine" || fail "the show file's message stayed after a good reload"
+else
+  fail "the show file's error was not shown: $(grep -E 'overlay|Show' "$work/out.txt" | tail -5)"
+fi
+
 # --- minimised with the overlay up (the GUI's display is 0 x 0): the studio goes on, the strip comes back ---
 hidden=$(grep -c 'overlay no longer shows its strip' "$work/out.txt")
 shown=$(grep -c 'overlay shows (strip)' "$work/out.txt")
