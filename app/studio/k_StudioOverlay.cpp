@@ -105,17 +105,17 @@ k_StudioOverlay::~k_StudioOverlay()
         m_waveform.wait();
     if (!m_context)
         return;
-    if (!m_costs.empty())
+    if (!m_costs.IsEmpty())
     {
-        auto median = [](std::vector<double> costs) {
-            std::nth_element(costs.begin(), costs.begin() + static_cast<long>(costs.size() / 2), costs.end());
+        auto median = [](const k_StudioCosts& costs) {
             char text[32];
-            std::snprintf(text, sizeof text, "%.3f", costs[costs.size() / 2]);
+            std::snprintf(text, sizeof text, "%.3f", costs.GetMedian());
             return std::string(text);
         };
-        k_Log() << "Studio: the overlay took " << median(m_costs) << " ms a frame (median of " << m_costs.size() << ", "
-                << (m_measure ? "with the GPU's work" : "calls only")
-                << (m_copyCosts.empty() ? std::string() : "; keeping the paused picture " + median(m_copyCosts) + " ms")
+        k_Log() << "Studio: the overlay took " << median(m_costs) << " ms a frame (median of " << m_costs.GetCount()
+                << ", " << (m_measure ? "with the GPU's work" : "calls only")
+                << (m_copyCosts.IsEmpty() ? std::string()
+                                          : "; keeping the paused picture " + median(m_copyCosts) + " ms")
                 << "); waveform texture " << m_waveBytes << " bytes, font atlas " << m_fontBytes << " bytes";
     }
     for (GLuint texture : {m_waveTexture, m_narrowWaveTexture})
@@ -219,9 +219,9 @@ void k_StudioOverlay::DrawOver(const State& state)
     Frame(state, true);
     if (m_measure)
         glFinish();
-    m_costs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+    m_costs.Add(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
     if (keep)
-        m_copyCosts.push_back(std::chrono::duration<double, std::milli>(kept - started).count());
+        m_copyCosts.Add(std::chrono::duration<double, std::milli>(kept - started).count());
 }
 
 bool k_StudioOverlay::Redraw(const State& state)
