@@ -265,8 +265,8 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
         else
             list->AddRectFilled(ImVec2(from.x - 1.0f, from.y), to, k_CueColour);
         if (text)
-            Label(list, ImVec2(from.x + (cue.fade ? 0.0f : 2.0f), from.y), ImVec2(cue.fade ? to.x : from.x + 120.0f, to.y),
-              cue.name);
+            Label(list, ImVec2(from.x + (cue.fade ? 0.0f : 2.0f), from.y),
+                  ImVec2(cue.fade ? to.x : from.x + 120.0f, to.y), cue.name);
         if (under(ImVec2(from.x - 3.0f, from.y), ImVec2(std::max(to.x, from.x + 3.0f), to.y)))
             hover = cue.fade ? "fade " + cue.name + "\n" + When(show, cue.start) + " to " + When(show, cue.end)
                              : "switch " + cue.name + "\nat " + When(show, cue.start);

@@ -90,11 +90,15 @@ TEST_F(k_FileWatcherTest, EditorsTemporaryFilesAreNotChanges)
 TEST(FileWatcher, OtherEditorsTemporaryNamesAreKnown)
 {
     const std::pair<const char*, bool> names[] = {
-        {"sedAb12Cd", true},           // sed -i
+        {"sedAb12Cd", true},             // sed -i
         {".goutputstream-K2X9QZ", true}, // gedit
-        {"Plasma.mat___jb_tmp___", true}, {"Plasma.mat___jb_old___", true}, // JetBrains
-        {".Plasma.mat.kate-swp", true},                                      // Kate
-        {"Plasma.mat", false}, {"sediment", false}, {"sedAb12Cd.mat", false}, {"sed-12345", false},
+        {"Plasma.mat___jb_tmp___", true},
+        {"Plasma.mat___jb_old___", true}, // JetBrains
+        {".Plasma.mat.kate-swp", true},   // Kate
+        {"Plasma.mat", false},
+        {"sediment", false},
+        {"sedAb12Cd.mat", false},
+        {"sed-12345", false},
         {"Show.txt", false},
     };
     for (const auto& [name, temporary] : names)

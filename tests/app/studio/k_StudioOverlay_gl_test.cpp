@@ -4,8 +4,8 @@
 #include "support/k_GpuTestEngine.h"
 #include "support/k_RecordingShell.h"
 
-#include <SDL.h>
 #include <epoxy/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 namespace

@@ -83,8 +83,8 @@ TEST(StudioStrip, DrawsOnAnyDisplaySize)
     {
         float width, height;
         bool drawn;
-    } const cases[] = {{960.0f, 540.0f, true}, {0.0f, 0.0f, false}, {0.0f, 540.0f, false}, {960.0f, 0.0f, false},
-                       {1.0f, 1.0f, false},    {160.0f, 90.0f, true}, {1.0f, 540.0f, true}, {960.0f, 2.0f, false}};
+    } const cases[] = {{960.0f, 540.0f, true}, {0.0f, 0.0f, false},   {0.0f, 540.0f, false}, {960.0f, 0.0f, false},
+                       {1.0f, 1.0f, false},    {160.0f, 90.0f, true}, {1.0f, 540.0f, true},  {960.0f, 2.0f, false}};
     for (const Case& c : cases)
     {
         frames.Draw(strip, show, c.width, c.height);
