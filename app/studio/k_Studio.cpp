@@ -347,6 +347,22 @@ bool k_Studio::ReloadTracks()
 
 // --- pictures ---
 
+std::filesystem::path k_Studio::ShotPath(const std::filesystem::path& folder, double time)
+{
+    const std::filesystem::path first = folder / k_CaptureLoop::FileName(time);
+    std::error_code error;
+    if (!std::filesystem::exists(first, error))
+        return first;
+    const std::string stem = first.stem().string();
+    const std::string extension = first.extension().string();
+    for (int count = 2;; ++count)
+    {
+        const std::filesystem::path next = folder / (stem + "-" + std::to_string(count) + extension);
+        if (!std::filesystem::exists(next, error))
+            return next;
+    }
+}
+
 void k_Studio::SavePicture()
 {
     const int width = m_engine->GetGraphics()->GetWidth();
@@ -361,7 +377,7 @@ void k_Studio::SavePicture()
     for (int y = 0; y < height; ++y)
         std::copy_n(pixels.data() + static_cast<size_t>(height - 1 - y) * stride, stride, rows.data() + y * stride);
     const double time = m_engine->GetTimeline()->GetTime();
-    const std::string path = (std::filesystem::path(m_options.shots) / k_CaptureLoop::FileName(time)).string();
+    const std::string path = ShotPath(m_options.shots, time).string();
     std::string error;
     if (k_PngWriter::Write(path, width, height, rows.data(), error))
         k_Log() << "Studio: saved " << path;

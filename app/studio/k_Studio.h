@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -62,6 +63,10 @@ public:
     // Shows the start time, then runs until the window is closed, Escape or --quit-at. Returns the frames
     // drawn in play (not those of jumps) and the real seconds they took, for the frame rate.
     void Run();
+
+    // Where F12 saves the picture of a demo time: "frame_040.000.png" in the folder, or, when a picture of that
+    // time is there already (one before an edit, say), "frame_040.000-2.png", "-3" and so on: none is overwritten.
+    static std::filesystem::path ShotPath(const std::filesystem::path& folder, double time);
 
     int64_t GetPlayedFrames() const { return m_playedFrames; }
     double GetPlayedSeconds() const { return m_playedSeconds; }
