@@ -20,6 +20,7 @@
 //   the capture and the studio draw them after the seek;
 // - a world without history (its picture a function of the time and the sync tracks) needs neither.
 #include "demo/k_ShowFile.h"
+#include "demo/k_TextEvent.h"
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
 #include "interfaces/IRewindable.h"
@@ -182,6 +183,9 @@ private:
     std::vector<std::unique_ptr<IWorld>> m_worlds;
     // The captions' own world, when the show names none (one of m_worlds).
     IWorld* m_captionWorld = nullptr;
+    // The text captions' meshes the captions of an earlier schedule left (declared first: the captions hand
+    // theirs back as they go).
+    k_TextEvent::SpareTexts m_spareTexts;
     std::vector<std::unique_ptr<IEvent>> m_captions;
     // Steps of the loading bar taken so far.
     int m_progress = 0;
