@@ -191,7 +191,12 @@ std::vector<double> LocalPeriods(const std::vector<double>& times, const PeriodA
         }
         if (!byOnsets)
         {
-            periods.push_back(candidates.front());
+            // The one the gap fits best, a whole number of its beats.
+            const auto misfit = [&](double period) {
+                return std::fabs(gaps[g] / period - std::max(1.0, std::round(gaps[g] / period)));
+            };
+            periods.push_back(*std::min_element(candidates.begin(), candidates.end(),
+                                                [&](double a, double b) { return misfit(a) < misfit(b); }));
             continue;
         }
         // Of the candidates that fill the gap with whole beats (within a quarter of a beat), the one whose
