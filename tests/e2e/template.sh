@@ -28,7 +28,7 @@ libdir=$(dirname "$(ls "$usr"/lib/liborvelant.a "$usr"/lib/*/liborvelant.a 2>/de
 libdir=${libdir#"$usr/"}
 for f in "$libdir/liborvelant.a" include/orvelant/app/k_DemoShell.h include/orvelant/demo/k_Show.h \
          include/orvelant/interfaces/IShow.h "$libdir/cmake/Orvelant/OrvelantConfig.cmake" "$libdir/pkgconfig/orvelant.pc" \
-         lib/orvelant/orvelant_pack lib/orvelant/orvelant_captiongen lib/orvelant/orvelant_beatgen \
+         lib/orvelant/orvelant_pack lib/orvelant/orvelant_captiongen lib/orvelant/orvelant_beatgen lib/orvelant/orvelant_tempo \
          share/orvelant/pack/Common/DistortedQuad.mat share/orvelant/template/CMakeLists.txt; do
   [ -f "$usr/$f" ] || fail "not installed: $f"
 done
@@ -215,6 +215,39 @@ cp "$demo/build/template" "$demo/build/data.pak" "$work/away/"
 grep -q "^template --studio: runs from its pack, watching nothing: it does not run from its build folder" "$work/away.txt" &&
   pass "run from elsewhere, the studio says it plays from its pack" ||
   fail "run from elsewhere: $(grep -v '^studio:' "$work/away.txt" | tail -5)"
+
+# --- the build reads the show file; a recording of one's own is measured against it ---
+show="$demo/assets/Show.txt"
+cp "$show" "$work/Show.kept"
+echo 'caption world.png 4:1 6 at 0 0 1 from up' >>"$show"
+if cmake --build "$demo/build" >"$work/bad-build.txt" 2>&1; then
+  fail "the build took a malformed show file"
+else
+  grep -q "Show.txt:$(wc -l <"$show"):[0-9]*: unknown side" "$work/bad-build.txt" &&
+    pass "a malformed show file fails the build with its line and column" ||
+    fail "the malformed show file's build: $(tail -5 "$work/bad-build.txt")"
+fi
+cp "$work/Show.kept" "$show"
+# The recording: a metronome at 121 BPM where the show file says 120, dropped in under the tune's name.
+printf 'length 12
+section all 0
+tempo 1 0 bpm 121
+' >"$work/recorded.txt"
+"$usr/lib/orvelant/orvelant_beatgen" "$demo/assets/template.ogg" --show "$work/recorded.txt"
+if cmake --build "$demo/build" >"$work/recording-build.txt" 2>&1; then
+  grep -q "warning: .*Show.txt: .* lie more than 30 ms from the tempo map; the worst: bar" "$work/recording-build.txt" &&
+    pass "the build warns that the map and the recording part" ||
+    fail "no warning about the recording: $(grep -i -A2 "show file" "$work/recording-build.txt" | tail -5)"
+else
+  fail "the build with a recording failed: $(tail -5 "$work/recording-build.txt")"
+fi
+if "$usr/lib/orvelant/orvelant_tempo" "$demo/assets/template.ogg" --show "$show" >"$work/measured.txt" 2>&1 &&
+  grep -q '^tempo 1 0.0[0-9]* bpm 12[01]\.' "$show" && cmake --build "$demo/build" >"$work/measured-build.txt" 2>&1; then
+  ! grep -q "warning" "$work/measured-build.txt" && pass "measured ($(grep '^tempo' "$show")), the build no longer warns" ||
+    fail "still a warning after measuring: $(grep warning "$work/measured-build.txt")"
+else
+  fail "measuring the recording: $(cat "$work/measured.txt"; grep '^tempo' "$show")"
+fi
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -3,7 +3,12 @@
 # Makes data.pak beside the target's program whenever an asset changes: the engine's own assets (Common/),
 # every file below ASSETS under its path there, and what the build makes:
 #   CAPTIONS  a caption manifest ("hello.png: Hello | world", one picture a line) painted into pictures
-#   TUNE      a metronome tune of that name, a click on every beat of ASSETS/Show.txt's tempo map
+#   TUNE      a metronome tune of that name, a click on every beat of ASSETS/Show.txt's tempo map; when ASSETS
+#             holds a file of that name (a recording of one's own), it is packed instead and the build measures
+#             the show file's tempo map against it (orvelant_tempo --check): a warning names the bars whose
+#             beats lie more than 30 ms off
+# ASSETS/Show.txt is read as the program reads it on every build, with or without a tune made from it: a
+# mistake fails the build with its file:line:column, as does a caption whose picture is in no folder of the pack.
 # A program finds data.pak beside itself; the tune's name is the one its ShowProgram plays. The program also
 # learns where its sources are (orvelant_studio_sources below): run from its build folder, `<program> --studio`
 # serves and watches ASSETS and paints the captions again when CAPTIONS is saved.
@@ -33,7 +38,11 @@ function(orvelant_add_pack target)
       VERBATIM)
     list(APPEND made ${pictures})
   endif()
-  if(arg_TUNE)
+  set(recording)
+  if(arg_TUNE AND EXISTS ${assets}/${arg_TUNE})
+    set(recording ${assets}/${arg_TUNE})
+  endif()
+  if(arg_TUNE AND NOT recording)
     add_custom_command(
       OUTPUT ${generated}/${arg_TUNE}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
@@ -42,6 +51,18 @@ function(orvelant_add_pack target)
       COMMENT "Making the tune ${arg_TUNE} of ${target}"
       VERBATIM)
     list(APPEND made ${generated}/${arg_TUNE})
+  endif()
+  if(EXISTS ${assets}/Show.txt)
+    set(checked ${CMAKE_CURRENT_BINARY_DIR}/${target}-show.stamp)
+    add_custom_command(
+      OUTPUT ${checked}
+      COMMAND ${ORVELANT_TOOLS_DIR}/orvelant_tempo --check ${assets}/Show.txt ${recording} --pictures ${assets}
+              --pictures ${generated} --pictures ${ORVELANT_PACK_DIR}
+      COMMAND ${CMAKE_COMMAND} -E touch ${checked}
+      DEPENDS ${assets}/Show.txt ${recording} ${made}
+      COMMENT "Checking the show file of ${target}"
+      VERBATIM)
+    list(APPEND made ${checked})
   endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${assets}/*)
   file(GLOB_RECURSE common CONFIGURE_DEPENDS ${ORVELANT_PACK_DIR}/*)

@@ -350,7 +350,7 @@ std::vector<double> Doubled(const std::vector<double>& beats, const std::vector<
 }
 
 // Follows the beat from the first and the last tracked beat outwards through onsets, where the tracker had
-// not locked on yet or had let go: each next beat a beat's length on, within a tenth of a beat of an onset,
+// not locked on yet or had let go: each next beat a beat's length on, within 20 ms (and a tenth of a beat) of an onset,
 // up to a bar of beats without one.
 void Extend(std::vector<Numbered>& beats, const std::vector<double>& onsets, double seconds, int beatsPerBar)
 {
@@ -369,7 +369,7 @@ void Extend(std::vector<Numbered>& beats, const std::vector<double>& onsets, dou
         const double predicted = last.time - before * static_cast<double>(1 + missed);
         if (predicted < -before * 0.25)
             break;
-        const std::optional<double> onset = NearestOnset(onsets, predicted, std::min(before * 0.1, 0.04));
+        const std::optional<double> onset = NearestOnset(onsets, predicted, std::min(before * 0.1, 0.02));
         if (!onset)
         {
             ++missed;
@@ -388,7 +388,7 @@ void Extend(std::vector<Numbered>& beats, const std::vector<double>& onsets, dou
         const double predicted = last.time + after * static_cast<double>(1 + missed);
         if (predicted > seconds)
             break;
-        const std::optional<double> onset = NearestOnset(onsets, predicted, std::min(after * 0.1, 0.04));
+        const std::optional<double> onset = NearestOnset(onsets, predicted, std::min(after * 0.1, 0.02));
         if (!onset)
         {
             ++missed;
