@@ -67,8 +67,14 @@ function(orvelant_add_pack target)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${assets}/*)
   file(GLOB_RECURSE common CONFIGURE_DEPENDS ${ORVELANT_PACK_DIR}/*)
   set(pack $<TARGET_FILE_DIR:${target}>/data.pak)
+  # A metronome made before the recording came is not packed beside it.
+  set(stale ${CMAKE_COMMAND} -E true)
+  if(recording)
+    set(stale ${CMAKE_COMMAND} -E rm -f ${generated}/${arg_TUNE})
+  endif()
   add_custom_command(
     OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${target}-data.pak.stamp
+    COMMAND ${stale}
     COMMAND ${ORVELANT_TOOLS_DIR}/orvelant_pack ${pack} ${ORVELANT_PACK_DIR} ${assets} ${generated}
     COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_CURRENT_BINARY_DIR}/${target}-data.pak.stamp
     DEPENDS ${sources} ${common} ${made}
