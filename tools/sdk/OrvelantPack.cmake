@@ -86,16 +86,24 @@ function(orvelant_add_pack target)
   if(arg_CAPTIONS)
     set(captions CAPTIONS ${manifest})
   endif()
-  orvelant_studio_sources(${target} ASSETS ${assets} ${captions} TOOLS ${ORVELANT_TOOLS_DIR})
+  set(tune)
+  if(recording)
+    set(tune RECORDING ${recording})
+  elseif(arg_TUNE)
+    set(tune TUNEMAKER ${ORVELANT_TOOLS_DIR}/orvelant_beatgen)
+  endif()
+  orvelant_studio_sources(${target} ASSETS ${assets} ${captions} TOOLS ${ORVELANT_TOOLS_DIR} ${tune})
 endfunction()
 
-# orvelant_studio_sources(<target> ASSETS <folder> [CAPTIONS <manifest>] TOOLS <folder>)
+# orvelant_studio_sources(<target> ASSETS <folder> [CAPTIONS <manifest>] TOOLS <folder>
+#                         [TUNEMAKER <program> | RECORDING <file>])
 #
 # Builds into the target's program where its sources are: the assets folder, the caption manifest, the folder
-# of the programs that paint captions and make tunes, and the folder the program is put in. The studio uses them
+# of the programs that paint captions and make tunes, the folder the program is put in, and the program that
+# makes the tune from the show file or the recording the show plays. The studio uses them
 # only when the program runs from that folder (k_StudioSources). orvelant_add_pack() calls it.
 function(orvelant_studio_sources target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ASSETS;CAPTIONS;TOOLS" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ASSETS;CAPTIONS;TOOLS;TUNEMAKER;RECORDING" "")
   get_filename_component(assets "${arg_ASSETS}" ABSOLUTE)
   set(captions)
   if(arg_CAPTIONS)
@@ -108,7 +116,8 @@ function(orvelant_studio_sources target)
 namespace
 {
 const bool registered = k_StudioSources::Register({R\"orv(${assets})orv\", R\"orv(${captions})orv\",
-                                                   R\"orv(${arg_TOOLS})orv\", R\"orv($<TARGET_FILE_DIR:${target}>)orv\"});
+                                                   R\"orv(${arg_TOOLS})orv\", R\"orv($<TARGET_FILE_DIR:${target}>)orv\",
+                                                   R\"orv(${arg_TUNEMAKER})orv\", R\"orv(${arg_RECORDING})orv\"});
 }
 ")
   target_sources(${target} PRIVATE ${source})
