@@ -26,6 +26,7 @@
 #include <epoxy/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <sys/stat.h>
@@ -164,7 +165,7 @@ void k_Studio::MakeTune(std::unique_ptr<k_StudioTuneMaker> maker, std::function<
     m_tuneMaker = std::move(maker);
     m_tuneSwapped = std::move(swapped);
     // With a recording the fit is on the status line from the start.
-    if (m_tuneMaker && m_tuneMaker->IsUseful() && !m_assets.empty())
+    if (m_tuneMaker && m_tuneMaker->IsMeasuring() && !m_assets.empty())
     {
         const std::string error =
             m_tuneMaker->Saved(std::filesystem::path(m_assets) / k_Utf8::ToUtf8(m_show->GetShowFileName()));
@@ -556,8 +557,10 @@ void k_Studio::ShowTune()
         if (m_tuneSwapped)
             m_tuneSwapped();
         FollowMusic();
+        char time[32];
+        std::snprintf(time, sizeof time, "%.3f", m_transport.GetTime());
         k_Log() << "Studio: made the tune again in " << static_cast<int>(std::lround(made->milliseconds))
-                << " ms; it plays from " << m_transport.GetTime() << " s";
+                << " ms; it plays from " << time << " s";
         m_reload = "tune made again " + ClockTime();
     }
     UpdateStatus(true);

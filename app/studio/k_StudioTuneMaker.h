@@ -32,6 +32,8 @@ public:
 
     // Whether it has anything to do: a generator, or a recording to measure against.
     bool IsUseful() const;
+    // Whether it measures the show file against a recording (there is no generator).
+    bool IsMeasuring() const { return m_setup.maker.empty() && IsUseful(); }
     // The show file was saved with a new tempo map or sections: makes or measures now, or as soon as the run
     // under way ends. Empty, or why the program cannot be started.
     std::string Saved(const std::filesystem::path& showFile);

@@ -202,6 +202,28 @@ if wait_file "$track" 60 && [ "$(stat -c %s "$track")" -eq 13 ] && grep -q '<key
 else
   fail "the editor's save: $(ls "$demo/assets/Sync" 2>&1; grep '<key' "$document")"
 fi
+# A saved tempo change: the metronome is made again from it and played from the time on screen, which stays
+# there; the overlay draws its waveform again. The tune served now clicks at the new tempo.
+waves=$(grep -c "the tune's waveform is drawn" "$work/studio.txt")
+sed -i 's/^tempo 1 0 bpm 120$/tempo 1 0 bpm 100/' "$demo/assets/Show.txt"
+wait_line "$work/studio.txt" 'Studio: made the tune again in [0-9]+ ms; it plays from 3\.000 s' 120 >/dev/null &&
+  pass "a saved tempo change makes the tune again, from 3 s" ||
+  fail "the tune was not made again: $(grep -E 'tune' "$work/studio.txt" | tail -5)"
+end=$((SECONDS + 60))
+until [ "$(grep -c "the tune's waveform is drawn" "$work/studio.txt")" -gt "$waves" ] || [ "$SECONDS" -ge "$end" ]; do
+  sleep 0.1
+done
+[ "$(grep -c "the tune's waveform is drawn" "$work/studio.txt")" -gt "$waves" ] &&
+  pass "the overlay draws the new tune's waveform" || fail "the waveform was not drawn again"
+wait_line "$work/studio-err.txt" '^studio: 3\.000 s \| 2:2 .*\| paused' 60 >/dev/null &&
+  pass "the picture stays at 3 s, now bar 2:2" || fail "the picture's time: $(tail -c 300 "$work/studio-err.txt")"
+served=$(find "${TMPDIR:-/tmp}" -path '*template-studio-*/painted/template.ogg' 2>/dev/null | head -1)
+if [ -n "$served" ] && "$usr/lib/orvelant/orvelant_tempo" "$served" >"$work/served.txt" 2>&1 &&
+  grep -q '^tempo 1 0.0[0-9]* bpm 100\.0' "$work/served.txt"; then
+  pass "the tune served now clicks at 100 BPM ($(head -1 "$work/served.txt"))"
+else
+  fail "the tune served: ${served:-none}: $(cat "$work/served.txt" 2>/dev/null)"
+fi
 keys "$window" Escape
 wait_exit "$pid" 60
 [ "$status" = 0 ] && pass "Escape ended the template's studio with 0" || fail "the template's studio ended with $status"
