@@ -6,6 +6,8 @@
 
 namespace
 {
+// --- helpers ---
+
 // A beat with its number: beats since the first tracked one, gaps counted.
 struct Numbered
 {
@@ -64,6 +66,8 @@ bool Solve(std::vector<std::vector<double>>& a, std::vector<double>& b)
     }
     return true;
 }
+
+// --- the fit of a map to numbered beats ---
 
 // A map of anchors on beat numbers (knots, from the first downbeat): the time of each knot and the seconds a
 // beat after the last, fitted by least squares to the beats.
@@ -146,6 +150,8 @@ struct Spline
         return sizes[at95] <= k_TempoFit::SpanTolerance && sizes.back() <= k_TempoFit::SpanLargest;
     }
 };
+
+// --- the beats heard, numbered ---
 
 // The tracker's beat length at a time (that of its last beat before), or 0 where it gave none.
 using PeriodAt = std::function<double(double)>;
@@ -350,8 +356,8 @@ std::vector<double> Doubled(const std::vector<double>& beats, const std::vector<
 }
 
 // Follows the beat from the first and the last tracked beat outwards through onsets, where the tracker had
-// not locked on yet or had let go: each next beat a beat's length on, within 20 ms (and a tenth of a beat) of an onset,
-// up to a bar of beats without one.
+// not locked on yet or had let go: each next beat a beat's length on, within 20 ms (and a tenth of a beat)
+// of an onset, up to a bar of beats without one.
 void Extend(std::vector<Numbered>& beats, const std::vector<double>& onsets, double seconds, int beatsPerBar)
 {
     const auto period = [&](bool front) {
@@ -399,6 +405,8 @@ void Extend(std::vector<Numbered>& beats, const std::vector<double>& onsets, dou
         missed = 0;
     }
 }
+
+// --- the downbeat ---
 
 // Where in the bar the downbeat falls (0 to perBar - 1, counted on the beats' numbers). Music enters on a
 // downbeat: where the low end rises at least fourfold from one bar to the next (the beat coming in, a
