@@ -27,6 +27,8 @@ play=(
   fonts-comfortaa
   # the desktop icon is drawn with Cairo at build time
   libcairo2-dev
+  # orvelant_tempo measures a recording's tempo map with aubio's beat tracker and onset detector (linked)
+  libaubio-dev
   # the studio's overlay (timeline, errors, render targets): the immediate-mode GUI library; its SDL2 and
   # OpenGL 3 backends are built from the package's doc folder
   libimgui-dev

@@ -3,6 +3,7 @@
 #include "app/k_CaptureLoop.h"
 #include "app/studio/k_StudioOverlay.h"
 #include "app/studio/k_StudioPainter.h"
+#include "app/studio/k_StudioTuneMaker.h"
 #include "app/studio/k_SyncClient.h"
 #include "app/studio/k_SyncDocument.h"
 #include "demo/k_Show.h"
@@ -25,6 +26,7 @@
 #include <epoxy/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <sys/stat.h>
@@ -156,6 +158,20 @@ void k_Studio::PaintCaptions(const std::string& program, const std::string& mani
                                       static_cast<size_t>(file->GetSize()))
                         : std::string();
         });
+}
+
+void k_Studio::MakeTune(std::unique_ptr<k_StudioTuneMaker> maker, std::function<void()> swapped)
+{
+    m_tuneMaker = std::move(maker);
+    m_tuneSwapped = std::move(swapped);
+    // With a recording the fit is on the status line from the start.
+    if (m_tuneMaker && m_tuneMaker->IsMeasuring() && !m_assets.empty())
+    {
+        const std::string error =
+            m_tuneMaker->Saved(std::filesystem::path(m_assets) / k_Utf8::ToUtf8(m_show->GetShowFileName()));
+        if (!error.empty())
+            k_Log(k_Log::Colour::Error) << "Studio: " << error;
+    }
 }
 
 void k_Studio::OnKey(uint32_t code, bool shift, bool repeat)
@@ -488,6 +504,9 @@ bool k_Studio::ReloadShow(double savedAt)
     std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(m_show->GetShowFileName()));
     const Clock::time_point started = Clock::now();
     std::vector<std::string> errors;
+    // What the tune is made from, to tell whether the tune is to be made again.
+    const std::vector<k_TempoMap::Anchor> anchors = m_show->GetShow().GetTempoMap().GetAnchors();
+    const std::vector<k_ShowFile::Section> sections = m_show->GetShow().GetSections();
     if (!file)
         errors.push_back(name + ": cannot be read");
     else
@@ -517,7 +536,62 @@ bool k_Studio::ReloadShow(double savedAt)
     // The new schedule is brought to the time on screen and drawn there, paused or playing.
     RedrawSchedule();
     UpdateStatus(true);
+    const auto sameAnchors = [](const k_TempoMap::Anchor& a, const k_TempoMap::Anchor& b) {
+        return a.bar == b.bar && a.time == b.time && a.beatsPerBar == b.beatsPerBar &&
+               a.beatsPerMinute == b.beatsPerMinute;
+    };
+    const auto sameSections = [](const k_ShowFile::Section& a, const k_ShowFile::Section& b) {
+        return a.name == b.name && a.start == b.start && a.end == b.end;
+    };
+    const std::vector<k_TempoMap::Anchor>& anchorsNow = show.GetTempoMap().GetAnchors();
+    const bool changed =
+        !std::equal(anchors.begin(), anchors.end(), anchorsNow.begin(), anchorsNow.end(), sameAnchors) ||
+        !std::equal(sections.begin(), sections.end(), show.GetSections().begin(), show.GetSections().end(),
+                    sameSections);
+    if (changed && m_tuneMaker && m_tuneMaker->IsUseful())
+    {
+        const std::string error = m_tuneMaker->Saved(std::filesystem::path(m_assets) / name);
+        if (error.empty())
+            k_Log() << "Studio: the tempo map or the sections changed; making the tune again";
+        else
+            k_Log(k_Log::Colour::Error) << "Studio: " << error;
+    }
     return true;
+}
+
+void k_Studio::ShowTune()
+{
+    const std::optional<k_StudioTuneMaker::Result> made = m_tuneMaker ? m_tuneMaker->Poll() : std::nullopt;
+    if (!made)
+        return;
+    const std::string name = k_Utf8::ToUtf8(m_show->GetShowFileName());
+    if (!made->fit.empty() && made->fit != m_fit)
+    {
+        m_fit = made->fit;
+        k_Log() << "Studio: the recording's beats lie " << m_fit << " from the show file's tempo map";
+    }
+    if (!made->error.empty())
+    {
+        // A show file the tune's generator refuses, or a map the recording's beats have left.
+        k_Log(k_Log::Colour::Error) << "Studio: " << made->error;
+        m_reload = "tune " + ClockTime() + ": " + made->error;
+        if (m_overlay)
+            m_overlay->Reloaded({name}, {made->error});
+    }
+    if (made->made)
+    {
+        // Played from the picture's time: the picture does not move.
+        m_music.Silence();
+        if (m_tuneSwapped)
+            m_tuneSwapped();
+        FollowMusic();
+        char time[32];
+        std::snprintf(time, sizeof time, "%.3f", m_transport.GetTime());
+        k_Log() << "Studio: made the tune again in " << static_cast<int>(std::lround(made->milliseconds))
+                << " ms; it plays from " << time << " s";
+        m_reload = "tune made again " + ClockTime();
+    }
+    UpdateStatus(true);
 }
 
 // Only the schedule changed: the timeline's seek rewinds the captions and the show's fades and replays the new
@@ -597,6 +671,7 @@ k_StudioStatus::State k_Studio::Status() const
     state.loopFrom = m_transport.GetLoopFrom();
     state.loopTo = m_transport.GetLoopTo();
     state.reload = m_reload;
+    state.fit = m_fit;
     if (m_sync)
         state.sync = (m_sync->IsConnected() ? "sync on " : "sync waiting for ") + m_sync->GetAddress();
     return state;
@@ -688,6 +763,7 @@ void k_Studio::Run()
         // A reload drawn at once is a jump: the time it took is not played.
         jumped = ReloadSaved() || jumped;
         jumped = ShowPainted() || jumped;
+        ShowTune();
         if (m_quit)
             break;
         if (m_pending)

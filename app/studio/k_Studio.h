@@ -27,6 +27,7 @@ class k_FileWatcher;
 class k_Show;
 class k_StudioOverlay;
 class k_StudioPainter;
+class k_StudioTuneMaker;
 class k_SyncClient;
 
 class k_Studio
@@ -53,6 +54,10 @@ public:
     // watched folder, "Captions.txt") is saved, into the folder the file system serves after the watched one
     // (call after WatchAssets).
     void PaintCaptions(const std::string& program, const std::string& manifest, const std::string& folder);
+    // Makes the tune again with the maker (or measures the show file's tempo map against the recording) when a
+    // saved show file changes the tempo map or the sections (call after WatchAssets); swapped is called when a
+    // new tune is served, to play it and draw its waveform.
+    void MakeTune(std::unique_ptr<k_StudioTuneMaker> maker, std::function<void()> swapped);
     // Connects to the sync editor of the options (--sync) and keeps connecting while it is away; its saves go
     // into the folder given (the assets folder, or the working folder without one).
     void ConnectSyncEditor(const std::string& saveFolder);
@@ -89,6 +94,8 @@ private:
     // Reloads what was saved in the watched folder; true when the picture was drawn anew at once.
     bool ReloadSaved();
     bool ReloadShow(double savedAt);
+    // A tune made again is played; a refused show file or the recording's fit is shown.
+    void ShowTune();
     void RedrawSchedule();
     // A finished painting's pictures loaded again; true when the picture was drawn anew at once.
     bool ShowPainted();
@@ -129,6 +136,10 @@ private:
     k_StudioTransport m_transport;
     std::unique_ptr<k_FileWatcher> m_watcher;
     std::unique_ptr<k_StudioPainter> m_painter;
+    std::unique_ptr<k_StudioTuneMaker> m_tuneMaker;
+    std::function<void()> m_tuneSwapped;
+    // How far the recording's beats lie from the show file's map, for the status line.
+    std::string m_fit;
     std::unique_ptr<k_SyncClient> m_sync;
     k_StudioOverlay* m_overlay = nullptr;
     bool m_syncConnected = false;

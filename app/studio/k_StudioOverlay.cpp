@@ -367,6 +367,9 @@ void k_StudioOverlay::MakeWaveTexture()
     if (waveform.GetColumns() > limit)
         return;
     const k_StudioWaveform narrow = waveform.Narrowed(NarrowWaveColumns);
+    // A tune made again replaces the waveform drawn before (0 names nothing and is ignored).
+    const GLuint before[2] = {static_cast<GLuint>(m_waveTexture), static_cast<GLuint>(m_narrowWaveTexture)};
+    glDeleteTextures(2, before);
     m_waveTexture = UploadWave(waveform);
     m_narrowWaveTexture = UploadWave(narrow);
     m_narrowWaveColumns = narrow.GetColumns();

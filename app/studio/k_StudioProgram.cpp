@@ -6,6 +6,7 @@
 #include "app/studio/k_StudioOptions.h"
 #include "app/studio/k_StudioOverlay.h"
 #include "app/studio/k_StudioSources.h"
+#include "app/studio/k_StudioTuneMaker.h"
 #include "app/studio/k_StudioWindow.h"
 #include "demo/k_Show.h"
 #include "engine/k_FileSystem.h"
@@ -66,12 +67,29 @@ std::string ManifestName(const k_StudioSources& sources)
     return relative.generic_string();
 }
 
-// The tune from the pack, playing from the time asked; empty calls when there is no audio device.
+// The tune from the pack (or the one the studio made again), playing from the time asked; empty calls when
+// there is no audio device.
 struct Tune
 {
     std::unique_ptr<IFile> file;
     uint32_t stream = 0;
+    bool audio = false;
 };
+
+// The tune's waveform, decoded from the file on the overlay's thread.
+std::function<k_StudioWaveform::Sound()> DecodeTune(std::shared_ptr<IFile> file)
+{
+    return [file] {
+        k_StudioWaveform::Sound sound;
+        k_VorbisMemoryFile vorbis;
+        if (vorbis.Open(file->GetData(), static_cast<size_t>(file->GetSize())) && vorbis.DecodeAll(sound.samples))
+        {
+            sound.channels = vorbis.GetChannels();
+            sound.rate = vorbis.GetRate();
+        }
+        return sound;
+    };
+}
 
 k_Studio::Music StartMusic(const std::string& name, IEngine* engine, IWindow* window, const std::wstring& tuneName,
                            Tune& tune)
@@ -81,6 +99,7 @@ k_Studio::Music StartMusic(const std::string& name, IEngine* engine, IWindow* wi
         std::cerr << name << ": no audio device; the show runs without its music" << std::endl;
         return {};
     }
+    tune.audio = true;
     tune.file.reset(k_Application::OpenTune(engine, tuneName));
     if (tune.file)
         tune.stream =
@@ -91,15 +110,15 @@ k_Studio::Music StartMusic(const std::string& name, IEngine* engine, IWindow* wi
                   << "\" cannot be played; the show runs without it" << std::endl;
         return {};
     }
-    const uint32_t stream = tune.stream;
+    // The stream is looked up on each call: a tune made again replaces it.
     k_Studio::Music music;
-    music.play = [stream](double seconds) {
-        k_Bass::ChannelSetPosition(stream, seconds);
-        k_Bass::ChannelPlay(stream, false);
+    music.play = [&tune](double seconds) {
+        k_Bass::ChannelSetPosition(tune.stream, seconds);
+        k_Bass::ChannelPlay(tune.stream, false);
     };
-    music.pause = [stream] { k_Bass::ChannelPause(stream); };
-    music.position = [stream]() -> std::optional<double> {
-        const double heard = k_Bass::ChannelGetPosition(stream);
+    music.pause = [&tune] { k_Bass::ChannelPause(tune.stream); };
+    music.position = [&tune]() -> std::optional<double> {
+        const double heard = k_Bass::ChannelGetPosition(tune.stream);
         return heard >= 0.0 ? std::optional<double>(heard) : std::nullopt;
     };
     // SDL reports no output latency: what is counted is the buffer the callback fills, an estimate that leaves
@@ -124,16 +143,7 @@ std::unique_ptr<k_StudioOverlay> StartOverlay(const k_StudioOptions& options, k_
         overlay->MeasureCost();
     std::shared_ptr<IFile> file(k_Application::OpenTune(application.GetEngine(), application.GetTuneName()));
     if (file)
-        overlay->DecodeTune([file] {
-            k_StudioWaveform::Sound sound;
-            k_VorbisMemoryFile vorbis;
-            if (vorbis.Open(file->GetData(), static_cast<size_t>(file->GetSize())) && vorbis.DecodeAll(sound.samples))
-            {
-                sound.channels = vorbis.GetChannels();
-                sound.rate = vorbis.GetRate();
-            }
-            return sound;
-        });
+        overlay->DecodeTune(DecodeTune(file));
     return overlay;
 }
 } // namespace
@@ -223,29 +233,52 @@ int k_StudioProgram::Run(const std::vector<std::string>& arguments)
         PaintedFolder paintedFolder;
         k_Studio run(options, m_program, engine, application.GetWindow(), show, music, std::cerr,
                      isatty(STDERR_FILENO) != 0);
-        // The build's caption painter paints the captions again when the watched manifest is saved; its pictures
-        // go to a folder of this run's, served after the watched one.
+        // The build's caption painter paints the captions again when the watched manifest is saved, and its tune
+        // generator makes the tune again when the show file's tempo map or sections change; what they make goes
+        // to a folder of this run's, served after the watched one.
+        std::filesystem::path painted;
+        const auto servedFolder = [&]() -> std::filesystem::path {
+            if (!painted.empty())
+                return painted;
+            std::error_code error;
+            std::string folder =
+                (std::filesystem::temp_directory_path(error) / (m_program.name + "-studio-XXXXXX")).string();
+            if (!mkdtemp(folder.data()))
+                return {};
+            paintedFolder.path = folder;
+            painted = std::filesystem::path(folder) / "painted";
+            std::filesystem::create_directories(painted, error);
+            if (auto* files = dynamic_cast<k_FileSystem*>(engine->GetFileSystem()))
+                files->SetPaintedFolder(painted);
+            return painted;
+        };
+        std::unique_ptr<k_StudioTuneMaker> tuneMaker;
         if (!assets.empty())
         {
             run.WatchAssets(assets);
             const std::string manifest = ManifestName(sources);
             const std::filesystem::path painter = std::filesystem::path(sources.tools) / "orvelant_captiongen";
-            std::error_code error;
-            std::string folder =
-                (std::filesystem::temp_directory_path(error) / (m_program.name + "-studio-XXXXXX")).string();
             if (manifest.empty() || sources.tools.empty())
                 k_Log() << "Studio: no caption manifest in the assets folder; the captions are painted by the build";
             else if (!std::filesystem::exists(painter))
                 k_Log() << "Studio: the caption painter " << painter.string()
                         << " is not there; the captions are painted by the build";
-            else if (mkdtemp(folder.data()))
-            {
-                paintedFolder.path = folder;
-                const std::filesystem::path painted = std::filesystem::path(folder) / "painted";
-                std::filesystem::create_directories(painted);
-                if (auto* files = dynamic_cast<k_FileSystem*>(engine->GetFileSystem()))
-                    files->SetPaintedFolder(painted);
+            else if (!servedFolder().empty())
                 run.PaintCaptions(painter.string(), manifest, painted.string());
+            k_StudioTuneMaker::Setup tuneSetup;
+            if (!sources.tuneMaker.empty() && std::filesystem::exists(sources.tuneMaker))
+                tuneSetup.maker = sources.tuneMaker;
+            const std::filesystem::path measure = std::filesystem::path(sources.tools) / "orvelant_tempo";
+            if (!sources.recording.empty() && !sources.tools.empty() && std::filesystem::exists(measure))
+            {
+                tuneSetup.measure = measure.string();
+                tuneSetup.recording = sources.recording;
+            }
+            tuneSetup.tuneName = k_Utf8::ToUtf8(application.GetTuneName());
+            if ((!tuneSetup.maker.empty() || !tuneSetup.recording.empty()) && !servedFolder().empty())
+            {
+                tuneSetup.served = painted;
+                tuneMaker = std::make_unique<k_StudioTuneMaker>(tuneSetup);
             }
         }
         if (options.sync)
@@ -253,6 +286,30 @@ int k_StudioProgram::Run(const std::vector<std::string>& arguments)
         // Made on the window's GL context, it goes before the engine does.
         std::unique_ptr<k_StudioOverlay> overlay = StartOverlay(options, application);
         run.UseOverlay(overlay.get());
+        if (tuneMaker)
+            run.MakeTune(std::move(tuneMaker), [&tune, &application, &overlay, engine] {
+                // The new tune replaces the old in the player and in the overlay's waveform.
+                std::shared_ptr<IFile> file(k_Application::OpenTune(engine, application.GetTuneName()));
+                if (!file)
+                    return;
+                if (tune.audio)
+                {
+                    std::unique_ptr<IFile> played(k_Application::OpenTune(engine, application.GetTuneName()));
+                    const uint32_t stream = played
+                                                ? k_Bass::StreamCreateFile(true, played->GetData(), 0,
+                                                                           static_cast<uint64_t>(played->GetSize()), 0)
+                                                : 0;
+                    if (stream != 0)
+                    {
+                        if (tune.stream != 0)
+                            k_Bass::StreamFree(tune.stream);
+                        tune.stream = stream;
+                        tune.file = std::move(played);
+                    }
+                }
+                if (overlay)
+                    overlay->DecodeTune(DecodeTune(file));
+            });
         studio = &run;
         run.Run();
         studio = nullptr;

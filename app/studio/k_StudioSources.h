@@ -12,6 +12,8 @@ public:
     std::string captions;      // the caption manifest the build paints, absolute; empty: none
     std::string tools;         // the folder of the build's programs (orvelant_captiongen, orvelant_beatgen)
     std::string programFolder; // the folder the build puts the program in
+    std::string tuneMaker;     // the program that makes the tune from the show file; empty: the tune is not made
+    std::string recording;     // the recording of one's own the pack holds as the tune, absolute; empty: none
 
     // Registers the sources of the program being run (called once, before main, by the build's source);
     // returns true so that it can initialise a static.

@@ -28,6 +28,8 @@ std::string k_StudioStatus::Line(const State& state)
         line += " | loop " + Format("%.3f", state.loopFrom) + "-" + Format("%.3f", state.loopTo);
     if (!state.sync.empty())
         line += " | " + state.sync;
+    if (!state.fit.empty())
+        line += " | beats " + state.fit;
     if (!state.reload.empty())
         line += " | " + state.reload;
     return line;

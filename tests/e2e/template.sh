@@ -30,7 +30,7 @@ libdir=$(dirname "$(ls "$usr"/lib/liborvelant.a "$usr"/lib/*/liborvelant.a 2>/de
 libdir=${libdir#"$usr/"}
 for f in "$libdir/liborvelant.a" include/orvelant/app/k_DemoShell.h include/orvelant/demo/k_Show.h \
          include/orvelant/interfaces/IShow.h "$libdir/cmake/Orvelant/OrvelantConfig.cmake" "$libdir/pkgconfig/orvelant.pc" \
-         lib/orvelant/orvelant_pack lib/orvelant/orvelant_captiongen lib/orvelant/orvelant_beatgen \
+         lib/orvelant/orvelant_pack lib/orvelant/orvelant_captiongen lib/orvelant/orvelant_beatgen lib/orvelant/orvelant_tempo \
          share/orvelant/pack/Common/DistortedQuad.mat share/orvelant/template/CMakeLists.txt; do
   [ -f "$usr/$f" ] || fail "not installed: $f"
 done
@@ -204,6 +204,28 @@ if wait_file "$track" 60 && [ "$(stat -c %s "$track")" -eq 13 ] && grep -q '<key
 else
   fail "the editor's save: $(ls "$demo/assets/Sync" 2>&1; grep '<key' "$document")"
 fi
+# A saved tempo change: the metronome is made again from it and played from the time on screen, which stays
+# there; the overlay draws its waveform again. The tune served now clicks at the new tempo.
+waves=$(grep -c "the tune's waveform is drawn" "$work/studio.txt")
+sed -i 's/^tempo 1 0 bpm 120$/tempo 1 0 bpm 100/' "$demo/assets/Show.txt"
+wait_line "$work/studio.txt" 'Studio: made the tune again in [0-9]+ ms; it plays from 3\.000 s' 120 >/dev/null &&
+  pass "a saved tempo change makes the tune again, from 3 s" ||
+  fail "the tune was not made again: $(grep -E 'tune' "$work/studio.txt" | tail -5)"
+end=$((SECONDS + 60))
+until [ "$(grep -c "the tune's waveform is drawn" "$work/studio.txt")" -gt "$waves" ] || [ "$SECONDS" -ge "$end" ]; do
+  sleep 0.1
+done
+[ "$(grep -c "the tune's waveform is drawn" "$work/studio.txt")" -gt "$waves" ] &&
+  pass "the overlay draws the new tune's waveform" || fail "the waveform was not drawn again"
+wait_line "$work/studio-err.txt" '^studio: 3\.000 s \| 2:2 .*\| paused' 60 >/dev/null &&
+  pass "the picture stays at 3 s, now bar 2:2" || fail "the picture's time: $(tail -c 300 "$work/studio-err.txt")"
+served=$(find "${TMPDIR:-/tmp}" -path '*template-studio-*/painted/template.ogg' 2>/dev/null | head -1)
+if [ -n "$served" ] && "$usr/lib/orvelant/orvelant_tempo" "$served" >"$work/served.txt" 2>&1 &&
+  grep -q '^tempo 1 0.0[0-9]* bpm 100\.0' "$work/served.txt"; then
+  pass "the tune served now clicks at 100 BPM ($(head -1 "$work/served.txt"))"
+else
+  fail "the tune served: ${served:-none}: $(cat "$work/served.txt" 2>/dev/null)"
+fi
 keys "$window" Escape
 wait_exit "$pid" 60
 [ "$status" = 0 ] && pass "Escape ended the template's studio with 0" || fail "the template's studio ended with $status"
@@ -261,6 +283,39 @@ if [ -n "$broken_line" ] && cmake --build "$mine/build" >"$work/broken_build.txt
     pass "--keep-going draws on past the broken material" || fail "--keep-going: $(tail -3 "$work/going.txt")"
 else
   fail "the template with a broken material does not build: $(tail -5 "$work/broken_build.txt")"
+fi
+
+# --- the build reads the show file; a recording of one's own is measured against it ---
+show="$demo/assets/Show.txt"
+cp "$show" "$work/Show.kept"
+echo 'caption world.png 4:1 6 at 0 0 1 from up' >>"$show"
+if cmake --build "$demo/build" >"$work/bad-build.txt" 2>&1; then
+  fail "the build took a malformed show file"
+else
+  grep -q "Show.txt:$(wc -l <"$show"):[0-9]*: unknown side" "$work/bad-build.txt" &&
+    pass "a malformed show file fails the build with its line and column" ||
+    fail "the malformed show file's build: $(tail -5 "$work/bad-build.txt")"
+fi
+cp "$work/Show.kept" "$show"
+# The recording: a metronome at 121 BPM where the show file says 120, dropped in under the tune's name.
+printf 'length 12
+section all 0
+tempo 1 0 bpm 121
+' >"$work/recorded.txt"
+"$usr/lib/orvelant/orvelant_beatgen" "$demo/assets/template.ogg" --show "$work/recorded.txt"
+if cmake --build "$demo/build" >"$work/recording-build.txt" 2>&1; then
+  grep -q "warning: .*Show.txt: .* lie more than 30 ms from the tempo map; the worst: bar" "$work/recording-build.txt" &&
+    pass "the build warns that the map and the recording part" ||
+    fail "no warning about the recording: $(grep -i -A2 "show file" "$work/recording-build.txt" | tail -5)"
+else
+  fail "the build with a recording failed: $(tail -5 "$work/recording-build.txt")"
+fi
+if "$usr/lib/orvelant/orvelant_tempo" "$demo/assets/template.ogg" --show "$show" >"$work/measured.txt" 2>&1 &&
+  grep -q '^tempo 1 0.0[0-9]* bpm 12[01]\.' "$show" && cmake --build "$demo/build" >"$work/measured-build.txt" 2>&1; then
+  ! grep -q "warning" "$work/measured-build.txt" && pass "measured ($(grep '^tempo' "$show")), the build no longer warns" ||
+    fail "still a warning after measuring: $(grep warning "$work/measured-build.txt")"
+else
+  fail "measuring the recording: $(cat "$work/measured.txt"; grep '^tempo' "$show")"
 fi
 
 echo "$failures failure(s)"

@@ -9,7 +9,7 @@
 #                                       and orvelant_add_pack()
 #   LIB/pkgconfig/orvelant.pc           the same for pkg-config
 #   lib/orvelant/                       the programs a demo's build runs: the pack writer, the caption painter,
-#                                       the metronome tune
+#                                       the metronome tune, the tempo map measured from a recording
 #   share/orvelant/pack/                the engine's own assets every pack holds (Common/: materials, shaders,
 #                                       their pictures)
 #
@@ -80,7 +80,7 @@ file(RELATIVE_PATH ORV_SDK_PC_UP /prefix/${ORV_SDK_LIB_DIR}/pkgconfig /prefix)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/orvelant.pc.in ${CMAKE_BINARY_DIR}/sdk/orvelant.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/orvelant.pc DESTINATION ${ORV_SDK_LIB_DIR}/pkgconfig COMPONENT dev)
 
-install(TARGETS orvelant_pack orvelant_captiongen orvelant_beatgen RUNTIME DESTINATION ${ORV_SDK_TOOLS_DIR}
+install(TARGETS orvelant_pack orvelant_captiongen orvelant_beatgen orvelant_tempo RUNTIME DESTINATION ${ORV_SDK_TOOLS_DIR}
         COMPONENT dev)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/assets/Common ${ORV_GENERATED_ASSETS}/Common DESTINATION ${ORV_SDK_PACK_DIR}
         COMPONENT dev)

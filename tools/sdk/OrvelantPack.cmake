@@ -3,7 +3,12 @@
 # Makes data.pak beside the target's program whenever an asset changes: the engine's own assets (Common/),
 # every file below ASSETS under its path there, and what the build makes:
 #   CAPTIONS  a caption manifest ("hello.png: Hello | world", one picture a line) painted into pictures
-#   TUNE      a metronome tune of that name, a click on every beat of ASSETS/Show.txt's tempo map
+#   TUNE      a metronome tune of that name, a click on every beat of ASSETS/Show.txt's tempo map; when ASSETS
+#             holds a file of that name (a recording of one's own), it is packed instead and the build measures
+#             the show file's tempo map against it (orvelant_tempo --check): a warning names the bars whose
+#             beats lie more than 30 ms off
+# ASSETS/Show.txt is read as the program reads it on every build, with or without a tune made from it: a
+# mistake fails the build with its file:line:column, as does a caption whose picture is in no folder of the pack.
 # A program finds data.pak beside itself; the tune's name is the one its ShowProgram plays. The program also
 # learns where its sources are (orvelant_studio_sources below): run from its build folder, `<program> --studio`
 # serves and watches ASSETS and paints the captions again when CAPTIONS is saved.
@@ -33,7 +38,11 @@ function(orvelant_add_pack target)
       VERBATIM)
     list(APPEND made ${pictures})
   endif()
-  if(arg_TUNE)
+  set(recording)
+  if(arg_TUNE AND EXISTS ${assets}/${arg_TUNE})
+    set(recording ${assets}/${arg_TUNE})
+  endif()
+  if(arg_TUNE AND NOT recording)
     add_custom_command(
       OUTPUT ${generated}/${arg_TUNE}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
@@ -43,11 +52,29 @@ function(orvelant_add_pack target)
       VERBATIM)
     list(APPEND made ${generated}/${arg_TUNE})
   endif()
+  if(EXISTS ${assets}/Show.txt)
+    set(checked ${CMAKE_CURRENT_BINARY_DIR}/${target}-show.stamp)
+    add_custom_command(
+      OUTPUT ${checked}
+      COMMAND ${ORVELANT_TOOLS_DIR}/orvelant_tempo --check ${assets}/Show.txt ${recording} --pictures ${assets}
+              --pictures ${generated} --pictures ${ORVELANT_PACK_DIR}
+      COMMAND ${CMAKE_COMMAND} -E touch ${checked}
+      DEPENDS ${assets}/Show.txt ${recording} ${made}
+      COMMENT "Checking the show file of ${target}"
+      VERBATIM)
+    list(APPEND made ${checked})
+  endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${assets}/*)
   file(GLOB_RECURSE common CONFIGURE_DEPENDS ${ORVELANT_PACK_DIR}/*)
   set(pack $<TARGET_FILE_DIR:${target}>/data.pak)
+  # A metronome made before the recording came is not packed beside it.
+  set(stale ${CMAKE_COMMAND} -E true)
+  if(recording)
+    set(stale ${CMAKE_COMMAND} -E rm -f ${generated}/${arg_TUNE})
+  endif()
   add_custom_command(
     OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${target}-data.pak.stamp
+    COMMAND ${stale}
     COMMAND ${ORVELANT_TOOLS_DIR}/orvelant_pack ${pack} ${ORVELANT_PACK_DIR} ${assets} ${generated}
     COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_CURRENT_BINARY_DIR}/${target}-data.pak.stamp
     DEPENDS ${sources} ${common} ${made}
@@ -59,16 +86,24 @@ function(orvelant_add_pack target)
   if(arg_CAPTIONS)
     set(captions CAPTIONS ${manifest})
   endif()
-  orvelant_studio_sources(${target} ASSETS ${assets} ${captions} TOOLS ${ORVELANT_TOOLS_DIR})
+  set(tune)
+  if(recording)
+    set(tune RECORDING ${recording})
+  elseif(arg_TUNE)
+    set(tune TUNEMAKER ${ORVELANT_TOOLS_DIR}/orvelant_beatgen)
+  endif()
+  orvelant_studio_sources(${target} ASSETS ${assets} ${captions} TOOLS ${ORVELANT_TOOLS_DIR} ${tune})
 endfunction()
 
-# orvelant_studio_sources(<target> ASSETS <folder> [CAPTIONS <manifest>] TOOLS <folder>)
+# orvelant_studio_sources(<target> ASSETS <folder> [CAPTIONS <manifest>] TOOLS <folder>
+#                         [TUNEMAKER <program> | RECORDING <file>])
 #
 # Builds into the target's program where its sources are: the assets folder, the caption manifest, the folder
-# of the programs that paint captions and make tunes, and the folder the program is put in. The studio uses them
+# of the programs that paint captions and make tunes, the folder the program is put in, and the program that
+# makes the tune from the show file or the recording the show plays. The studio uses them
 # only when the program runs from that folder (k_StudioSources). orvelant_add_pack() calls it.
 function(orvelant_studio_sources target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ASSETS;CAPTIONS;TOOLS" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ASSETS;CAPTIONS;TOOLS;TUNEMAKER;RECORDING" "")
   get_filename_component(assets "${arg_ASSETS}" ABSOLUTE)
   set(captions)
   if(arg_CAPTIONS)
@@ -81,7 +116,8 @@ function(orvelant_studio_sources target)
 namespace
 {
 const bool registered = k_StudioSources::Register({R\"orv(${assets})orv\", R\"orv(${captions})orv\",
-                                                   R\"orv(${arg_TOOLS})orv\", R\"orv($<TARGET_FILE_DIR:${target}>)orv\"});
+                                                   R\"orv(${arg_TOOLS})orv\", R\"orv($<TARGET_FILE_DIR:${target}>)orv\",
+                                                   R\"orv(${arg_TUNEMAKER})orv\", R\"orv(${arg_RECORDING})orv\"});
 }
 ")
   target_sources(${target} PRIVATE ${source})

@@ -18,4 +18,8 @@ TEST(k_StudioStatusTest, TheLineSaysTimeSectionRateAndWhatIsUnusual)
     EXPECT_EQ(k_StudioStatus::Title("starwane", state),
               "starwane studio - 12.346 s | opening | 29.8 fps | paused | speed 0.5 | "
               "loop 27.000-76.600 | reloaded 10:41:02: Plasma.mat");
+    // With a recording: how far its beats lie from the show file's map, before the last reload.
+    state.fit = "1.4 ms median, 10.6 ms at most";
+    EXPECT_EQ(k_StudioStatus::Line(state), "12.346 s | opening | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | "
+                                           "beats 1.4 ms median, 10.6 ms at most | reloaded 10:41:02: Plasma.mat");
 }
