@@ -1,6 +1,7 @@
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_FourthRenderStep.h"
 #include "demo/k_SecondRenderStep.h"
+#include "demo/k_SkyRenderStep.h"
 #include "demo/k_TerrainWorld.h"
 #include "demo/k_ThirdRenderStep.h"
 #include "graphics/k_MaterialPass.h"
@@ -13,12 +14,14 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderCallback.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/r_PrimitiveTopology.h"
 #include "scene/k_HdrToLdrWorld.h"
 #include "support/k_EngineFixture.h"
 #include "support/k_GpuTestEngine.h"
 
 #include <epoxy/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -53,6 +56,15 @@ double SkyShare(const std::vector<float>& texels, int width, int from, int to)
         for (int x = 0; x < width; ++x)
             sky += IsSky(&texels[(static_cast<size_t>(y) * width + x) * 4]);
     return static_cast<double>(sky) / ((to - from) * width);
+}
+
+// Share of a picture's texels whose alpha is 1: in the mirrored picture, the land (the sky there has alpha 0).
+double LandShare(const std::vector<float>& texels)
+{
+    size_t land = 0;
+    for (size_t i = 3; i < texels.size(); i += 4)
+        land += texels[i] == 1.0f;
+    return static_cast<double>(land) / static_cast<double>(texels.size() / 4);
 }
 
 struct Scene
@@ -90,18 +102,20 @@ TEST_F(TerrainWorldTest, BuildsTheGridAndStepsAndStartsWithLightAndCameraAtTimeZ
     const float* last = vertices + (147456 - 1) * 5;
     EXPECT_EQ(std::vector<float>(last, last + 3), (std::vector<float>{95, 1, 95}));
 
-    // The four steps in order, and the terrain drawn only through them.
+    // The four steps and the sky in order, and the terrain drawn only through them.
     const std::vector<IRenderable*> steps = *world.GetRenderables();
-    ASSERT_EQ(steps.size(), 4u);
+    ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[0], world.GetFirstStep());
     EXPECT_EQ(steps[1], world.GetSecondStep());
     EXPECT_EQ(steps[2], world.GetThirdStep());
     EXPECT_EQ(steps[3], world.GetFourthStep());
+    EXPECT_EQ(steps[4], world.GetSkyStep());
     EXPECT_EQ(dynamic_cast<IRenderable*>(mesh)->GetWorld(), nullptr);
     EXPECT_EQ(world.GetFirstStep()->GetTarget()->GetWidth(), 512);
     EXPECT_EQ(world.GetFirstStep()->GetTarget()->GetColorTextures()->size(), 2u);
     EXPECT_EQ(world.GetFirstStep()->GetColour()->GetFormat(), 3);
-    EXPECT_EQ(world.GetSecondStep()->GetColour()->GetFormat(), 1);
+    EXPECT_EQ(world.GetSecondStep()->GetTarget()->GetWidth(), 256);
+    EXPECT_EQ(world.GetSecondStep()->GetColour()->GetFormat(), 3);
     k_MaterialPass* water = world.GetThirdStep()->GetWaterMaterial()->GetPasses().front();
     EXPECT_EQ(water->textures.at(0).texture, world.GetFirstStep()->GetColour());
     EXPECT_EQ(water->textures.at(1).texture, world.GetSecondStep()->GetColour());
@@ -121,6 +135,8 @@ TEST_F(TerrainWorldTest, BuildsTheGridAndStepsAndStartsWithLightAndCameraAtTimeZ
     EXPECT_NEAR(eye.z, 64.0f, 1e-6f);
     EXPECT_EQ(world.GetClearColour()->y, 0.8f);
 
+    ASSERT_NE(world.GetSkyStep()->GetSkyMaterial(), nullptr);
+    EXPECT_FALSE(world.GetSkyStep()->GetSkyMaterial()->GetPasses().empty());
     for (const char* problem : {"Unknown", "not definied", "No shaders", "Missing", "FAILED", "ERROR", "no pass"})
         EXPECT_EQ(Log().find(problem), std::string::npos) << problem << "\n" << Log();
 }
@@ -163,10 +179,11 @@ TEST_F(TerrainWorldTest, StepsLeaveTheTerrainAsTheyFoundItAndFillTheirTargets)
     }
     EXPECT_GT(ground, 512 * 512 / 20);
     EXPECT_GT(empty, 512 * 512 / 20);
-    // B: the mirrored land on the sky.
+    // B: the mirrored land (alpha 1) on the mirrored sky (alpha 0), which is not the plain clear colour.
     const std::vector<float> mirrored = Texels(world.GetSecondStep()->GetColour());
-    EXPECT_LT(SkyShare(mirrored, 512, 0, 512), 0.9);
-    EXPECT_GT(SkyShare(mirrored, 512, 0, 512), 0.05);
+    EXPECT_LT(LandShare(mirrored), 0.9);
+    EXPECT_GT(LandShare(mirrored), 0.05);
+    EXPECT_LT(SkyShare(mirrored, 256, 0, 256), 0.01);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -209,9 +226,9 @@ private:
 };
 } // namespace
 
-// A holds the land seen from the camera and B its mirror image about the water (y = 9), both without fog and
-// with the water clip; the land drawn last has fog and no clip.
-TEST_F(TerrainWorldTest, FirstAndSecondStepsDrawWithoutFogAndTheSecondMirrorsAboutTheWater)
+// A holds the land seen from the camera without fog and B its mirror image about the water (y = 9) with fog
+// (over the reflected ray's length), both with the water clip; the land drawn last has fog and no clip.
+TEST_F(TerrainWorldTest, FirstStepDrawsWithoutFogAndTheSecondMirrorsAboutTheWater)
 {
     Scene scene(engine.get(), true);
     auto* terrain = dynamic_cast<IRenderable*>(scene.world.GetTerrainMesh());
@@ -225,7 +242,7 @@ TEST_F(TerrainWorldTest, FirstAndSecondStepsDrawWithoutFogAndTheSecondMirrorsAbo
     const k_TerrainDrawRecorder::Draw& b = recorder->draws[1];
     const k_TerrainDrawRecorder::Draw& land = recorder->draws[2];
     EXPECT_EQ(a.fog, 0);
-    EXPECT_EQ(b.fog, 0);
+    EXPECT_EQ(b.fog, 1);
     EXPECT_EQ(land.fog, 1);
     EXPECT_EQ(a.clip, 1);
     EXPECT_EQ(b.clip, 1);
@@ -258,6 +275,7 @@ TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)
 {
     Scene scene(engine.get(), true);
     const int width = k_GlTestContext::k_Width;
+    scene.world.GetSkyStep()->SetVisible(false); // the clear colour marks where nothing was drawn
     Frame(40.0);
     const std::vector<float> full = Texels(scene.target->GetColorTextures()->front());
     scene.world.GetFourthStep()->SetVisible(false);
@@ -270,7 +288,8 @@ TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)
     EXPECT_LT(SkyShare(full, width, 150, 256), SkyShare(waterOnly, width, 150, 256) - 0.05);
     // The water is still drawn over the lower rows, and the reflection is still made.
     EXPECT_LT(SkyShare(waterOnly, width, 0, 60), 0.01);
-    EXPECT_LT(SkyShare(mirrored, 512, 0, 512), 0.9);
+    EXPECT_LT(LandShare(mirrored), 0.9);
+    EXPECT_GT(LandShare(mirrored), 0.05);
 }
 
 // Along the shore a texel of the picture under the water is only partly ground: filtered against the
@@ -332,10 +351,11 @@ TEST_F(TerrainWorldTest, PartlyCoveredGroundUnderTheWaterLooksAsWhollyCoveredGro
 TEST_F(TerrainWorldTest, WithoutAWorldTargetTheWaterIsDrawnToTheWindow)
 {
     Scene scene(engine.get(), false);
+    scene.world.GetSkyStep()->SetVisible(false);
     Frame(40.0);
     scene.world.GetFourthStep()->SetVisible(false);
     Frame(0.0);
-    // The window shows the sky colour above and the water below (displayed without tone mapping).
+    // The window shows the clear colour above and the water below (displayed without tone mapping).
     const auto top = k_GlTestContext::ReadPixels(128, 250, 1, 1);
     EXPECT_NEAR(top[0], 179, 2);
     EXPECT_NEAR(top[2], 230, 2);
@@ -418,4 +438,207 @@ TEST_F(GlTest, DamagedWaterMaterialLeavesTheWaterOutAndTheRestDraws)
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("Terrain/Water.mat has no pass"), std::string::npos) << log;
     k_SceneTestPlainState();
+}
+
+// --- the camera over the landscape ---
+
+// Over the whole section, and above all where the path skims past the islands (40 to 47 s), the camera flies
+// no lower than its height 12, sees the horizon (it looks down by less than half its 45-degree field, with room
+// to spare) and keeps the central island's crest (12 high at the lake's centre) in the frame.
+TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
+{
+    Scene scene(engine.get(), false);
+    constexpr double k_HalfField = 22.5 * 3.14159265358979 / 180.0;
+    double steepest = 0.0;
+    for (double t = 27.0; t <= 76.5; t += 0.25)
+    {
+        engine->GetTimeline()->Seek(t);
+        scene.world.Update();
+        const k_VectorUA eye = scene.world.GetCamera()->GetPosition();
+        const k_VectorUA target = scene.world.GetCamera()->GetTarget();
+        const double look[3] = {target.x - eye.x, target.y - eye.y, target.z - eye.z};
+        const double across = std::hypot(look[0], look[2]);
+        const double pitch = std::atan2(-look[1], across);
+        steepest = std::max(steepest, pitch);
+        EXPECT_GE(eye.y, 12.0f) << t;
+        EXPECT_LT(pitch, k_HalfField - 0.15) << "the horizon leaves the frame at " << t << " s";
+        // The crest, seen within the frame's half field from the view's axis.
+        const double centre[3] = {-eye.x, 12.0 - eye.y, -eye.z};
+        const double cosine = (look[0] * centre[0] + look[1] * centre[1] + look[2] * centre[2]) /
+                              (std::hypot(look[0], look[1], look[2]) * std::hypot(centre[0], centre[1], centre[2]));
+        EXPECT_GT(cosine, std::cos(k_HalfField)) << "the island leaves the frame at " << t << " s";
+    }
+    EXPECT_GT(steepest, 0.15); // the path does look down at the lake
+}
+
+// The pitch follows the target while gentle and eases toward its limit beyond, without a jump; the lift is
+// nothing far out and grows smoothly toward the centre.
+TEST(TerrainCameraTest, PitchEasesTowardItsLimitAndTheLiftRisesTowardTheCentre)
+{
+    struct Case
+    {
+        double drop, distance;
+    };
+    const Case cases[] = {{12.0, 90.0}, {12.0, 70.0}, {12.0, 40.0}, {12.0, 20.0}, {12.0, 5.0}, {30.0, 0.5}};
+    double previous = 0.0;
+    for (const Case& c : cases)
+    {
+        const double straight = std::atan2(c.drop, c.distance);
+        const double pitch = k_TerrainWorld::PitchFor(c.drop, c.distance);
+        if (straight <= k_TerrainWorld::k_GentlePitch)
+        {
+            EXPECT_DOUBLE_EQ(pitch, straight) << c.distance;
+        }
+        EXPECT_LE(pitch, std::min(straight, k_TerrainWorld::k_MaxPitch)) << c.distance;
+        EXPECT_GT(pitch, previous) << c.distance; // steeper targets still look further down
+        previous = pitch;
+    }
+    const double edge = k_TerrainWorld::k_GentlePitch;
+    EXPECT_NEAR(k_TerrainWorld::PitchFor(std::tan(edge + 1e-6), 1.0), edge, 2e-6);
+
+    EXPECT_EQ(k_TerrainWorld::LiftFor(k_TerrainWorld::k_LiftReach), 0.0);
+    EXPECT_EQ(k_TerrainWorld::LiftFor(90.0), 0.0);
+    EXPECT_DOUBLE_EQ(k_TerrainWorld::LiftFor(0.0), k_TerrainWorld::k_MaxLift);
+    for (double d = 0.0; d < k_TerrainWorld::k_LiftReach; d += 5.0)
+        EXPECT_GT(k_TerrainWorld::LiftFor(d), k_TerrainWorld::LiftFor(d + 5.0)) << d;
+}
+
+// --- water and sky ---
+
+namespace
+{
+class TerrainWaterTest : public k_EngineFixture
+{
+protected:
+    // Draws only the water of the current frame over pictures written here: the ground under the water at
+    // `groundDistance` from the eye (everywhere seen), and a mirrored picture whose texels below the screen's
+    // row `edgeRow` are `below` and the rest `above`. Returns the world target's texels.
+    std::vector<float> WaterOver(Scene& scene, float groundDistance, int edgeRow, float below, float above)
+    {
+        k_TerrainWorld& world = scene.world;
+        for (IRenderable* step : *world.GetRenderables())
+            step->SetVisible(step == world.GetThirdStep());
+        const int underSize = world.GetFirstStep()->GetColour()->GetWidth();
+        std::vector<float> ground(static_cast<size_t>(underSize) * underSize * 4, 0.0f);
+        std::vector<float> depth(ground.size(), 0.0f);
+        for (size_t i = 0; i < ground.size(); i += 4)
+        {
+            ground[i + 3] = 1.0f; // black ground, seen
+            depth[i + 1] = groundDistance;
+            depth[i + 3] = 1.0f;
+        }
+        Upload(world.GetFirstStep()->GetColour(), ground);
+        Upload(world.GetFirstStep()->GetDepth(), depth);
+        ITexture* mirror = world.GetSecondStep()->GetColour();
+        const int size = mirror->GetWidth();
+        std::vector<float> mirrored(static_cast<size_t>(size) * size * 4, 1.0f);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                for (int c = 0; c < 3; ++c)
+                    mirrored[(static_cast<size_t>(y) * size + x) * 4 + c] =
+                        y * k_GlTestContext::k_Height < edgeRow * size ? below : above;
+        Upload(mirror, mirrored);
+        Frame(0.0);
+        return Texels(scene.target->GetColorTextures()->front());
+    }
+
+    static void Upload(ITexture* texture, const std::vector<float>& texels)
+    {
+        glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->GetWidth(), texture->GetHeight(), GL_RGBA, GL_FLOAT,
+                        texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+};
+
+double Level(const std::vector<float>& texels, int x, int y)
+{
+    const float* t = &texels[(static_cast<size_t>(y) * k_GlTestContext::k_Width + x) * 4];
+    return (t[0] + t[1] + t[2]) / 3.0;
+}
+} // namespace
+
+// Deep water shows the reflection; in the shallows along the shore it fades out, so the water thins onto the
+// ground instead of ending in a line. Compared: a white against a black mirrored picture, over the same ground.
+TEST_F(TerrainWaterTest, ReflectionShowsOverDeepWaterAndFadesInTheShallows)
+{
+    Scene scene(engine.get(), true);
+    Frame(40.0);
+    struct Case
+    {
+        const char* water;
+        float groundDistance; // from the eye; the water's surface lies some 20 to 60 units off
+        bool reflects;
+    };
+    for (const Case& c : {Case{"deep", 1000.0f, true}, Case{"at the shore", 0.0f, false}})
+    {
+        const std::vector<float> white = WaterOver(scene, c.groundDistance, 0, 4.0f, 4.0f);
+        const std::vector<float> black = WaterOver(scene, c.groundDistance, 0, 0.0f, 0.0f);
+        double difference = 0.0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < k_GlTestContext::k_Width; ++x)
+                difference = std::max(difference, Level(white, x, y) - Level(black, x, y));
+        if (c.reflects)
+            EXPECT_GT(difference, 0.2) << c.water;
+        else
+            EXPECT_LT(difference, 1e-3) << c.water;
+    }
+}
+
+// A straight, hard edge in the mirrored picture does not come out as a straight cut on the water: the ripples
+// move it up and down along its length.
+TEST_F(TerrainWaterTest, RipplesBreakUpAHardEdgeInTheReflection)
+{
+    Scene scene(engine.get(), true);
+    Frame(40.0);
+    constexpr int k_EdgeRow = 30;
+    const std::vector<float> water = WaterOver(scene, 1000.0f, k_EdgeRow, 0.0f, 4.0f);
+    const double middle = (Level(water, 128, 2) + Level(water, 128, 58)) / 2.0;
+    int lowest = k_GlTestContext::k_Height;
+    int highest = 0;
+    for (int x = 8; x < k_GlTestContext::k_Width - 8; ++x)
+    {
+        int crossing = 0;
+        while (crossing < 60 && Level(water, x, crossing) < middle)
+            ++crossing;
+        lowest = std::min(lowest, crossing);
+        highest = std::max(highest, crossing);
+    }
+    EXPECT_GT(Level(water, 128, 58), Level(water, 128, 2) + 0.2); // the edge shows on the water
+    EXPECT_GE(highest - lowest, 3) << "rows " << lowest << " to " << highest;
+    EXPECT_LT(highest - lowest, 20) << "rows " << lowest << " to " << highest;
+}
+
+// The sky deepens toward the zenith and glows around the light: drawn where there is no land, it is bluer at
+// the top than over the horizon, and brighter with the light ahead of the camera than behind it.
+TEST_F(TerrainWorldTest, SkyDeepensUpwardAndGlowsAroundTheLight)
+{
+    Scene scene(engine.get(), true);
+    k_TerrainWorld& world = scene.world;
+    world.GetFourthStep()->SetVisible(false);
+    Frame(40.0);
+    const k_VectorUA eye = world.GetCamera()->GetPosition();
+    auto skyWithLight = [&](float side) {
+        // Low over the lake's centre, seen from the camera: ahead (side 1) or behind it (side -1).
+        world.GetLight()->SetLightPosition(k_VectorUA(-side * eye.x * 20.0f, 300.0f, -side * eye.z * 20.0f, 1.0f));
+        Frame(0.0);
+        return Texels(scene.target->GetColorTextures()->front());
+    };
+    const std::vector<float> ahead = skyWithLight(1.0f);
+    const std::vector<float> behind = skyWithLight(-1.0f);
+    auto rows = [&](const std::vector<float>& texels, int from, int to, int channel) {
+        double sum = 0.0;
+        for (int y = from; y < to; ++y)
+            for (int x = 0; x < k_GlTestContext::k_Width; ++x)
+                sum += channel < 3 ? texels[(static_cast<size_t>(y) * k_GlTestContext::k_Width + x) * 4 + channel]
+                                   : Level(texels, x, y);
+        return sum / ((to - from) * k_GlTestContext::k_Width);
+    };
+    // The camera looks some 10 degrees down: the top rows are open sky 30 degrees up, rows 186 to 196 lie
+    // just above the horizon.
+    const double topBlue = rows(behind, 246, 256, 2) / rows(behind, 246, 256, 0);
+    const double lowBlue = rows(behind, 186, 196, 2) / rows(behind, 186, 196, 0);
+    EXPECT_GT(topBlue, lowBlue * 1.05);
+    EXPECT_GT(rows(ahead, 186, 256, 3), rows(behind, 186, 256, 3) * 1.2);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
