@@ -471,38 +471,6 @@ TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
     EXPECT_GT(steepest, 0.15); // the path does look down at the lake
 }
 
-// The pitch follows the target while gentle and eases toward its limit beyond, without a jump; the lift is
-// nothing far out and grows smoothly toward the centre.
-TEST(TerrainCameraTest, PitchEasesTowardItsLimitAndTheLiftRisesTowardTheCentre)
-{
-    struct Case
-    {
-        double drop, distance;
-    };
-    const Case cases[] = {{12.0, 90.0}, {12.0, 70.0}, {12.0, 40.0}, {12.0, 20.0}, {12.0, 5.0}, {30.0, 0.5}};
-    double previous = 0.0;
-    for (const Case& c : cases)
-    {
-        const double straight = std::atan2(c.drop, c.distance);
-        const double pitch = k_TerrainWorld::PitchFor(c.drop, c.distance);
-        if (straight <= k_TerrainWorld::k_GentlePitch)
-        {
-            EXPECT_DOUBLE_EQ(pitch, straight) << c.distance;
-        }
-        EXPECT_LE(pitch, std::min(straight, k_TerrainWorld::k_MaxPitch)) << c.distance;
-        EXPECT_GT(pitch, previous) << c.distance; // steeper targets still look further down
-        previous = pitch;
-    }
-    const double edge = k_TerrainWorld::k_GentlePitch;
-    EXPECT_NEAR(k_TerrainWorld::PitchFor(std::tan(edge + 1e-6), 1.0), edge, 2e-6);
-
-    EXPECT_EQ(k_TerrainWorld::LiftFor(k_TerrainWorld::k_LiftReach), 0.0);
-    EXPECT_EQ(k_TerrainWorld::LiftFor(90.0), 0.0);
-    EXPECT_DOUBLE_EQ(k_TerrainWorld::LiftFor(0.0), k_TerrainWorld::k_MaxLift);
-    for (double d = 0.0; d < k_TerrainWorld::k_LiftReach; d += 5.0)
-        EXPECT_GT(k_TerrainWorld::LiftFor(d), k_TerrainWorld::LiftFor(d + 5.0)) << d;
-}
-
 // --- water and sky ---
 
 namespace
