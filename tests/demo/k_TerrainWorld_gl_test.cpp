@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // The landscape on the real engine with the pack's materials: its light and camera, the state its steps
@@ -448,8 +449,7 @@ TEST_F(GlTest, DamagedWaterMaterialLeavesTheWaterOutAndTheRestDraws)
 TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
 {
     Scene scene(engine.get(), false);
-    constexpr double k_HalfField = 22.5 * 3.14159265358979 / 180.0;
-    double steepest = 0.0;
+    const double halfField = 22.5 * 3.14159265358979 / 180.0;
     for (double t = 27.0; t <= 76.5; t += 0.25)
     {
         engine->GetTimeline()->Seek(t);
@@ -457,18 +457,13 @@ TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
         const k_VectorUA eye = scene.world.GetCamera()->GetPosition();
         const k_VectorUA target = scene.world.GetCamera()->GetTarget();
         const double look[3] = {target.x - eye.x, target.y - eye.y, target.z - eye.z};
-        const double across = std::hypot(look[0], look[2]);
-        const double pitch = std::atan2(-look[1], across);
-        steepest = std::max(steepest, pitch);
+        const double crest[3] = {-eye.x, 12.0 - eye.y, -eye.z};
+        const double cosine = (look[0] * crest[0] + look[1] * crest[1] + look[2] * crest[2]) /
+                              (std::hypot(look[0], look[1], look[2]) * std::hypot(crest[0], crest[1], crest[2]));
         EXPECT_GE(eye.y, 12.0f) << t;
-        EXPECT_LT(pitch, k_HalfField - 0.15) << "the horizon leaves the frame at " << t << " s";
-        // The crest, seen within the frame's half field from the view's axis.
-        const double centre[3] = {-eye.x, 12.0 - eye.y, -eye.z};
-        const double cosine = (look[0] * centre[0] + look[1] * centre[1] + look[2] * centre[2]) /
-                              (std::hypot(look[0], look[1], look[2]) * std::hypot(centre[0], centre[1], centre[2]));
-        EXPECT_GT(cosine, std::cos(k_HalfField)) << "the island leaves the frame at " << t << " s";
+        EXPECT_LT(std::atan2(-look[1], std::hypot(look[0], look[2])), halfField - 0.15) << "no horizon at " << t;
+        EXPECT_GT(cosine, std::cos(halfField)) << "the island leaves the frame at " << t << " s";
     }
-    EXPECT_GT(steepest, 0.15); // the path does look down at the lake
 }
 
 // --- water and sky ---
@@ -478,44 +473,37 @@ namespace
 class TerrainWaterTest : public k_EngineFixture
 {
 protected:
-    // Draws only the water of the current frame over pictures written here: the ground under the water at
-    // `groundDistance` from the eye (everywhere seen), and a mirrored picture whose texels below the screen's
-    // row `edgeRow` are `below` and the rest `above`. Returns the world target's texels.
+    // Draws only the water at 40 s over pictures written here: black ground under it at `groundDistance` from
+    // the eye, and a mirrored picture that is `below` under the screen's row `edgeRow` and `above` over it.
     std::vector<float> WaterOver(Scene& scene, float groundDistance, int edgeRow, float below, float above)
     {
         k_TerrainWorld& world = scene.world;
         for (IRenderable* step : *world.GetRenderables())
             step->SetVisible(step == world.GetThirdStep());
-        const int underSize = world.GetFirstStep()->GetColour()->GetWidth();
-        std::vector<float> ground(static_cast<size_t>(underSize) * underSize * 4, 0.0f);
-        std::vector<float> depth(ground.size(), 0.0f);
+        const int under = world.GetFirstStep()->GetColour()->GetWidth();
+        const int size = world.GetSecondStep()->GetColour()->GetWidth();
+        std::vector<float> ground(static_cast<size_t>(under) * under * 4, 0.0f), depth(ground.size(), 0.0f);
+        std::vector<float> mirrored(static_cast<size_t>(size) * size * 4, 1.0f);
         for (size_t i = 0; i < ground.size(); i += 4)
         {
-            ground[i + 3] = 1.0f; // black ground, seen
+            ground[i + 3] = 1.0f;
             depth[i + 1] = groundDistance;
             depth[i + 3] = 1.0f;
         }
-        Upload(world.GetFirstStep()->GetColour(), ground);
-        Upload(world.GetFirstStep()->GetDepth(), depth);
-        ITexture* mirror = world.GetSecondStep()->GetColour();
-        const int size = mirror->GetWidth();
-        std::vector<float> mirrored(static_cast<size_t>(size) * size * 4, 1.0f);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x)
-                for (int c = 0; c < 3; ++c)
-                    mirrored[(static_cast<size_t>(y) * size + x) * 4 + c] =
-                        y * k_GlTestContext::k_Height < edgeRow * size ? below : above;
-        Upload(mirror, mirrored);
+        for (size_t i = 0; i < mirrored.size(); i += 4)
+            mirrored[i] = mirrored[i + 1] = mirrored[i + 2] =
+                static_cast<int>(i / 4 / size) * k_GlTestContext::k_Height < edgeRow * size ? below : above;
+        for (auto [texture, texels] : {std::pair{world.GetFirstStep()->GetColour(), &ground},
+                                       std::pair{world.GetFirstStep()->GetDepth(), &depth},
+                                       std::pair{world.GetSecondStep()->GetColour(), &mirrored}})
+        {
+            glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->GetWidth(), texture->GetHeight(), GL_RGBA, GL_FLOAT,
+                            texels->data());
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
         Frame(0.0);
         return Texels(scene.target->GetColorTextures()->front());
-    }
-
-    static void Upload(ITexture* texture, const std::vector<float>& texels)
-    {
-        glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->GetWidth(), texture->GetHeight(), GL_RGBA, GL_FLOAT,
-                        texels.data());
-        glBindTexture(GL_TEXTURE_2D, 0);
     }
 };
 
@@ -526,59 +514,44 @@ double Level(const std::vector<float>& texels, int x, int y)
 }
 } // namespace
 
-// Deep water shows the reflection; in the shallows along the shore it fades out, so the water thins onto the
-// ground instead of ending in a line. Compared: a white against a black mirrored picture, over the same ground.
-TEST_F(TerrainWaterTest, ReflectionShowsOverDeepWaterAndFadesInTheShallows)
+// Deep water shows the reflection (a white against a black mirrored picture); in the shallows along the shore
+// it fades out, so the water thins onto the ground instead of ending in a line. A straight, hard edge in the
+// mirrored picture does not come out as a straight cut: the ripples move it up and down along its length.
+TEST_F(TerrainWaterTest, ReflectionFadesInTheShallowsAndRipplesBreakUpItsEdges)
 {
     Scene scene(engine.get(), true);
     Frame(40.0);
-    struct Case
+    for (const auto& [water, groundDistance, reflects] : {std::tuple{"deep", 1000.0f, true}, {"shore", 0.0f, false}})
     {
-        const char* water;
-        float groundDistance; // from the eye; the water's surface lies some 20 to 60 units off
-        bool reflects;
-    };
-    for (const Case& c : {Case{"deep", 1000.0f, true}, Case{"at the shore", 0.0f, false}})
-    {
-        const std::vector<float> white = WaterOver(scene, c.groundDistance, 0, 4.0f, 4.0f);
-        const std::vector<float> black = WaterOver(scene, c.groundDistance, 0, 0.0f, 0.0f);
+        const std::vector<float> white = WaterOver(scene, groundDistance, 0, 4.0f, 4.0f);
+        const std::vector<float> black = WaterOver(scene, groundDistance, 0, 0.0f, 0.0f);
         double difference = 0.0;
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < k_GlTestContext::k_Width; ++x)
                 difference = std::max(difference, Level(white, x, y) - Level(black, x, y));
-        if (c.reflects)
-            EXPECT_GT(difference, 0.2) << c.water;
-        else
-            EXPECT_LT(difference, 1e-3) << c.water;
+        EXPECT_EQ(difference > 0.2, reflects) << water << ": " << difference;
+        EXPECT_EQ(difference < 1e-3, !reflects) << water << ": " << difference;
     }
-}
 
-// A straight, hard edge in the mirrored picture does not come out as a straight cut on the water: the ripples
-// move it up and down along its length.
-TEST_F(TerrainWaterTest, RipplesBreakUpAHardEdgeInTheReflection)
-{
-    Scene scene(engine.get(), true);
-    Frame(40.0);
-    constexpr int k_EdgeRow = 30;
-    const std::vector<float> water = WaterOver(scene, 1000.0f, k_EdgeRow, 0.0f, 4.0f);
-    const double middle = (Level(water, 128, 2) + Level(water, 128, 58)) / 2.0;
+    const std::vector<float> edge = WaterOver(scene, 1000.0f, 30, 0.0f, 4.0f);
+    const double middle = (Level(edge, 128, 2) + Level(edge, 128, 58)) / 2.0;
     int lowest = k_GlTestContext::k_Height;
     int highest = 0;
     for (int x = 8; x < k_GlTestContext::k_Width - 8; ++x)
     {
         int crossing = 0;
-        while (crossing < 60 && Level(water, x, crossing) < middle)
+        while (crossing < 60 && Level(edge, x, crossing) < middle)
             ++crossing;
         lowest = std::min(lowest, crossing);
         highest = std::max(highest, crossing);
     }
-    EXPECT_GT(Level(water, 128, 58), Level(water, 128, 2) + 0.2); // the edge shows on the water
+    EXPECT_GT(Level(edge, 128, 58), Level(edge, 128, 2) + 0.2); // the edge shows on the water
     EXPECT_GE(highest - lowest, 3) << "rows " << lowest << " to " << highest;
     EXPECT_LT(highest - lowest, 20) << "rows " << lowest << " to " << highest;
 }
 
-// The sky deepens toward the zenith and glows around the light: drawn where there is no land, it is bluer at
-// the top than over the horizon, and brighter with the light ahead of the camera than behind it.
+// Drawn where there is no land, the sky is bluer at the top (30 degrees up) than just above the horizon
+// (rows 186 to 196), and brighter with the light low ahead of the camera than behind it.
 TEST_F(TerrainWorldTest, SkyDeepensUpwardAndGlowsAroundTheLight)
 {
     Scene scene(engine.get(), true);
@@ -586,27 +559,23 @@ TEST_F(TerrainWorldTest, SkyDeepensUpwardAndGlowsAroundTheLight)
     world.GetFourthStep()->SetVisible(false);
     Frame(40.0);
     const k_VectorUA eye = world.GetCamera()->GetPosition();
-    auto skyWithLight = [&](float side) {
-        // Low over the lake's centre, seen from the camera: ahead (side 1) or behind it (side -1).
-        world.GetLight()->SetLightPosition(k_VectorUA(-side * eye.x * 20.0f, 300.0f, -side * eye.z * 20.0f, 1.0f));
+    std::vector<float> sky[2]; // the light ahead, behind
+    for (int side = 0; side < 2; ++side)
+    {
+        const float away = side == 0 ? -20.0f : 20.0f;
+        world.GetLight()->SetLightPosition(k_VectorUA(eye.x * away, 300.0f, eye.z * away, 1.0f));
         Frame(0.0);
-        return Texels(scene.target->GetColorTextures()->front());
+        sky[side] = Texels(scene.target->GetColorTextures()->front());
+    }
+    auto sum = [](const std::vector<float>& texels, int from, int to, int channel) {
+        double total = 0.0;
+        for (size_t i = static_cast<size_t>(from) * k_GlTestContext::k_Width * 4;
+             i < static_cast<size_t>(to) * k_GlTestContext::k_Width * 4; i += 4)
+            total += channel < 3 ? texels[i + channel] : (texels[i] + texels[i + 1] + texels[i + 2]) / 3.0;
+        return total;
     };
-    const std::vector<float> ahead = skyWithLight(1.0f);
-    const std::vector<float> behind = skyWithLight(-1.0f);
-    auto rows = [&](const std::vector<float>& texels, int from, int to, int channel) {
-        double sum = 0.0;
-        for (int y = from; y < to; ++y)
-            for (int x = 0; x < k_GlTestContext::k_Width; ++x)
-                sum += channel < 3 ? texels[(static_cast<size_t>(y) * k_GlTestContext::k_Width + x) * 4 + channel]
-                                   : Level(texels, x, y);
-        return sum / ((to - from) * k_GlTestContext::k_Width);
-    };
-    // The camera looks some 10 degrees down: the top rows are open sky 30 degrees up, rows 186 to 196 lie
-    // just above the horizon.
-    const double topBlue = rows(behind, 246, 256, 2) / rows(behind, 246, 256, 0);
-    const double lowBlue = rows(behind, 186, 196, 2) / rows(behind, 186, 196, 0);
-    EXPECT_GT(topBlue, lowBlue * 1.05);
-    EXPECT_GT(rows(ahead, 186, 256, 3), rows(behind, 186, 256, 3) * 1.2);
+    EXPECT_GT(sum(sky[1], 246, 256, 2) / sum(sky[1], 246, 256, 0),
+              1.05 * sum(sky[1], 186, 196, 2) / sum(sky[1], 186, 196, 0));
+    EXPECT_GT(sum(sky[0], 186, 256, 3), 1.2 * sum(sky[1], 186, 256, 3));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
