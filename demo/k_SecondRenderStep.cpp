@@ -1,6 +1,7 @@
 #include "demo/k_SecondRenderStep.h"
 
 #include "demo/k_FirstRenderStep.h"
+#include "demo/k_SkyRenderStep.h"
 #include "demo/k_TerrainPass.h"
 #include "graphics/k_MaterialPass.h"
 #include "graphics/k_PassTimer.h"
@@ -17,18 +18,19 @@
 
 namespace
 {
-constexpr int k_Size = 512;
+constexpr int k_Size = 256;
 constexpr unsigned int k_CullBack = 0x0405;
 constexpr float k_Mirror[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 constexpr float k_Identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 } // namespace
 
-k_SecondRenderStep::k_SecondRenderStep(IEngine* engine, k_FirstRenderStep* first) : k_Renderable(engine), m_first(first)
+k_SecondRenderStep::k_SecondRenderStep(IEngine* engine, k_FirstRenderStep* first, k_SkyRenderStep* sky)
+    : k_Renderable(engine), m_first(first), m_sky(sky)
 {
     m_target = engine->GetResourceFactory()->CreateRenderTarget(k_Size, k_Size);
     if (m_target == nullptr)
-        throw L"Terrain: render target B (512 x 512) could not be made.";
-    m_colour = m_target->AddColorTexture(r_ColourFormat::Rgb32F);
+        throw L"Terrain: render target B (256 x 256) could not be made.";
+    m_colour = m_target->AddColorTexture(r_ColourFormat::Rgba32F);
     if (m_colour == nullptr)
         throw L"Terrain: the float texture of render target B could not be made.";
 }
@@ -40,7 +42,7 @@ void k_SecondRenderStep::Draw(int stage)
         return;
     const k_PassTimer timer("second step");
     if (IWorld* world = m_engine->GetRenderer()->GetCurrentWorld())
-        world->SetClearColour(k_VectorUA(0.7f, 0.8f, 0.9f, 1.0f));
+        world->SetClearColour(k_VectorUA(0.7f, 0.8f, 0.9f, 0.0f));
     m_target->Bind(IRenderTarget::k_ClearEverything);
 
     // Mirrored about y = 9: y' = 18 - y.
@@ -48,7 +50,6 @@ void k_SecondRenderStep::Draw(int stage)
     terrain->SetPosition(k_VectorUA(0.0f, 18.0f, 0.0f, 1.0f));
     IMaterial* material = k_TerrainPass::MaterialOf(terrain);
     k_MaterialPass* pass = k_TerrainPass::First(material);
-    k_TerrainPass::SetInt(material, "fogEnabled", 0);
     if (pass != nullptr)
         pass->cullMode = 0;
     glEnable(GL_CLIP_DISTANCE0);
@@ -56,9 +57,10 @@ void k_SecondRenderStep::Draw(int stage)
     glDisable(GL_CLIP_DISTANCE0);
     if (pass != nullptr)
         pass->cullMode = k_CullBack;
-    k_TerrainPass::SetInt(material, "fogEnabled", 1);
     terrain->SetPosition(k_VectorUA(0.0f, 0.0f, 0.0f, 1.0f));
     terrain->SetMatrix(k_Identity);
+    if (m_sky != nullptr)
+        m_sky->DrawMirrored();
 
     m_target->Unbind();
 }

@@ -3,6 +3,7 @@
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_FourthRenderStep.h"
 #include "demo/k_SecondRenderStep.h"
+#include "demo/k_SkyRenderStep.h"
 #include "demo/k_TerrainPass.h"
 #include "demo/k_ThirdRenderStep.h"
 #include "engine/k_Log.h"
@@ -17,6 +18,7 @@
 #include "math/k_VectorUA.h"
 
 #include <epoxy/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -63,7 +65,8 @@ void k_TerrainWorld::Build()
     if (m_light == nullptr)
         throw L"Terrain: the light could not be made.";
     m_light->SetAmbient(k_VectorUA(0.1f, 0.3f, 0.5f, 1.0f));
-    m_light->SetLightPosition(k_VectorUA(-1000.0f, 1000.0f, -1000.0f, 1.0f));
+    // Low in the sky: the light of dusk, and the sky's glow where the camera can see it.
+    m_light->SetLightPosition(k_VectorUA(-1000.0f, 650.0f, -1000.0f, 1.0f));
     AddLight(m_light);
 
     m_camera = factory->CreateCamera();
@@ -95,16 +98,34 @@ void k_TerrainWorld::Build()
     m_terrainMesh->SetIndices(indices.data(), vertexCount, GL_STATIC_DRAW, true);
 
     m_first = std::make_unique<k_FirstRenderStep>(m_engine, terrain);
-    m_second = std::make_unique<k_SecondRenderStep>(m_engine, m_first.get());
+    m_sky = std::make_unique<k_SkyRenderStep>(m_engine);
+    m_second = std::make_unique<k_SecondRenderStep>(m_engine, m_first.get(), m_sky.get());
     m_third = std::make_unique<k_ThirdRenderStep>(m_engine, m_first.get(), m_second.get());
     m_fourth = std::make_unique<k_FourthRenderStep>(m_engine, terrain);
     AddRenderable(m_first.get());
     AddRenderable(m_second.get());
     AddRenderable(m_third.get());
     AddRenderable(m_fourth.get());
+    AddRenderable(m_sky.get());
 }
 
 // --- every frame ---
+
+double k_TerrainWorld::LiftFor(double distance)
+{
+    const double near = std::max(0.0, 1.0 - distance / k_LiftReach);
+    return k_MaxLift * near * std::sqrt(near);
+}
+
+double k_TerrainWorld::PitchFor(double drop, double distance)
+{
+    const double pitch = std::atan2(drop, distance);
+    if (pitch <= k_GentlePitch)
+        return pitch;
+    // Past the gentle angle the pitch eases toward its limit: continuous, with a continuous slope.
+    const double room = k_MaxPitch - k_GentlePitch;
+    return k_GentlePitch + room * (1.0 - std::exp(-(pitch - k_GentlePitch) / room));
+}
 
 void k_TerrainWorld::Update()
 {
@@ -118,8 +139,15 @@ void k_TerrainWorld::Update()
     const auto offset = [&](size_t track, double onPath) {
         return static_cast<float>(onPath + m_cameraTracks[track].At(t, 0.0));
     };
-    m_camera->SetPosition(
-        k_VectorUA(offset(0, 64.0 * std::sin(3.0 * b)), offset(1, 12.0), offset(2, 64.0 * std::cos(5.0 * b)), 0.0f));
-    m_camera->SetTarget(k_VectorUA(offset(3, 0.0), offset(4, 0.0), offset(5, 0.0), 0.0f));
+    const double x = 64.0 * std::sin(3.0 * b);
+    const double z = 64.0 * std::cos(5.0 * b);
+    m_camera->SetPosition(k_VectorUA(offset(0, x), offset(1, 12.0 + LiftFor(std::hypot(x, z))), offset(2, z), 0.0f));
+    const k_VectorUA eye = m_camera->GetPosition();
+    k_VectorUA target(offset(3, 0.0), offset(4, 0.0), offset(5, 0.0), 0.0f);
+    const double across = std::hypot(target.x - eye.x, target.z - eye.z);
+    const double drop = eye.y - target.y;
+    if (across > 1e-3 && drop > 0.0)
+        target.y = static_cast<float>(eye.y - across * std::tan(PitchFor(drop, across)));
+    m_camera->SetTarget(target);
     m_camera->SetUp(k_VectorUA(0.0f, 1.0f, 0.0f, 0.0f));
 }

@@ -1,6 +1,7 @@
 #include "demo/k_FirstRenderStep.h"
 #include "demo/k_FourthRenderStep.h"
 #include "demo/k_SecondRenderStep.h"
+#include "demo/k_SkyRenderStep.h"
 #include "demo/k_TerrainWorld.h"
 #include "demo/k_ThirdRenderStep.h"
 #include "graphics/k_MaterialPass.h"
@@ -13,14 +14,17 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderCallback.h"
 #include "interfaces/IShaderProgram.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/r_PrimitiveTopology.h"
 #include "scene/k_HdrToLdrWorld.h"
 #include "support/k_EngineFixture.h"
 #include "support/k_GpuTestEngine.h"
 
 #include <epoxy/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // The landscape on the real engine with the pack's materials: its light and camera, the state its steps
@@ -53,6 +57,15 @@ double SkyShare(const std::vector<float>& texels, int width, int from, int to)
         for (int x = 0; x < width; ++x)
             sky += IsSky(&texels[(static_cast<size_t>(y) * width + x) * 4]);
     return static_cast<double>(sky) / ((to - from) * width);
+}
+
+// Share of a picture's texels whose alpha is 1: in the mirrored picture, the land (the sky there has alpha 0).
+double LandShare(const std::vector<float>& texels)
+{
+    size_t land = 0;
+    for (size_t i = 3; i < texels.size(); i += 4)
+        land += texels[i] == 1.0f;
+    return static_cast<double>(land) / static_cast<double>(texels.size() / 4);
 }
 
 struct Scene
@@ -90,18 +103,20 @@ TEST_F(TerrainWorldTest, BuildsTheGridAndStepsAndStartsWithLightAndCameraAtTimeZ
     const float* last = vertices + (147456 - 1) * 5;
     EXPECT_EQ(std::vector<float>(last, last + 3), (std::vector<float>{95, 1, 95}));
 
-    // The four steps in order, and the terrain drawn only through them.
+    // The four steps and the sky in order, and the terrain drawn only through them.
     const std::vector<IRenderable*> steps = *world.GetRenderables();
-    ASSERT_EQ(steps.size(), 4u);
+    ASSERT_EQ(steps.size(), 5u);
     EXPECT_EQ(steps[0], world.GetFirstStep());
     EXPECT_EQ(steps[1], world.GetSecondStep());
     EXPECT_EQ(steps[2], world.GetThirdStep());
     EXPECT_EQ(steps[3], world.GetFourthStep());
+    EXPECT_EQ(steps[4], world.GetSkyStep());
     EXPECT_EQ(dynamic_cast<IRenderable*>(mesh)->GetWorld(), nullptr);
     EXPECT_EQ(world.GetFirstStep()->GetTarget()->GetWidth(), 512);
     EXPECT_EQ(world.GetFirstStep()->GetTarget()->GetColorTextures()->size(), 2u);
     EXPECT_EQ(world.GetFirstStep()->GetColour()->GetFormat(), 3);
-    EXPECT_EQ(world.GetSecondStep()->GetColour()->GetFormat(), 1);
+    EXPECT_EQ(world.GetSecondStep()->GetTarget()->GetWidth(), 256);
+    EXPECT_EQ(world.GetSecondStep()->GetColour()->GetFormat(), 3);
     k_MaterialPass* water = world.GetThirdStep()->GetWaterMaterial()->GetPasses().front();
     EXPECT_EQ(water->textures.at(0).texture, world.GetFirstStep()->GetColour());
     EXPECT_EQ(water->textures.at(1).texture, world.GetSecondStep()->GetColour());
@@ -121,6 +136,8 @@ TEST_F(TerrainWorldTest, BuildsTheGridAndStepsAndStartsWithLightAndCameraAtTimeZ
     EXPECT_NEAR(eye.z, 64.0f, 1e-6f);
     EXPECT_EQ(world.GetClearColour()->y, 0.8f);
 
+    ASSERT_NE(world.GetSkyStep()->GetSkyMaterial(), nullptr);
+    EXPECT_FALSE(world.GetSkyStep()->GetSkyMaterial()->GetPasses().empty());
     for (const char* problem : {"Unknown", "not definied", "No shaders", "Missing", "FAILED", "ERROR", "no pass"})
         EXPECT_EQ(Log().find(problem), std::string::npos) << problem << "\n" << Log();
 }
@@ -163,10 +180,11 @@ TEST_F(TerrainWorldTest, StepsLeaveTheTerrainAsTheyFoundItAndFillTheirTargets)
     }
     EXPECT_GT(ground, 512 * 512 / 20);
     EXPECT_GT(empty, 512 * 512 / 20);
-    // B: the mirrored land on the sky.
+    // B: the mirrored land (alpha 1) on the mirrored sky (alpha 0), which is not the plain clear colour.
     const std::vector<float> mirrored = Texels(world.GetSecondStep()->GetColour());
-    EXPECT_LT(SkyShare(mirrored, 512, 0, 512), 0.9);
-    EXPECT_GT(SkyShare(mirrored, 512, 0, 512), 0.05);
+    EXPECT_LT(LandShare(mirrored), 0.9);
+    EXPECT_GT(LandShare(mirrored), 0.05);
+    EXPECT_LT(SkyShare(mirrored, 256, 0, 256), 0.01);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -209,9 +227,9 @@ private:
 };
 } // namespace
 
-// A holds the land seen from the camera and B its mirror image about the water (y = 9), both without fog and
-// with the water clip; the land drawn last has fog and no clip.
-TEST_F(TerrainWorldTest, FirstAndSecondStepsDrawWithoutFogAndTheSecondMirrorsAboutTheWater)
+// A holds the land seen from the camera without fog and B its mirror image about the water (y = 9) with fog
+// (over the reflected ray's length), both with the water clip; the land drawn last has fog and no clip.
+TEST_F(TerrainWorldTest, FirstStepDrawsWithoutFogAndTheSecondMirrorsAboutTheWater)
 {
     Scene scene(engine.get(), true);
     auto* terrain = dynamic_cast<IRenderable*>(scene.world.GetTerrainMesh());
@@ -225,7 +243,7 @@ TEST_F(TerrainWorldTest, FirstAndSecondStepsDrawWithoutFogAndTheSecondMirrorsAbo
     const k_TerrainDrawRecorder::Draw& b = recorder->draws[1];
     const k_TerrainDrawRecorder::Draw& land = recorder->draws[2];
     EXPECT_EQ(a.fog, 0);
-    EXPECT_EQ(b.fog, 0);
+    EXPECT_EQ(b.fog, 1);
     EXPECT_EQ(land.fog, 1);
     EXPECT_EQ(a.clip, 1);
     EXPECT_EQ(b.clip, 1);
@@ -258,6 +276,7 @@ TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)
 {
     Scene scene(engine.get(), true);
     const int width = k_GlTestContext::k_Width;
+    scene.world.GetSkyStep()->SetVisible(false); // the clear colour marks where nothing was drawn
     Frame(40.0);
     const std::vector<float> full = Texels(scene.target->GetColorTextures()->front());
     scene.world.GetFourthStep()->SetVisible(false);
@@ -270,7 +289,8 @@ TEST_F(TerrainWorldTest, HiddenFourthStepLeavesWaterAndReflectionWithoutTheLand)
     EXPECT_LT(SkyShare(full, width, 150, 256), SkyShare(waterOnly, width, 150, 256) - 0.05);
     // The water is still drawn over the lower rows, and the reflection is still made.
     EXPECT_LT(SkyShare(waterOnly, width, 0, 60), 0.01);
-    EXPECT_LT(SkyShare(mirrored, 512, 0, 512), 0.9);
+    EXPECT_LT(LandShare(mirrored), 0.9);
+    EXPECT_GT(LandShare(mirrored), 0.05);
 }
 
 // Along the shore a texel of the picture under the water is only partly ground: filtered against the
@@ -332,10 +352,11 @@ TEST_F(TerrainWorldTest, PartlyCoveredGroundUnderTheWaterLooksAsWhollyCoveredGro
 TEST_F(TerrainWorldTest, WithoutAWorldTargetTheWaterIsDrawnToTheWindow)
 {
     Scene scene(engine.get(), false);
+    scene.world.GetSkyStep()->SetVisible(false);
     Frame(40.0);
     scene.world.GetFourthStep()->SetVisible(false);
     Frame(0.0);
-    // The window shows the sky colour above and the water below (displayed without tone mapping).
+    // The window shows the clear colour above and the water below (displayed without tone mapping).
     const auto top = k_GlTestContext::ReadPixels(128, 250, 1, 1);
     EXPECT_NEAR(top[0], 179, 2);
     EXPECT_NEAR(top[2], 230, 2);
@@ -418,4 +439,143 @@ TEST_F(GlTest, DamagedWaterMaterialLeavesTheWaterOutAndTheRestDraws)
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("Terrain/Water.mat has no pass"), std::string::npos) << log;
     k_SceneTestPlainState();
+}
+
+// --- the camera over the landscape ---
+
+// Over the whole section, and above all where the path skims past the islands (40 to 47 s), the camera flies
+// no lower than its height 12, sees the horizon (it looks down by less than half its 45-degree field, with room
+// to spare) and keeps the central island's crest (12 high at the lake's centre) in the frame.
+TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
+{
+    Scene scene(engine.get(), false);
+    const double halfField = 22.5 * 3.14159265358979 / 180.0;
+    for (double t = 27.0; t <= 76.5; t += 0.25)
+    {
+        engine->GetTimeline()->Seek(t);
+        scene.world.Update();
+        const k_VectorUA eye = scene.world.GetCamera()->GetPosition();
+        const k_VectorUA target = scene.world.GetCamera()->GetTarget();
+        const double look[3] = {target.x - eye.x, target.y - eye.y, target.z - eye.z};
+        const double crest[3] = {-eye.x, 12.0 - eye.y, -eye.z};
+        const double cosine = (look[0] * crest[0] + look[1] * crest[1] + look[2] * crest[2]) /
+                              (std::hypot(look[0], look[1], look[2]) * std::hypot(crest[0], crest[1], crest[2]));
+        EXPECT_GE(eye.y, 12.0f) << t;
+        EXPECT_LT(std::atan2(-look[1], std::hypot(look[0], look[2])), halfField - 0.15) << "no horizon at " << t;
+        EXPECT_GT(cosine, std::cos(halfField)) << "the island leaves the frame at " << t << " s";
+    }
+}
+
+// --- water and sky ---
+
+namespace
+{
+class TerrainWaterTest : public k_EngineFixture
+{
+protected:
+    // Draws only the water at 40 s over pictures written here: black ground under it at `groundDistance` from
+    // the eye, and a mirrored picture that is `below` under the screen's row `edgeRow` and `above` over it.
+    std::vector<float> WaterOver(Scene& scene, float groundDistance, int edgeRow, float below, float above)
+    {
+        k_TerrainWorld& world = scene.world;
+        for (IRenderable* step : *world.GetRenderables())
+            step->SetVisible(step == world.GetThirdStep());
+        const int under = world.GetFirstStep()->GetColour()->GetWidth();
+        const int size = world.GetSecondStep()->GetColour()->GetWidth();
+        std::vector<float> ground(static_cast<size_t>(under) * under * 4, 0.0f), depth(ground.size(), 0.0f);
+        std::vector<float> mirrored(static_cast<size_t>(size) * size * 4, 1.0f);
+        for (size_t i = 0; i < ground.size(); i += 4)
+        {
+            ground[i + 3] = 1.0f;
+            depth[i + 1] = groundDistance;
+            depth[i + 3] = 1.0f;
+        }
+        for (size_t i = 0; i < mirrored.size(); i += 4)
+            mirrored[i] = mirrored[i + 1] = mirrored[i + 2] =
+                static_cast<int>(i / 4 / size) * k_GlTestContext::k_Height < edgeRow * size ? below : above;
+        for (auto [texture, texels] : {std::pair{world.GetFirstStep()->GetColour(), &ground},
+                                       std::pair{world.GetFirstStep()->GetDepth(), &depth},
+                                       std::pair{world.GetSecondStep()->GetColour(), &mirrored}})
+        {
+            glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(texture)->GetName());
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, texture->GetWidth(), texture->GetHeight(), GL_RGBA, GL_FLOAT,
+                            texels->data());
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        Frame(0.0);
+        return Texels(scene.target->GetColorTextures()->front());
+    }
+};
+
+double Level(const std::vector<float>& texels, int x, int y)
+{
+    const float* t = &texels[(static_cast<size_t>(y) * k_GlTestContext::k_Width + x) * 4];
+    return (t[0] + t[1] + t[2]) / 3.0;
+}
+} // namespace
+
+// Deep water shows the reflection (a white against a black mirrored picture); in the shallows along the shore
+// it fades out, so the water thins onto the ground instead of ending in a line. A straight, hard edge in the
+// mirrored picture does not come out as a straight cut: the ripples move it up and down along its length.
+TEST_F(TerrainWaterTest, ReflectionFadesInTheShallowsAndRipplesBreakUpItsEdges)
+{
+    Scene scene(engine.get(), true);
+    Frame(40.0);
+    for (const auto& [water, groundDistance, reflects] : {std::tuple{"deep", 1000.0f, true}, {"shore", 0.0f, false}})
+    {
+        const std::vector<float> white = WaterOver(scene, groundDistance, 0, 4.0f, 4.0f);
+        const std::vector<float> black = WaterOver(scene, groundDistance, 0, 0.0f, 0.0f);
+        double difference = 0.0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < k_GlTestContext::k_Width; ++x)
+                difference = std::max(difference, Level(white, x, y) - Level(black, x, y));
+        EXPECT_EQ(difference > 0.2, reflects) << water << ": " << difference;
+        EXPECT_EQ(difference < 1e-3, !reflects) << water << ": " << difference;
+    }
+
+    const std::vector<float> edge = WaterOver(scene, 1000.0f, 30, 0.0f, 4.0f);
+    const double middle = (Level(edge, 128, 2) + Level(edge, 128, 58)) / 2.0;
+    int lowest = k_GlTestContext::k_Height;
+    int highest = 0;
+    for (int x = 8; x < k_GlTestContext::k_Width - 8; ++x)
+    {
+        int crossing = 0;
+        while (crossing < 60 && Level(edge, x, crossing) < middle)
+            ++crossing;
+        lowest = std::min(lowest, crossing);
+        highest = std::max(highest, crossing);
+    }
+    EXPECT_GT(Level(edge, 128, 58), Level(edge, 128, 2) + 0.2); // the edge shows on the water
+    EXPECT_GE(highest - lowest, 5) << "rows " << lowest << " to " << highest;
+    EXPECT_LT(highest - lowest, 20) << "rows " << lowest << " to " << highest;
+}
+
+// Drawn where there is no land, the sky is bluer at the top (30 degrees up) than just above the horizon
+// (rows 186 to 196), and brighter with the light low ahead of the camera than behind it.
+TEST_F(TerrainWorldTest, SkyDeepensUpwardAndGlowsAroundTheLight)
+{
+    Scene scene(engine.get(), true);
+    k_TerrainWorld& world = scene.world;
+    world.GetFourthStep()->SetVisible(false);
+    Frame(40.0);
+    const k_VectorUA eye = world.GetCamera()->GetPosition();
+    std::vector<float> sky[2]; // the light ahead, behind
+    for (int side = 0; side < 2; ++side)
+    {
+        const float away = side == 0 ? -20.0f : 20.0f;
+        world.GetLight()->SetLightPosition(k_VectorUA(eye.x * away, 300.0f, eye.z * away, 1.0f));
+        Frame(0.0);
+        sky[side] = Texels(scene.target->GetColorTextures()->front());
+    }
+    auto sum = [](const std::vector<float>& texels, int from, int to, int channel) {
+        double total = 0.0;
+        for (size_t i = static_cast<size_t>(from) * k_GlTestContext::k_Width * 4;
+             i < static_cast<size_t>(to) * k_GlTestContext::k_Width * 4; i += 4)
+            total += channel < 3 ? texels[i + channel] : (texels[i] + texels[i + 1] + texels[i + 2]) / 3.0;
+        return total;
+    };
+    EXPECT_GT(sum(sky[1], 246, 256, 2) / sum(sky[1], 246, 256, 0),
+              1.05 * sum(sky[1], 186, 196, 2) / sum(sky[1], 186, 196, 0));
+    EXPECT_GT(sum(sky[0], 186, 256, 3), 1.2 * sum(sky[1], 186, 256, 3));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
