@@ -96,6 +96,10 @@ std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
         {
             overlayCost = true;
         }
+        else if (option == "--keep-going")
+        {
+            keepGoing = true;
+        }
         else if (option == "--sync")
         {
             // The address is optional: a value that starts another option is not one.
@@ -152,6 +156,8 @@ std::string k_StudioOptions::Usage(const std::string& invocation)
            "                  saves go into the assets folder\n"
            "  --no-overlay    the picture alone: no timeline strip, panels or mouse\n"
            "  --overlay-cost  time each frame of the overlay with the GPU's work (slower); the median is logged\n"
+           "  --keep-going    start though a material or shader failed at start-up (else: status 1; a later\n"
+           "                  save that mends it is reloaded either way)\n"
            "  --help          this text\n"
            "\n"
            "Keys:\n"

@@ -24,6 +24,7 @@ public:
     int syncPort = 1338;
     bool overlay = true;      // --no-overlay: the picture alone, without the timeline, panels and mouse
     bool overlayCost = false; // --overlay-cost: time the overlay with the GPU's work; the median is logged
+    bool keepGoing = false;   // --keep-going: start though a material or shader failed at start-up
     bool help = false;
 
     // The largest window side accepted.

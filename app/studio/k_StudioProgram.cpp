@@ -223,6 +223,10 @@ int k_StudioProgram::Run(const std::vector<std::string>& arguments)
             k_Log() << "Studio: serving and watching " << assets;
         }
         application.BuildShow();
+        // A material or shader that failed at start-up ends the run with its message unless asked to go on:
+        // the picture would otherwise lack it without a word.
+        if (!options.keepGoing)
+            application.StopOnFailures("--keep-going");
         if (k_Signals::Caught())
             k_Signals::ExitAsSignalled();
 

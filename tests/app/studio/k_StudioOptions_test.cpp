@@ -43,6 +43,10 @@ TEST(k_StudioOptionsTest, ValuesAreReadAndCheckedWithAMessageThatSaysWhatIsWrong
     k_StudioOptions timed;
     ASSERT_EQ(Parse(timed, {"--overlay-cost"}), "");
     EXPECT_TRUE(timed.overlay && timed.overlayCost);
+    EXPECT_FALSE(timed.keepGoing);
+    k_StudioOptions going;
+    ASSERT_EQ(Parse(going, {"--keep-going"}), "");
+    EXPECT_TRUE(going.keepGoing);
 
     const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
         {{"--size", "960"}, "--size 960"},
