@@ -80,7 +80,10 @@ private:
     // Reloads what was saved in the watched folder; true when the picture was drawn anew at once.
     bool ReloadSaved();
     bool ReloadShow(double savedAt);
+    // Draws the picture again after the schedule or the sync keys changed: paused, as a jump to its time.
     void RedrawSchedule();
+    // Draws the frame on screen once more at its time, the worlds' history kept.
+    void RedrawFrame();
     // A finished painting's pictures loaded again; true when the picture was drawn anew at once.
     bool ShowPainted();
     void SavePicture();
