@@ -142,11 +142,6 @@ int k_Application::Run(const SetupSettings& settings)
     return 0;
 }
 
-k_Demo* k_Application::GetDemo() const
-{
-    return dynamic_cast<k_Demo*>(m_demo);
-}
-
 int k_Application::ReportError(const wchar_t* message)
 {
     m_showError(m_window ? m_window->GetHandle() : nullptr, message, L"Orvelant demo system");

@@ -17,7 +17,6 @@ class IEngine;
 class IFile;
 class IShow;
 class IWindow;
-class k_Demo;
 
 class k_Application
 {
@@ -81,8 +80,6 @@ public:
     IEngine* GetEngine() const { return m_engine; }
     IWindow* GetWindow() const { return m_window; }
     IShow* GetShow() const { return m_demo; }
-    // The show as starwane's, or null when the program plays another show.
-    k_Demo* GetDemo() const;
     const std::wstring& GetTuneName() const { return m_parts.tune; }
 
 private:

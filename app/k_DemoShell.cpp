@@ -4,6 +4,7 @@
 #include "app/k_Application.h"
 #include "app/k_CaptureProgram.h"
 #include "app/k_SetupDialog.h"
+#include "app/studio/k_StudioProgram.h"
 #include "engine/k_Utf8.h"
 #include "platform/k_GtkSetupDialog.h"
 #include "platform/k_HeapPolicy.h"
@@ -108,8 +109,18 @@ int k_DemoShell::Main(int argc, char** argv)
         k_CaptureProgram capture(m_program, m_program.name + " --capture", title.c_str());
         return capture.Run(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
     }
-    std::cerr << m_program.name << ": unknown option \"" << arguments[0] << "\"\n"
-              << "usage: " << m_program.name << "              play the show after the setup dialog\n"
-              << "       " << m_program.name << " --capture ...  draw its frames (--capture --help lists how)\n";
-    return 2;
+    if (arguments[0] == "--studio")
+    {
+        k_StudioProgram studio(m_program, m_program.name + " --studio");
+        return studio.Run(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+    }
+    const bool help = arguments[0] == "--help" || arguments[0] == "-h";
+    std::ostream& out = help ? std::cout : std::cerr;
+    if (!help)
+        out << m_program.name << ": unknown option \"" << arguments[0] << "\"\n";
+    out << "usage: " << m_program.name << "              play the show after the setup dialog\n"
+        << "       " << m_program.name << " --capture ...  draw its frames (--capture --help lists how)\n"
+        << "       " << m_program.name << " --studio ...   make it live: pause, jump, loop, reload what is saved\n"
+        << "                      (--studio --help lists how)\n";
+    return help ? 0 : 2;
 }

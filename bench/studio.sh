@@ -41,7 +41,7 @@ if ! wait_count "$work/err.txt" 1 600 "^studio: $(printf '%.3f' "$from" | sed 's
 fi
 for i in $(seq "$saves"); do
   # A new constant in the plasma's pixel shader each time, so every save compiles something new.
-  sed "s/float t = demoTime;/float t = demoTime + 0.000$i;/" "$source_assets/Plasma.mat" >"$work/assets/.Plasma.mat.swp"
+  sed "s/float t = plasmaTime;/float t = plasmaTime + 0.000$i;/" "$source_assets/Plasma.mat" >"$work/assets/.Plasma.mat.swp"
   mv "$work/assets/.Plasma.mat.swp" "$work/assets/Plasma.mat"
   wait_count "$work/out.txt" "$i" 60 'first frame with the reload was shown' || { echo "save $i was not shown"; exit 1; }
 done

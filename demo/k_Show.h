@@ -62,6 +62,8 @@ public:
     std::vector<double> GetSectionBounds() const override;
     // The show file as last read successfully (empty before Build).
     const k_ShowFile& GetShow() const { return *m_show; }
+    // The show file's name in the pack.
+    const std::wstring& GetShowFileName() const { return m_showFileName; }
     // Number of progress steps of Build before the bar is drawn full: one a world step and one a caption.
     int GetProgressSteps() const;
     // The captions' events in the show file's order (owned by the show).

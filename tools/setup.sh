@@ -57,6 +57,8 @@ test=(
   weston
   # the sync check: an onset detector finds where the tune's beats and hits are (run as a program, not linked)
   aubio-tools
+  # the studio's document for the sync editor is checked to be well-formed XML (xmllint)
+  libxml2-utils
 )
 fuzz=(clang libclang-rt-14-dev)
 sanitize=(valgrind xvfb xauth)

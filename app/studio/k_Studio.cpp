@@ -4,7 +4,8 @@
 #include "app/studio/k_StudioOverlay.h"
 #include "app/studio/k_StudioPainter.h"
 #include "app/studio/k_SyncClient.h"
-#include "demo/k_Demo.h"
+#include "app/studio/k_SyncDocument.h"
+#include "demo/k_Show.h"
 #include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "engine/k_WarmUp.h"
@@ -65,11 +66,11 @@ std::string ClockTime()
 }
 } // namespace
 
-k_Studio::k_Studio(const k_StudioOptions& options, IEngine* engine, IWindow* window, k_Demo* demo, Music music,
-                   std::ostream& status, bool statusIsTerminal)
-    : m_options(options), m_engine(engine), m_window(window), m_demo(demo), m_music(std::move(music)), m_status(status),
-      m_statusIsTerminal(statusIsTerminal),
-      m_transport(demo->GetShow().GetInstants(), demo->GetShow().GetSections(), demo->GetShow().GetTempoMap())
+k_Studio::k_Studio(const k_StudioOptions& options, const ShowProgram& program, IEngine* engine, IWindow* window,
+                   k_Show* show, Music music, std::ostream& status, bool statusIsTerminal)
+    : m_options(options), m_engine(engine), m_window(window), m_program(program), m_show(show),
+      m_music(std::move(music)), m_status(status), m_statusIsTerminal(statusIsTerminal),
+      m_transport(show->GetShow().GetInstants(), show->GetShow().GetSections(), show->GetShow().GetTempoMap())
 {
     if (options.loop)
         m_transport.SetLoop(options.loopFrom, options.loopTo);
@@ -83,6 +84,53 @@ void k_Studio::WatchAssets(const std::string& folder)
     m_watcher = std::make_unique<k_FileWatcher>(folder);
     if (!m_watcher->IsWatching())
         k_Log(k_Log::Colour::Error) << "Studio: cannot watch " << folder << "; saved files are not reloaded";
+    WriteSyncDocument();
+}
+
+void k_Studio::WriteSyncDocument(bool editorSaved)
+{
+    ISyncTracks* tracks = m_engine->GetSyncTracks();
+    const std::string folder = !m_assets.empty() ? m_assets : m_sync ? std::string(".") : std::string();
+    if (!tracks || folder.empty())
+        return;
+    // While an editor is connected the keys are its own, which may be none at all (an editor started without
+    // the document): the document keeps the show's keys until the editor saves its own without emptying a file.
+    if (m_sync && m_sync->IsConnected() && !editorSaved)
+        return;
+    const k_ShowFile& show = m_show->GetShow();
+    std::vector<int> bookmarks;
+    for (const k_ShowFile::Section& section : show.GetSections())
+        bookmarks.push_back(static_cast<int>(std::lround(tracks->GetRow(section.start))));
+    const std::string path =
+        (std::filesystem::path(folder) / (std::string(k_Show::SyncTrackBase) + ".rocket")).string();
+    bool written = false;
+    const std::string error = k_SyncDocument::WriteIfChanged(
+        path, k_SyncDocument::Make(*tracks, k_SyncDocument::RowsFor(*tracks, show.GetLength()), bookmarks), written);
+    if (!error.empty())
+        k_Log(k_Log::Colour::Error) << "Studio: the sync editor's document: " << error;
+    else if (written)
+        k_Log() << "Studio: wrote the sync editor's document " << path << " (" << tracks->GetTrackCount()
+                << " tracks; open it in the editor before connecting)";
+}
+
+void k_Studio::NoteSyncSave()
+{
+    std::vector<std::string> kept;
+    if (!m_sync || !m_sync->TakeSaved(kept))
+        return;
+    if (kept.empty())
+        WriteSyncDocument(true);
+    std::vector<std::string> messages;
+    for (const std::string& file : kept)
+        messages.push_back("emptied by the editor's save; its keys are kept in " + file);
+    // Shown until the next save.
+    if (m_overlay)
+        m_overlay->Notify(messages);
+    if (kept.empty())
+        return;
+    m_reload = "sync save emptied " + std::to_string(kept.size()) + " keyed track file(s); kept as " +
+               std::filesystem::path(kept.front()).filename().string() + (kept.size() > 1 ? " and more" : "");
+    UpdateStatus(true);
 }
 
 void k_Studio::ConnectSyncEditor(const std::string& saveFolder)
@@ -91,16 +139,18 @@ void k_Studio::ConnectSyncEditor(const std::string& saveFolder)
     if (!tracks)
         return;
     m_sync = std::make_unique<k_SyncClient>(tracks, m_options.syncHost, m_options.syncPort,
-                                            saveFolder.empty() ? std::string(".") : saveFolder, k_Demo::SyncTrackBase);
+                                            saveFolder.empty() ? std::string(".") : saveFolder, k_Show::SyncTrackBase);
+    WriteSyncDocument();
     k_Log() << "Studio: shaping " << tracks->GetTrackCount() << " sync tracks with the editor at "
             << m_sync->GetAddress() << " (connecting whenever it is there)";
 }
 
-void k_Studio::PaintCaptions(const std::string& program, const std::string& folder)
+void k_Studio::PaintCaptions(const std::string& program, const std::string& manifest, const std::string& folder)
 {
     IFileSystem* files = m_engine->GetFileSystem();
+    m_manifest = manifest;
     m_painter = std::make_unique<k_StudioPainter>(
-        program, std::filesystem::path(m_assets) / "Captions.txt", folder, [files](const std::string& name) {
+        program, std::filesystem::path(m_assets) / manifest, folder, [files](const std::string& name) {
             std::unique_ptr<IFile> file(files->OpenFile(k_Utf8::FromUtf8(name)));
             return file ? std::string(reinterpret_cast<const char*>(file->GetData()),
                                       static_cast<size_t>(file->GetSize()))
@@ -139,14 +189,14 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     m_music.Silence();
     // A jump a little ahead goes on from the time reached when the frames since the last seek already give
     // the time a warm-up's history (a step on, the next beat or instant): fewer frames, the same picture.
-    if (!k_StudioTransport::GoesOn(timeline->GetTime(), time, m_historyFrom, k_Demo::WarmUpSeconds))
-        Seek(std::max(0.0, time - k_Demo::WarmUpSeconds));
+    if (!k_StudioTransport::GoesOn(timeline->GetTime(), time, m_historyFrom, m_program.warmUpSeconds))
+        Seek(std::max(0.0, time - m_program.warmUpSeconds));
     const bool shown = k_StudioTransport::StepTo(
         time, MaxWarmUpStep, [timeline] { return timeline->GetTime(); },
         [this, savePicture, timeline, time, first = true](double step, bool last) mutable {
             if (Interrupted(!savePicture))
                 return false;
-            m_demo->BeginFrame();
+            m_show->BeginFrame();
             // Only the last frame is seen: those before it draw just what it depends on.
             if (last)
             {
@@ -248,6 +298,7 @@ bool k_Studio::ServeSync()
         return false;
     const k_SyncClient::Requests requests =
         m_sync->Poll(std::chrono::duration<double>(Clock::now().time_since_epoch()).count());
+    NoteSyncSave();
     if (m_sync->IsConnected() != m_syncConnected)
     {
         m_syncConnected = m_sync->IsConnected();
@@ -275,9 +326,10 @@ bool k_Studio::ReloadTracks()
 {
     if (m_sync && m_sync->IsConnected())
         return false; // the editor's own save: its keys are already those shown
-    const std::vector<std::string> errors = k_Demo::ReadTrackFiles(m_engine);
+    const std::vector<std::string> errors = k_Show::ReadTrackFiles(m_engine);
     for (const std::string& error : errors)
         k_Log(k_Log::Colour::Error) << "Studio: " << error;
+    WriteSyncDocument();
     m_reload = errors.empty() ? "sync tracks reloaded" : errors.front();
     RedrawSchedule();
     UpdateStatus(true);
@@ -326,27 +378,25 @@ bool k_Studio::ReloadSaved()
     double savedAt = 0.0;
     for (const std::string& name : saved)
     {
-        if (k_Utf8::FromUtf8(name) == k_Demo::ShowFileName)
+        if (k_Utf8::FromUtf8(name) == m_show->GetShowFileName())
         {
             drawn = ReloadShow(SavedAt(std::filesystem::path(m_assets) / name)) || drawn;
             continue;
         }
-        if (name.size() > 6 && name.compare(name.size() - 6, 6, ".track") == 0)
+        // The editor's document and the keyed files kept by a save are the studio's own writing.
+        if (name.ends_with(".rocket") || name.find(".track.kept") != std::string::npos)
+            continue;
+        if (name.ends_with(".track"))
         {
             drawn = ReloadTracks() || drawn;
             continue;
         }
-        if (name == "Captions.txt")
+        if (m_painter && name == m_manifest)
         {
-            if (!m_painter)
-            {
-                k_Log() << "Studio: the captions of Captions.txt are painted by the build (no caption painter here)";
-                continue;
-            }
             m_paintSavedAt = SavedAt(std::filesystem::path(m_assets) / name);
             const std::string error = m_painter->Saved();
             if (error.empty())
-                k_Log() << "Studio: painting the captions of Captions.txt again";
+                k_Log() << "Studio: painting the captions of " << m_manifest << " again";
             else
                 k_Log(k_Log::Colour::Error) << "Studio: " << error;
             continue;
@@ -409,14 +459,14 @@ bool k_Studio::ReloadSaved()
 // first) and the show is drawn anew at the time on screen; a file with errors leaves the show as it was.
 bool k_Studio::ReloadShow(double savedAt)
 {
-    const std::string name = k_Utf8::ToUtf8(k_Demo::ShowFileName);
-    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(k_Demo::ShowFileName));
+    const std::string name = k_Utf8::ToUtf8(m_show->GetShowFileName());
+    std::unique_ptr<IFile> file(m_engine->GetFileSystem()->OpenFile(m_show->GetShowFileName()));
     const Clock::time_point started = Clock::now();
     std::vector<std::string> errors;
     if (!file)
         errors.push_back(name + ": cannot be read");
     else
-        errors = m_demo->Reload(
+        errors = m_show->Reload(
             std::string_view(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
     if (!errors.empty())
     {
@@ -427,8 +477,10 @@ bool k_Studio::ReloadShow(double savedAt)
         UpdateStatus(true);
         return false;
     }
-    const k_ShowFile& show = m_demo->GetShow();
+    const k_ShowFile& show = m_show->GetShow();
     m_transport.SetTimeline(show.GetInstants(), show.GetSections(), show.GetTempoMap());
+    // Its length and sections are the document's rows and bookmarks.
+    WriteSyncDocument();
     const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - started).count();
     k_Log() << "Studio: reloaded the show file (" << show.GetCaptions().size() << " captions, " << show.GetCues().size()
             << " switches and fades) in " << static_cast<int>(std::lround(milliseconds)) << " ms";
@@ -462,7 +514,7 @@ void k_Studio::RedrawFrame()
     const double speed = timeline->GetSpeed();
     timeline->SetSpeed(1.0);
     timeline->Seek(m_transport.GetTime());
-    m_demo->BeginFrame();
+    m_show->BeginFrame();
     m_engine->Update(0.00001);
     Present();
     NoteReloadShown();
@@ -476,8 +528,8 @@ bool k_Studio::ShowPainted()
     if (!painted)
         return false;
     if (m_overlay)
-        m_overlay->Reloaded({"Captions.txt"}, painted->error.empty() ? std::vector<std::string>()
-                                                                     : std::vector<std::string>{painted->error});
+        m_overlay->Reloaded({m_manifest}, painted->error.empty() ? std::vector<std::string>()
+                                                                 : std::vector<std::string>{painted->error});
     if (!painted->error.empty())
     {
         k_Log(k_Log::Colour::Error) << "Studio: painting the captions failed; the pictures stay: " << painted->error;
@@ -495,7 +547,7 @@ bool k_Studio::ShowPainted()
             << " ms; " << names.size() << " changed, " << report.textures << " on screen reloaded";
     if (report.textures == 0)
         return false;
-    m_reload = "reloaded " + ClockTime() + ": Captions.txt";
+    m_reload = "reloaded " + ClockTime() + ": " + m_manifest;
     m_reloadSavedAt = m_paintSavedAt > 0.0 ? m_paintSavedAt : WallSeconds();
     UpdateStatus(true);
     if (!m_transport.IsPaused())
@@ -541,7 +593,7 @@ void k_Studio::UpdateStatus(bool event)
         return;
     m_lastStatus = now;
     const k_StudioStatus::State state = Status();
-    m_window->SetTitle(k_Utf8::FromUtf8(k_StudioStatus::Title(state)));
+    m_window->SetTitle(k_Utf8::FromUtf8(k_StudioStatus::Title(m_program.name, state)));
     const std::string line = k_StudioStatus::Line(state);
     if (m_statusIsTerminal)
     {
@@ -559,7 +611,7 @@ void k_Studio::UpdateStatus(bool event)
 void k_Studio::Present()
 {
     if (m_overlay)
-        m_overlay->DrawOver({Status(), &m_demo->GetShow()});
+        m_overlay->DrawOver({Status(), &m_show->GetShow()});
     m_window->Present();
     if (m_overlay)
         m_overlay->Shown();
@@ -571,7 +623,7 @@ void k_Studio::ServeOverlay()
         return;
     // Playing, the next frame draws the overlay with the input anyway.
     const bool input = (m_transport.IsPaused() || !m_active || m_pending) && m_overlay->HasInput();
-    const bool drawn = input && m_overlay->Redraw({Status(), &m_demo->GetShow()});
+    const bool drawn = input && m_overlay->Redraw({Status(), &m_show->GetShow()});
     if (drawn)
     {
         m_window->Present();
@@ -649,7 +701,7 @@ void k_Studio::Run()
         const Clock::time_point now = Clock::now();
         const double elapsed = std::chrono::duration<double>(now - previous).count();
         previous = now;
-        m_demo->BeginFrame();
+        m_show->BeginFrame();
         // The picture follows the music being heard (the wall clock's step, corrected to the audio device's).
         m_engine->Update(m_music.Step(elapsed, m_engine->GetTimeline()->GetTime()));
         Present();

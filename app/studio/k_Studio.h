@@ -1,9 +1,10 @@
 #pragma once
-// starwane-studio's run once the engine, the window and the show are up: the
+// The studio's run once the engine, the window and the show are up: the
 // loop that draws the show on the clock, serves the keys (pause, steps, the
 // show's instants, speed, loop, pictures), keeps the music in step with demo
 // time, reloads the assets saved in the watched folder, and keeps the title
 // and the terminal's status line current.
+#include "app/ShowProgram.h"
 #include "app/studio/k_StudioMusic.h"
 #include "app/studio/k_StudioOptions.h"
 #include "app/studio/k_StudioStatus.h"
@@ -21,8 +22,8 @@
 
 class IEngine;
 class IWindow;
-class k_Demo;
 class k_FileWatcher;
+class k_Show;
 class k_StudioOverlay;
 class k_StudioPainter;
 class k_SyncClient;
@@ -37,17 +38,20 @@ public:
     // their look through them).
     static constexpr double MaxWarmUpStep = 0.1;
 
-    k_Studio(const k_StudioOptions& options, IEngine* engine, IWindow* window, k_Demo* demo, Music music,
-             std::ostream& status, bool statusIsTerminal);
+    // The show's program gives its warm-up before a time jumped to; the show (not owned) its show file,
+    // schedule and sync tracks. The program must outlive the studio.
+    k_Studio(const k_StudioOptions& options, const ShowProgram& program, IEngine* engine, IWindow* window, k_Show* show,
+             Music music, std::ostream& status, bool statusIsTerminal);
     ~k_Studio();
     k_Studio(const k_Studio&) = delete;
     k_Studio& operator=(const k_Studio&) = delete;
 
     // Watches the folder for saved assets (the engine's file system serves it first already).
     void WatchAssets(const std::string& folder);
-    // Paints the caption pictures again with the painter program when the watched folder's Captions.txt is
-    // saved, into the folder the file system serves after the watched one (call after WatchAssets).
-    void PaintCaptions(const std::string& program, const std::string& folder);
+    // Paints the caption pictures again with the painter program when the caption manifest (its name in the
+    // watched folder, "Captions.txt") is saved, into the folder the file system serves after the watched one
+    // (call after WatchAssets).
+    void PaintCaptions(const std::string& program, const std::string& manifest, const std::string& folder);
     // Connects to the sync editor of the options (--sync) and keeps connecting while it is away; its saves go
     // into the folder given (the assets folder, or the working folder without one).
     void ConnectSyncEditor(const std::string& saveFolder);
@@ -94,6 +98,12 @@ private:
     bool ServeSync();
     // Reads the sync track files again after they were saved (not while an editor owns the keys).
     bool ReloadTracks();
+    // Writes the sync editor's document of the show's tracks and keys beside the track files (the assets
+    // folder, or where the editor's saves go), when it changed; while an editor is connected, only after a
+    // save of its own (editorSaved).
+    void WriteSyncDocument(bool editorSaved = false);
+    // After the editor's save: the document follows it unless the save emptied keyed files, which are said.
+    void NoteSyncSave();
     void UpdateStatus(bool event);
     k_StudioStatus::State Status() const;
     // --- the overlay ---
@@ -106,7 +116,8 @@ private:
     k_StudioOptions m_options;
     IEngine* m_engine;
     IWindow* m_window;
-    k_Demo* m_demo;
+    const ShowProgram& m_program;
+    k_Show* m_show;
     k_StudioMusic m_music;
     std::ostream& m_status;
     bool m_statusIsTerminal;
@@ -119,6 +130,8 @@ private:
     // When the caption manifest of the painting under way was saved (wall clock).
     double m_paintSavedAt = 0.0;
     std::string m_assets;
+    // The caption manifest's name in the watched folder (empty: the captions are painted by the build).
+    std::string m_manifest;
     std::deque<k_StudioTransport::Key> m_keys;
     std::string m_reload;
     // The save instant (wall clock) of the files of a reload not yet shown; 0 when none waits.

@@ -130,18 +130,20 @@ std::string k_StudioOptions::Parse(const std::vector<std::string>& arguments)
     return {};
 }
 
-std::string k_StudioOptions::Usage()
+std::string k_StudioOptions::Usage(const std::string& invocation)
 {
-    return "Usage: starwane-studio [options]\n"
+    return "Usage: " + invocation +
+           " [options]\n"
            "Plays the show in a window for making and checking it: pause, step, jump, loop, and live reload of\n"
-           "material scripts, shaders and pictures from an assets folder.\n"
+           "material scripts, shaders, pictures, the show file, the captions and the sync tracks from an assets\n"
+           "folder.\n"
            "\n"
            "Options:\n"
            "  --size WXH      window size in pixels (default 1280x720)\n"
            "  --at T          start at demo time T seconds (default 0)\n"
            "  --loop A B      loop demo time from A to B seconds\n"
            "  --assets DIR    serve the pack's files from DIR first and reload them when saved (default: the\n"
-           "                  source tree's assets/ when run from the build tree)\n"
+           "                  demo's own assets folder when run from its build folder)\n"
            "  --no-assets     the pack only; nothing is watched\n"
            "  --shots DIR     folder for the F12 pictures (default: the working folder)\n"
            "  --quit-at T     quit once demo time reaches T (scripted runs, measurements)\n"
@@ -170,17 +172,4 @@ std::string k_StudioOptions::Usage()
            "  click / drag    jump to / scrub through the time under the pointer\n"
            "  wheel           zoom about the pointer\n"
            "  hover           what an entry is: its times in seconds and bar:beat, its fades\n";
-}
-
-std::string k_StudioOptions::DefaultAssets(const std::string& programFolder, const std::string& buildBin,
-                                           const std::string& sourceAssets)
-{
-    std::error_code error;
-    if (programFolder.empty() || buildBin.empty() || sourceAssets.empty())
-        return {};
-    if (!std::filesystem::equivalent(programFolder, buildBin, error) || error)
-        return {};
-    if (!std::filesystem::is_directory(sourceAssets, error))
-        return {};
-    return sourceAssets;
 }

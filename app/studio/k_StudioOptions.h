@@ -15,7 +15,7 @@ public:
     bool loop = false; // --loop A B
     double loopFrom = 0.0;
     double loopTo = 0.0;
-    std::string assets;      // --assets DIR; empty: the default (see DefaultAssets)
+    std::string assets;      // --assets DIR; empty: the default (k_StudioSources::DefaultAssets)
     bool noAssets = false;   // --no-assets: the pack only, nothing watched
     double quitAt = -1.0;    // --quit-at T: quit once demo time reaches T (negative: never)
     std::string shots = "."; // --shots DIR: where F12 writes its pictures
@@ -32,10 +32,7 @@ public:
     // Reads the arguments after the program's name. Returns an empty string on success, else the message
     // for the usage error. With --help nothing else is checked.
     std::string Parse(const std::vector<std::string>& arguments);
-    // The text of --help, with the keys.
-    static std::string Usage();
-    // The assets folder when none is given: the source tree's assets/ when the program runs from the build
-    // tree it was built in (its folder is buildBin), else none.
-    static std::string DefaultAssets(const std::string& programFolder, const std::string& buildBin,
-                                     const std::string& sourceAssets);
+    // The text of --help, with the keys; the invocation starts the usage line ("starwane-studio",
+    // "mydemo --studio").
+    static std::string Usage(const std::string& invocation);
 };

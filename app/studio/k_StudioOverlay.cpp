@@ -188,6 +188,14 @@ void k_StudioOverlay::Reloaded(const std::vector<std::string>& files, const std:
     m_keyed = true; // drawn anew while paused
 }
 
+void k_StudioOverlay::Notify(std::vector<std::string> notices)
+{
+    if (notices == m_notices)
+        return;
+    m_notices = std::move(notices);
+    m_keyed = true;
+}
+
 // --- frames ---
 
 void k_StudioOverlay::DrawOver(const State& state)
@@ -400,21 +408,34 @@ void k_StudioOverlay::DrawStatus(const State& state)
 void k_StudioOverlay::DrawErrors()
 {
     const std::vector<std::string> lines = m_errors.Lines();
-    Record("errors", lines);
-    if (lines.empty())
+    std::vector<std::string> recorded = lines;
+    recorded.insert(recorded.end(), m_notices.begin(), m_notices.end());
+    Record("errors", recorded);
+    if (recorded.empty())
         return;
     // Left of the status figures; long lines wrap.
     const float width = ImGui::GetIO().DisplaySize.x * 0.72f;
     ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), ImVec2(width, ImGui::GetIO().DisplaySize.y * 0.6f));
     if (BeginPanel("##errors", ImVec2(6.0f, 6.0f), ImVec2(0.0f, 0.0f)))
     {
-        ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 110, 100, 255));
         ImGui::PushTextWrapPos(width - 12.0f);
-        ImGui::TextUnformatted("reload failed; the previous version stays:");
-        for (const std::string& line : lines)
-            ImGui::TextUnformatted(line.c_str());
+        if (!lines.empty())
+        {
+            ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 110, 100, 255));
+            ImGui::TextUnformatted("reload failed; the previous version stays:");
+            for (const std::string& line : lines)
+                ImGui::TextUnformatted(line.c_str());
+            ImGui::PopStyleColor();
+        }
+        if (!m_notices.empty())
+        {
+            ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 200, 90, 255));
+            ImGui::TextUnformatted("sync editor's save:");
+            for (const std::string& line : m_notices)
+                ImGui::TextUnformatted(line.c_str());
+            ImGui::PopStyleColor();
+        }
         ImGui::PopTextWrapPos();
-        ImGui::PopStyleColor();
     }
     ImGui::End();
 }

@@ -61,6 +61,9 @@ public:
     bool OnKey(uint32_t code, bool shift, bool repeat);
     // A reload of the files ended with these messages (none: it succeeded).
     void Reloaded(const std::vector<std::string>& files, const std::vector<std::string>& messages);
+    // Notices that are not reload errors (the sync editor's save kept keyed files), shown with the errors
+    // until the next call replaces them (none: cleared).
+    void Notify(std::vector<std::string> notices);
 
     // After the show's frame is drawn on the back buffer: draws the overlay over it, keeping a copy of the
     // show's picture first when paused.
@@ -121,6 +124,7 @@ private:
     int m_target = -1;
     k_StudioStrip m_strip;
     k_StudioErrorBoard m_errors;
+    std::vector<std::string> m_notices;
     std::optional<double> m_jump;
     // The copy of the show's picture.
     unsigned int m_copyFramebuffer = 0;

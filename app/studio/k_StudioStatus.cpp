@@ -33,7 +33,7 @@ std::string k_StudioStatus::Line(const State& state)
     return line;
 }
 
-std::string k_StudioStatus::Title(const State& state)
+std::string k_StudioStatus::Title(const std::string& show, const State& state)
 {
-    return "starwane studio - " + Line(state);
+    return show + " studio - " + Line(state);
 }

@@ -25,6 +25,6 @@ public:
     // "12.345 s | 7:2.35 | landscape | 29.8 fps | paused | speed 0.5 | loop 27.000-76.600 | sync on
     // 127.0.0.1:1338 | Plasma.mat reloaded"
     static std::string Line(const State& state);
-    // The window's title: the program's name before the line.
-    static std::string Title(const State& state);
+    // The window's title: "<show> studio - " before the line (the show's program name: "starwane").
+    static std::string Title(const std::string& show, const State& state);
 };

@@ -1,5 +1,6 @@
 #include "app/studio/k_SyncClient.h"
 
+#include "app/studio/k_SyncDocument.h"
 #include "engine/k_Log.h"
 #include "engine/k_SyncTracks.h"
 #include "interfaces/ISyncTracks.h"
@@ -106,8 +107,30 @@ void k_SyncClient::SendRow(int row)
     m_connection.Send(k_SyncMessageReader::SetRowRequest(row));
 }
 
-// Each file is written beside its place and renamed over it, so a failed save leaves the old file whole. The
-// file written first ends in '~', as editors' backups do, which the studio's watcher takes for no save.
+bool k_SyncClient::TakeSaved(std::vector<std::string>& kept)
+{
+    kept = std::move(m_kept);
+    m_kept.clear();
+    const bool saved = m_saved;
+    m_saved = false;
+    return saved;
+}
+
+namespace
+{
+// The first free name beside the file for keeping it: "<file>.kept", then "<file>.kept-2" and on.
+std::filesystem::path KeptName(const std::filesystem::path& path)
+{
+    std::filesystem::path kept = path.string() + ".kept";
+    for (int n = 2; std::filesystem::exists(kept); ++n)
+        kept = path.string() + ".kept-" + std::to_string(n);
+    return kept;
+}
+} // namespace
+
+// Each file is written beside its place and renamed over it, so a failed save leaves the old file whole. An
+// editor that never had a track's keys (one started without the show's document) exports it empty: the keyed
+// file is then kept beside under a name of its own before it is replaced.
 void k_SyncClient::Save()
 {
     namespace fs = std::filesystem;
@@ -116,26 +139,31 @@ void k_SyncClient::Save()
     {
         const fs::path path = fs::path(m_saveFolder) / k_SyncTracks::FileName(m_base, m_tracks->GetTrackName(track));
         std::error_code error;
-        fs::create_directories(path.parent_path(), error);
-        const fs::path part = path.string() + "~";
+        if (m_tracks->GetKeys(track).empty() && fs::file_size(path, error) > 4 && !error)
         {
-            std::ofstream out(part, std::ios::binary | std::ios::trunc);
-            const std::string bytes = m_tracks->Encode(track);
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            if (!out.flush())
-                error = std::make_error_code(std::errc::io_error);
+            const fs::path kept = KeptName(path);
+            fs::copy_file(path, kept, error);
+            if (error)
+            {
+                m_lastSave = "could not keep " + path.string() + " before emptying it; nothing more was saved";
+                k_Log(k_Log::Colour::Error) << "Sync: " << m_lastSave << ".";
+                return;
+            }
+            m_kept.push_back(kept.string());
+            k_Log(k_Log::Colour::Error) << "Sync: the editor saved " << m_tracks->GetTrackName(track)
+                                        << " without keys; its keys were kept in " << kept.string() << ".";
         }
-        if (!error)
-            fs::rename(part, path, error);
-        if (error)
+        bool written = false;
+        const std::string failure = k_SyncDocument::WriteIfChanged(path.string(), m_tracks->Encode(track), written);
+        if (!failure.empty())
         {
-            fs::remove(part, error);
             m_lastSave = "could not save " + path.string();
-            k_Log(k_Log::Colour::Error) << "Sync: " << m_lastSave << ".";
+            k_Log(k_Log::Colour::Error) << "Sync: " << m_lastSave << ": " << failure << ".";
             return;
         }
         ++saved;
     }
+    m_saved = true;
     m_lastSave =
         "saved " + std::to_string(saved) + " tracks as " + (fs::path(m_saveFolder) / m_base).string() + "_*.track";
     k_Log() << "Sync: " << m_lastSave << ".";

@@ -2,14 +2,17 @@
 // The studio as a sync editor's client: connects to the editor (and again whenever the connection is lost),
 // greets it, asks for every track of the show by name, applies the keys the editor sets and deletes at once,
 // hands the studio the editor's row and pause requests, tells the editor the row while the show plays, and
-// writes the track files when the editor saves. Polled once a frame; it never waits on the network. Anything
-// the editor sends that the show could not take drops the connection with a log line; the keys stay.
+// writes the track files when the editor saves. A save never drops keys silently: a track file that holds keys
+// is replaced by one without only after it was kept beside ("<file>.kept"), and the save says so. Polled once a frame;
+// it never waits on the network. Anything the editor sends that the show could not take drops the connection with a log
+// line; the keys stay.
 #include "app/studio/k_SyncMessageReader.h"
 #include "platform/k_TcpConnection.h"
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ISyncTracks;
 
@@ -43,6 +46,8 @@ public:
     const std::string& GetAddress() const { return m_address; }
     // The files written by the last save, or the reason it failed.
     const std::string& GetLastSave() const { return m_lastSave; }
+    // Whether a save wrote since the last call, and the keyed files it kept beside before emptying them.
+    bool TakeSaved(std::vector<std::string>& kept);
 
 private:
     void Drop(const std::string& reason);
@@ -60,4 +65,6 @@ private:
     std::optional<double> m_nextAttempt;
     int m_sentRow = -1;
     std::string m_lastSave;
+    bool m_saved = false;
+    std::vector<std::string> m_kept;
 };

@@ -22,10 +22,19 @@ void k_SkyWorld::Build()
         throw L"k_SkyWorld: Unable to make the material Sky.mat.";
     m_program = pass->program;
     SetBrightness(0.0f);
+    m_horizon = k_SyncValue(m_engine, "sky:horizon");
     m_quad = factory->CreateMeshBuffer();
     if (!m_quad)
         throw L"k_SkyWorld: Unable to make the sky's quad.";
     k_UnitQuad::Fill(m_quad, material);
+}
+
+void k_SkyWorld::Update()
+{
+    k_World::Update();
+    // Up from the screen's bottom, 0 to 1; 0.45 while the track has no keys.
+    if (m_program)
+        m_program->SetUniformFloat("horizon", static_cast<float>(m_horizon.Now(0.45)));
 }
 
 void k_SkyWorld::OnRenderStage(int stage)

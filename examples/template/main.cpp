@@ -1,6 +1,7 @@
 // The template's program: the engine's shell (setup dialog, window, music, capture) around its show.
 //   ./template                          plays it
 //   ./template --capture --at 3 --out frames --size 640x360    draws the frame at 3 s without a display
+//   ./template --studio                 plays it live: pause, jump, loop, and what is saved in assets/ reloaded
 #include "app/k_DemoShell.h"
 #include "k_TemplateShow.h"
 

@@ -3,7 +3,10 @@
 # staging folder (DESTDIR, prefix /usr), copies the installed template out of it, configures and builds it
 # with nothing but the staged prefix (no path into the source tree), then draws two of its frames with its
 # own capture entry and checks that they show what the template draws: the sky warm above and deep blue
-# below, the first caption up top at 3 s, the second low down at 7 s.
+# below, the first caption up top at 3 s, the second low down at 7 s. Then the template's own studio,
+# started from its build folder with no option: it watches the template's assets/, writes the sync editor's
+# document of its tracks, shows a saved shader and a moved caption at once, takes a key from a (scripted)
+# editor on the template's own track and saves it, and its F12 picture is the capture's.
 #   bash template.sh <bin-dir>
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
@@ -58,6 +61,10 @@ else
   pass "the template's build holds no path into the source tree"
 fi
 
+# The region's mean red, green and blue (0-255) and its luma spread.
+rgb() { "$stats" "$1" "$2" "$3" "$4" "$5" | awk '{ print int($10), int($11), int($12) }'; }
+spread() { "$stats" "$1" "$2" "$3" "$4" "$5" | awk '{ print int($4) }'; }
+
 # --- two frames with the template's own capture entry ---
 if (cd "$work" && "$demo/build/template" --capture --at 3,7 --size 320x180 --out "$work/frames") \
   >"$work/capture.txt" 2>&1; then
@@ -73,9 +80,6 @@ at7=$(ls "$work"/frames/*07.000*.png 2>/dev/null | head -1)
 if [ -z "$at3" ] || [ -z "$at7" ]; then
   fail "the frames at 3 s and 7 s are missing: $(ls "$work/frames" 2>&1)"
 else
-  # The region's mean red, green and blue (0-255) and its luma spread.
-  rgb() { "$stats" "$1" "$2" "$3" "$4" "$5" | awk '{ print int($10), int($11), int($12) }'; }
-  spread() { "$stats" "$1" "$2" "$3" "$4" "$5" | awk '{ print int($4) }'; }
   # Sky.mat: mix of (0.05, 0.1, 0.35) below and (0.95, 0.55, 0.25) above; the corners hold no caption.
   # The top strip (uv.y 0.9 to 1) averages (0.905, 0.53, 0.255), the bottom strip (0 to 0.1) (0.095, 0.12, 0.345).
   near() { # $1 "R G B" measured, $2 "R G B" expected, within 20 a channel
@@ -95,6 +99,122 @@ else
   [ "$low7" -gt $((low3 + 10)) ] && pass "the second caption shows at 7 s, not at 3 s (spread $low7, $low3)" ||
     fail "the second caption: spread $low7 at 7 s, $low3 at 3 s"
 fi
+
+# --- the template's studio ---
+"$demo/build/template" --help >"$work/help.txt" 2>&1 && grep -q -- "--studio" "$work/help.txt" &&
+  pass "--help names --studio" || fail "template --help: $(cat "$work/help.txt")"
+pid=""
+editor_pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null; rm -rf "$work"' EXIT
+mkfifo "$work/editor.in"
+"$bin/orvelant_sync_editor" accept sky:horizon go key sky:horizon 0 0.8 0 go save <"$work/editor.in" \
+  >"$work/editor.txt" 2>&1 &
+editor_pid=$!
+exec 3>"$work/editor.in"
+pid=$editor_pid
+port=$(wait_line "$work/editor.txt" '^listening [0-9]+$' 60 | awk '{ print $2 }')
+mkdir -p "$work/shots"
+(cd "$work" && exec "$demo/build/template" --studio --size 320x180 --at 3 --shots "$work/shots" --sync "127.0.0.1:$port") \
+  >"$work/studio.txt" 2>"$work/studio-err.txt" &
+pid=$!
+if ! window=$(studio_window 120 template) || ! wait_line "$work/studio-err.txt" '^studio: 3\.000 s' 120 >/dev/null; then
+  fail "the template's studio showed no window at 3 s: $(tail -5 "$work/studio-err.txt" "$work/studio.txt")"
+  echo "$failures failure(s)"; exit 1
+fi
+grep -qF "Studio: serving and watching $demo/build/../assets" "$work/studio.txt" ||
+  grep -qF "Studio: serving and watching $demo/assets" "$work/studio.txt" &&
+  pass "the studio watches the template's own assets/ with no option" ||
+  fail "the studio does not watch $demo/assets: $(grep -E 'serving|watching' "$work/studio.txt" "$work/studio-err.txt")"
+wait_line "$work/studio-err.txt" "sync on 127\.0\.0\.1:$port" 120 >/dev/null && grep -q '^done accept' "$work/editor.txt" &&
+  pass "the studio asked the editor for the template's track sky:horizon" ||
+  fail "the editor was not asked for sky:horizon: $(cat "$work/editor.txt")"
+# The editor's document: XML, rows to the show's end (12 s at 16 rows a second: row 192), the template's track.
+document="$demo/assets/Sync/show.rocket"
+if xmllint --noout "$document" 2>"$work/xml.txt" && grep -q '<track name="sky:horizon">' "$document" &&
+  [ "$(grep -oE '<sync rows="[0-9]+"' "$document" | grep -oE '[0-9]+')" -ge 193 ]; then
+  pass "the studio wrote the editor's document $(basename "$document") with the template's track"
+else
+  fail "the editor's document: $(cat "$work/xml.txt" "$document" 2>&1 | head -5)"
+fi
+
+# F12 pictures, each taken out of the shots folder once written.
+shot=0
+f12() {
+  shot=$((shot + 1))
+  keys "$window" F12
+  local end=$((SECONDS + 120))
+  until [ "$(grep -c 'Studio: saved .*frame_' "$work/studio.txt")" -ge "$shot" ]; do
+    [ "$SECONDS" -ge "$end" ] && { fail "F12 wrote no picture ($1)"; return 1; }
+    sleep 0.1
+  done
+  mv "$(ls "$work"/shots/frame_*.png | head -1)" "$work/$1.png"
+}
+# Paused, then back to 0 and six beats on (120 a minute): exactly 3 s.
+keys "$window" space
+wait_line "$work/studio-err.txt" '\| paused' 60 >/dev/null || fail "the studio did not pause"
+keys "$window" Home period period period period period period
+wait_line "$work/studio-err.txt" '^studio: 3\.000 s.*\| paused' 120 >/dev/null || fail "the studio did not come to 3 s, paused"
+if f12 start && [ -n "$at3" ]; then
+  diff=$("$stats" --diff "$work/start.png" "$at3")
+  awk '{ exit !($2 <= 1 && $3 <= 1 && $4 <= 1) }' <<<"$diff" && pass "F12 at 3 s is the capture's frame ($diff)" ||
+    fail "F12 at 3 s differs from the capture: $diff"
+fi
+
+# A saved shader: the sky's top turns blue.
+sed -i 's/vec3 top = vec3(0.95, 0.55, 0.25);/vec3 top = vec3(0.25, 0.55, 0.95);/' "$demo/assets/Sky.mat"
+wait_line "$work/studio.txt" 'first frame with the reload was shown' 120 >/dev/null || fail "the saved Sky.mat was not shown"
+if f12 shader; then
+  was=$(rgb "$work/start.png" 0 0 0.15 0.1); now=$(rgb "$work/shader.png" 0 0 0.15 0.1)
+  [ "$(awk '{ print $3 }' <<<"$now")" -gt $(($(awk '{ print $3 }' <<<"$was") + 60)) ] &&
+    pass "a saved Sky.mat shows at once (the top $was -> $now)" || fail "the saved Sky.mat: the top $was -> $now"
+fi
+
+# A caption moved in the show file: "hello" starts a bar later, so at 3 s it is not there yet.
+sed -i 's/^caption hello.png  2:1 /caption hello.png  3:1 /' "$demo/assets/Show.txt"
+wait_line "$work/studio.txt" 'reloaded the show file' 120 >/dev/null || fail "the saved Show.txt was not reloaded"
+if f12 moved; then
+  before=$(spread "$work/shader.png" 0.4 0.25 0.6 0.4); after=$(spread "$work/moved.png" 0.4 0.25 0.6 0.4)
+  [ "$before" -gt $((after + 10)) ] && pass "a caption moved in Show.txt shows at once (spread $before -> $after)" ||
+    fail "the moved caption: spread $before -> $after"
+fi
+
+# New words for the first caption: the installed caption painter paints them again and the picture is reloaded.
+sed -i 's/^hello.png: hello$/hello.png: hello again/' "$demo/assets/Captions.txt"
+line=$(wait_line "$work/studio.txt" 'Studio: painted the captions again' 120) && grep -q "1 changed, 1 on screen reloaded" <<<"$line" &&
+  pass "new words in Captions.txt are painted again by the installed painter ($line)" ||
+  fail "Captions.txt was not painted again: $(grep -E 'paint|caption' "$work/studio.txt" | tail -3)"
+
+# A key from the editor on sky:horizon lifts the glowing horizon from 0.45 to 0.8 of the height.
+echo go >&3
+wait_line "$work/editor.txt" '^done key' 60 >/dev/null || fail "the editor could not send the key"
+# The key was sent before F12 is pressed: the studio reads it when it polls, before it serves the key.
+if f12 keyed; then
+  before=$(rgb "$work/moved.png" 0.3 0.15 0.7 0.25 | awk '{ print $1 }'); after=$(rgb "$work/keyed.png" 0.3 0.15 0.7 0.25 | awk '{ print $1 }')
+  [ "$after" -gt $((before + 20)) ] && pass "the editor's key on sky:horizon moves the horizon (red up high $before -> $after)" ||
+    fail "the editor's key on sky:horizon: red up high $before -> $after"
+fi
+echo go >&3
+track="$demo/assets/Sync/show_sky-3Ahorizon.track"
+end=$((SECONDS + 60))
+until grep -q '<key row="0" value="0.8"' "$document" || [ "$SECONDS" -ge "$end" ]; do sleep 0.1; done
+if wait_file "$track" 60 && [ "$(stat -c %s "$track")" -eq 13 ] && grep -q '<key row="0" value="0.8"' "$document"; then
+  pass "the editor's save wrote $(basename "$track") and the document holds its key"
+else
+  fail "the editor's save: $(ls "$demo/assets/Sync" 2>&1; grep '<key' "$document")"
+fi
+keys "$window" Escape
+wait_exit "$pid" 60
+[ "$status" = 0 ] && pass "Escape ended the template's studio with 0" || fail "the template's studio ended with $status"
+pid=""
+exec 3>&-
+
+# Moved away from its build folder, it says so in one line and plays from its pack.
+mkdir -p "$work/away"
+cp "$demo/build/template" "$demo/build/data.pak" "$work/away/"
+(cd "$work" && exec "$work/away/template" --studio --size 160x90 --quit-at 0.1 --no-overlay) >"$work/away.txt" 2>&1
+grep -q "^template --studio: runs from its pack, watching nothing: it does not run from its build folder" "$work/away.txt" &&
+  pass "run from elsewhere, the studio says it plays from its pack" ||
+  fail "run from elsewhere: $(grep -v '^studio:' "$work/away.txt" | tail -5)"
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

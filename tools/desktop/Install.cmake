@@ -82,14 +82,14 @@ set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 # pkg-config, and the fonts the caption painter and the text captions use.
 string(CONCAT CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
     "libsdl2-dev, libgtk-3-dev, libepoxy-dev, libglu1-mesa-dev, libminizip-dev, zlib1g-dev, libpng-dev, "
-    "libjpeg-dev, libvorbis-dev, libfreetype-dev, libfontconfig-dev, pkgconf | pkg-config, "
+    "libjpeg-dev, libvorbis-dev, libfreetype-dev, libfontconfig-dev, libimgui-dev, pkgconf | pkg-config, "
     "fonts-comfortaa, fonts-dejavu-core")
 set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS cmake)
 string(CONCAT CPACK_DEBIAN_DEV_DESCRIPTION
     "real-time audiovisual demo engine - development files\n"
     "The engine starwane is made with, for demos of one's own: the static library\n"
     "liborvelant (scenes, materials and shaders, timed captions, the show file, the\n"
-    "program shell with its setup dialog, music and frame capture), its headers, a\n"
-    "CMake package and a pkg-config file, and the programs a demo's build runs to\n"
-    "pack its data, paint its captions and make a metronome tune.")
+    "program shell with its setup dialog, music, frame capture and studio), its\n"
+    "headers, a CMake package and a pkg-config file, and the programs a demo's\n"
+    "build runs to pack its data, paint its captions and make a metronome tune.")
 include(CPack)

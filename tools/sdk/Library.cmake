@@ -2,7 +2,8 @@
 # in the install component "dev" (the Debian package liborvelant-dev).
 #
 # (LIB is lib/<multiarch triplet> where the compiler has one, as Debian wants it, else lib.)
-#   LIB/liborvelant.a                   the engine, the show file's reader and the shell, in one static archive
+#   LIB/liborvelant.a                   the engine, the show file's reader, the shell and the studio, in one
+#                                       static archive
 #   include/orvelant/<folder>/*.h       the headers, by the tree's folders ("demo/k_Show.h")
 #   LIB/cmake/Orvelant/                 the CMake package: find_package(Orvelant CONFIG) gives Orvelant::orvelant
 #                                       and orvelant_add_pack()
@@ -28,18 +29,20 @@ set(ORV_SDK_PACK_DIR share/orvelant/pack)
 # The pkg-config modules the engine links, under the names of their imported targets.
 set(ORV_SDK_PKG_MODULES
   "SDL2:sdl2" "GTK3:gtk+-3.0" "EPOXY:epoxy" "GLU:glu" "MINIZIP:minizip" "ZLIB:zlib" "PNG:libpng"
-  "VORBIS:vorbisfile,vorbisenc,vorbis,ogg" "FREETYPE:freetype2" "FONTCONFIG:fontconfig")
+  "VORBIS:vorbisfile,vorbisenc,vorbis,ogg" "FREETYPE:freetype2" "FONTCONFIG:fontconfig" "IMGUI:imgui")
 
-# One archive of the three libraries' objects, so that a demo links one target.
+# One archive of the libraries' objects, so that a demo links one target: the studio's overlay brings the GUI
+# library's backends, built here from Debian's sources; the GUI library itself is linked from its package.
 add_library(orvelant_sdk STATIC $<TARGET_OBJECTS:orvelant_show> $<TARGET_OBJECTS:orvelant>
-                                $<TARGET_OBJECTS:orvelant_app>)
+                                $<TARGET_OBJECTS:orvelant_app> $<TARGET_OBJECTS:orvelant_imgui>)
 set_target_properties(orvelant_sdk PROPERTIES OUTPUT_NAME orvelant EXPORT_NAME orvelant LINKER_LANGUAGE CXX
                                               ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/sdk)
 target_include_directories(orvelant_sdk INTERFACE $<INSTALL_INTERFACE:include/orvelant>)
 target_compile_features(orvelant_sdk INTERFACE cxx_std_20)
 target_link_libraries(orvelant_sdk INTERFACE
   PkgConfig::SDL2 PkgConfig::GTK3 PkgConfig::EPOXY PkgConfig::GLU PkgConfig::MINIZIP PkgConfig::ZLIB
-  PkgConfig::PNG JPEG::JPEG PkgConfig::VORBIS PkgConfig::FREETYPE PkgConfig::FONTCONFIG Threads::Threads)
+  PkgConfig::PNG JPEG::JPEG PkgConfig::VORBIS PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::IMGUI
+  Threads::Threads)
 
 install(TARGETS orvelant_sdk EXPORT OrvelantTargets ARCHIVE DESTINATION ${ORV_SDK_LIB_DIR} COMPONENT dev)
 # A stripped install (`cmake --install --strip`, and cpack's, which makes the Debian package) drops the

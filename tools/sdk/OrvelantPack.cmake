@@ -4,7 +4,9 @@
 # every file below ASSETS under its path there, and what the build makes:
 #   CAPTIONS  a caption manifest ("hello.png: Hello | world", one picture a line) painted into pictures
 #   TUNE      a metronome tune of that name, a click on every beat of ASSETS/Show.txt's tempo map
-# A program finds data.pak beside itself; the tune's name is the one its ShowProgram plays.
+# A program finds data.pak beside itself; the tune's name is the one its ShowProgram plays. The program also
+# learns where its sources are (orvelant_studio_sources below): run from its build folder, `<program> --studio`
+# serves and watches ASSETS and paints the captions again when CAPTIONS is saved.
 function(orvelant_add_pack target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "ASSETS;CAPTIONS;TUNE" "")
   if(NOT arg_ASSETS)
@@ -53,4 +55,34 @@ function(orvelant_add_pack target)
     VERBATIM)
   add_custom_target(${target}_pack ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${target}-data.pak.stamp)
   add_dependencies(${target} ${target}_pack)
+  set(captions)
+  if(arg_CAPTIONS)
+    set(captions CAPTIONS ${manifest})
+  endif()
+  orvelant_studio_sources(${target} ASSETS ${assets} ${captions} TOOLS ${ORVELANT_TOOLS_DIR})
+endfunction()
+
+# orvelant_studio_sources(<target> ASSETS <folder> [CAPTIONS <manifest>] TOOLS <folder>)
+#
+# Builds into the target's program where its sources are: the assets folder, the caption manifest, the folder
+# of the programs that paint captions and make tunes, and the folder the program is put in. The studio uses them
+# only when the program runs from that folder (k_StudioSources). orvelant_add_pack() calls it.
+function(orvelant_studio_sources target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "ASSETS;CAPTIONS;TOOLS" "")
+  get_filename_component(assets "${arg_ASSETS}" ABSOLUTE)
+  set(captions)
+  if(arg_CAPTIONS)
+    get_filename_component(captions "${arg_CAPTIONS}" ABSOLUTE)
+  endif()
+  set(source ${CMAKE_CURRENT_BINARY_DIR}/${target}-sources.cpp)
+  file(GENERATE OUTPUT ${source} CONTENT "// Made by the build: where the sources of this program's pack are, for its studio.
+#include \"app/studio/k_StudioSources.h\"
+
+namespace
+{
+const bool registered = k_StudioSources::Register({R\"orv(${assets})orv\", R\"orv(${captions})orv\",
+                                                   R\"orv(${arg_TOOLS})orv\", R\"orv($<TARGET_FILE_DIR:${target}>)orv\"});
+}
+")
+  target_sources(${target} PRIVATE ${source})
 endfunction()

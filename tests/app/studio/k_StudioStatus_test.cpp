@@ -15,6 +15,7 @@ TEST(k_StudioStatusTest, TheLineSaysTimeSectionRateAndWhatIsUnusual)
     state.loopFrom = 27.0;
     state.loopTo = 76.6;
     state.reload = "reloaded 10:41:02: Plasma.mat";
-    EXPECT_EQ(k_StudioStatus::Title(state), "starwane studio - 12.346 s | opening | 29.8 fps | paused | speed 0.5 | "
-                                            "loop 27.000-76.600 | reloaded 10:41:02: Plasma.mat");
+    EXPECT_EQ(k_StudioStatus::Title("starwane", state),
+              "starwane studio - 12.346 s | opening | 29.8 fps | paused | speed 0.5 | "
+              "loop 27.000-76.600 | reloaded 10:41:02: Plasma.mat");
 }

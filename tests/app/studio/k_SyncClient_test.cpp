@@ -206,3 +206,44 @@ TEST(SyncClient, SpeaksTheEditorsProtocolAndReconnects)
     }
     std::filesystem::remove_all(folder);
 }
+
+// An editor started without the show's keys exports its tracks empty: the keyed file is kept beside before it
+// is emptied, the save says which, and a later save of the already empty track keeps nothing more.
+TEST(SyncClient, AnEmptyExportKeepsTheKeyedFileBeside)
+{
+    k_SyncTracks tracks;
+    const int a = tracks.GetTrack("camera:x");
+    tracks.SetKey(a, {8, 3.0f, ISyncTracks::Step});
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("sync_kept_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "Sync");
+    const std::filesystem::path file = folder / "Sync/show_camera-3Ax.track";
+    const std::string keyed = tracks.Encode(a);
+    std::ofstream(file, std::ios::binary) << keyed;
+
+    double now = 100.0;
+    k_SyncClient* client = nullptr;
+    TestEditor editor(client, now);
+    k_SyncClient real(&tracks, "127.0.0.1", editor.port, folder.string(), "Sync/show");
+    client = &real;
+    const std::string asked = k_SyncMessageReader::GetTrackRequest("camera:x");
+    ASSERT_EQ(editor.Greet(asked.size()), asked);
+    ASSERT_TRUE(editor.Until([&] { return client->IsConnected(); }));
+    std::vector<std::string> kept;
+    auto read = [](const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    for (int save = 0; save < 2; ++save)
+    {
+        editor.Send(std::string(1, '\5'));
+        ASSERT_TRUE(editor.Until([&] { return client->TakeSaved(kept); }));
+        EXPECT_EQ(read(file), tracks.Encode(a)) << save; // the editor's (empty) keys
+        EXPECT_EQ(kept.size(), save == 0 ? 1u : 0u) << save;
+    }
+    ASSERT_EQ(kept.size(), 0u);
+    EXPECT_EQ(read(folder / "Sync/show_camera-3Ax.track.kept"), keyed);
+    EXPECT_FALSE(std::filesystem::exists(folder / "Sync/show_camera-3Ax.track.kept-2"));
+    std::filesystem::remove_all(folder);
+}

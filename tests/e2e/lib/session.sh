@@ -92,11 +92,11 @@ wait_file() {
   done
 }
 
-# The studio's window (its title starts with the program's name and then changes with the status).
+# The studio's window (its title starts with the show's name, $2 or starwane, and then changes with the status).
 studio_window() {
   local found end=$((SECONDS + $1))
   while :; do
-    found=$(xwininfo -root -children 2>/dev/null | grep -F '"starwane studio - ' | awk '{ print $1 }' | head -1)
+    found=$(xwininfo -root -children 2>/dev/null | grep -F "\"${2:-starwane} studio - " | awk '{ print $1 }' | head -1)
     [ -n "$found" ] && { echo "$found"; return 0; }
     [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.2
