@@ -54,8 +54,6 @@ public:
     bool IsStarted() const { return m_started; }
     // Whether the picture has held nothing but zero since its first clear (its passes are then left out).
     bool IsEmpty() const { return m_empty; }
-    // The step the target's picture stands at (meaningful once started).
-    int64_t GetStep() const { return m_step; }
     IRenderTarget* GetAuxiliaryTarget() const { return m_auxiliaryTarget; }
     ITexture* GetAuxiliaryTexture() const { return m_auxiliaryTexture; }
     k_MaterialPass* GetProcessPass() const { return m_processPass; }
@@ -84,6 +82,7 @@ private:
     // The clear flags before the first frame, which keeps the target's colour from then on.
     int m_startClearFlags = 0;
     bool m_empty = true;
+    // The step of the grid the target's picture stands at (once started).
     int64_t m_step = 0;
     k_SyncValue m_strength;
 };

@@ -282,7 +282,7 @@ TEST_F(HdrToLdrWorldTest, AWarmUpThatSkipsPicturesAdaptsOverTheWholeTimeSkipped)
 }
 
 // The eye adapts on the demo clock: a demo second played slowed down or sped up (the studio's speeds) leaves the
-// adapted light where a demo second at speed 1 does, and time standing still leaves it alone.
+// adapted light where a demo second at speed 1 does.
 TEST_F(HdrToLdrWorldTest, AdaptionKeepsItsPacePerDemoSecondAtAnySpeed)
 {
     IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
@@ -319,11 +319,6 @@ TEST_F(HdrToLdrWorldTest, AdaptionKeepsItsPacePerDemoSecondAtAnySpeed)
     for (const double speed : {0.25, 1.0 / 16.0, 8.0})
         EXPECT_NEAR(oneDemoSecond(speed), atOne, 0.002f) << "speed " << speed;
 
-    timeline->SetSpeed(0.0);
-    for (int frame = 0; frame < 10; ++frame)
-        Frame(0.5);
-    EXPECT_NEAR(adapted(), atOne, 0.002f) << "stood still";
-    timeline->SetSpeed(1.0);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
