@@ -43,7 +43,7 @@ goto() {
   for ((i = 0; i < $1; i++)); do list+=(shift+Right); done
   for ((i = 0; i < $2; i++)); do list+=(Right); done
   keys "$window" "${list[@]}"
-  wait_line "$work/err.txt" "^studio: $(($1 * 10 + $2))\.000 s .*\| paused" 240 >/dev/null
+  wait_line "$work/err.txt" "^studio: $(($1 * 10 + $2))\.000 s .*\| paused" 120 >/dev/null
 }
 
 for moment in "15 0" "4 2"; do
@@ -52,7 +52,7 @@ for moment in "15 0" "4 2"; do
   name=$(printf 'frame_%07.3f.png' "$time")
   goto "$tens" "$ones" || fail "the keys did not land on $time s: $(tail -2 "$work/err.txt")"
   keys "$window" F12
-  if wait_file "$work/shots/$name" 240 && mad=$(within "$work/shots/$name" "$work/capture/$name" 1); then
+  if wait_file "$work/shots/$name" 120 && mad=$(within "$work/shots/$name" "$work/capture/$name" 1); then
     pass "F12 at $time s is the capture's picture: $mad"
   else
     fail "F12 at $time s differs from the capture: ${mad:-no picture}"
@@ -62,12 +62,12 @@ done
 # Paused at 149 s, the greeting handed over at 148.4 s saved to fade out instead.
 goto 14 9 || fail "the keys did not land on 149 s: $(tail -2 "$work/err.txt")"
 keys "$window" F12
-wait_file "$work/shots/frame_149.000.png" 240 || fail "F12 wrote no picture at 149 s"
+wait_file "$work/shots/frame_149.000.png" 120 || fail "F12 wrote no picture at 149 s"
 saves=$(grep -c 'the first frame with the reload was shown' "$work/out.txt")
 sed -E 's/^(caption greet4\.png .*)out slide 0\.1/\1out alpha 0.1/' "$work/assets/Show.txt" >"$work/Show.txt.new"
 grep -q '^caption greet4.png .*out alpha 0.1' "$work/Show.txt.new" || fail "the show file's caption line was not edited"
 mv "$work/Show.txt.new" "$work/assets/Show.txt"
-end=$((SECONDS + 240))
+end=$((SECONDS + 120))
 until [ "$(grep -c 'the first frame with the reload was shown' "$work/out.txt")" -gt "$saves" ]; do
   [ "$SECONDS" -lt "$end" ] || break
   sleep 0.1
@@ -76,7 +76,7 @@ if [ "$(grep -c 'the first frame with the reload was shown' "$work/out.txt")" -g
   xwd -silent -id "$window" -out "$work/dump.xwd" && ffmpeg -v error -y -i "$work/dump.xwd" "$work/redrawn.png"
   mkdir -p "$work/before" && mv "$work/shots/frame_149.000.png" "$work/before/"
   keys "$window" F12
-  if ! wait_file "$work/shots/frame_149.000.png" 240; then
+  if ! wait_file "$work/shots/frame_149.000.png" 120; then
     fail "F12 wrote no picture after the save"
   elif "$stats" --diff "$work/before/frame_149.000.png" "$work/shots/frame_149.000.png" | awk '{ exit !($6 < 32) }'; then
     fail "the edit did not change the picture at 149 s: $("$stats" --diff "$work/before/frame_149.000.png" \
