@@ -257,7 +257,7 @@ void k_Show::MakeSchedule(bool progress)
         auto event = std::make_unique<k_TextEvent>(
             GetCaptionWorld(), m_engine, GetHandOverWorld(), text ? caption.font : caption.picture, caption.text,
             offset, caption.start, caption.duration, k_TextEvent::Fade{caption.fadeIn.kind, caption.fadeIn.seconds},
-            k_TextEvent::Fade{caption.fadeOut.kind, caption.fadeOut.seconds});
+            k_TextEvent::Fade{caption.fadeOut.kind, caption.fadeOut.seconds}, &m_spareTexts);
         if (!text)
             event->SetPlace(caption.x, caption.y, caption.size, caption.side);
         m_captions.push_back(std::move(event));

@@ -19,6 +19,7 @@
 //   the capture and the studio draw them after the seek;
 // - a world without history (its picture a function of the time and the sync tracks) needs neither.
 #include "demo/k_ShowFile.h"
+#include "demo/k_TextEvent.h"
 #include "interfaces/IAnimateable.h"
 #include "interfaces/IEvent.h"
 #include "interfaces/IRewindable.h"
@@ -170,6 +171,9 @@ private:
     // The named steps' worlds, in the steps' order (made by Build).
     std::vector<NamedWorld> m_namedWorlds;
     std::vector<std::unique_ptr<IWorld>> m_worlds;
+    // The text captions' meshes the captions of an earlier schedule left (declared first: the captions hand
+    // theirs back as they go).
+    k_TextEvent::SpareTexts m_spareTexts;
     std::vector<std::unique_ptr<IEvent>> m_captions;
     // Steps of the loading bar taken so far.
     int m_progress = 0;

@@ -15,13 +15,15 @@
 #include "interfaces/ITimeline.h"
 #include "interfaces/IWorld.h"
 
+#include <algorithm>
+
 // --- construction ---
 
 k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const std::wstring& fileOrFont,
                          const std::string& text, const k_VectorUA& offset, double start, double duration, Fade fadeIn,
-                         Fade fadeOut)
-    : m_worldB(worldB), m_worldA(worldA), m_engine(engine), m_start(start), m_duration(duration), m_fadeIn(fadeIn),
-      m_fadeOut(fadeOut)
+                         Fade fadeOut, SpareTexts* spares)
+    : m_worldB(worldB), m_worldA(worldA), m_spares(spares), m_text(text), m_font(fileOrFont), m_engine(engine),
+      m_start(start), m_duration(duration), m_fadeIn(fadeIn), m_fadeOut(fadeOut)
 {
     IResourceFactory* factory = engine->GetResourceFactory();
     if (text.empty())
@@ -38,19 +40,40 @@ k_TextEvent::k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const 
     }
     else
     {
-        // Every text caption gets a material instance of its own: "Common/TextLight.mat" and one more character.
-        static int textCaptions = 0;
-        std::wstring materialName = L"Common/TextLight.mat";
-        materialName += static_cast<wchar_t>(L'0' + textCaptions++);
-        IText* textNode = factory->CreateText(text, fileOrFont, 200, 0.2f, 0);
-        if (!textNode)
+        // A spare mesh of the same words and font, with its material, is taken as it is.
+        IRenderable* spare = nullptr;
+        if (spares)
         {
-            k_Log(k_Log::Colour::Error) << "k_TextEvent: Cannot make the text caption in the font " << fileOrFont
-                                        << "; the caption is skipped.";
-            return;
+            const auto found = std::find_if(spares->begin(), spares->end(), [&](const SpareText& kept) {
+                return kept.text == text && kept.font == fileOrFont;
+            });
+            if (found != spares->end())
+            {
+                spare = found->node;
+                spares->erase(found);
+            }
         }
-        textNode->SetMaterial(factory->CreateMaterial(materialName, L"Common/TextLight.mat"));
-        m_textNode = dynamic_cast<IRenderable*>(textNode);
+        if (spare)
+        {
+            m_textNode = spare;
+        }
+        else
+        {
+            // Every text caption gets a material instance of its own: "Common/TextLight.mat" and one more
+            // character.
+            static int textCaptions = 0;
+            std::wstring materialName = L"Common/TextLight.mat";
+            materialName += static_cast<wchar_t>(L'0' + textCaptions++);
+            IText* textNode = factory->CreateText(text, fileOrFont, 200, 0.2f, 0);
+            if (!textNode)
+            {
+                k_Log(k_Log::Colour::Error) << "k_TextEvent: Cannot make the text caption in the font " << fileOrFont
+                                            << "; the caption is skipped.";
+                return;
+            }
+            textNode->SetMaterial(factory->CreateMaterial(materialName, L"Common/TextLight.mat"));
+            m_textNode = dynamic_cast<IRenderable*>(textNode);
+        }
         m_node = new k_CameraAttachedRenderable(engine, offset);
         m_node->AddChild(m_textNode);
     }
@@ -97,6 +120,11 @@ k_TextEvent::~k_TextEvent()
 {
     if (m_node && m_node->GetWorld())
         m_node->GetWorld()->RemoveRenderable(m_node);
+    if (m_node && m_textNode && m_spares)
+    {
+        m_node->RemoveChild(m_textNode);
+        m_spares->push_back({m_text, m_font, m_textNode});
+    }
     delete m_node;
 }
 

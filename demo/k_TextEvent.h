@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class IEngine;
 class IMaterial;
@@ -38,6 +39,16 @@ public:
         int kind = 0;
         float seconds = 0.0f;
     };
+    // Text captions' meshes, with their materials, left by captions gone, for a later caption of the same words
+    // in the same font: the resource factory keeps what it makes until the engine goes, so a schedule made
+    // again (a reload of the show file) takes them instead of making them anew.
+    struct SpareText
+    {
+        std::string text;
+        std::wstring font;
+        IRenderable* node = nullptr;
+    };
+    using SpareTexts = std::vector<SpareText>;
 
     // Schedule codes of a caption's events and animations.
     static constexpr int k_EventStart = 1;
@@ -52,8 +63,9 @@ public:
     // A caption whose image cannot be loaded logs a red line naming the file and registers nothing.
     k_TextEvent(IWorld* worldA, IEngine* engine, IWorld* worldB, const std::wstring& fileOrFont,
                 const std::string& text, const k_VectorUA& offset, double start, double duration, Fade fadeIn,
-                Fade fadeOut);
-    // Takes the node out of the world it is in and destroys it.
+                Fade fadeOut, SpareTexts* spares = nullptr);
+    // Takes the node out of the world it is in and destroys it; a text caption's mesh goes to the spares given
+    // (not owned), if any.
     ~k_TextEvent() override;
     k_TextEvent(const k_TextEvent&) = delete;
     k_TextEvent& operator=(const k_TextEvent&) = delete;
@@ -83,6 +95,9 @@ private:
     IWorld* m_worldA;
     IRenderable* m_node = nullptr;
     IRenderable* m_textNode = nullptr;
+    SpareTexts* m_spares;
+    std::string m_text;
+    std::wstring m_font;
     IEngine* m_engine;
     double m_start;
     double m_duration;

@@ -1,5 +1,6 @@
 #include "engine/k_SyncTracks.h"
 
+#include "engine/k_Log.h"
 #include "engine/k_Utf8.h"
 #include "interfaces/IFile.h"
 #include "interfaces/IFileSystem.h"
@@ -47,6 +48,14 @@ k_SyncTracks::k_SyncTracks(const ITempoMap* tempo, int rowsPerBeat)
 
 int k_SyncTracks::GetTrack(const std::string& name)
 {
+    // The editors drop the connection on such a name (and every reconnect would pause and move the show).
+    if (name.empty() || name.find('\0') != std::string::npos)
+    {
+        k_Log(k_Log::Colour::Error) << "Sync: a track needs a name without NUL characters (asked for \""
+                                    << name.substr(0, name.find('\0')) << (name.empty() ? "" : "\\0...")
+                                    << "\"); no track is made and the value stays the world's own";
+        return -1;
+    }
     const int found = FindTrack(name);
     if (found >= 0)
         return found;
@@ -139,7 +148,12 @@ void k_SyncTracks::ClearKeys(int track)
 double k_SyncTracks::GetRow(double time) const
 {
     const double beat = m_tempo ? m_tempo->GetBeat(time) : time * 2.0;
-    return beat * m_rowsPerBeat;
+    const double row = beat * m_rowsPerBeat;
+    // A row's own time, turned back into a row, may land a hair below it (the tempo's seconds a beat are not
+    // exact in binary): within a millionth of a row it is that row, so a key is read on its own row and not
+    // floored onto the one before.
+    const double whole = std::round(row);
+    return std::fabs(row - whole) < RowTolerance ? whole : row;
 }
 
 std::optional<double> k_SyncTracks::GetValue(int track, double time) const

@@ -26,6 +26,8 @@ public:
     // The rows between a track's first and last key that its integral is tabled for (an hour at 1,000 rows a
     // second); past them the value counts as the last key's.
     static constexpr int MaxIntegralRows = 1 << 22;
+    // How near a whole row a time's row must come to count as that row.
+    static constexpr double RowTolerance = 1e-6;
 
     int GetTrack(const std::string& name) override;
     int FindTrack(const std::string& name) const override;

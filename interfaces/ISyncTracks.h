@@ -31,7 +31,8 @@ public:
     };
 
     // The index of the track of that name, made (without keys) when there is none yet. A track is never
-    // removed, so its index holds for the service's lifetime.
+    // removed, so its index holds for the service's lifetime. An empty name, or one holding a NUL, which the
+    // sync editors cannot take, is refused with a message: -1, a track without keys to every reader.
     virtual int GetTrack(const std::string& name) = 0;
     // The index of the track of that name, or -1 when there is none.
     virtual int FindTrack(const std::string& name) const = 0;

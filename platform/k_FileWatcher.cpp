@@ -1,6 +1,7 @@
 #include "platform/k_FileWatcher.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <sys/inotify.h>
@@ -52,7 +53,15 @@ bool k_FileWatcher::IsEditorTemporary(const std::string& name)
     if (name.back() == '~' || name.starts_with(".#") || (name.size() > 1 && name.front() == '#' && name.back() == '#'))
         return true;
     // ".swp", ".swx", ".swo", ...
-    return name.front() == '.' && name.size() > 4 && name.compare(name.size() - 4, 3, ".sw") == 0;
+    if (name.front() == '.' && name.size() > 4 && name.compare(name.size() - 4, 3, ".sw") == 0)
+        return true;
+    // sed -i writes "sed" and six letters or digits; gedit ".goutputstream-XXXXXX"; JetBrains' editors
+    // "name___jb_tmp___" and "name___jb_old___"; Kate its swap file ".name.kate-swp".
+    if (name.size() == 9 && name.starts_with("sed") &&
+        std::all_of(name.begin() + 3, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        return true;
+    return name.starts_with(".goutputstream-") || name.ends_with("___jb_tmp___") || name.ends_with("___jb_old___") ||
+           name.ends_with(".kate-swp");
 }
 
 // --- watching the tree ---
@@ -133,6 +142,22 @@ void k_FileWatcher::Rescan(std::vector<std::string>& changed)
     m_known = std::move(now);
 }
 
+void k_FileWatcher::Unwatch(const std::string& prefix)
+{
+    for (auto watch = m_watches.begin(); watch != m_watches.end();)
+    {
+        if (watch->second.folder && watch->second.relative.starts_with(prefix))
+        {
+            inotify_rm_watch(m_descriptor, watch->first);
+            watch = m_watches.erase(watch);
+        }
+        else
+        {
+            ++watch;
+        }
+    }
+}
+
 void k_FileWatcher::Note(const std::string& relative)
 {
     struct stat file
@@ -196,6 +221,16 @@ std::vector<std::string> k_FileWatcher::Poll()
             const std::string relative = watched.relative + name;
             const std::filesystem::path path = m_root / relative;
             std::error_code error;
+            if ((event->mask & IN_ISDIR) && leaving)
+            {
+                // A folder moved away (or deleted): its watches would go on telling of files no longer in the
+                // tree. They end, and its files are gone.
+                Unwatch(relative + "/");
+                for (const auto& [file, stamp] : m_known)
+                    if (file.starts_with(relative + "/"))
+                        gone.push_back(file);
+                continue;
+            }
             if (event->mask & IN_ISDIR)
             {
                 // A new folder (made, or moved in): watch it, and what was saved in it before the watch began.
@@ -237,11 +272,18 @@ std::vector<std::string> k_FileWatcher::Poll()
     std::error_code error;
     if (rescan || (!m_rootWatched && std::filesystem::is_directory(m_root, error)))
         Rescan(changed);
-    // A file gone and not back changes too (the pack's version serves again). One that is back was saved
-    // again (that save is, or will be, seen on its own).
-    for (const std::string& name : gone)
+    // A file gone and not back changes too (the pack's version serves again), told when it is still gone at
+    // the next poll: an editor that moves the old file away and then puts the new one in place may be seen
+    // between the two, and the pack's version must not show meanwhile. One that is back was saved again (that
+    // save is, or will be, seen on its own).
+    for (const std::string& name : m_missing)
         if (!std::filesystem::exists(m_root / name, error))
             changed.push_back(name);
+    m_missing.clear();
+    for (const std::string& name : gone)
+        if (!std::filesystem::exists(m_root / name, error) &&
+            std::find(m_missing.begin(), m_missing.end(), name) == m_missing.end())
+            m_missing.push_back(name);
     // Each name once, first change first.
     std::vector<std::string> unique;
     for (const std::string& name : changed)

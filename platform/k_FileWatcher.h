@@ -6,9 +6,13 @@
 // Folders made later are watched as they appear; folders and files reached
 // through symbolic links are watched where they live. Editors' temporary
 // files (vim's "4913" probe and ".swp"/".swx" files, "name~" backups, emacs's
-// "#name#" and ".#name") are not changes. When the kernel's event queue
-// overflows, or the watched folder is deleted and made again, the tree is
-// scanned and compared with what was known. Poll never waits.
+// "#name#" and ".#name", sed -i's "sedXXXXXX", gedit's ".goutputstream-*",
+// JetBrains' "*___jb_tmp___", Kate's ".kate-swp") are not changes. A file
+// gone is told at the next poll if it is still gone (a save that moves the old
+// file away first is one change). A folder moved out of the tree is no longer
+// watched. When the kernel's event queue overflows, or the watched folder is
+// deleted and made again, the tree is scanned and compared with what was
+// known. Poll never waits.
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -56,10 +60,14 @@ private:
     // Scans the whole tree again and adds what differs from what was known (new, changed or gone files).
     void Rescan(std::vector<std::string>& changed);
     void Note(const std::string& relative);
+    // Ends the watches of the folders whose relative names start with the prefix ("Common/").
+    void Unwatch(const std::string& prefix);
 
     std::filesystem::path m_root;
     int m_descriptor = -1;
     bool m_rootWatched = false;
     std::map<int, Watched> m_watches;
     Files m_known;
+    // Files gone at the last poll, told at this one if they are still gone.
+    std::vector<std::string> m_missing;
 };

@@ -43,7 +43,8 @@ test=(
   libgtest-dev libgmock-dev libbenchmark-dev clang-format
   # running GL without a screen, driving the setup dialog
   xvfb xauth xdotool
-  # the end-to-end checks: window tree (xwininfo) and screen dumps (xwd)
+  # the end-to-end checks: window tree (xwininfo), screen dumps (xwd) and a window's state set as a window
+  # manager would (xprop: the studio minimised)
   x11-utils x11-apps
   # a comma-decimal locale, in which the tests check that numbers are read and written the same
   locales

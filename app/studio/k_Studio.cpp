@@ -229,6 +229,7 @@ bool k_Studio::ShowAt(double time, bool savePicture)
     // A loop's end reached by the jump itself is not wrapped again.
     m_transport.Reached(timeline->GetTime());
     FollowMusic();
+    TellSyncRow();
     return true;
 }
 
@@ -322,6 +323,14 @@ bool k_Studio::ServeSync()
     return false;
 }
 
+void k_Studio::TellSyncRow()
+{
+    // The client sends only a row that changed, and not the one the editor itself asked for.
+    if (m_sync)
+        m_sync->SendRow(
+            static_cast<int>(std::floor(m_engine->GetSyncTracks()->GetRow(m_engine->GetTimeline()->GetTime()))));
+}
+
 bool k_Studio::ReloadTracks()
 {
     if (m_sync && m_sync->IsConnected())
@@ -338,6 +347,22 @@ bool k_Studio::ReloadTracks()
 
 // --- pictures ---
 
+std::filesystem::path k_Studio::ShotPath(const std::filesystem::path& folder, double time)
+{
+    const std::filesystem::path first = folder / k_CaptureLoop::FileName(time);
+    std::error_code error;
+    if (!std::filesystem::exists(first, error))
+        return first;
+    const std::string stem = first.stem().string();
+    const std::string extension = first.extension().string();
+    for (int count = 2;; ++count)
+    {
+        const std::filesystem::path next = folder / (stem + "-" + std::to_string(count) + extension);
+        if (!std::filesystem::exists(next, error))
+            return next;
+    }
+}
+
 void k_Studio::SavePicture()
 {
     const int width = m_engine->GetGraphics()->GetWidth();
@@ -352,7 +377,7 @@ void k_Studio::SavePicture()
     for (int y = 0; y < height; ++y)
         std::copy_n(pixels.data() + static_cast<size_t>(height - 1 - y) * stride, stride, rows.data() + y * stride);
     const double time = m_engine->GetTimeline()->GetTime();
-    const std::string path = (std::filesystem::path(m_options.shots) / k_CaptureLoop::FileName(time)).string();
+    const std::string path = ShotPath(m_options.shots, time).string();
     std::string error;
     if (k_PngWriter::Write(path, width, height, rows.data(), error))
         k_Log() << "Studio: saved " << path;
@@ -468,6 +493,9 @@ bool k_Studio::ReloadShow(double savedAt)
     else
         errors = m_show->Reload(
             std::string_view(reinterpret_cast<const char*>(file->GetData()), static_cast<size_t>(file->GetSize())));
+    // The overlay's panel shows the file's errors until it reloads fine.
+    if (m_overlay)
+        m_overlay->Reloaded({name}, errors);
     if (!errors.empty())
     {
         k_Log(k_Log::Colour::Error) << "Studio: reload failed; the previous show stays:";
@@ -520,6 +548,7 @@ void k_Studio::RedrawFrame()
     NoteReloadShown();
     timeline->SetSpeed(speed);
     m_transport.Reached(timeline->GetTime());
+    TellSyncRow();
 }
 
 bool k_Studio::ShowPainted()
@@ -717,8 +746,7 @@ void k_Studio::Run()
             m_secondStarted = now;
         }
         const double time = m_engine->GetTimeline()->GetTime();
-        if (m_sync)
-            m_sync->SendRow(static_cast<int>(std::floor(m_engine->GetSyncTracks()->GetRow(time))));
+        TellSyncRow();
         const std::string section = m_transport.SectionAt(m_transport.GetTime()).name;
         const k_StudioTransport::Action wrap = m_transport.Reached(time);
         if (m_transport.IsOver(m_options.quitAt))

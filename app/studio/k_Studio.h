@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -63,6 +64,10 @@ public:
     // drawn in play (not those of jumps) and the real seconds they took, for the frame rate.
     void Run();
 
+    // Where F12 saves the picture of a demo time: "frame_040.000.png" in the folder, or, when a picture of that
+    // time is there already (one before an edit, say), "frame_040.000-2.png", "-3" and so on: none is overwritten.
+    static std::filesystem::path ShotPath(const std::filesystem::path& folder, double time);
+
     int64_t GetPlayedFrames() const { return m_playedFrames; }
     double GetPlayedSeconds() const { return m_playedSeconds; }
 
@@ -96,6 +101,9 @@ private:
     void FollowMusic();
     // Applies what the sync editor sent (keys, a row to go to, pause); true when a frame was drawn.
     bool ServeSync();
+    // Tells the sync editor the row of the time shown, whenever it changed (in play, and after any jump or
+    // redraw while paused), so that its cursor follows the studio's.
+    void TellSyncRow();
     // Reads the sync track files again after they were saved (not while an editor owns the keys).
     bool ReloadTracks();
     // Writes the sync editor's document of the show's tracks and keys beside the track files (the assets

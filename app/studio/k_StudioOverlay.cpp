@@ -105,17 +105,17 @@ k_StudioOverlay::~k_StudioOverlay()
         m_waveform.wait();
     if (!m_context)
         return;
-    if (!m_costs.empty())
+    if (!m_costs.IsEmpty())
     {
-        auto median = [](std::vector<double> costs) {
-            std::nth_element(costs.begin(), costs.begin() + static_cast<long>(costs.size() / 2), costs.end());
+        auto median = [](const k_StudioCosts& costs) {
             char text[32];
-            std::snprintf(text, sizeof text, "%.3f", costs[costs.size() / 2]);
+            std::snprintf(text, sizeof text, "%.3f", costs.GetMedian());
             return std::string(text);
         };
-        k_Log() << "Studio: the overlay took " << median(m_costs) << " ms a frame (median of " << m_costs.size() << ", "
-                << (m_measure ? "with the GPU's work" : "calls only")
-                << (m_copyCosts.empty() ? std::string() : "; keeping the paused picture " + median(m_copyCosts) + " ms")
+        k_Log() << "Studio: the overlay took " << median(m_costs) << " ms a frame (median of " << m_costs.GetCount()
+                << ", " << (m_measure ? "with the GPU's work" : "calls only")
+                << (m_copyCosts.IsEmpty() ? std::string()
+                                          : "; keeping the paused picture " + median(m_copyCosts) + " ms")
                 << "); waveform texture " << m_waveBytes << " bytes, font atlas " << m_fontBytes << " bytes";
     }
     for (GLuint texture : {m_waveTexture, m_narrowWaveTexture})
@@ -147,7 +147,11 @@ bool k_StudioOverlay::OnKey(uint32_t code, bool shift, bool repeat)
     switch (code)
     {
     case KeyTab:
+        // Hidden during a click or a drag, the strip lets go of the pointer at once: moves no longer count as
+        // scrubbing (they would stop every jump, a loop's too).
         m_stripShown = !m_stripShown;
+        if (!m_stripShown)
+            m_strip.LetGo();
         break;
     case KeyF1:
         m_helpShown = !m_helpShown;
@@ -215,9 +219,9 @@ void k_StudioOverlay::DrawOver(const State& state)
     Frame(state, true);
     if (m_measure)
         glFinish();
-    m_costs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+    m_costs.Add(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
     if (keep)
-        m_copyCosts.push_back(std::chrono::duration<double, std::milli>(kept - started).count());
+        m_copyCosts.Add(std::chrono::duration<double, std::milli>(kept - started).count());
 }
 
 bool k_StudioOverlay::Redraw(const State& state)
@@ -265,6 +269,16 @@ void k_StudioOverlay::Frame(const State& state, bool draw)
 
 void k_StudioOverlay::Build(const State& state)
 {
+    // A minimised window's display is 0 x 0: nothing would be seen, and the GUI refuses empty items, so no
+    // panel is laid out until the window has room again.
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (display.x < 1.0f || display.y < 1.0f)
+    {
+        m_strip.LetGo();
+        for (const char* panel : {"strip", "errors", "help", "target"})
+            Record(panel, {});
+        return;
+    }
     if (m_stripShown && state.show)
     {
         const k_StudioStrip::Marks marks{state.status.time, state.status.looping, state.status.loopFrom,
@@ -272,6 +286,9 @@ void k_StudioOverlay::Build(const State& state)
         if (const std::optional<double> jump = m_strip.Draw(
                 *state.show, marks, {m_waveTexture, m_waveSeconds, m_narrowWaveTexture, m_narrowWaveColumns}))
             m_jump = jump;
+    }
+    if (m_stripShown && state.show && m_strip.GetHeight() > 0.0f)
+    {
         const k_StudioTimelineView& view = m_strip.GetView();
         const ImGuiIO& io = ImGui::GetIO();
         char strip[160];
@@ -283,6 +300,7 @@ void k_StudioOverlay::Build(const State& state)
     }
     else
     {
+        m_strip.LetGo();
         Record("strip", {});
     }
     DrawStatus(state);

@@ -6,6 +6,7 @@
 // The picture F12 saves is read before the overlay is drawn. While the show
 // is paused the overlay keeps a copy of the show's picture, so that it can
 // draw itself anew without drawing the show again.
+#include "app/studio/k_StudioCosts.h"
 #include "app/studio/k_StudioErrorBoard.h"
 #include "app/studio/k_StudioStatus.h"
 #include "app/studio/k_StudioStrip.h"
@@ -145,6 +146,7 @@ private:
     std::vector<std::pair<std::string, std::vector<std::string>>> m_recorded;
     std::vector<std::string> m_unlogged;
     bool m_measure = false;
-    std::vector<double> m_costs;
-    std::vector<double> m_copyCosts;
+    // The overlay's frames' costs, and those of keeping the paused picture, over the last frames.
+    k_StudioCosts m_costs;
+    k_StudioCosts m_copyCosts;
 };

@@ -102,8 +102,12 @@ k_Studio::Music StartMusic(const std::string& name, IEngine* engine, IWindow* wi
         const double heard = k_Bass::ChannelGetPosition(stream);
         return heard >= 0.0 ? std::optional<double>(heard) : std::nullopt;
     };
-    k_Log() << "Studio: the music is heard " << static_cast<int>(std::lround(k_Bass::GetLatency() * 1000.0))
-            << " ms after the device takes it (its buffer); the picture follows what is heard";
+    // SDL reports no output latency: what is counted is the buffer the callback fills, an estimate that leaves
+    // out the sound server's and the card's own buffering.
+    k_Log() << "Studio: the music's latency is estimated at "
+            << static_cast<int>(std::lround(k_Bass::GetLatency() * 1000.0))
+            << " ms (the audio buffer asked of SDL, which reports no device latency); the picture follows the music "
+               "heard by that estimate";
     return music;
 }
 
@@ -260,8 +264,10 @@ int k_StudioProgram::Run(const std::vector<std::string>& arguments)
             std::cerr << m_name << ": " << run.GetPlayedFrames() << " frames played in " << run.GetPlayedSeconds()
                       << " s (" << run.GetPlayedFrames() / run.GetPlayedSeconds() << " fps)" << std::endl;
         application.ShutDown();
+        // Thrown rather than ended here, so that the studio (and the painter it may run) and the painted folder
+        // are gone before the program ends as signalled.
         if (k_Signals::Caught())
-            k_Signals::ExitAsSignalled();
+            throw k_Signals::Interrupted();
         return 0;
     }
     catch (const k_Signals::Interrupted&)

@@ -86,6 +86,13 @@ int CaptionRows(const std::vector<int>& rows)
     return std::clamp(count, 1, k_StudioStrip::MaxCaptionRows);
 }
 
+// Height in pixels of the strip at full size with so many rows of captions.
+float FullHeight(int captionRows)
+{
+    return k_Ruler + k_SectionRow + k_CueRow + static_cast<float>(captionRows) * k_CaptionRow + k_WaveRow +
+           2.0f * k_Margin;
+}
+
 std::vector<int> LayOutCaptions(const k_ShowFile& show)
 {
     std::vector<k_StudioTimelineView::Interval> intervals;
@@ -98,20 +105,40 @@ std::vector<int> LayOutCaptions(const k_ShowFile& show)
 }
 } // namespace
 
-float k_StudioStrip::Height(const std::vector<int>& captionRows)
+k_StudioStrip::Layout k_StudioStrip::Fit(int captionRows, float displayHeight)
 {
-    return k_Ruler + k_SectionRow + k_CueRow + static_cast<float>(CaptionRows(captionRows)) * k_CaptionRow + k_WaveRow +
-           2.0f * k_Margin;
+    // On a low display the overlapping captions share fewer rows first, then every row shrinks alike.
+    const float room = std::max(0.0f, displayHeight * MaxShare);
+    Layout layout;
+    layout.captionRows = std::clamp(captionRows, 1, MaxCaptionRows);
+    while (layout.captionRows > 1 && FullHeight(layout.captionRows) > room)
+        --layout.captionRows;
+    layout.scale = std::min(1.0f, room / FullHeight(layout.captionRows));
+    layout.height = FullHeight(layout.captionRows) * layout.scale;
+    return layout;
 }
 
 std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& marks, const Wave& wave)
 {
     const ImGuiIO& io = ImGui::GetIO();
-    const std::vector<int> rows = LayOutCaptions(show);
-    const float height = Height(rows);
-    m_height = height;
+    std::vector<int> rows = LayOutCaptions(show);
+    const Layout layout = Fit(CaptionRows(rows), io.DisplaySize.y);
     const float width = io.DisplaySize.x;
+    // A display without room (a minimised window reports 0 x 0) shows no strip: the GUI refuses an empty button.
+    if (width < 1.0f || layout.height < 1.0f)
+    {
+        m_height = 0.0f;
+        LetGo();
+        return std::nullopt;
+    }
+    for (int& row : rows)
+        row = std::min(row, layout.captionRows - 1);
+    const float scale = layout.scale;
+    const float height = layout.height;
+    m_height = height;
     const float top = io.DisplaySize.y - height;
+    // Text is left out of rows shrunk below the font's height.
+    const bool text = scale >= 0.75f;
     m_view.SetLength(std::max(show.GetLength(), wave.seconds));
     m_view.SetPixels(0.0f, width);
 
@@ -140,17 +167,21 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
     const float bottom = top + height;
     list->AddRectFilled(ImVec2(0.0f, top), ImVec2(width, bottom), k_Background);
 
-    float y = top + k_Margin;
+    const float ruler = k_Ruler * scale;
+    const float sectionRow = k_SectionRow * scale;
+    const float cueRow = k_CueRow * scale;
+    const float captionRow = k_CaptionRow * scale;
+    float y = top + k_Margin * scale;
     const float rulerTop = y;
-    y += k_Ruler;
+    y += ruler;
     const float sectionTop = y;
-    y += k_SectionRow;
+    y += sectionRow;
     const float cueTop = y;
-    y += k_CueRow;
+    y += cueRow;
     const float captionTop = y;
-    y += static_cast<float>(CaptionRows(rows)) * k_CaptionRow;
+    y += static_cast<float>(layout.captionRows) * captionRow;
     const float waveTop = y;
-    const float waveBottom = y + k_WaveRow;
+    const float waveBottom = y + k_WaveRow * scale;
 
     // --- the waveform and the grid ---
     // Zoomed out, the wide picture would be sampled a few texels a pixel, scattered over 1.5 MiB (about half a
@@ -176,7 +207,7 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
             if (downbeat && (position.bar - 1) % barEvery == 0)
             {
                 list->AddLine(ImVec2(x(time), sectionTop), ImVec2(x(time), waveBottom), k_BarLine);
-                if (beatWidth * 4.0f * static_cast<float>(barEvery) >= 28.0f)
+                if (text && beatWidth * 4.0f * static_cast<float>(barEvery) >= 28.0f)
                     list->AddText(ImVec2(x(time) + 2.0f, waveTop), k_BarLine, std::to_string(position.bar).c_str());
             }
             else if (!downbeat && beatWidth >= 5.0f)
@@ -194,16 +225,18 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
         }
     for (double tick = std::ceil(start / step) * step; tick <= end; tick += step)
     {
-        list->AddLine(ImVec2(x(tick), rulerTop + k_Ruler - 4.0f), ImVec2(x(tick), rulerTop + k_Ruler), k_Text);
-        char text[16];
-        std::snprintf(text, sizeof text, step < 1.0 ? "%.2f" : "%.0f", tick);
-        list->AddText(ImVec2(x(tick) + 2.0f, rulerTop - 1.0f), IM_COL32(200, 200, 200, 200), text);
+        list->AddLine(ImVec2(x(tick), rulerTop + ruler - 4.0f * scale), ImVec2(x(tick), rulerTop + ruler), k_Text);
+        if (!text)
+            continue;
+        char seconds[16];
+        std::snprintf(seconds, sizeof seconds, step < 1.0 ? "%.2f" : "%.0f", tick);
+        list->AddText(ImVec2(x(tick) + 2.0f, rulerTop - 1.0f), IM_COL32(200, 200, 200, 200), seconds);
     }
     for (const double instant : show.GetInstants())
         if (instant >= start && instant <= end)
-            list->AddTriangleFilled(ImVec2(x(instant) - 3.0f, rulerTop + k_Ruler - 5.0f),
-                                    ImVec2(x(instant) + 3.0f, rulerTop + k_Ruler - 5.0f),
-                                    ImVec2(x(instant), rulerTop + k_Ruler), k_InstantColour);
+            list->AddTriangleFilled(ImVec2(x(instant) - 3.0f, rulerTop + ruler - 5.0f * scale),
+                                    ImVec2(x(instant) + 3.0f, rulerTop + ruler - 5.0f * scale),
+                                    ImVec2(x(instant), rulerTop + ruler), k_InstantColour);
 
     // --- the sections, the switches and fades, the captions ---
     std::string hover;
@@ -216,22 +249,24 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
     {
         const k_ShowFile::Section& section = sections[i];
         const ImVec2 from(x(section.start), sectionTop);
-        const ImVec2 to(x(std::min(section.end, m_view.GetLength())), sectionTop + k_SectionRow - 1.0f);
+        const ImVec2 to(x(std::min(section.end, m_view.GetLength())), sectionTop + sectionRow - 1.0f);
         list->AddRectFilled(from, to, k_SectionColours[i % std::size(k_SectionColours)]);
-        Label(list, from, to, section.name);
+        if (text)
+            Label(list, from, to, section.name);
         if (under(from, to))
             hover = "section " + section.name + "\n" + When(show, section.start) + " to " + When(show, section.end);
     }
     for (const k_ShowFile::Cue& cue : show.GetCues())
     {
         const ImVec2 from(x(cue.start), cueTop + 1.0f);
-        const ImVec2 to(cue.fade ? x(cue.end) : from.x + 2.0f, cueTop + k_CueRow - 1.0f);
+        const ImVec2 to(cue.fade ? x(cue.end) : from.x + 2.0f, cueTop + cueRow - 1.0f);
         if (cue.fade)
             list->AddRectFilled(from, to, k_FadeColour);
         else
             list->AddRectFilled(ImVec2(from.x - 1.0f, from.y), to, k_CueColour);
-        Label(list, ImVec2(from.x + (cue.fade ? 0.0f : 2.0f), from.y), ImVec2(cue.fade ? to.x : from.x + 120.0f, to.y),
-              cue.name);
+        if (text)
+            Label(list, ImVec2(from.x + (cue.fade ? 0.0f : 2.0f), from.y),
+                  ImVec2(cue.fade ? to.x : from.x + 120.0f, to.y), cue.name);
         if (under(ImVec2(from.x - 3.0f, from.y), ImVec2(std::max(to.x, from.x + 3.0f), to.y)))
             hover = cue.fade ? "fade " + cue.name + "\n" + When(show, cue.start) + " to " + When(show, cue.end)
                              : "switch " + cue.name + "\nat " + When(show, cue.start);
@@ -243,16 +278,17 @@ std::optional<double> k_StudioStrip::Draw(const k_ShowFile& show, const Marks& m
         const double finish = caption.start + caption.duration;
         if (finish < start || caption.start > end)
             continue;
-        const float rowTop = captionTop + static_cast<float>(rows[i]) * k_CaptionRow;
+        const float rowTop = captionTop + static_cast<float>(rows[i]) * captionRow;
         const ImVec2 from(x(caption.start), rowTop + 1.0f);
-        const ImVec2 to(std::max(x(finish), from.x + 2.0f), rowTop + k_CaptionRow - 1.0f);
+        const ImVec2 to(std::max(x(finish), from.x + 2.0f), rowTop + std::max(1.0f, captionRow - 1.0f));
         list->AddRectFilled(from, to, k_CaptionColour);
         if (caption.fadeIn.seconds > 0.0f)
             list->AddRectFilled(from, ImVec2(std::min(to.x, x(caption.start + caption.fadeIn.seconds)), to.y),
                                 k_FadeShade);
         if (caption.fadeOut.seconds > 0.0f)
             list->AddRectFilled(ImVec2(std::max(from.x, x(finish - caption.fadeOut.seconds)), from.y), to, k_FadeShade);
-        Label(list, from, to, CaptionName(caption), IM_COL32(20, 20, 20, 255));
+        if (text)
+            Label(list, from, to, CaptionName(caption), IM_COL32(20, 20, 20, 255));
         if (under(from, to))
             hover = "caption " + CaptionName(caption) + "\n" + When(show, caption.start) + " to " + When(show, finish) +
                     "\n" + FadeText("in:", caption.fadeIn) + ", " + FadeText("out:", caption.fadeOut);

@@ -37,20 +37,36 @@ public:
 
     // Rows of captions shown at most (more overlapping ones share the last row).
     static constexpr int MaxCaptionRows = 8;
+    // The most of the display's height the strip covers.
+    static constexpr float MaxShare = 0.4f;
+
+    // How the strip fits a display: its rows of captions, the scale of every row and its height in pixels.
+    struct Layout
+    {
+        int captionRows = 1;
+        float scale = 1.0f;
+        float height = 0.0f;
+    };
+    // The strip's layout for captions overlapping in so many rows on a display of the height given.
+    static Layout Fit(int captionRows, float displayHeight);
 
     // Draws the strip across the bottom of the display in the GUI frame under way and serves the pointer.
     // Returns the time to jump to when a click or a drag asks for one.
     std::optional<double> Draw(const k_ShowFile& show, const Marks& marks, const Wave& wave);
     // Whether the pointer holds the cursor (a drag under way).
     bool IsScrubbing() const { return m_scrubbing; }
+    // Ends a drag under way: the strip is not drawn (hidden, or no room), so the pointer holds nothing.
+    void LetGo()
+    {
+        m_scrubbing = false;
+        m_asked = -1.0;
+    }
     const k_StudioTimelineView& GetView() const { return m_view; }
-    // Height in pixels of the strip as last drawn (it has a row for each row of overlapping captions).
+    // Height in pixels of the strip as last drawn (it has a row for each row of overlapping captions, as far as
+    // the display has room; 0 when it had none).
     float GetHeight() const { return m_height; }
 
 private:
-    // Height in pixels of the strip for the captions laid out in rows.
-    static float Height(const std::vector<int>& captionRows);
-
     k_StudioTimelineView m_view;
     bool m_scrubbing = false;
     // The last time asked for while scrubbing: the pointer standing still asks for nothing more.

@@ -192,6 +192,33 @@ TEST_F(GlTest, AShowWithoutAWorldOrItsFileStopsAndABadReloadKeepsTheShow)
     EXPECT_TRUE(show.b->IsEnabled());
 }
 
+// A reload makes text captions' meshes and materials only for words the show did not have before: the factory
+// keeps what it makes until the engine goes.
+TEST_F(GlTest, AReloadTakesTheTextCaptionsItHadBefore)
+{
+    k_ShowTestEngine engine;
+    engine.files.overrides[L"Show.txt"] = std::string(k_TwoWorldShowFile);
+    TwoWorldShow show(engine);
+    show.Build();
+    const std::string hello = std::string(k_TwoWorldShowFile) + "text \"DejaVu Sans\" \"hello\" 1 3 at 0 0 -8\n";
+    const std::string more = hello + "text \"DejaVu Sans\" \"again\" 2 3 at 0 0 -8\n";
+    // The materials a reload of the text made.
+    auto made = [&show](const std::string& text) {
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(show.Reload(text).empty());
+        const std::string log = testing::internal::GetCapturedStdout();
+        int count = 0;
+        for (size_t at = log.find("Creating material 'Common/TextLight.mat"); at != std::string::npos;
+             at = log.find("Creating material 'Common/TextLight.mat", at + 1))
+            ++count;
+        return count;
+    };
+    const std::pair<const std::string*, int> reloads[] = {
+        {&hello, 1}, {&hello, 0}, {&more, 1}, {&more, 0}, {&hello, 0}};
+    for (const auto& [text, count] : reloads)
+        EXPECT_EQ(made(*text), count) << *text;
+}
+
 namespace
 {
 // A show of three worlds: "A" of its own, whose switch "a-off" it hears itself, and two named steps the show file

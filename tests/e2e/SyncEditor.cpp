@@ -5,6 +5,7 @@
 //   key NAME ROW VALUE T   set a key (T: 0 step, 1 linear, 2 smooth, 3 ramp) on the track named
 //   row ROW | pause 0|1    move the demo to a row, pause or play it
 //   save                   ask the demo to save its tracks
+//   expect-row ROW         read the rows the demo tells until it tells this one
 // and ends with status 0 when all went through, else 1 with the reason. Every read is bounded by two
 // minutes.
 #include <arpa/inet.h>
@@ -85,6 +86,32 @@ void ReadRequestsUntil(const std::string& name)
         g_tracks.push_back(track);
     }
 }
+
+// Reads what the demo sends until it tells the row given (rows before it and track requests are passed over).
+void ReadRowsUntil(uint32_t row)
+{
+    for (;;)
+    {
+        char head[5];
+        ReadExactly(head, 5);
+        uint32_t value = 0;
+        std::memcpy(&value, head + 1, 4);
+        value = ntohl(value);
+        if (head[0] == 3 && value == row)
+            return;
+        if (head[0] == 2)
+        {
+            if (value > 4096)
+                Fail("a track name of " + std::to_string(value) + " bytes");
+            std::string track(value, '\0');
+            ReadExactly(track.data(), value);
+        }
+        else if (head[0] != 3)
+        {
+            Fail("expected a row, got the command " + std::to_string(head[0]));
+        }
+    }
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -147,6 +174,11 @@ int main(int argc, char** argv)
         else if (word == "pause")
         {
             Send(std::string(1, '\4') + std::string(1, argument(1) == "1" ? '\1' : '\0'));
+            i += 1;
+        }
+        else if (word == "expect-row")
+        {
+            ReadRowsUntil(static_cast<uint32_t>(std::stoul(argument(1))));
             i += 1;
         }
         else if (word == "save")

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End to end: Ctrl+C (SIGINT) and SIGTERM at every stage of a run end the
 # program promptly and cleanly: at the setup dialog, while the show loads,
-# during the show, at the error box. The program ends as the signal would
-# have (status 130 for SIGINT, 143 for SIGTERM), leaves no window behind
-# and writes nothing to standard error. (The test display has one mode
+# during the show, at the error box; and the studio, paused while it paints
+# its captions again. The program ends as the signal would have (status 130
+# for SIGINT, 143 for SIGTERM), leaves no window behind and writes nothing
+# to standard error; the studio leaves no temporary folder or painter. (The test display has one mode
 # only, so a mode left changed cannot be seen here.)
 #   bash signals.sh <bin-dir>
 # shellcheck source=lib/session.sh
@@ -88,6 +89,31 @@ if dialog=$(wait_window "$title" 120); then
   fi
 else
   fail "no setup dialog (error box)"; kill "$pid" 2>/dev/null
+fi
+
+# --- the studio, paused while it paints the captions again: its painter and folder go with it ---
+if [ -x "$bin/starwane-studio" ] && [ -x "$bin/orvelant_captiongen" ]; then
+  cp -r "$(cd "$(dirname "$0")/../../assets" && pwd)" "$work/assets"
+  mkdir -p "$work/tmp"
+  TMPDIR="$work/tmp" "$bin/starwane-studio" --size 320x180 --at 20 --assets "$work/assets" \
+    >"$work/out5.txt" 2>"$work/err5.txt" &
+  pid=$!
+  if window=$(studio_window 120) && wait_line "$work/err5.txt" '^studio: 20\.000 s' 120 >/dev/null; then
+    keys "$window" space
+    wait_line "$work/err5.txt" '\| paused' 60 >/dev/null || fail "the studio did not pause"
+    cp "$work/assets/Captions.txt" "$work/Captions.new" && mv "$work/Captions.new" "$work/assets/Captions.txt"
+    wait_line "$work/out5.txt" 'painting the captions of Captions.txt again' 60 >/dev/null ||
+      fail "the studio did not paint the captions again: $(tail -3 "$work/out5.txt")"
+    kill -INT "$pid"
+    wait_exit "$pid" 120
+    [ "$status" = 130 ] && pass "Ctrl+C in the paused studio: ended with status 130" ||
+      fail "Ctrl+C in the paused studio: status $status, not 130"
+    left=$(ls -A "$work/tmp")
+    [ -z "$left" ] && pass "the studio's painted folder is gone" || fail "the studio left $left in the temporary folder"
+    pgrep -f "$work/tmp" >/dev/null && fail "a caption painter is left running"
+  else
+    fail "the studio showed no window at 20 s: $(tail -3 "$work/err5.txt")"; kill "$pid" 2>/dev/null
+  fi
 fi
 
 echo "$failures failure(s)"

@@ -5,8 +5,9 @@
 # picture carries no overlay, Tab hides the strip (its pixels become the
 # show's again, those of F12's picture), a shader that fails its reload shows
 # its file:line:column message in a panel (pixels there, and the overlay's
-# record of the text it drew) until it reloads fine, F1 shows the keys and F2
-# names a render target.
+# record of the text it drew) until it reloads fine, as does a show file with
+# an error, a minimised window's empty display draws nothing and the studio
+# goes on, F1 shows the keys and F2 names a render target.
 #   bash studio_overlay.sh <bin-dir>
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
@@ -58,6 +59,14 @@ dump() {
   xwd -silent -id "$window" -out "$work/dump.xwd" && ffmpeg -v error -y -i "$work/dump.xwd" "$1"
 }
 crop() { ffmpeg -v error -y -i "$1" -vf "crop=$4:$5:$2:$3" "$6"; }
+# Waits up to $4 seconds until file $1 holds $3 lines matching $2.
+wait_count() {
+  local end=$((SECONDS + $4))
+  until [ "$(grep -Ec "$2" "$1")" -ge "$3" ]; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+}
 diff_mad() { "$stats" --diff "$1" "$2" | awk '{ print ($2 + $3 + $4) / 3 }'; }
 
 # --- a click jumps to the time under the pointer ---
@@ -138,6 +147,32 @@ if line=$(wait_line "$work/out.txt" 'overlay shows \(errors\): Plasma\.mat:[0-9]
     pass "the message went once the shader reloaded fine" || fail "the message stayed after a good reload"
 else
   fail "the failing shader's message was not shown: $(grep -E 'overlay|Plasma' "$work/out.txt" | tail -5)"
+fi
+
+# --- a show file with an error: its file:line:column message in the panel until it reloads fine ---
+cp "$work/assets/Show.txt" "$work/Show.txt.good"
+{ cat "$work/Show.txt.good"; echo "captoin 12 3"; } >"$work/Show.txt.new"
+mv "$work/Show.txt.new" "$work/assets/Show.txt"
+if line=$(wait_line "$work/out.txt" 'overlay shows \(errors\): Show\.txt:[0-9]+:1: unknown word' 120); then
+  pass "the overlay shows: ${line#*: }"
+  cp "$work/Show.txt.good" "$work/Show.txt.new" && mv "$work/Show.txt.new" "$work/assets/Show.txt"
+  wait_count "$work/out.txt" 'overlay no longer shows its errors' 2 120 &&
+    pass "the show file's message went once it reloaded fine" || fail "the show file's message stayed after a good reload"
+else
+  fail "the show file's error was not shown: $(grep -E 'overlay|Show' "$work/out.txt" | tail -5)"
+fi
+
+# --- minimised with the overlay up (the GUI's display is 0 x 0): the studio goes on, the strip comes back ---
+hidden=$(grep -c 'overlay no longer shows its strip' "$work/out.txt")
+shown=$(grep -c 'overlay shows (strip)' "$work/out.txt")
+xprop -id "$window" -f _NET_WM_STATE 32a -set _NET_WM_STATE _NET_WM_STATE_HIDDEN
+if wait_count "$work/out.txt" 'overlay no longer shows its strip' $((hidden + 1)) 60; then
+  xprop -id "$window" -remove _NET_WM_STATE
+  wait_count "$work/out.txt" 'overlay shows \(strip\)' $((shown + 1)) 60 &&
+    pass "minimised, the overlay drew nothing; restored, its strip is back" ||
+    fail "the strip did not come back after the window was restored: $(tail -2 "$work/out.txt")"
+else
+  fail "minimised, the overlay said nothing$(kill -0 "$pid" 2>/dev/null || echo "; the studio ended: $(tail -2 "$work/err.txt")")"
 fi
 
 # --- F1 lists the keys, F2 shows a render target with its name and size ---

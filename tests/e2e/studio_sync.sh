@@ -2,8 +2,8 @@
 # End to end: starwane-studio shaping the show with a sync editor (a scripted one of the tests' own). The
 # studio connects, asks for the show's tracks and says so in its status; paused in the landscape, a key the
 # editor sets on the exposure track darkens the picture at once (F12 before and after); the editor's save
-# writes the track file into the assets folder; the editor's row moves the show there; and the studio quits
-# with 0 once the editor has gone.
+# writes the track file into the assets folder; the editor's row moves the show there; the studio's own
+# jumps while paused move the editor's cursor; and the studio quits with 0 once the editor has gone.
 #   bash studio_sync.sh <bin-dir>
 # shellcheck source=lib/session.sh
 . "$(dirname "$0")/lib/session.sh"
@@ -14,20 +14,23 @@ editor_pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null; rm -rf "$work"' EXIT
 stats="$bin/orvelant_picture_stats"
 mean() { "$stats" "$1" | awk '{ print int($2) }'; }
-# Waits up to $2 seconds until the studio has said it saved $1 F12 pictures.
-wait_saved() {
-  local end=$((SECONDS + $2))
-  until [ "$(grep -c 'Studio: saved .*frame_' "$work/out.txt")" -ge "$1" ]; do
+# Waits up to $4 seconds until file $1 holds $3 lines matching $2.
+wait_count() {
+  local end=$((SECONDS + $4))
+  until [ "$(grep -Ec "$2" "$1")" -ge "$3" ]; do
     [ "$SECONDS" -ge "$end" ] && return 1
     sleep 0.1
   done
 }
+# Waits up to $2 seconds until the studio has said it saved $1 F12 pictures.
+wait_saved() { wait_count "$work/out.txt" 'Studio: saved .*frame_' "$1" "$2"; }
 
 cp -r "$source_assets" "$work/assets"
 mkdir -p "$work/shots"
 mkfifo "$work/editor.in"
 # Row 1064 is beat 133: bar 34's second beat.
 "$bin/orvelant_sync_editor" accept hdr:exposure go key hdr:exposure 0 0.15 0 go save go row 1064 \
+  expect-row 0 expect-row 144 \
   <"$work/editor.in" >"$work/editor.txt" 2>&1 &
 editor_pid=$!
 exec 3>"$work/editor.in"
@@ -86,6 +89,15 @@ if wait_line "$work/err.txt" '^studio: [0-9.]+ s \| 34:2 ' 120 >/dev/null; then
   pass "the editor's row 1064 moved the show to bar 34, beat 2"
 else
   fail "the editor's row did not move the show: $(tail -3 "$work/err.txt")"
+fi
+
+# Paused, Home goes to 0 s (before the first beat: row 0) and Shift+Right to 10 s (beat 18, row 144).
+keys "$window" Home
+wait_count "$work/editor.txt" '^done expect-row' 1 60 && keys "$window" shift+Right
+if wait_count "$work/editor.txt" '^done expect-row' 2 60; then
+  pass "the studio's jumps while paused moved the editor's cursor (rows 0 and 144)"
+else
+  fail "the editor was not told the rows of the studio's jumps: $(tail -3 "$work/editor.txt")"
 fi
 
 exec 3>&-

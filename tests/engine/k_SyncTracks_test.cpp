@@ -1,8 +1,11 @@
 #include "animation/k_TempoMap.h"
+#include "demo/k_ShowFile.h"
 #include "engine/k_SyncTracks.h"
 
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 
 namespace
@@ -72,6 +75,54 @@ TEST(SyncTracks, RowsComeFromTheTempoMap)
     tracks.SetKey(track, {52 * 8, 0.0f, ISyncTracks::Linear});
     tracks.SetKey(track, {152 * 8, 1.0f, ISyncTracks::Step});
     EXPECT_NEAR(*tracks.GetValue(track, 51.8), 0.5, 1e-9);
+}
+
+// On the show's own tempo map, every row turned into time and back is that row again, and a step key is read
+// at its row's time (rows such as 1016 used to land a hair below themselves and read the key before).
+TEST(SyncTracks, EveryRowOfTheShowReadsItsOwnKey)
+{
+    std::ifstream in(ORV_SHOW_FILE, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    const k_ShowFile show(text.str(), "Show.txt", k_ShowFile::Vocabulary::Any());
+    ASSERT_TRUE(show.IsValid());
+    k_SyncTracks tracks(&show.GetTempoMap(), 8);
+    const int track = tracks.GetTrack("step");
+    const int lastRow = static_cast<int>(tracks.GetRow(show.GetLength()));
+    ASSERT_GT(lastRow, 1131);
+    int misread = 0;
+    for (int row = 0; row <= lastRow; ++row)
+        if (std::floor(tracks.GetRow(tracks.GetTimeOfRow(row))) != row)
+            ++misread;
+    EXPECT_EQ(misread, 0);
+    for (const int row : {501, 507, 931, 1016, 1021, 1023, 1131})
+    {
+        tracks.ClearKeys(track);
+        tracks.SetKey(track, {row - 1, 1.0f, ISyncTracks::Step});
+        tracks.SetKey(track, {row, 2.0f, ISyncTracks::Step});
+        EXPECT_EQ(*tracks.GetValue(track, tracks.GetTimeOfRow(row)), 2.0) << "row " << row;
+    }
+    // Between rows the row is not rounded.
+    EXPECT_NEAR(tracks.GetRow(tracks.GetTimeOfRow(1016.5)), 1016.5, 1e-9);
+}
+
+// Names the editors cannot take are refused with a message; no track is made, and -1 reads as unkeyed.
+TEST(SyncTracks, NamesTheEditorsCannotTakeAreRefused)
+{
+    k_SyncTracks tracks;
+    const int kept = tracks.GetTrack("camera:x");
+    tracks.SetKey(kept, {0, 3.0f, ISyncTracks::Step});
+    for (const std::string& name : {std::string(), std::string("a\0b", 3), std::string(1, '\0')})
+    {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(tracks.GetTrack(name), -1);
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_NE(log.find("Sync: a track needs a name without NUL characters"), std::string::npos) << log;
+        EXPECT_EQ(tracks.GetTrackCount(), 1);
+        EXPECT_FALSE(tracks.GetValue(-1, 1.0).has_value());
+        EXPECT_EQ(tracks.GetIntegral(-1, 2.0, 0.5), 1.0);
+    }
+    EXPECT_EQ(tracks.GetTrack("camera:x"), kept);
 }
 
 TEST(SyncTracks, TrackFilesRoundTripInTheEditorsFormat)

@@ -59,6 +59,8 @@ TEST_F(k_FileWatcherTest, SavesInPlaceAndByRenameAreSeenOnceWithTheirPackNames)
     }
     EXPECT_TRUE(watcher.Poll().empty());
     fs::remove(m_root / "Common" / "Blur.mat");
+    // Told at the next poll, if still gone.
+    EXPECT_TRUE(watcher.Poll().empty());
     EXPECT_EQ(watcher.Poll(), std::vector<std::string>{"Common/Blur.mat"});
     // Removed and written again before the poll: one change.
     fs::remove(m_root / "Plasma.mat");
@@ -83,6 +85,58 @@ TEST_F(k_FileWatcherTest, EditorsTemporaryFilesAreNotChanges)
     k_TestZip::Save(m_root / "#Plasma.mat#", "emacs");
     k_TestZip::Save(m_root / ".#Plasma.mat", "emacs");
     EXPECT_EQ(watcher.Poll(), std::vector<std::string>{"Plasma.mat"});
+}
+
+TEST(FileWatcher, OtherEditorsTemporaryNamesAreKnown)
+{
+    const std::pair<const char*, bool> names[] = {
+        {"sedAb12Cd", true},             // sed -i
+        {".goutputstream-K2X9QZ", true}, // gedit
+        {"Plasma.mat___jb_tmp___", true},
+        {"Plasma.mat___jb_old___", true}, // JetBrains
+        {".Plasma.mat.kate-swp", true},   // Kate
+        {"Plasma.mat", false},
+        {"sediment", false},
+        {"sedAb12Cd.mat", false},
+        {"sed-12345", false},
+        {"Show.txt", false},
+    };
+    for (const auto& [name, temporary] : names)
+        EXPECT_EQ(k_FileWatcher::IsEditorTemporary(name), temporary) << name;
+}
+
+// An editor that moves the old file away and writes the new one may be seen by a poll between the two: the
+// file is not told gone meanwhile, and the save is one change.
+TEST_F(k_FileWatcherTest, ASaveSplitAcrossTwoPollsIsOneChange)
+{
+    k_FileWatcher watcher(m_root);
+    ASSERT_TRUE(watcher.IsWatching());
+    fs::rename(m_root / "Plasma.mat", m_root / "Plasma.mat~");
+    EXPECT_TRUE(watcher.Poll().empty());
+    k_TestZip::Save(m_root / "sedXy12Zq", "written by sed");
+    fs::rename(m_root / "sedXy12Zq", m_root / "Plasma.mat");
+    EXPECT_EQ(watcher.Poll(), std::vector<std::string>{"Plasma.mat"});
+    EXPECT_TRUE(watcher.Poll().empty());
+}
+
+// A folder moved out of the tree is gone with its files, and what is saved in it afterwards is no change.
+TEST_F(k_FileWatcherTest, AFolderMovedAwayIsNoLongerWatched)
+{
+    k_TestZip::Save(m_root / "Common" / "Blur.mat", "blur");
+    k_FileWatcher watcher(m_root);
+    ASSERT_TRUE(watcher.IsWatching());
+    const fs::path outside = m_root.string() + "_away";
+    fs::remove_all(outside);
+    fs::rename(m_root / "Common", outside);
+    EXPECT_TRUE(watcher.Poll().empty());
+    EXPECT_EQ(watcher.Poll(), std::vector<std::string>{"Common/Blur.mat"});
+    k_TestZip::Save(outside / "Blur.mat", "saved away");
+    EXPECT_TRUE(watcher.Poll().empty());
+    // Moved back, it is watched again.
+    fs::rename(outside, m_root / "Common");
+    EXPECT_EQ(watcher.Poll(), std::vector<std::string>{"Common/Blur.mat"});
+    k_TestZip::Save(m_root / "Common" / "Blur.mat", "home again");
+    EXPECT_EQ(watcher.Poll(), std::vector<std::string>{"Common/Blur.mat"});
 }
 
 TEST_F(k_FileWatcherTest, FoldersAndFilesLinkedIntoTheTreeAreWatchedWhereTheyLive)
@@ -120,7 +174,8 @@ TEST_F(k_FileWatcherTest, AWatchedFolderDeletedAndMadeAgainIsWatchedAgain)
     k_FileWatcher watcher(m_root);
     ASSERT_TRUE(watcher.IsWatching());
     fs::remove_all(m_root);
-    // Its files are gone: the pack serves them again.
+    // Its files are gone: the pack serves them again (told at the next poll).
+    EXPECT_TRUE(watcher.Poll().empty());
     EXPECT_TRUE(Has(watcher.Poll(), "Plasma.mat"));
     EXPECT_TRUE(watcher.Poll().empty());
 

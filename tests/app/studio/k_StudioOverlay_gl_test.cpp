@@ -5,6 +5,7 @@
 #include "support/k_RecordingShell.h"
 
 #include <epoxy/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 namespace
@@ -126,4 +127,53 @@ TEST_F(k_StudioOverlayGlTest, DrawsOverThePictureKeepsItWhilePausedAndLeavesTheG
     EXPECT_TRUE(GlState::Read() == before);
     EXPECT_GT(overlay.GetFontBytes(), 0u);
     glDeleteTextures(1, &texture);
+}
+
+// A press on the strip holds its cursor; Tab hides the strip and lets go at once, so that the pointer's moves
+// no longer count as scrubbing (they stop the studio's jumps).
+TEST_F(k_StudioOverlayGlTest, HidingTheStripDuringADragLetsGo)
+{
+    k_GpuTestEngine engine;
+    k_Trace trace;
+    k_RecordingWindow window(trace);
+    window.handle = static_cast<k_WindowHandle>(k_GlTestContext::GetWindow());
+    auto* sdlWindow = static_cast<SDL_Window*>(k_GlTestContext::GetWindow());
+    k_StudioOverlay overlay(&engine, &window);
+    ASSERT_TRUE(overlay.IsStarted());
+    const k_ShowFile show("length 16\ntempo 1 0 bpm 120\nsection one 0\n", "Show.txt", k_Words);
+    ASSERT_TRUE(show.IsValid());
+    k_StudioOverlay::State state;
+    state.show = &show;
+    state.status.paused = true;
+    Clear(1.0f, 0.0f, 0.0f);
+    overlay.DrawOver(state);
+
+    // The window shown and the pointer over the strip (the bottom rows), then a press.
+    SDL_ShowWindow(sdlWindow);
+    for (int pumped = 0; pumped < 1000 && SDL_GetMouseFocus() != sdlWindow; ++pumped)
+    {
+        SDL_WarpMouseInWindow(sdlWindow, k_GlTestContext::k_Width / 2, k_GlTestContext::k_Height - 10);
+        SDL_WaitEventTimeout(nullptr, 10);
+    }
+    ASSERT_EQ(SDL_GetMouseFocus(), sdlWindow);
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.windowID = SDL_GetWindowID(sdlWindow);
+    press.button.button = SDL_BUTTON_LEFT;
+    press.button.state = SDL_PRESSED;
+    press.button.clicks = 1;
+    press.button.x = k_GlTestContext::k_Width / 2;
+    press.button.y = k_GlTestContext::k_Height - 10;
+    SDL_PushEvent(&press);
+    overlay.Redraw(state);
+    EXPECT_TRUE(overlay.TakeJump().has_value());
+    EXPECT_TRUE(overlay.IsScrubbing());
+
+    EXPECT_TRUE(overlay.OnKey(k_StudioOverlay::KeyTab, false, false));
+    EXPECT_FALSE(overlay.IsScrubbing());
+    overlay.Redraw(state);
+    EXPECT_FALSE(overlay.IsScrubbing());
+    EXPECT_FALSE(overlay.TakeJump().has_value());
+    SDL_HideWindow(sdlWindow);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
