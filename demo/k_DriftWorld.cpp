@@ -13,7 +13,11 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
 #include "interfaces/r_RenderStage.h"
+
+#include <algorithm>
+#include <cmath>
 
 k_DriftWorld::k_DriftWorld(IEngine* engine) : k_World(engine, "Drift") {}
 
@@ -61,6 +65,17 @@ void k_DriftWorld::Build()
 
 // --- the frame ---
 
+int64_t k_DriftWorld::StepAt(double time)
+{
+    return static_cast<int64_t>(std::floor(time / StepSeconds + 1e-6));
+}
+
+double k_DriftWorld::Now() const
+{
+    ITimeline* timeline = m_engine->GetTimeline();
+    return timeline ? timeline->GetTime() : 0.0;
+}
+
 void k_DriftWorld::Rewind()
 {
     if (!m_started)
@@ -69,10 +84,65 @@ void k_DriftWorld::Rewind()
     m_started = false;
 }
 
+void k_DriftWorld::Process(ITexture* from, IRenderTarget* into, double seconds, double time)
+{
+    m_processPass->textures[0].texture = from;
+    if (IShaderProgram* program = m_processPass->program)
+    {
+        program->SetUniformFloat("stepSeconds", static_cast<float>(seconds));
+        program->SetUniformFloat("stepTime", static_cast<float>(time));
+    }
+    into->Bind(256);
+    dynamic_cast<IRenderable*>(m_processQuad)->Render();
+    into->Unbind();
+}
+
+void k_DriftWorld::CatchUp()
+{
+    if (!m_started)
+        return;
+    const int64_t due = StepAt(Now());
+    int64_t steps = due - m_step;
+    // Time that stood or went back leaves the picture as it is (played backwards, it waits); a picture that
+    // has held nothing but zero stays zero whatever the steps do.
+    if (steps <= 0 || m_empty)
+    {
+        m_step = due;
+        return;
+    }
+    if (steps > MaxStepsPerFrame)
+    {
+        m_step = due - MaxStepsPerFrame;
+        steps = MaxStepsPerFrame;
+    }
+    // Target into auxiliary, auxiliary back into the target, ...; after an odd count the picture is copied
+    // back, so the target always holds it when the nodes are drawn in.
+    const k_PassTimer timer("process");
+    for (int64_t i = 0; i < steps; ++i)
+    {
+        const double time = static_cast<double>(m_step + i + 1) * StepSeconds;
+        if (i % 2 == 0)
+            Process(m_worldTexture, m_auxiliaryTarget, StepSeconds, time);
+        else
+            Process(m_auxiliaryTexture, m_renderTarget, StepSeconds, time);
+    }
+    if (steps % 2 == 1)
+        Process(m_auxiliaryTexture, m_renderTarget, 0.0, static_cast<double>(due) * StepSeconds);
+    m_step = due;
+}
+
 void k_DriftWorld::OnRenderStage(int stage)
 {
-    if (stage != r_RenderStage::AfterTarget || !m_processPass)
+    if (!m_processPass)
         return;
+    if (stage == r_RenderStage::BeforeTarget)
+    {
+        CatchUp();
+        return;
+    }
+    if (stage != r_RenderStage::AfterTarget)
+        return;
+    const double now = Now();
     bool firstFrame = false;
     if (!m_started)
     {
@@ -81,6 +151,7 @@ void k_DriftWorld::OnRenderStage(int stage)
         SetClearFlags(257);
         m_started = true;
         firstFrame = true;
+        m_step = StepAt(now);
         const k_VectorUA* clear = GetClearColour();
         m_empty = clear->x == 0.0f && clear->y == 0.0f && clear->z == 0.0f && clear->w == 0.0f;
     }
@@ -92,30 +163,30 @@ void k_DriftWorld::OnRenderStage(int stage)
     {
         // Nothing was ever drawn into the picture since it was cleared to zero: the process material
         // moves and fades what the picture holds, so it would give zero again, and adding zero to the
-        // screen changes nothing. Both passes are left out until the first node arrives (for the show,
+        // screen changes nothing. The passes are left out until the first node arrives (for the show,
         // the first caption handed over, at 42 s). They do run in the first frame, so that the driver
         // compiles their draw code then (the show's first frame is drawn while it starts), not in the
         // frame the first node arrives in.
         return;
     }
 
-    // process(target) into the auxiliary target, then process(auxiliary) back into the target.
+    // The picture at this frame's time: the target's, carried on by the part of a step since its step. A
+    // frame on the grid (every frame at 30 or 60 a second) shows the target itself. Nobody sees a warm-up's
+    // frame, so it leaves both out.
+    IRenderer* renderer = m_engine->GetRenderer();
+    const bool seen = renderer == nullptr || !renderer->IsWarmingUp();
+    const double part = std::clamp(now - static_cast<double>(m_step) * StepSeconds, 0.0, StepSeconds);
+    ITexture* shown = m_worldTexture;
+    if (firstFrame || (seen && part > StepSeconds * 0.01))
     {
         const k_PassTimer timer("process");
-        m_processPass->textures[0].texture = m_worldTexture;
-        m_auxiliaryTarget->Bind(256);
-        dynamic_cast<IRenderable*>(m_processQuad)->Render();
-        m_auxiliaryTarget->Unbind();
-        m_processPass->textures[0].texture = m_auxiliaryTexture;
-        m_renderTarget->Bind(256);
-        dynamic_cast<IRenderable*>(m_processQuad)->Render();
-        m_renderTarget->Unbind();
+        Process(m_worldTexture, m_auxiliaryTarget, part, now);
+        shown = m_auxiliaryTexture;
     }
-
-    // Shown over the current framebuffer (the target has just been ended), unless nobody sees this frame.
-    if (IRenderer* renderer = m_engine->GetRenderer(); renderer == nullptr || !renderer->IsWarmingUp())
+    if (seen)
     {
         const k_PassTimer timer("show");
+        m_showPass->textures[0].texture = shown;
         if (m_showPass->program != nullptr)
             m_showPass->program->SetUniformFloat("driftStrength", static_cast<float>(m_strength.Now(1.0)));
         dynamic_cast<IRenderable*>(m_showQuad)->Render();

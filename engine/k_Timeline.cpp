@@ -13,6 +13,11 @@ double k_Timeline::GetDeltaTime()
     return m_lastStep;
 }
 
+double k_Timeline::GetDemoDeltaTime()
+{
+    return m_lastDemoStep;
+}
+
 double k_Timeline::GetRealTime()
 {
     return m_realTime;
@@ -44,6 +49,7 @@ void k_Timeline::Seek(double time)
     }
     m_demoTime = time;
     m_lastStep = 0.0;
+    m_lastDemoStep = 0.0;
     if (!m_engine)
         return;
     if (IAnimationManager* manager = m_engine->GetAnimationManager())
@@ -54,8 +60,11 @@ void k_Timeline::Advance(double step)
 {
     // The step is taken as it is: never clamped, and a negative step moves both clocks back.
     m_realTime = m_realTime + step;
+    const double before = m_demoTime;
     m_demoTime = m_speed * step + m_demoTime;
     m_lastStep = step;
+    // What the demo clock really moved (the sum rounds), so that steps add up to the time travelled.
+    m_lastDemoStep = m_demoTime - before;
 
     // Every scheduled call is made on the new times before any world updates (and so
     // before anything is drawn).

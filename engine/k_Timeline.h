@@ -21,6 +21,7 @@ public:
     void Seek(double time) override;
     void SetTempoMap(const ITempoMap* tempoMap) override;
     double GetBeat() override;
+    double GetDemoDeltaTime() override;
 
 private:
     IEngine* m_engine;
@@ -28,5 +29,6 @@ private:
     double m_demoTime = 0.0;
     double m_speed = 1.0;
     double m_lastStep = 0.0;
+    double m_lastDemoStep = 0.0;
     const ITempoMap* m_tempoMap = nullptr;
 };

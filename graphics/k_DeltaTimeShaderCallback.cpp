@@ -13,7 +13,7 @@ std::wstring k_DeltaTimeShaderCallback::GetName()
 
 void k_DeltaTimeShaderCallback::Apply(IShaderProgram* program, int)
 {
-    program->SetUniformFloat("deltatime", static_cast<float>(m_engine->GetTimeline()->GetDeltaTime()));
+    program->SetUniformFloat("deltatime", static_cast<float>(m_engine->GetTimeline()->GetDemoDeltaTime()));
 }
 
 bool k_DeltaTimeShaderCallback::IsSupported(IShaderProgram* program)

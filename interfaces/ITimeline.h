@@ -30,4 +30,8 @@ public:
     virtual void SetTempoMap(const ITempoMap* tempoMap) = 0;
     // Beats of the tempo map at the demo time (0 without a map).
     virtual double GetBeat() = 0;
+    // The demo time the most recent Advance moved by (its step scaled by the speed then in force); 0 after a
+    // seek. What follows the show's own clock (feedback, light adaption) steps by this, so that it keeps its
+    // pace per demo second at any speed.
+    virtual double GetDemoDeltaTime() = 0;
 };

@@ -201,7 +201,7 @@ void k_HdrToLdrWorld::Update()
     // over all the time since it last stepped, at the rate it would have moved at frame by frame. A single
     // frame counts for at most half a second, so a stall in play does not jump the eye to the new light.
     IRenderer* renderer = m_engine->GetRenderer();
-    m_adaptSeconds += std::clamp(m_engine->GetTimeline()->GetDeltaTime(), 0.0, 0.5);
+    m_adaptSeconds += std::clamp(m_engine->GetTimeline()->GetDemoDeltaTime(), 0.0, 0.5);
     const bool measure = !staleSource && m_sourceDrawn;
     if (!measure && !staleSource)
         m_caughtUp = true;

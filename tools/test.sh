@@ -9,5 +9,7 @@ bash "$root/tools/build.sh" test
 # scripts): a plain ctest in build/ under an X display runs the same.
 # Every test runs once: a test waits for what it needs (a window, a file, a process) with generous
 # bounds, so a loaded machine makes it slower, never failed; a test that fails has found a fault.
-exec xvfb-run -a -s "-screen 0 1920x1080x24 +extension GLX" \
+# The display's number is chosen by the server (tools/xvfb.sh), so that suites and captures started beside this
+# one never share its display.
+exec bash "$root/tools/xvfb.sh" -s "-screen 0 1920x1080x24 +extension GLX" \
   ctest --test-dir "$root/build" --output-on-failure --timeout 600 -j2 "$@"

@@ -594,10 +594,23 @@ void k_Studio::ShowTune()
     UpdateStatus(true);
 }
 
-// Only the schedule changed: the timeline's seek rewinds the captions and the show's fades and replays the new
-// schedule up to the time on screen, while the worlds keep their frame-to-frame state (adaptation, feedback),
-// which is already that of this time; so one frame shows it, without the warm-up of a jump.
+// The schedule or the sync keys changed. Paused, the picture on screen must be the show's at its time, as a jump
+// and F12 draw it: what the worlds carry from frame to frame (the feedback's imprints, the light the eye adapted
+// to) may come from the old schedule or keys, so the time is jumped to anew, with the warm-up the show needs. In
+// play the next frames go on from one frame drawn at once.
 void k_Studio::RedrawSchedule()
+{
+    if (m_transport.IsPaused() || !m_active)
+    {
+        ShowAt(m_transport.GetTime());
+        return;
+    }
+    RedrawFrame();
+}
+
+// The timeline's seek rewinds the captions and the show's fades and replays the schedule up to the time on
+// screen, while the worlds keep their frame-to-frame state; one frame shows it, without the warm-up of a jump.
+void k_Studio::RedrawFrame()
 {
     ITimeline* timeline = m_engine->GetTimeline();
     const double speed = timeline->GetSpeed();
@@ -728,7 +741,7 @@ void k_Studio::ServeOverlay()
     // Paused from play, the overlay keeps no picture yet: the frame on screen is drawn once more, at its time.
     else if (input && !drawn && m_transport.IsPaused() && !m_pending && m_active)
     {
-        RedrawSchedule();
+        RedrawFrame();
     }
 }
 

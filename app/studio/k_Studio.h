@@ -96,7 +96,10 @@ private:
     bool ReloadShow(double savedAt);
     // A tune made again is played; a refused show file or the recording's fit is shown.
     void ShowTune();
+    // Draws the picture again after the schedule or the sync keys changed: paused, as a jump to its time.
     void RedrawSchedule();
+    // Draws the frame on screen once more at its time, the worlds' history kept.
+    void RedrawFrame();
     // A finished painting's pictures loaded again; true when the picture was drawn anew at once.
     bool ShowPainted();
     void SavePicture();

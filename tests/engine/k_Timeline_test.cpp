@@ -43,6 +43,7 @@ struct TimelineTest : testing::Test
 };
 } // namespace
 
+// The last step is kept twice: as given (real seconds) and as the demo clock moved by it.
 TEST_F(TimelineTest, AdvanceMovesBothClocksAndKeepsTheUnscaledStep)
 {
     EXPECT_EQ(timeline.GetSpeed(), 1.0);
@@ -58,16 +59,24 @@ TEST_F(TimelineTest, AdvanceMovesBothClocksAndKeepsTheUnscaledStep)
     EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 1.5);
     EXPECT_DOUBLE_EQ(timeline.GetTime(), 2.0);
     EXPECT_DOUBLE_EQ(timeline.GetDeltaTime(), 0.5);
+    EXPECT_DOUBLE_EQ(timeline.GetDemoDeltaTime(), 1.0);
 
     timeline.SetSpeed(0.0);
     timeline.Advance(0.25);
     EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 1.75);
     EXPECT_DOUBLE_EQ(timeline.GetTime(), 2.0);
+    EXPECT_EQ(timeline.GetDemoDeltaTime(), 0.0);
 
     timeline.SetSpeed(-1.0);
     timeline.Advance(0.5);
     EXPECT_DOUBLE_EQ(timeline.GetRealTime(), 2.25);
     EXPECT_DOUBLE_EQ(timeline.GetTime(), 1.5);
+    EXPECT_DOUBLE_EQ(timeline.GetDemoDeltaTime(), -0.5);
+
+    // A seek is no step on either clock.
+    timeline.Seek(10.0);
+    EXPECT_EQ(timeline.GetDeltaTime(), 0.0);
+    EXPECT_EQ(timeline.GetDemoDeltaTime(), 0.0);
 }
 
 TEST_F(TimelineTest, NegativeStepIsNotClampedAndMovesBothClocksBack)

@@ -393,7 +393,8 @@ TEST_F(ShaderTest, FailedLinkIsLoggedAndTheProgramStays)
 
 // --- callbacks ---
 
-TEST_F(ShaderTest, DeltaTimeCallbackUploadsTheLastStep)
+// The step is the demo clock's: slowed down, what a shader moves by it keeps its pace per demo second.
+TEST_F(ShaderTest, DeltaTimeCallbackUploadsTheLastStepOfDemoTime)
 {
     IResourceFactory* factory = engine->GetResourceFactory();
     ASSERT_TRUE(factory->RegisterShaderCallback(new k_DeltaTimeShaderCallback(engine.get())));
@@ -403,6 +404,10 @@ TEST_F(ShaderTest, DeltaTimeCallbackUploadsTheLastStep)
     engine->timeline.Advance(0.04);
     program->Use();
     EXPECT_FLOAT_EQ(program->GetUniformFloat("deltatime"), 0.04f);
+    engine->timeline.SetSpeed(0.25);
+    engine->timeline.Advance(0.04);
+    program->Use();
+    EXPECT_FLOAT_EQ(program->GetUniformFloat("deltatime"), 0.01f);
 
     // A program without the uniform does not take the callback.
     IShader* pixel = factory->CreateShaderFromSource(L"ps", r_ShaderType::Pixel, L"ps", k_Pixel);

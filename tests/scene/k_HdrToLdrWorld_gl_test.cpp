@@ -6,6 +6,7 @@
 #include "interfaces/IResourceFactory.h"
 #include "interfaces/IShaderProgram.h"
 #include "interfaces/ITexture.h"
+#include "interfaces/ITimeline.h"
 #include "scene/k_HdrToLdrWorld.h"
 #include "support/k_EngineFixture.h"
 
@@ -277,6 +278,47 @@ TEST_F(HdrToLdrWorldTest, AWarmUpThatSkipsPicturesAdaptsOverTheWholeTimeSkipped)
     EXPECT_LT(glowFrameByFrame, frameByFrame - 0.01f);
     EXPECT_GT(glowFrameByFrame, frameByFrame - 0.2f);
     EXPECT_NEAR(barely, dim + gap * (1.0f - std::exp(-0.14f)), 0.02f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The eye adapts on the demo clock: a demo second played slowed down or sped up (the studio's speeds) leaves the
+// adapted light where a demo second at speed 1 does.
+TEST_F(HdrToLdrWorldTest, AdaptionKeepsItsPacePerDemoSecondAtAnySpeed)
+{
+    IRenderTarget* source = engine->GetResourceFactory()->CreateRenderTargetWithTexture(256, 256, 3);
+    ASSERT_NE(source, nullptr);
+    k_HdrToLdrWorld world(engine.get(), source->GetColorTextures()->front());
+    engine->AddWorld(&world);
+    ITimeline* timeline = engine->GetTimeline();
+    auto adapted = [&] {
+        float texel[4] = {};
+        glBindTexture(GL_TEXTURE_2D, static_cast<k_TextureBase*>(world.GetAdaptedB().texture)->GetName());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texel);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return texel[0];
+    };
+    // Adapted to a dim picture at speed 1, then a bright one for one demo second at the speed in 40 frames.
+    auto oneDemoSecond = [&](double speed) {
+        world.Rewind();
+        timeline->SetSpeed(1.0);
+        Paint(source, 0.25f);
+        for (int frame = 0; frame < 10; ++frame)
+            Frame(0.5);
+        Paint(source, 4.0f);
+        timeline->SetSpeed(speed);
+        const double start = timeline->GetTime();
+        for (int frame = 0; frame < 40; ++frame)
+            Frame(0.025 / speed);
+        EXPECT_NEAR(timeline->GetTime() - start, 1.0, 1e-9) << "speed " << speed;
+        return adapted();
+    };
+    const float dim = std::log(0.25f), gap = std::log(4.0f) - dim;
+    const float atOne = oneDemoSecond(1.0);
+    // A second closes all but e^-1.4 of the gap.
+    EXPECT_NEAR(atOne, dim + gap * (1.0f - std::exp(-1.4f)), 0.03f);
+    for (const double speed : {0.25, 1.0 / 16.0, 8.0})
+        EXPECT_NEAR(oneDemoSecond(speed), atOne, 0.002f) << "speed " << speed;
+
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -42,15 +42,21 @@ public:
         double GetDeltaTime() override { return deltaTime; }
         double GetRealTime() override { return realTime; }
         double GetTime() override { return time; }
-        void SetSpeed(double) override {}
-        double GetSpeed() override { return 1.0; }
-        void Advance(double step) override { deltaTime = step, time += step, realTime += step; }
-        void Seek(double to) override { deltaTime = 0.0, time = to; }
+        void SetSpeed(double to) override { speed = to; }
+        double GetSpeed() override { return speed; }
+        void Advance(double step) override
+        {
+            deltaTime = step, demoDeltaTime = speed * step, time += demoDeltaTime, realTime += step;
+        }
+        void Seek(double to) override { deltaTime = 0.0, demoDeltaTime = 0.0, time = to; }
         void SetTempoMap(const ITempoMap*) override {}
         double GetBeat() override { return beat; }
+        double GetDemoDeltaTime() override { return demoDeltaTime; }
 
         double beat = 0.0; // what shaders read as "demoBeat"
+        double speed = 1.0;
         double deltaTime = 0.0;
+        double demoDeltaTime = 0.0;
         double time = 0.0;     // the demo clock
         double realTime = 0.0; // the real clock, set apart from the demo clock where a test needs it
     };

@@ -71,6 +71,7 @@ public:
     void Seek(double time) override { m_time = time; }
     void SetTempoMap(const ITempoMap* tempoMap) override { m_tempoMap = tempoMap; }
     double GetBeat() override { return m_tempoMap ? m_tempoMap->GetBeat(m_time) : 0.0; }
+    double GetDemoDeltaTime() override { return m_step; }
 
     std::vector<double> steps;
 
