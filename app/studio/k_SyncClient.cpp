@@ -38,16 +38,23 @@ k_SyncClient::Requests k_SyncClient::Poll(double now)
             return requests;
         m_reader = std::make_unique<k_SyncMessageReader>(m_tracks->GetTrackCount(), k_SyncTracks::MaxRow);
         m_sentRow = -1;
+        m_rows.clear();
         m_connection.Send(k_SyncMessageReader::ClientGreeting);
     }
-    if (m_connection.Poll() != k_TcpConnection::State::Open)
+    // What arrived is read before anything is sent: an editor that sent its last message (a save) and closed
+    // would answer a send with a reset, which loses what it sent.
+    std::string received;
+    if (m_connection.GetState() == k_TcpConnection::State::Open)
+        received = m_connection.Receive();
+    if (m_connection.Poll() == k_TcpConnection::State::Connecting)
+        return requests;
+    if (m_connection.GetState() == k_TcpConnection::State::Open)
+        received += m_connection.Receive();
+    if (received.empty() && m_connection.GetState() == k_TcpConnection::State::Closed)
     {
-        if (m_connection.GetState() == k_TcpConnection::State::Closed)
-            Drop(m_connection.GetError());
+        Drop(m_connection.GetError());
         return requests;
     }
-
-    const std::string received = m_connection.Receive();
     const bool wasGreeted = m_reader->IsGreeted();
     std::vector<k_SyncMessageReader::Message> messages;
     const bool readable = m_reader->Feed(received, messages);
@@ -79,6 +86,11 @@ k_SyncClient::Requests k_SyncClient::Poll(double now)
             break;
         }
     }
+    if (readable && !m_rows.empty() && m_connection.GetState() == k_TcpConnection::State::Open)
+    {
+        m_connection.Send(m_rows);
+        m_rows.clear();
+    }
     if (!readable)
         Drop(m_reader->GetError());
     else if (m_connection.GetState() == k_TcpConnection::State::Closed)
@@ -104,7 +116,8 @@ void k_SyncClient::SendRow(int row)
     if (!IsConnected() || row == m_sentRow)
         return;
     m_sentRow = row;
-    m_connection.Send(k_SyncMessageReader::SetRowRequest(row));
+    // Sent at the next poll, after what arrived was read.
+    m_rows += k_SyncMessageReader::SetRowRequest(row);
 }
 
 bool k_SyncClient::TakeSaved(std::vector<std::string>& kept)

@@ -38,7 +38,7 @@ public:
     // Connects or reconnects when due (`now`: any steady clock in seconds), sends what is queued and reads
     // and applies what arrived.
     Requests Poll(double now);
-    // Tells the editor the row the show is on (only when it changed, and only once connected).
+    // Tells the editor the row the show is on (only when it changed, and only once connected), at the next poll.
     void SendRow(int row);
 
     bool IsConnected() const { return m_reader != nullptr && m_reader->IsGreeted(); }
@@ -64,6 +64,8 @@ private:
     std::unique_ptr<k_SyncMessageReader> m_reader;
     std::optional<double> m_nextAttempt;
     int m_sentRow = -1;
+    // Row requests waiting for the next poll.
+    std::string m_rows;
     std::string m_lastSave;
     bool m_saved = false;
     std::vector<std::string> m_kept;
