@@ -202,7 +202,7 @@ until grep -q '<key row="0" value="0.8"' "$document" || [ "$SECONDS" -ge "$end" 
 if wait_file "$track" 60 && [ "$(stat -c %s "$track")" -eq 13 ] && grep -q '<key row="0" value="0.8"' "$document"; then
   pass "the editor's save wrote $(basename "$track") and the document holds its key"
 else
-  fail "the editor's save: $(ls "$demo/assets/Sync" 2>&1; grep '<key' "$document")"
+  fail "the editor's save: $(ls "$demo/assets/Sync" 2>&1; grep '<key' "$document"; cat "$work/editor.txt"; grep -h 'Sync' "$work/studio.txt" "$work/studio-err.txt")"
 fi
 # A saved tempo change: the metronome is made again from it and played from the time on screen, which stays
 # there; the overlay draws its waveform again. The tune served now clicks at the new tempo.
