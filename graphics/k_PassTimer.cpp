@@ -6,6 +6,7 @@
 namespace
 {
 bool g_enabled = false;
+bool g_finishing = false;
 // The names of the open timers, outermost first, and the current frame's parts.
 std::vector<std::string> g_open;
 std::vector<k_PassTimer::Part> g_parts;
@@ -26,10 +27,12 @@ std::string OpenPath()
 
 k_PassTimer::k_PassTimer(const char* name)
 {
+    m_finishing = g_enabled || g_finishing;
+    if (m_finishing)
+        glFinish();
     if (!g_enabled)
         return;
     m_timing = true;
-    glFinish();
     g_open.emplace_back(name);
     // The part gets its place in the frame's list when it begins, so outer stretches come before their parts.
     const std::string path = OpenPath();
@@ -43,9 +46,10 @@ k_PassTimer::k_PassTimer(const char* name)
 
 k_PassTimer::~k_PassTimer()
 {
+    if (m_finishing)
+        glFinish();
     if (!m_timing)
         return;
-    glFinish();
     const double spent = NowMilliseconds() - m_started;
     const std::string path = OpenPath();
     g_open.pop_back();
@@ -57,6 +61,11 @@ k_PassTimer::~k_PassTimer()
 void k_PassTimer::SetEnabled(bool enabled)
 {
     g_enabled = enabled;
+}
+
+void k_PassTimer::SetFinishing(bool finishing)
+{
+    g_finishing = finishing;
 }
 
 bool k_PassTimer::IsEnabled()

@@ -7,6 +7,13 @@
 // is the driver's time for that stretch alone; on a software renderer, which
 // draws when the work is flushed at every change of render target anyway,
 // that costs little. Switched off (the default), a timer costs one test.
+//
+// Finishing without timing bounds what a software renderer holds: it bins a
+// stretch's triangles while it is still drawing the stretches before, and the
+// bins of the landscape's passes queued together came to some twenty
+// megabytes more at once than those of one pass. A capture draws offline and
+// finishes every stretch; a real-time player never does (on a GPU each
+// finish is a stall).
 #include <string>
 #include <vector>
 
@@ -30,10 +37,13 @@ public:
 
     static void SetEnabled(bool enabled);
     static bool IsEnabled();
+    // Each stretch finishes the work queued before it and its own, timed or not (off by default).
+    static void SetFinishing(bool finishing);
     // The parts recorded since the last call, in the order they were first begun; clears them.
     static std::vector<Part> TakeFrame();
 
 private:
     bool m_timing = false;
+    bool m_finishing = false;
     double m_started = 0.0;
 };

@@ -191,8 +191,17 @@ int main(int argc, char** argv)
         }
         std::cout << "done " << word << std::endl;
     }
+    // Parting as an editor does: the demo gets an end after all that was sent, and what it sent and was not read
+    // is read first, so the close is not a reset that could overtake the last message.
     if (g_demo >= 0)
+    {
+        ::shutdown(g_demo, SHUT_WR);
+        char ignored[4096];
+        for (pollfd ready{g_demo, POLLIN, 0}; ::poll(&ready, 1, 120000) > 0;)
+            if (::recv(g_demo, ignored, sizeof ignored, 0) <= 0)
+                break;
         ::close(g_demo);
+    }
     ::close(listener);
     return 0;
 }

@@ -17,6 +17,7 @@ protected:
     void TearDown() override
     {
         k_PassTimer::SetEnabled(false);
+        k_PassTimer::SetFinishing(false);
         k_PassTimer::TakeFrame();
     }
 };
@@ -62,25 +63,30 @@ TEST_F(k_PassTimerTest, NamesPartsUnderTheirStretchAndSumsRepeats)
     EXPECT_TRUE(k_PassTimer::TakeFrame().empty());
 }
 
-// A stretch ends only when its GL work is done: a query issued inside it has its result at once.
+// A stretch ends only when its GL work is done, whether it is timed (the benchmark) or only finished (the
+// capture): a query issued inside it has its result at once. Finished only, nothing is recorded.
 TEST_F(k_PassTimerTest, FinishesTheWorkOfItsStretch)
 {
-    k_PassTimer::SetEnabled(true);
-    GLuint query = 0;
-    glGenQueries(1, &query);
+    for (const bool timed : {true, false})
     {
-        const k_PassTimer timer("pass");
-        glBeginQuery(GL_SAMPLES_PASSED, query);
-        for (int i = 0; i < 50; ++i)
-            k_GlTestContext::DrawViewportQuad();
-        glEndQuery(GL_SAMPLES_PASSED);
+        k_PassTimer::SetEnabled(timed);
+        k_PassTimer::SetFinishing(!timed);
+        GLuint query = 0;
+        glGenQueries(1, &query);
+        {
+            const k_PassTimer timer("pass");
+            glBeginQuery(GL_SAMPLES_PASSED, query);
+            for (int i = 0; i < 50; ++i)
+                k_GlTestContext::DrawViewportQuad();
+            glEndQuery(GL_SAMPLES_PASSED);
+        }
+        GLint available = 0;
+        glGetQueryObjectiv(query, GL_QUERY_RESULT_AVAILABLE, &available);
+        EXPECT_EQ(available, GL_TRUE) << (timed ? "timed" : "finished only");
+        GLint samples = 0;
+        glGetQueryObjectiv(query, GL_QUERY_RESULT, &samples);
+        EXPECT_GT(samples, 0);
+        glDeleteQueries(1, &query);
+        EXPECT_EQ(k_PassTimer::TakeFrame().size(), timed ? 1u : 0u);
     }
-    GLint available = 0;
-    glGetQueryObjectiv(query, GL_QUERY_RESULT_AVAILABLE, &available);
-    EXPECT_EQ(available, GL_TRUE);
-    GLint samples = 0;
-    glGetQueryObjectiv(query, GL_QUERY_RESULT, &samples);
-    EXPECT_GT(samples, 0);
-    glDeleteQueries(1, &query);
-    EXPECT_EQ(k_PassTimer::TakeFrame().size(), 1u);
 }
