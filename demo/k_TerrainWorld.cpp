@@ -64,7 +64,7 @@ void k_TerrainWorld::Build()
     m_light = factory->CreateLight();
     if (m_light == nullptr)
         throw L"Terrain: the light could not be made.";
-    m_light->SetAmbient(k_VectorUA(0.1f, 0.3f, 0.5f, 1.0f));
+    m_light->SetAmbient(k_VectorUA(0.12f, 0.17f, 0.32f, 1.0f));
     // Low in the sky: the light of dusk, and the sky's glow where the camera can see it.
     m_light->SetLightPosition(k_VectorUA(-1000.0f, 650.0f, -1000.0f, 1.0f));
     AddLight(m_light);

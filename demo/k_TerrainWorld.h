@@ -61,10 +61,11 @@ public:
     static constexpr double k_MaxPitch = 0.2;
     static double PitchFor(double drop, double distance);
     // How far the camera rises above its flying height 12 at `distance` from the lake's centre: not at all
-    // beyond k_LiftReach, smoothly up to k_MaxLift over the centre, so that the pass by the islands looks
-    // over them across the lake instead of into their slopes.
+    // beyond k_LiftReach, smoothly up to k_MaxLift over the centre, so that the pass by the central island
+    // climbs over its shoulder and looks down on it, across the lake to the far shore, instead of into its
+    // slopes (the path comes within 17 units of the centre at 43.5 s).
     static constexpr double k_LiftReach = 55.0;
-    static constexpr double k_MaxLift = 18.0;
+    static constexpr double k_MaxLift = 30.0;
     static double LiftFor(double distance);
 
     // The grid's vertices (position, texture coordinate: 5 floats each), four per quad, row by row.

@@ -129,7 +129,7 @@ TEST_F(TerrainWorldTest, BuildsTheGridAndStepsAndStartsWithLightAndCameraAtTimeZ
     EXPECT_NEAR(diffuse.y, 0.825f, 1e-6f);
     EXPECT_NEAR(diffuse.z, 0.45f, 1e-6f);
     EXPECT_NEAR(diffuse.w, 0.75f, 1e-6f);
-    EXPECT_EQ(world.GetLight()->GetAmbient().z, 0.5f);
+    EXPECT_EQ(world.GetLight()->GetAmbient().z, 0.32f);
     const k_VectorUA eye = world.GetCamera()->GetPosition();
     EXPECT_NEAR(eye.x, 0.0f, 1e-6f);
     EXPECT_EQ(eye.y, 12.0f);
@@ -445,7 +445,7 @@ TEST_F(GlTest, DamagedWaterMaterialLeavesTheWaterOutAndTheRestDraws)
 
 // Over the whole section, and above all where the path skims past the islands (40 to 47 s), the camera flies
 // no lower than its height 12, sees the horizon (it looks down by less than half its 45-degree field, with room
-// to spare) and keeps the central island's crest (12 high at the lake's centre) in the frame.
+// to spare) and keeps the central island's top (20 high at x -8, z 1 on the height field) in the frame.
 TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
 {
     Scene scene(engine.get(), false);
@@ -457,7 +457,7 @@ TEST_F(TerrainWorldTest, CameraKeepsTheHorizonAndTheIslandInTheFrame)
         const k_VectorUA eye = scene.world.GetCamera()->GetPosition();
         const k_VectorUA target = scene.world.GetCamera()->GetTarget();
         const double look[3] = {target.x - eye.x, target.y - eye.y, target.z - eye.z};
-        const double crest[3] = {-eye.x, 12.0 - eye.y, -eye.z};
+        const double crest[3] = {-8.0 - eye.x, 20.0 - eye.y, 1.0 - eye.z};
         const double cosine = (look[0] * crest[0] + look[1] * crest[1] + look[2] * crest[2]) /
                               (std::hypot(look[0], look[1], look[2]) * std::hypot(crest[0], crest[1], crest[2]));
         EXPECT_GE(eye.y, 12.0f) << t;
