@@ -3,7 +3,7 @@
 // generator paints every caption picture again beside the running show, into a folder of its own; when it is
 // done, the pictures that came out different are moved into the folder the engine's file system serves after
 // the watched one, and their names are handed back for the textures to be reloaded.
-#include "platform/k_ChildProcess.h"
+#include "app/studio/k_StudioJob.h"
 
 #include <filesystem>
 #include <functional>
@@ -45,9 +45,6 @@ private:
     std::filesystem::path m_manifest;
     std::filesystem::path m_served;
     std::filesystem::path m_fresh;
-    std::filesystem::path m_log;
     Current m_current;
-    k_ChildProcess m_process;
-    bool m_again = false;
-    double m_startedAt = 0.0;
+    k_StudioJob m_job;
 };

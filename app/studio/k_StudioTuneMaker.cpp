@@ -1,46 +1,19 @@
 #include "app/studio/k_StudioTuneMaker.h"
 
-#include <chrono>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <system_error>
 
-namespace
-{
-double Now()
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-std::string Read(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The last line of a program's output that says something.
-std::string LastLine(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    const size_t newline = text.rfind('\n');
-    return newline == std::string::npos ? text : text.substr(newline + 1);
-}
-} // namespace
-
 k_StudioTuneMaker::k_StudioTuneMaker(Setup setup)
     : m_setup(std::move(setup)), m_fresh(m_setup.served.string() + ".tune"),
-      m_log(m_setup.served.string() + ".tune.log")
+      m_job(m_setup.served.string() + ".tune.log")
 {
 }
 
 k_StudioTuneMaker::~k_StudioTuneMaker()
 {
-    m_process.Stop();
+    m_job.Stop();
     std::error_code ignored;
     std::filesystem::remove_all(m_fresh, ignored);
-    std::filesystem::remove(m_log, ignored);
 }
 
 bool k_StudioTuneMaker::IsUseful() const
@@ -52,11 +25,8 @@ std::string k_StudioTuneMaker::Saved(const std::filesystem::path& showFile)
 {
     m_show = showFile;
     // A save while the tune is made makes it again once that run ends (its tune may already be stale).
-    if (m_process.IsRunning())
-    {
-        m_again = true;
+    if (!m_job.Asked())
         return std::string();
-    }
     std::string error;
     Start(error);
     return error;
@@ -64,32 +34,29 @@ std::string k_StudioTuneMaker::Saved(const std::filesystem::path& showFile)
 
 bool k_StudioTuneMaker::Start(std::string& error)
 {
-    m_again = false;
-    m_startedAt = Now();
     if (!m_setup.maker.empty())
     {
         std::error_code ignored;
         std::filesystem::remove_all(m_fresh, ignored);
         std::filesystem::create_directories(m_fresh, ignored);
-        return m_process.Start(m_setup.maker, {(m_fresh / m_setup.tuneName).string(), "--show", m_show.string()},
-                               m_log.string(), error);
+        return m_job.Start(m_setup.maker, {(m_fresh / m_setup.tuneName).string(), "--show", m_show.string()}, error);
     }
-    return m_process.Start(m_setup.measure, {"--check", m_show.string(), m_setup.recording}, m_log.string(), error);
+    return m_job.Start(m_setup.measure, {"--check", m_show.string(), m_setup.recording}, error);
 }
 
 std::optional<k_StudioTuneMaker::Result> k_StudioTuneMaker::Poll()
 {
-    const std::optional<int> status = m_process.Poll();
-    if (!status)
+    const std::optional<k_StudioJob::Ended> ended = m_job.Poll();
+    if (!ended)
         return std::nullopt;
     Result result;
-    const std::string report = Read(m_log);
-    if (*status != 0)
+    const std::string& report = ended->report;
+    if (ended->status != 0)
     {
-        result.error = LastLine(report);
+        result.error = k_StudioJob::LastLine(report);
         if (result.error.empty())
             result.error = (m_setup.maker.empty() ? m_setup.measure : m_setup.maker) + " failed (status " +
-                           std::to_string(*status) + ")";
+                           std::to_string(ended->status) + ")";
     }
     else if (!m_setup.maker.empty())
     {
@@ -108,10 +75,10 @@ std::optional<k_StudioTuneMaker::Result> k_StudioTuneMaker::Poll()
         // The measure's warning (beats more than 30 ms off, with the worst bars) or why it could not measure.
         const size_t warning = report.find("warning: ");
         if (warning != std::string::npos)
-            result.error = LastLine(report.substr(warning, report.find('\n', warning) - warning));
+            result.error = k_StudioJob::LastLine(report.substr(warning, report.find('\n', warning) - warning));
     }
-    result.milliseconds = Now() - m_startedAt;
-    if (m_again)
+    result.milliseconds = m_job.Elapsed();
+    if (ended->again)
     {
         std::string error;
         Start(error);

@@ -5,7 +5,7 @@
 // place of the pack's; a show file the generator refuses (a section off the bars its parts are written for)
 // comes back with the generator's message. Where the show plays a recording of one's own, it measures the
 // show file's tempo map against the recording instead (orvelant_tempo --check) and hands back the fit.
-#include "platform/k_ChildProcess.h"
+#include "app/studio/k_StudioJob.h"
 
 #include <filesystem>
 #include <optional>
@@ -60,8 +60,5 @@ private:
     Setup m_setup;
     std::filesystem::path m_show;
     std::filesystem::path m_fresh;
-    std::filesystem::path m_log;
-    k_ChildProcess m_process;
-    bool m_again = false;
-    double m_startedAt = 0.0;
+    k_StudioJob m_job;
 };
